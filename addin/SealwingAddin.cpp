@@ -1,0 +1,228 @@
+#include "addin/SealwingAddin.h"
+
+#include <algorithm>
+
+#include "compose/InspectorExtension.h"
+#include "diagnostics/Log.h"
+#include "platform/Graphics.h"
+#include "platform/Platform.h"
+#include "reading/ExplorerExtension.h"
+
+namespace sealwing {
+namespace {
+
+constexpr const char* kSourceFile = "SealwingAddin.cpp";
+
+CSealwingAddin* g_addin = nullptr;
+CSealwingAddin* g_addinForAbout = nullptr;
+outlook::Ref<outlook::Application> g_application;
+
+template <class Extension>
+void EraseExtension(std::vector<std::unique_ptr<Extension>>& extensions, Extension* extension) {
+    const auto found = std::find_if(extensions.begin(), extensions.end(),
+                                    [extension](const auto& owned) { return owned.get() == extension; });
+    if (found == extensions.end()) return;
+    // Out of the list first, then destroyed: its destructor may reach back into the add-in.
+    auto owned = std::move(*found);
+    extensions.erase(found);
+}
+
+}  // namespace
+
+CSealwingAddin* TheAddin() { return g_addin; }
+CSealwingAddin* TheAddinForAbout() { return g_addinForAbout; }
+outlook::Ref<outlook::Application> TheOutlookApplication() { return g_application; }
+
+int MajorVersionOf(const std::wstring& version) {
+    int major = 0;
+    for (const wchar_t c : version) {
+        if (c < L'0' || c > L'9') break;
+        major = major * 10 + (c - L'0');
+        if (major > 100000) break;
+    }
+    return major;
+}
+
+CSealwingAddin::CSealwingAddin() = default;
+
+CSealwingAddin::~CSealwingAddin() {
+    ReleaseEverything();
+    if (g_addin == this) g_addin = nullptr;
+    if (g_addinForAbout == this) g_addinForAbout = nullptr;
+}
+
+outlook::HResult CSealwingAddin::OnConnection(const outlook::Ref<outlook::Object>& host, outlook::ConnectMode) {
+    g_addin = this;
+
+    application_ = std::dynamic_pointer_cast<outlook::Application>(host);
+    if (application_ == nullptr) return outlook::hr::S_Ok;  // not Outlook: nothing to serve
+    g_application = application_;
+
+    diagnostics::OpenThreadLog(L"Main", application_);
+    try {
+        majorVersion_ = MajorVersionOf(application_->Version());
+    } catch (const outlook::ComError& error) {
+        diagnostics::LogComException(error);
+    }
+
+    ConnectWindowsAndEvents();
+
+    diagnostics::CloseOperation(false);
+    connected_ = true;
+    return outlook::hr::S_Ok;
+}
+
+void CSealwingAddin::ConnectWindowsAndEvents() {
+    try {
+        graphicsToken_ = platform::TheGraphics().Startup();
+
+        inspectors_ = application_->Inspectors();
+        inspectorsSink_.Connect(inspectors_, static_cast<outlook::InspectorsEvents&>(*this));
+        const int inspectorCount = inspectors_->Count();
+        for (int index = 1; index <= inspectorCount; ++index) NewInspector(inspectors_->Item(index));
+
+        explorers_ = application_->Explorers();
+        const int explorerCount = explorers_->Count();
+        for (int index = 1; index <= explorerCount; ++index) NewExplorer(explorers_->Item(index));
+        explorersSink_.Connect(explorers_, static_cast<outlook::ExplorersEvents&>(*this));
+
+        g_addinForAbout = this;
+
+        applicationSink_.Connect(application_, static_cast<outlook::ApplicationEvents&>(*this));
+    } catch (const outlook::ComError& error) {
+        diagnostics::LogComException(error);
+    }
+}
+
+outlook::HResult CSealwingAddin::OnDisconnection(outlook::DisconnectMode) {
+    inspectorsSink_.Disconnect();
+    explorersSink_.Disconnect();
+    applicationSink_.Disconnect();
+    if (graphicsToken_ != 0) {
+        platform::TheGraphics().Shutdown(graphicsToken_);
+        graphicsToken_ = 0;
+    }
+    ReleaseEverything();
+    connected_ = false;
+    return outlook::hr::S_Ok;
+}
+
+// Undoes what connection set up, so that the add-in can be connected again in the same process.
+void CSealwingAddin::ReleaseEverything() {
+    inspectorsSink_.Disconnect();
+    explorersSink_.Disconnect();
+    applicationSink_.Disconnect();
+    responseSink_.Disconnect();
+    pendingResponse_.reset();
+    if (!bodyTimerInspectors_.empty()) {
+        auto& uiThread = platform::TheUiThread();
+        for (const auto& [timer, inspector] : bodyTimerInspectors_) uiThread.KillTimer(timer);
+    }
+    bodyTimerInspectors_.clear();
+    bodyTimerTexts_.clear();
+    composeWindows_.clear();
+    inspectorExtensions_.clear();
+    explorerExtensions_.clear();
+    inspectors_.reset();
+    explorers_.reset();
+    if (g_application == application_) g_application.reset();
+    application_.reset();
+}
+
+platform::WindowHandle CSealwingAddin::OwnerWindow() {
+    if (explorers_ == nullptr) return platform::kNoWindow;
+    try {
+        if (explorers_->Count() == 0) return platform::kNoWindow;
+        const auto explorer = application_->ActiveExplorer();
+        return explorer != nullptr ? explorer->Window() : platform::kNoWindow;
+    } catch (const outlook::ComError& error) {
+        diagnostics::LogComException(error);
+        return platform::kNoWindow;
+    }
+}
+
+void CSealwingAddin::NewInspector(const outlook::Ref<outlook::Inspector>& inspector) {
+    diagnostics::LogScope scope(L"New inspector opened", kSourceFile, 132);
+    inspectorExtensions_.push_back(std::make_unique<CInspectorExtension>(*this));
+    CInspectorExtension* extension = inspectorExtensions_.back().get();
+    try {
+        if (majorVersion_ > 11) composeWindows_[inspector->Window()] = extension;
+        extension->Attach(inspector);
+    } catch (const outlook::ComError& error) {
+        diagnostics::LogComException(error);
+        ReleaseInspectorExtension(extension);  // a half-attached extension would never learn that its window closed
+    }
+}
+
+void CSealwingAddin::NewExplorer(const outlook::Ref<outlook::Explorer>& explorer) {
+    diagnostics::LogScope scope(L"New explorer opened", kSourceFile, 161);
+    explorerExtensions_.push_back(std::make_unique<CExplorerExtension>(*this, explorer));
+    CExplorerExtension* extension = explorerExtensions_.back().get();
+    try {
+        extension->ConnectExplorerSink();
+    } catch (const outlook::ComError& error) {
+        diagnostics::LogComException(error);
+        ReleaseExplorerExtension(extension);
+    }
+}
+
+CInspectorExtension* CSealwingAddin::FindComposeWindow(platform::WindowHandle window) const {
+    const auto found = composeWindows_.find(window);
+    return found != composeWindows_.end() ? found->second : nullptr;
+}
+
+void CSealwingAddin::ForgetComposeWindow(platform::WindowHandle window) { composeWindows_.erase(window); }
+
+void CSealwingAddin::ReleaseInspectorExtension(CInspectorExtension* extension) {
+    std::erase_if(composeWindows_, [extension](const auto& entry) { return entry.second == extension; });
+    EraseExtension(inspectorExtensions_, extension);
+}
+
+void CSealwingAddin::ReleaseExplorerExtension(CExplorerExtension* extension) {
+    EraseExtension(explorerExtensions_, extension);
+}
+
+bool CSealwingAddin::RegisterPendingResponse(const outlook::Ref<outlook::MailItem>& response,
+                                             const outlook::Ref<outlook::MailItem>& received,
+                                             const service::SecureMessage& message) {
+    if (pendingResponse_) return false;
+    auto inspector = response->GetInspector();
+    responseSink_.Connect(inspector, static_cast<outlook::InspectorEvents&>(*this));
+    pendingResponse_ = PendingResponse{received, std::move(inspector), message};
+    return true;
+}
+
+void CSealwingAddin::SetResponseCompletion(std::function<void(PendingResponse)> completion) {
+    responseCompletion_ = std::move(completion);
+}
+
+void CSealwingAddin::Activate() {
+    responseSink_.Disconnect();
+    if (!pendingResponse_) return;
+    PendingResponse response = std::move(*pendingResponse_);
+    pendingResponse_.reset();
+    if (!responseCompletion_) return;
+    try {
+        responseCompletion_(std::move(response));
+    } catch (const outlook::ComError& error) {
+        diagnostics::LogComException(error);
+    }
+}
+
+void CSealwingAddin::AddBodyTimer(platform::TimerId timer, outlook::Ref<outlook::Inspector> inspector,
+                                  std::wstring html) {
+    bodyTimerInspectors_[timer] = std::move(inspector);
+    bodyTimerTexts_[timer] = std::move(html);
+}
+
+std::optional<BodyTimer> CSealwingAddin::TakeBodyTimer(platform::TimerId timer) {
+    const auto inspector = bodyTimerInspectors_.find(timer);
+    const auto text = bodyTimerTexts_.find(timer);
+    if (inspector == bodyTimerInspectors_.end() || text == bodyTimerTexts_.end()) return std::nullopt;
+    BodyTimer taken{std::move(inspector->second), std::move(text->second)};
+    bodyTimerInspectors_.erase(inspector);
+    bodyTimerTexts_.erase(text);
+    return taken;
+}
+
+}  // namespace sealwing

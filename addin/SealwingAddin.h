@@ -1,0 +1,131 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "addin/SinkConnection.h"
+#include "addin/outlook/ObjectModel.h"
+#include "platform/UiThread.h"
+#include "platform/WindowSystem.h"
+#include "service/SecureMessage.h"
+
+namespace sealwing {
+
+class CExplorerExtension;
+class CInspectorExtension;
+
+// A reply or forward of a secure message whose window is about to open.
+struct PendingResponse {
+    outlook::Ref<outlook::MailItem> received;
+    outlook::Ref<outlook::Inspector> inspector;
+    service::SecureMessage message;
+};
+
+// What a body timer delivers when it fires: the response window and the HTML to put into it.
+struct BodyTimer {
+    outlook::Ref<outlook::Inspector> inspector;
+    std::wstring html;
+};
+
+// The object Outlook loads: it starts and stops everything else, wraps every Outlook window in its extension and
+// listens to Outlook's application events. Everything here runs on Outlook's UI thread.
+class CSealwingAddin final : private outlook::InspectorsEvents,
+                             private outlook::ExplorersEvents,
+                             private outlook::ApplicationEvents,
+                             private outlook::InspectorEvents {
+public:
+    CSealwingAddin();
+    ~CSealwingAddin() override;
+    CSealwingAddin(const CSealwingAddin&) = delete;
+    CSealwingAddin& operator=(const CSealwingAddin&) = delete;
+
+    // Outlook's add-in interface. Connection and disconnection always succeed; failures are logged.
+    outlook::HResult OnConnection(const outlook::Ref<outlook::Object>& host, outlook::ConnectMode mode);
+    outlook::HResult OnDisconnection(outlook::DisconnectMode mode);
+    outlook::HResult OnAddInsUpdate() { return outlook::hr::S_Ok; }
+    outlook::HResult OnStartupComplete() { return outlook::hr::S_Ok; }
+    outlook::HResult OnBeginShutdown() { return outlook::hr::S_Ok; }
+
+    // 11 (2003), 12 (2007), 14 (2010): the leading number of Application.Version; 0 before connection.
+    int OutlookMajorVersion() const { return majorVersion_; }
+    // The owner of message boxes and dialogs shown outside a compose window: the active main window, or none.
+    platform::WindowHandle OwnerWindow();
+    bool IsConnected() const { return connected_; }
+    const outlook::Ref<outlook::Application>& Application() const { return application_; }
+
+    // Compose windows by their window handle (filled from Outlook 2007 on, for the ribbon).
+    CInspectorExtension* FindComposeWindow(platform::WindowHandle window) const;
+    void ForgetComposeWindow(platform::WindowHandle window);
+    std::size_t ComposeWindowCount() const { return composeWindows_.size(); }
+    std::size_t InspectorExtensionCount() const { return inspectorExtensions_.size(); }
+    std::size_t ExplorerExtensionCount() const { return explorerExtensions_.size(); }
+
+    // Called by an extension whose Outlook window closed, as the last thing it does: the extension is destroyed.
+    void ReleaseInspectorExtension(CInspectorExtension* extension);
+    void ReleaseExplorerExtension(CExplorerExtension* extension);
+
+    // Keeps the response's window, the received item and the message until that window is activated; false, and
+    // nothing kept, while another response is pending. ComError when Outlook fails to give the window.
+    bool RegisterPendingResponse(const outlook::Ref<outlook::MailItem>& response,
+                                 const outlook::Ref<outlook::MailItem>& received,
+                                 const service::SecureMessage& message);
+    bool HasPendingResponse() const { return pendingResponse_.has_value(); }
+    // What runs when the pending response's window is activated; it receives the response, already forgotten here.
+    void SetResponseCompletion(std::function<void(PendingResponse)> completion);
+
+    // Outlook 2003 sets a response's body a little after its window opened, through these timers.
+    void AddBodyTimer(platform::TimerId timer, outlook::Ref<outlook::Inspector> inspector, std::wstring html);
+    std::optional<BodyTimer> TakeBodyTimer(platform::TimerId timer);
+
+    // The sinks, by number: 1 inspectors, 2 explorers, 3 application, 4 the pending response's window.
+    const SinkConnection<outlook::InspectorsEvents>& InspectorsSink() const { return inspectorsSink_; }
+    const SinkConnection<outlook::ExplorersEvents>& ExplorersSink() const { return explorersSink_; }
+    const SinkConnection<outlook::ApplicationEvents>& ApplicationSink() const { return applicationSink_; }
+    const SinkConnection<outlook::InspectorEvents>& ResponseSink() const { return responseSink_; }
+
+private:
+    // InspectorsEvents, ExplorersEvents
+    void NewInspector(const outlook::Ref<outlook::Inspector>& inspector) override;
+    void NewExplorer(const outlook::Ref<outlook::Explorer>& explorer) override;
+    // InspectorEvents of the pending response's window
+    void Activate() override;
+
+    void ConnectWindowsAndEvents();
+    void ReleaseEverything();
+
+    SinkConnection<outlook::InspectorsEvents> inspectorsSink_{1};
+    SinkConnection<outlook::ExplorersEvents> explorersSink_{2};
+    SinkConnection<outlook::ApplicationEvents> applicationSink_{3};
+    SinkConnection<outlook::InspectorEvents> responseSink_{4};
+
+    outlook::Ref<outlook::Application> application_;
+    outlook::Ref<outlook::Inspectors> inspectors_;
+    outlook::Ref<outlook::Explorers> explorers_;
+    std::map<platform::WindowHandle, CInspectorExtension*> composeWindows_;
+    std::vector<std::unique_ptr<CInspectorExtension>> inspectorExtensions_;
+    std::vector<std::unique_ptr<CExplorerExtension>> explorerExtensions_;
+    bool connected_ = false;
+    std::uintptr_t graphicsToken_ = 0;
+    int majorVersion_ = 0;
+    std::optional<PendingResponse> pendingResponse_;
+    std::function<void(PendingResponse)> responseCompletion_;
+    std::map<platform::TimerId, outlook::Ref<outlook::Inspector>> bodyTimerInspectors_;
+    std::map<platform::TimerId, std::wstring> bodyTimerTexts_;
+};
+
+// The connected add-in, for callbacks that have no other way to reach it (timers); null when none.
+CSealwingAddin* TheAddin();
+// The add-in as the About dialog reaches it (stored once start-up has passed the version check).
+CSealwingAddin* TheAddinForAbout();
+// Outlook's Application of the connected add-in.
+outlook::Ref<outlook::Application> TheOutlookApplication();
+
+// The leading number of a version text such as "12.0.0.6423"; 0 when it has none.
+int MajorVersionOf(const std::wstring& version);
+
+}  // namespace sealwing

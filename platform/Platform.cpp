@@ -1,0 +1,36 @@
+#include "platform/Platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace sealwing::platform {
+namespace {
+
+Platform g_platform;
+
+template <class Port>
+Port& Require(Port* port, const char* name) {
+    if (port == nullptr) {
+        std::fprintf(stderr, "platform port '%s' used before it was installed\n", name);
+        std::abort();
+    }
+    return *port;
+}
+
+}  // namespace
+
+void InstallPlatform(const Platform& platform) { g_platform = platform; }
+const Platform& CurrentPlatform() { return g_platform; }
+
+Clock& TheClock() { return Require(g_platform.clock, "clock"); }
+FileSystem& Files() { return Require(g_platform.files, "files"); }
+Graphics& TheGraphics() { return Require(g_platform.graphics, "graphics"); }
+Registry& TheRegistry() { return Require(g_platform.registry, "registry"); }
+UiThread& TheUiThread() { return Require(g_platform.uiThread, "UI thread"); }
+UserInterface& TheUserInterface() { return Require(g_platform.ui, "user interface"); }
+WindowSystem& Windows() { return Require(g_platform.windows, "windows"); }
+
+ScopedPlatform::ScopedPlatform(const Platform& platform) : previous_(g_platform) { g_platform = platform; }
+ScopedPlatform::~ScopedPlatform() { g_platform = previous_; }
+
+}  // namespace sealwing::platform

@@ -1,0 +1,50 @@
+#pragma once
+
+// The process-wide platform record: every port the portable logic reaches, installed once at load
+// (the DLL's entry, the simulated Outlook's start, a test fixture) before any other thread starts.
+
+namespace sealwing::platform {
+
+class Clock;
+class FileSystem;
+class Graphics;
+class Registry;
+class UiThread;
+class UserInterface;
+class WindowSystem;
+
+struct Platform {
+    Clock* clock = nullptr;
+    FileSystem* files = nullptr;
+    Graphics* graphics = nullptr;
+    Registry* registry = nullptr;
+    UiThread* uiThread = nullptr;
+    UserInterface* ui = nullptr;
+    WindowSystem* windows = nullptr;
+};
+
+void InstallPlatform(const Platform& platform);
+const Platform& CurrentPlatform();
+
+// Accessors for one port; a port that was never installed is a programming error and aborts with a message.
+Clock& TheClock();
+FileSystem& Files();
+Graphics& TheGraphics();
+Registry& TheRegistry();
+UiThread& TheUiThread();
+UserInterface& TheUserInterface();
+WindowSystem& Windows();
+
+// Installs a platform for the lifetime of the object and restores the previous one afterwards (tests).
+class ScopedPlatform {
+public:
+    explicit ScopedPlatform(const Platform& platform);
+    ~ScopedPlatform();
+    ScopedPlatform(const ScopedPlatform&) = delete;
+    ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+private:
+    Platform previous_;
+};
+
+}  // namespace sealwing::platform

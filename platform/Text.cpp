@@ -1,0 +1,204 @@
+#include "platform/Text.h"
+
+#include <algorithm>
+
+namespace sealwing::platform {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+
+// Walks the code points of a wide string: UTF-16 where wchar_t is 16 bits, UTF-32 elsewhere.
+template <class Visit>
+void ForEachCodePoint(std::wstring_view text, Visit visit) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = static_cast<char32_t>(text[i]);
+        if constexpr (sizeof(wchar_t) == 2) {
+            c &= 0xFFFF;
+            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
+                const char32_t low = static_cast<char32_t>(text[i + 1]) & 0xFFFF;
+                if (low >= 0xDC00 && low <= 0xDFFF) {
+                    visit(0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+                    ++i;
+                    continue;
+                }
+            }
+        }
+        visit(IsSurrogate(c) || c > 0x10FFFF ? kReplacement : c);
+    }
+}
+
+void AppendWide(std::wstring& out, char32_t c) {
+    if constexpr (sizeof(wchar_t) == 2) {
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out.push_back(static_cast<wchar_t>(0xD800 + (c >> 10)));
+            out.push_back(static_cast<wchar_t>(0xDC00 + (c & 0x3FF)));
+            return;
+        }
+    }
+    out.push_back(static_cast<wchar_t>(c));
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+void AppendUtf16Le(std::string& out, char16_t unit) {
+    out.push_back(static_cast<char>(unit & 0xFF));
+    out.push_back(static_cast<char>(unit >> 8));
+}
+
+template <class Char>
+std::basic_string<Char> HexOf(std::uint32_t value) {
+    constexpr char kDigits[] = "0123456789abcdef";
+    std::basic_string<Char> text;
+    do {
+        text.insert(text.begin(), static_cast<Char>(kDigits[value & 0xF]));
+        value >>= 4;
+    } while (value != 0);
+    return text;
+}
+
+wchar_t FoldCase(wchar_t c, bool upper) {
+    const auto code = static_cast<std::uint32_t>(c);
+    const bool lowerLetter = (code >= 'a' && code <= 'z') || (code >= 0xE0 && code <= 0xFE && code != 0xF7);
+    const bool upperLetter = (code >= 'A' && code <= 'Z') || (code >= 0xC0 && code <= 0xDE && code != 0xD7);
+    if (upper && lowerLetter) return static_cast<wchar_t>(code - 0x20);
+    if (!upper && upperLetter) return static_cast<wchar_t>(code + 0x20);
+    return c;
+}
+
+}  // namespace
+
+std::string Utf8FromWide(std::wstring_view text) {
+    std::string out;
+    out.reserve(text.size());
+    ForEachCodePoint(text, [&out](char32_t c) { AppendUtf8(out, c); });
+    return out;
+}
+
+std::wstring WideFromUtf8(std::string_view bytes) {
+    std::wstring out;
+    out.reserve(bytes.size());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        std::size_t length = 0;
+        char32_t c = 0;
+        char32_t minimum = 0;
+        if (lead < 0x80) {
+            length = 1;
+            c = lead;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            c = lead & 0x1F;
+            minimum = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            c = lead & 0x0F;
+            minimum = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            c = lead & 0x07;
+            minimum = 0x10000;
+        }
+        bool valid = length != 0 && i + length <= bytes.size();
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                valid = false;
+                length = k;  // resynchronise on the byte that broke the sequence
+            } else {
+                c = (c << 6) | (next & 0x3F);
+            }
+        }
+        if (valid && (c < minimum || c > 0x10FFFF || IsSurrogate(c))) valid = false;
+        if (!valid) {
+            AppendWide(out, kReplacement);
+            i += length == 0 ? 1 : std::min(length, bytes.size() - i);
+            continue;
+        }
+        AppendWide(out, c);
+        i += length;
+    }
+    return out;
+}
+
+std::string Utf16LeFromWide(std::wstring_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    ForEachCodePoint(text, [&out](char32_t c) {
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            AppendUtf16Le(out, static_cast<char16_t>(0xD800 + (c >> 10)));
+            AppendUtf16Le(out, static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+        } else {
+            AppendUtf16Le(out, static_cast<char16_t>(c));
+        }
+    });
+    return out;
+}
+
+std::wstring WideFromUtf16Le(std::string_view bytes) {
+    std::wstring out;
+    out.reserve(bytes.size() / 2);
+    const std::size_t units = bytes.size() / 2;
+    auto unitAt = [&bytes](std::size_t index) {
+        return static_cast<char32_t>(static_cast<unsigned char>(bytes[2 * index]) |
+                                     (static_cast<unsigned char>(bytes[2 * index + 1]) << 8));
+    };
+    for (std::size_t i = 0; i < units; ++i) {
+        const char32_t unit = unitAt(i);
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units) {
+            const char32_t low = unitAt(i + 1);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                AppendWide(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                ++i;
+                continue;
+            }
+        }
+        AppendWide(out, IsSurrogate(unit) ? kReplacement : unit);
+    }
+    return out;
+}
+
+std::wstring HexW(std::uint32_t value) { return HexOf<wchar_t>(value); }
+std::string Hex(std::uint32_t value) { return HexOf<char>(value); }
+
+bool EqualsIgnoreCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (FoldCase(a[i], true) != FoldCase(b[i], true)) return false;
+    }
+    return true;
+}
+
+std::wstring ToUpper(std::wstring_view text) {
+    std::wstring out(text);
+    for (auto& c : out) c = FoldCase(c, true);
+    return out;
+}
+
+std::wstring ToLower(std::wstring_view text) {
+    std::wstring out(text);
+    for (auto& c : out) c = FoldCase(c, false);
+    return out;
+}
+
+}  // namespace sealwing::platform

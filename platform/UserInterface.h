@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/WindowSystem.h"
+
+namespace sealwing::platform {
+
+// The values are Windows' own, so the Windows adapter passes them through unchanged.
+enum class MessageBoxButtons : std::uint32_t { Ok = 0x0, OkCancel = 0x1, YesNoCancel = 0x3, YesNo = 0x4 };
+enum class MessageBoxIcon : std::uint32_t { None = 0x0, Error = 0x10, Question = 0x20, Warning = 0x30, Information = 0x40 };
+enum class DialogResult : int { None = 0, Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+struct MessageBoxRequest {
+    WindowHandle owner = kNoWindow;
+    std::wstring text;
+    std::wstring caption;
+    MessageBoxIcon icon = MessageBoxIcon::None;
+    MessageBoxButtons buttons = MessageBoxButtons::Ok;
+};
+
+// What the user sees and answers. Dialogs from templates join this port with their first Part.
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+    // Modal; UI thread only. Returns the button the user chose.
+    virtual DialogResult ShowMessageBox(const MessageBoxRequest& request) = 0;
+};
+
+}  // namespace sealwing::platform
