@@ -67,7 +67,11 @@ std::string FormatUtc(std::int64_t utcSeconds, const char* format) {
     parts.tm_min = static_cast<int>(secondsOfDay / 60 % 60);
     parts.tm_sec = static_cast<int>(secondsOfDay % 60);
     char buffer[128];
+    // The format is the caller's by design (log timestamps and dates use different ones).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
     const std::size_t length = std::strftime(buffer, sizeof buffer, format, &parts);
+#pragma GCC diagnostic pop
     return std::string(buffer, length);
 }
 

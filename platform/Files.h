@@ -33,6 +33,8 @@ class LogFile {
 public:
     virtual ~LogFile() = default;
     virtual bool Size(std::uint64_t& size, FileError& error) = 0;
+    // Reads at most `size` bytes from the offset (fewer at the end of the file); the append position stays.
+    virtual bool ReadAt(std::uint64_t offset, std::size_t size, std::string& bytes, FileError& error) = 0;
     // Reads the whole file from offset 0.
     virtual bool ReadAll(std::string& bytes, FileError& error) = 0;
     // Cuts the file to zero length.

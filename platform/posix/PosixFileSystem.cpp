@@ -1,0 +1,106 @@
+#include "platform/posix/PosixFileSystem.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/Text.h"
+#include "platform/posix/PosixIo.h"
+#include "platform/posix/PosixLogFile.h"
+
+namespace sealwing::platform {
+namespace {
+
+// An XDG variable counts only when it holds an absolute path; a relative one is to be ignored.
+std::string AbsoluteFromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || value[0] != '/') return {};
+    return value;
+}
+
+std::string XdgFolder(const char* variable, const char* underHome) {
+    std::string folder = AbsoluteFromEnvironment(variable);
+    if (!folder.empty()) return folder;
+    const std::string home = AbsoluteFromEnvironment("HOME");
+    if (home.empty()) return {};
+    return home + (home.back() == '/' ? "" : "/") + underHome;
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+void CreateFolderWithParents(const std::string& path) {
+    if (path.empty() || IsFolder(path)) return;
+    for (auto slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        ::mkdir(path.substr(0, slash).c_str(), 0700);  // a failure shows up at the last level
+    }
+    ::mkdir(path.c_str(), 0700);
+}
+
+}  // namespace
+
+PosixFileSystem::PosixFileSystem(std::wstring roamingAppData, std::wstring localAppData)
+    : roamingAppData_(std::move(roamingAppData)), localAppData_(std::move(localAppData)) {}
+
+std::wstring PosixFileSystem::KnownFolderPath(KnownFolder folder) {
+    const auto& fixed = folder == KnownFolder::RoamingAppData ? roamingAppData_ : localAppData_;
+    std::string path;
+    if (fixed) {
+        path = Utf8FromWide(*fixed);
+    } else if (folder == KnownFolder::RoamingAppData) {
+        path = XdgFolder("XDG_CONFIG_HOME", ".config");
+    } else {
+        path = XdgFolder("XDG_STATE_HOME", ".local/state");
+    }
+    CreateFolderWithParents(path);
+    return WideFromUtf8(path);
+}
+
+std::wstring PosixFileSystem::Join(std::wstring_view folder, std::wstring_view name) {
+    while (!name.empty() && name.front() == L'/') name.remove_prefix(1);
+    std::wstring path(folder);
+    if (!path.empty() && path.back() != L'/') path += L'/';
+    path += name;
+    return path;
+}
+
+bool PosixFileSystem::FolderExists(const std::wstring& path) { return IsFolder(Utf8FromWide(path)); }
+
+bool PosixFileSystem::CreateFolder(const std::wstring& path) {
+    const std::string narrow = Utf8FromWide(path);
+    if (::mkdir(narrow.c_str(), 0700) == 0) return true;
+    return errno == EEXIST && IsFolder(narrow);
+}
+
+ReadResult PosixFileSystem::ReadFile(const std::wstring& path) {
+    ReadResult result;
+    const posix::UniqueFd fd = posix::OpenFd(Utf8FromWide(path), O_RDONLY | O_CLOEXEC);
+    if (!fd.Valid()) {
+        result.error = static_cast<FileError>(errno);
+        return result;
+    }
+    result.error = static_cast<FileError>(posix::ReadFromStart(fd.Get(), result.bytes));
+    result.ok = result.error == 0;
+    if (!result.ok) result.bytes.clear();
+    return result;
+}
+
+bool PosixFileSystem::ReplaceFile(const std::wstring& path, std::string_view bytes, FileAccess access,
+                                  FileError& error) {
+    error = static_cast<FileError>(
+        posix::ReplaceFileAtomically(Utf8FromWide(path), bytes, access == FileAccess::OwnerOnly));
+    return error == 0;
+}
+
+bool PosixFileSystem::DeleteFile(const std::wstring& path) { return ::unlink(Utf8FromWide(path).c_str()) == 0; }
+
+std::unique_ptr<LogFile> PosixFileSystem::OpenLogFile(const std::wstring& path, FileError& error) {
+    return PosixLogFile::Open(Utf8FromWide(path), error);
+}
+
+}  // namespace sealwing::platform

@@ -1,0 +1,262 @@
+#include "platform/posix/PosixFileSystem.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "platform/posix/TempFolder.h"
+
+namespace sealwing::platform {
+namespace {
+
+// Sets (or, with nullopt, removes) an environment variable and puts the old value back afterwards.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        Set(value);
+    }
+    ~ScopedEnv() { Set(old_); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    void Set(const std::optional<std::string>& value) {
+        if (value) {
+            ::setenv(name_, value->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+unsigned ModeOf(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return 0xFFFFFFFF;
+    return status.st_mode & 07777;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteRaw(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+class PosixFileSystemTest : public ::testing::Test {
+protected:
+    std::string At(const std::string& name) const { return temp_.Narrow() + "/" + name; }
+    std::wstring WideAt(const std::string& name) const { return WideFromUtf8(At(name)); }
+
+    TempFolder temp_;
+    PosixFileSystem files_;
+};
+
+struct FolderCase {
+    const char* what;
+    std::optional<std::string> xdgConfig;
+    std::optional<std::string> xdgState;
+    bool homeSet;
+    std::string roaming;  // under the temporary folder; empty when no folder can be told
+    std::string local;
+};
+
+TEST_F(PosixFileSystemTest, KnownFoldersFollowXdgVariablesAndTheirDefaults) {
+    const std::string root = temp_.Narrow();
+    const FolderCase cases[] = {
+        {"variables set", root + "/cfg", root + "/state", true, "/cfg", "/state"},
+        {"variables unset", std::nullopt, std::nullopt, true, "/home/.config", "/home/.local/state"},
+        {"variables empty", "", "", true, "/home/.config", "/home/.local/state"},
+        {"relative variables are ignored", "cfg", "state", true, "/home/.config", "/home/.local/state"},
+        {"no HOME to fall back on", std::nullopt, std::nullopt, false, "", ""},
+        {"variables need no HOME", root + "/c", root + "/s", false, "/c", "/s"},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.what);
+        const ScopedEnv config("XDG_CONFIG_HOME", each.xdgConfig);
+        const ScopedEnv state("XDG_STATE_HOME", each.xdgState);
+        const ScopedEnv home("HOME", each.homeSet ? std::optional<std::string>(root + "/home") : std::nullopt);
+
+        const std::wstring roaming = files_.KnownFolderPath(KnownFolder::RoamingAppData);
+        const std::wstring local = files_.KnownFolderPath(KnownFolder::LocalAppData);
+        EXPECT_EQ(roaming, each.roaming.empty() ? L"" : WideFromUtf8(root + each.roaming));
+        EXPECT_EQ(local, each.local.empty() ? L"" : WideFromUtf8(root + each.local));
+        // Created on demand with their parents, as a fresh account may lack ~/.local/state.
+        if (!each.roaming.empty()) {
+            EXPECT_EQ(ModeOf(root + each.roaming), 0700u);
+        }
+        if (!each.local.empty()) {
+            EXPECT_EQ(ModeOf(root + each.local), 0700u);
+        }
+    }
+}
+
+TEST_F(PosixFileSystemTest, FixedFoldersWinOverTheEnvironment) {
+    const ScopedEnv config("XDG_CONFIG_HOME", At("cfg"));
+    PosixFileSystem fixed(WideAt("roaming"), WideAt("local"));
+    EXPECT_EQ(fixed.KnownFolderPath(KnownFolder::RoamingAppData), WideAt("roaming"));
+    EXPECT_EQ(fixed.KnownFolderPath(KnownFolder::LocalAppData), WideAt("local"));
+    EXPECT_FALSE(std::filesystem::exists(At("cfg")));
+}
+
+TEST_F(PosixFileSystemTest, JoinPutsExactlyOneSeparator) {
+    EXPECT_EQ(files_.Join(L"/a/b", L"c.log"), L"/a/b/c.log");
+    EXPECT_EQ(files_.Join(L"/a/b/", L"c.log"), L"/a/b/c.log");
+    EXPECT_EQ(files_.Join(L"/a/b", L"/c.log"), L"/a/b/c.log");
+    EXPECT_EQ(files_.Join(L"", L"c.log"), L"c.log");
+}
+
+TEST_F(PosixFileSystemTest, CreateFolderMakesOneLevelPrivateAndAcceptsAnExistingOne) {
+    EXPECT_FALSE(files_.FolderExists(WideAt("Parcelon")));
+    EXPECT_TRUE(files_.CreateFolder(WideAt("Parcelon")));
+    EXPECT_TRUE(files_.FolderExists(WideAt("Parcelon")));
+    EXPECT_EQ(ModeOf(At("Parcelon")), 0700u);
+    EXPECT_TRUE(files_.CreateFolder(WideAt("Parcelon")));
+
+    EXPECT_FALSE(files_.CreateFolder(WideAt("missing/child")));
+    WriteRaw(At("file"), "x");
+    EXPECT_FALSE(files_.CreateFolder(WideAt("file")));
+    EXPECT_FALSE(files_.FolderExists(WideAt("file")));
+}
+
+TEST_F(PosixFileSystemTest, ReadFileReportsTheErrno) {
+    const ReadResult missing = files_.ReadFile(WideAt("missing"));
+    EXPECT_FALSE(missing.ok);
+    EXPECT_EQ(missing.error, static_cast<FileError>(ENOENT));
+
+    const ReadResult folder = files_.ReadFile(temp_.Path());
+    EXPECT_FALSE(folder.ok);
+    EXPECT_EQ(folder.error, static_cast<FileError>(EISDIR));
+
+    WriteRaw(At("data"), std::string("bytes\0with NUL", 14));
+    const ReadResult data = files_.ReadFile(WideAt("data"));
+    EXPECT_TRUE(data.ok);
+    EXPECT_EQ(data.bytes, std::string("bytes\0with NUL", 14));
+}
+
+TEST_F(PosixFileSystemTest, ReplaceFileSwapsInANewFileAndLeavesNoTemporary) {
+    WriteRaw(At("storage.bin"), "old");
+    // A reader that has the old file open keeps seeing the old content: the file was swapped, not rewritten.
+    const int oldReader = ::open(At("storage.bin").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(oldReader, 0);
+
+    FileError error = 1;
+    EXPECT_TRUE(files_.ReplaceFile(WideAt("storage.bin"), "new content", FileAccess::Default, error));
+    EXPECT_EQ(error, 0u);
+    EXPECT_EQ(Slurp(At("storage.bin")), "new content");
+    char buffer[16] = {};
+    EXPECT_EQ(::pread(oldReader, buffer, sizeof buffer, 0), 3);
+    EXPECT_EQ(std::string(buffer), "old");
+    ::close(oldReader);
+
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(temp_.Narrow())) ++entries;
+    EXPECT_EQ(entries, 1u);
+}
+
+TEST_F(PosixFileSystemTest, ReplaceFileSetsPermissionsOfTheNewFileWhateverTheOldOnesWere) {
+    const mode_t oldMask = ::umask(022);
+    WriteRaw(At("secret"), "old");
+    ::chmod(At("secret").c_str(), 0666);
+    FileError error = 0;
+    EXPECT_TRUE(files_.ReplaceFile(WideAt("secret"), "s", FileAccess::OwnerOnly, error));
+    EXPECT_EQ(ModeOf(At("secret")), 0600u);
+
+    EXPECT_TRUE(files_.ReplaceFile(WideAt("plain"), "p", FileAccess::Default, error));
+    EXPECT_EQ(ModeOf(At("plain")), 0644u);
+
+    ::umask(0277);  // a mask that would take the owner's write bit: secrets are still written 0600
+    EXPECT_TRUE(files_.ReplaceFile(WideAt("secret"), "s2", FileAccess::OwnerOnly, error));
+    ::umask(oldMask);
+    EXPECT_EQ(ModeOf(At("secret")), 0600u);
+    EXPECT_EQ(Slurp(At("secret")), "s2");
+}
+
+TEST_F(PosixFileSystemTest, ReplaceFileInAMissingFolderFailsWithTheErrno) {
+    FileError error = 0;
+    EXPECT_FALSE(files_.ReplaceFile(WideAt("missing/file"), "x", FileAccess::Default, error));
+    EXPECT_EQ(error, static_cast<FileError>(ENOENT));
+}
+
+TEST_F(PosixFileSystemTest, DeleteFileRemovesAnExistingFileOnly) {
+    WriteRaw(At("f"), "x");
+    EXPECT_TRUE(files_.DeleteFile(WideAt("f")));
+    EXPECT_FALSE(std::filesystem::exists(At("f")));
+    EXPECT_FALSE(files_.DeleteFile(WideAt("f")));
+}
+
+TEST_F(PosixFileSystemTest, LogMarkerRewritesInPlaceWhileAppendsGoToTheEnd) {
+    WriteRaw(At("Main.log"), "OPEN  \nprevious run\n");
+    FileError error = 1;
+    auto log = files_.OpenLogFile(WideAt("Main.log"), error);
+    ASSERT_NE(log, nullptr);
+    EXPECT_EQ(error, 0u);
+
+    EXPECT_TRUE(log->Append("appended\n"));  // to the end of what was there, not over it at offset 0
+    EXPECT_EQ(Slurp(At("Main.log")), "OPEN  \nprevious run\nappended\n");
+
+    EXPECT_TRUE(log->Truncate());
+    std::uint64_t size = 99;
+    EXPECT_TRUE(log->Size(size, error));
+    EXPECT_EQ(size, 0u);
+    EXPECT_TRUE(log->WriteAt(0, "CREATE\n"));
+    EXPECT_TRUE(log->Append("header\n"));
+    EXPECT_TRUE(log->WriteAt(0, "CLOSED\n"));
+    EXPECT_TRUE(log->Append("line\n"));
+    // Visible to other readers at once: nothing waits in a buffer of this process.
+    EXPECT_EQ(Slurp(At("Main.log")), "CLOSED\nheader\nline\n");
+    EXPECT_TRUE(log->Size(size, error));
+    EXPECT_EQ(size, 19u);
+}
+
+TEST_F(PosixFileSystemTest, LogReadAllReadsFromTheStartWhateverTheSize) {
+    FileError error = 0;
+    auto log = files_.OpenLogFile(WideAt("Big.log"), error);
+    ASSERT_NE(log, nullptr);
+    std::string text;
+    for (int line = 0; line < 4000; ++line) text += "line " + std::to_string(line) + "\n";
+    ASSERT_GT(text.size(), 32768u);
+    EXPECT_TRUE(log->Append(text));
+    EXPECT_TRUE(log->WriteAt(0, "CLOSED\n"));
+
+    std::string read;
+    EXPECT_TRUE(log->ReadAll(read, error));
+    EXPECT_EQ(read, "CLOSED\n" + text.substr(7));
+    EXPECT_TRUE(log->Append("more\n"));  // reading moved nothing
+    EXPECT_EQ(Slurp(At("Big.log")), "CLOSED\n" + text.substr(7) + "more\n");
+}
+
+TEST_F(PosixFileSystemTest, ASecondOpenOfAHeldLogFailsUntilTheFirstIsClosed) {
+    FileError error = 0;
+    auto first = files_.OpenLogFile(WideAt("Attachments.log"), error);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(ModeOf(At("Attachments.log")), 0600u);
+
+    EXPECT_EQ(files_.OpenLogFile(WideAt("Attachments.log"), error), nullptr);
+    EXPECT_EQ(error, static_cast<FileError>(EWOULDBLOCK));
+    EXPECT_NE(files_.OpenLogFile(WideAt("Shipper.log"), error), nullptr);  // other logs are not affected
+
+    first.reset();
+    EXPECT_NE(files_.OpenLogFile(WideAt("Attachments.log"), error), nullptr);
+}
+
+TEST_F(PosixFileSystemTest, OpenLogFileInAMissingFolderFails) {
+    FileError error = 0;
+    EXPECT_EQ(files_.OpenLogFile(WideAt("missing/Main.log"), error), nullptr);
+    EXPECT_EQ(error, static_cast<FileError>(ENOENT));
+}
+
+}  // namespace
+}  // namespace sealwing::platform

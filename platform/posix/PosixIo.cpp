@@ -1,0 +1,138 @@
+#include "platform/posix/PosixIo.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <limits>
+
+namespace sealwing::platform::posix {
+namespace {
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// A name no other writer uses: the process id keeps processes apart, the counter keeps threads and calls apart.
+std::string TemporaryNameFor(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    return path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter.fetch_add(1));
+}
+
+void SyncFolder(const std::string& folder) {
+    UniqueFd fd = OpenFd(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd.Valid()) ::fsync(fd.Get());
+}
+
+}  // namespace
+
+UniqueFd::~UniqueFd() { Close(); }
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+        Close();
+        fd_ = other.Release();
+    }
+    return *this;
+}
+
+int UniqueFd::Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+int UniqueFd::Close() {
+    if (fd_ < 0) return 0;
+    // Linux releases the descriptor even when close fails with EINTR, so retrying would close someone else's.
+    const int result = ::close(Release());
+    return result == 0 || errno == EINTR ? 0 : errno;
+}
+
+UniqueFd OpenFd(const std::string& path, int flags, unsigned mode) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags, static_cast<mode_t>(mode));
+    } while (fd < 0 && errno == EINTR);
+    return UniqueFd(fd);
+}
+
+int WriteFully(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return 0;
+}
+
+int WriteFullyAt(int fd, std::string_view bytes, std::uint64_t offset) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+        offset += static_cast<std::uint64_t>(written);
+    }
+    return 0;
+}
+
+int ReadFromStart(int fd, std::string& bytes) { return ReadAt(fd, 0, std::numeric_limits<std::size_t>::max(), bytes); }
+
+int ReadAt(int fd, std::uint64_t offset, std::size_t maxSize, std::string& bytes) {
+    bytes.clear();
+    char buffer[16384];
+    auto position = static_cast<off_t>(offset);
+    while (bytes.size() < maxSize) {
+        const std::size_t wanted = std::min(sizeof buffer, maxSize - bytes.size());
+        const ssize_t count = ::pread(fd, buffer, wanted, position);
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (count == 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(count));
+        position += count;
+    }
+    return 0;
+}
+
+int ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly) {
+    std::string temporary;
+    UniqueFd fd;
+    do {
+        temporary = TemporaryNameFor(path);
+        fd = OpenFd(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, ownerOnly ? 0600 : 0666);
+    } while (!fd.Valid() && errno == EEXIST);  // a stale file left by a crashed process that had our id
+    if (!fd.Valid()) return errno;
+
+    int error = 0;
+    if (ownerOnly && ::fchmod(fd.Get(), 0600) != 0) error = errno;  // the umask may have taken the owner's bits
+    if (error == 0) error = WriteFully(fd.Get(), bytes);
+    if (error == 0 && ::fsync(fd.Get()) != 0) error = errno;
+    if (error == 0) error = fd.Close();
+    if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
+    if (error != 0) {
+        fd.Close();
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    // The new content is in place now, so the result is success whatever the folder's flush gives: reporting a
+    // failure would tell the caller that the old content is still there. A failed flush leaves the old or the new
+    // content after a power loss, never a mix, which is all the replacement promises.
+    SyncFolder(FolderOf(path));
+    return 0;
+}
+
+}  // namespace sealwing::platform::posix
