@@ -1,0 +1,93 @@
+#include "sim/ScriptedUser.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/Text.h"
+
+namespace sealwing::sim {
+namespace {
+
+using platform::DialogResult;
+using platform::MessageBoxButtons;
+
+std::vector<DialogResult> ButtonsOf(MessageBoxButtons buttons) {
+    switch (buttons) {
+        case MessageBoxButtons::Ok:
+            return {DialogResult::Ok};
+        case MessageBoxButtons::OkCancel:
+            return {DialogResult::Ok, DialogResult::Cancel};
+        case MessageBoxButtons::YesNo:
+            return {DialogResult::Yes, DialogResult::No};
+        case MessageBoxButtons::YesNoCancel:
+            return {DialogResult::Yes, DialogResult::No, DialogResult::Cancel};
+    }
+    return {DialogResult::Ok};
+}
+
+const char* NameOf(DialogResult result) {
+    switch (result) {
+        case DialogResult::None:
+            return "None";
+        case DialogResult::Ok:
+            return "Ok";
+        case DialogResult::Cancel:
+            return "Cancel";
+        case DialogResult::Yes:
+            return "Yes";
+        case DialogResult::No:
+            return "No";
+    }
+    return "?";
+}
+
+const char* NameOf(platform::MessageBoxIcon icon) {
+    switch (icon) {
+        case platform::MessageBoxIcon::None:
+            return "no icon";
+        case platform::MessageBoxIcon::Error:
+            return "error icon";
+        case platform::MessageBoxIcon::Question:
+            return "question icon";
+        case platform::MessageBoxIcon::Warning:
+            return "warning icon";
+        case platform::MessageBoxIcon::Information:
+            return "information icon";
+    }
+    return "?";
+}
+
+}  // namespace
+
+void ScriptedUser::Answer(DialogResult answer) { answers_.push_back(answer); }
+
+DialogResult ScriptedUser::ShowMessageBox(const platform::MessageBoxRequest& request) {
+    const std::vector<DialogResult> buttons = ButtonsOf(request.buttons);
+    ShownMessageBox shown{request, buttons.front(), false};
+    if (!answers_.empty()) {
+        shown.answer = answers_.front();
+        shown.scripted = true;
+        answers_.pop_front();
+        if (std::find(buttons.begin(), buttons.end(), shown.answer) == buttons.end()) {
+            throw std::logic_error(std::string("scripted answer ") + NameOf(shown.answer) +
+                                   " is no button of the message box \"" + platform::Utf8FromWide(request.text) + "\"");
+        }
+    }
+    shown_.push_back(shown);
+    if (echo_ != nullptr) {
+        *echo_ << "[message box] \"" << platform::Utf8FromWide(request.caption) << "\", " << NameOf(request.icon)
+               << "\n"
+               << platform::Utf8FromWide(request.text) << "\n-> " << NameOf(shown.answer)
+               << (shown.scripted ? "" : " (default)") << "\n";
+    }
+    return shown.answer;
+}
+
+std::size_t ScriptedUser::UnscriptedCount() const {
+    return static_cast<std::size_t>(
+        std::count_if(shown_.begin(), shown_.end(), [](const ShownMessageBox& box) { return !box.scripted; }));
+}
+
+}  // namespace sealwing::sim

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "addin/outlook/ObjectModel.h"
+#include "sim/SimObject.h"
+#include "sim/SimSpecs.h"
+
+namespace sealwing::sim {
+
+// A mail account of the profile (2007 object model). Every account delivers into the default store for now.
+class SimAccount : public outlook::Account, protected SimObject {
+public:
+    SimAccount(std::weak_ptr<SimContext> context, AccountSpec spec);
+
+    outlook::AccountType AccountType() override;
+    std::wstring DisplayName() override;
+    std::wstring SmtpAddress() override;
+    std::wstring UserName() override;
+    // A resolved recipient of the account's user name and SMTP address (2010).
+    outlook::Ref<outlook::Recipient> CurrentUser() override;
+    outlook::Ref<outlook::Store> DeliveryStore() override;  // (2010)
+
+    const AccountSpec& Spec() const { return spec_; }
+
+private:
+    AccountSpec spec_;
+};
+
+}  // namespace sealwing::sim

@@ -1,0 +1,50 @@
+#include "sim/SimInspector.h"
+
+#include <utility>
+
+#include "sim/SimMailItem.h"
+#include "sim/SimProps.h"
+#include "sim/WindowTree.h"
+
+namespace sealwing::sim {
+
+SimInspector::SimInspector(std::weak_ptr<SimContext> context, outlook::Ref<SimMailItem> item)
+    : SimObject(context), item_(std::move(item)), events_(context, L"InspectorEvents") {}
+
+platform::WindowHandle SimInspector::Window() {
+    Enter(L"Inspector.GetWindow");
+    return window_;
+}
+
+std::wstring SimInspector::Caption() {
+    Enter(L"Inspector.Caption");
+    return CurrentCaption();
+}
+
+outlook::Ref<outlook::Object> SimInspector::CurrentItem() {
+    Enter(L"Inspector.CurrentItem");
+    return item_;
+}
+
+outlook::ConnectionPoint<outlook::InspectorEvents>& SimInspector::Events() {
+    Enter(L"Inspector.Events");
+    return events_;
+}
+
+std::wstring SimInspector::CaptionFor(const std::wstring& subject) {
+    return (subject.empty() ? std::wstring(L"Untitled") : subject) + L" - Message (HTML)";
+}
+
+std::wstring SimInspector::CurrentCaption() const { return CaptionFor(item_->Props().Text(prop::PR_SUBJECT_W)); }
+
+void SimInspector::RefreshCaption() {
+    if (state_ != State::Displayed) return;
+    if (auto context = WeakContext().lock()) context->Windows().SetTitle(window_, CurrentCaption());
+}
+
+void SimInspector::MarkDisplayed(platform::WindowHandle window) {
+    window_ = window;
+    state_ = State::Displayed;
+}
+
+}  // namespace sealwing::sim

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "addin/outlook/ObjectModel.h"
+#include "platform/WindowSystem.h"
+#include "sim/EventSource.h"
+#include "sim/SimObject.h"
+
+namespace sealwing::sim {
+
+class SimMailItem;
+
+// An item window. Created for an item (MailItem.GetInspector) it is not displayed yet; SimInspectors::Display shows
+// it (window, collection, NewInspector) and SimInspectors::Close closes it for good.
+class SimInspector : public outlook::Inspector, public std::enable_shared_from_this<SimInspector>, protected SimObject {
+public:
+    enum class State { Created, Displayed, Closing, Closed };
+
+    SimInspector(std::weak_ptr<SimContext> context, outlook::Ref<SimMailItem> item);
+
+    // The frame window; none while the inspector is not displayed.
+    platform::WindowHandle Window() override;
+    std::wstring Caption() override;
+    outlook::Ref<outlook::Object> CurrentItem() override;
+    outlook::ConnectionPoint<outlook::InspectorEvents>& Events() override;
+
+    // "Untitled - Message (HTML)" for an empty subject, "<subject> - Message (HTML)" otherwise.
+    static std::wstring CaptionFor(const std::wstring& subject);
+
+    // The simulation's own access, no gate.
+    State CurrentState() const { return state_; }
+    bool IsDisplayed() const { return state_ == State::Displayed; }
+    bool IsClosed() const { return state_ == State::Closed; }
+    platform::WindowHandle FrameWindow() const { return window_; }
+    const outlook::Ref<SimMailItem>& Item() const { return item_; }
+    std::wstring CurrentCaption() const;
+    // Shows the caption of the item's current subject in the frame window's title.
+    void RefreshCaption();
+    void MarkDisplayed(platform::WindowHandle window);
+    // Closing: its Close event is being fired; it is still the item's inspector but cannot be closed again.
+    void MarkClosing() { state_ = State::Closing; }
+    void MarkClosed() { state_ = State::Closed; }
+    EventSource<outlook::InspectorEvents>& Source() { return events_; }
+
+private:
+    outlook::Ref<SimMailItem> item_;
+    State state_ = State::Created;
+    platform::WindowHandle window_ = platform::kNoWindow;
+    EventSource<outlook::InspectorEvents> events_;
+};
+
+}  // namespace sealwing::sim

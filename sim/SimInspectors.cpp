@@ -1,0 +1,68 @@
+#include "sim/SimInspectors.h"
+
+#include "sim/SimInspector.h"
+#include "sim/WindowTree.h"
+
+namespace sealwing::sim {
+namespace {
+
+constexpr const wchar_t* kFrameClass = L"rctrl_renwnd32";
+
+platform::Rect InspectorRect(std::size_t opened) {
+    const int offset = static_cast<int>(opened % 8) * 30;
+    return platform::Rect{160 + offset, 120 + offset, 160 + offset + 820, 120 + offset + 640};
+}
+
+}  // namespace
+
+SimInspectors::SimInspectors(std::weak_ptr<SimContext> context)
+    : SimObject(context), events_(context, L"InspectorsEvents") {}
+
+int SimInspectors::Count() {
+    Enter(L"Inspectors.Count");
+    return static_cast<int>(windows_.Items().size());
+}
+
+outlook::Ref<outlook::Inspector> SimInspectors::Item(int index) {
+    Enter(L"Inspectors.Item");
+    return ItemAt(windows_.Items(), index);
+}
+
+outlook::ConnectionPoint<outlook::InspectorsEvents>& SimInspectors::Events() {
+    Enter(L"Inspectors.Events");
+    return events_;
+}
+
+void SimInspectors::Display(const outlook::Ref<SimInspector>& inspector) {
+    if (inspector->IsDisplayed()) {
+        Activate(inspector);
+        return;
+    }
+    if (inspector->CurrentState() != SimInspector::State::Created) return;  // closing or closed: never again
+    auto context = Live();
+    const platform::WindowHandle window = context->Windows().Create(
+        platform::kNoWindow, kFrameClass, inspector->CurrentCaption(), InspectorRect(windows_.Opened()));
+    windows_.CountOpened();
+    inspector->MarkDisplayed(window);
+    windows_.Add(inspector);
+    events_.Fire(L"NewInspector", [&inspector](outlook::InspectorsEvents& sink) { sink.NewInspector(inspector); });
+    Activate(inspector);
+}
+
+void SimInspectors::Activate(const outlook::Ref<SimInspector>& inspector) {
+    if (!inspector->IsDisplayed() || !windows_.Contains(inspector)) return;
+    windows_.Activate(inspector);
+    Live()->Windows().SetForeground(inspector->FrameWindow());
+    inspector->Source().Fire(L"Activate", [](outlook::InspectorEvents& sink) { sink.Activate(); });
+}
+
+void SimInspectors::Close(const outlook::Ref<SimInspector>& inspector) {
+    if (!inspector->IsDisplayed()) return;
+    inspector->MarkClosing();  // a Close handler that closes the item again finds nothing left to close
+    inspector->Source().Fire(L"Close", [](outlook::InspectorEvents& sink) { sink.Close(); });
+    windows_.Remove(inspector);
+    Live()->Windows().Destroy(inspector->FrameWindow());
+    inspector->MarkClosed();
+}
+
+}  // namespace sealwing::sim

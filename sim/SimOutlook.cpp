@@ -1,0 +1,229 @@
+#include "sim/SimOutlook.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "sim/OutlookVersion.h"
+#include "sim/SimAccount.h"
+#include "sim/SimAccounts.h"
+#include "sim/SimApplication.h"
+#include "sim/SimAttachments.h"
+#include "sim/SimCOMAddIn.h"
+#include "sim/SimCOMAddIns.h"
+#include "sim/SimContext.h"
+#include "sim/SimExplorer.h"
+#include "sim/SimExplorers.h"
+#include "sim/SimFolder.h"
+#include "sim/SimInspector.h"
+#include "sim/SimInspectors.h"
+#include "sim/SimMailItem.h"
+#include "sim/SimNameSpace.h"
+#include "sim/SimProps.h"
+#include "sim/SimRecipient.h"
+#include "sim/SimRecipients.h"
+#include "sim/SimStore.h"
+#include "sim/TransportHeaders.h"
+
+namespace sealwing::sim {
+
+namespace mapi = outlook::mapi;
+
+namespace {
+
+constexpr int kFirstVersionWithOneEventPerNewMail = 12;
+
+SimOptions Completed(SimOptions options) {
+    if (!OutlookVersion::IsSupported(options.majorVersion)) {
+        throw std::invalid_argument("the simulated Outlook is version 11, 12 or 14, not " +
+                                    std::to_string(options.majorVersion));
+    }
+    if (options.build.empty()) options.build = OutlookVersion::DefaultBuild(options.majorVersion);
+    return options;
+}
+
+}  // namespace
+
+SimOutlook::SimOutlook(SimOptions options, platform::Clock& clock)
+    : clock_(clock),
+      loop_(clock),
+      context_(std::make_shared<SimContext>(Completed(std::move(options)), loop_, windows_)) {
+    const std::weak_ptr<SimContext> weak = context_;
+    SimModel& model = context_->Model();
+    model.application = std::make_shared<SimApplication>(weak);
+    model.session = std::make_shared<SimNameSpace>(weak);
+    model.store = SimStore::Create(weak, context_->Options().storeName);
+    model.explorers = std::make_shared<SimExplorers>(weak);
+    model.inspectors = std::make_shared<SimInspectors>(weak);
+    model.comAddIns = std::make_shared<SimCOMAddIns>(weak);
+    model.accounts = std::make_shared<SimAccounts>(weak);
+}
+
+SimOutlook::~SimOutlook() {
+    loop_.Stop();
+    context_.reset();
+}
+
+platform::Platform SimOutlook::PlatformWith(platform::FileSystem& files, platform::Registry& registry) {
+    platform::Platform platform;
+    platform.clock = &clock_;
+    platform.files = &files;
+    platform.graphics = &graphics_;
+    platform.registry = &registry;
+    platform.uiThread = &loop_;
+    platform.ui = &user_;
+    platform.windows = &windows_;
+    return platform;
+}
+
+int SimOutlook::MajorVersion() const { return context_->MajorVersion(); }
+
+outlook::Ref<outlook::Application> SimOutlook::Application() { return context_->Model().application; }
+
+outlook::Ref<SimNameSpace> SimOutlook::Session() { return context_->Model().session; }
+
+outlook::Ref<SimStore> SimOutlook::DefaultStore() { return context_->Model().store; }
+
+outlook::Ref<SimFolder> SimOutlook::Folder(outlook::DefaultFolder folder) {
+    return context_->Model().store->Folder(folder);
+}
+
+outlook::Ref<SimExplorer> SimOutlook::OpenExplorer(std::wstring caption) {
+    RequireUiThread("OpenExplorer");
+    return context_->Model().explorers->Open(std::move(caption));
+}
+
+void SimOutlook::CloseExplorer(const outlook::Ref<SimExplorer>& explorer) {
+    RequireUiThread("CloseExplorer");
+    context_->Model().explorers->Close(explorer);
+}
+
+void SimOutlook::ActivateExplorer(const outlook::Ref<SimExplorer>& explorer) {
+    RequireUiThread("ActivateExplorer");
+    context_->Model().explorers->Activate(explorer);
+}
+
+outlook::Ref<SimInspector> SimOutlook::OpenInspector(const outlook::Ref<SimMailItem>& item) {
+    RequireUiThread("OpenInspector");
+    auto inspector = item->InspectorOrNew();
+    context_->Model().inspectors->Display(inspector);
+    return inspector;
+}
+
+void SimOutlook::CloseInspector(const outlook::Ref<SimInspector>& inspector) {
+    RequireUiThread("CloseInspector");
+    context_->Model().inspectors->Close(inspector);
+}
+
+void SimOutlook::ActivateInspector(const outlook::Ref<SimInspector>& inspector) {
+    RequireUiThread("ActivateInspector");
+    context_->Model().inspectors->Activate(inspector);
+}
+
+outlook::Ref<SimMailItem> SimOutlook::CreateMailItem() {
+    RequireUiThread("CreateMailItem");
+    return SimMailItem::Create(context_, Folder(outlook::olFolderDrafts));
+}
+
+outlook::Ref<SimMailItem> SimOutlook::AddReceivedMail(const ReceivedMailSpec& mail) {
+    RequireUiThread("AddReceivedMail");
+    auto folder = Folder(mail.folder);
+    if (!folder) throw std::invalid_argument("the simulated store has no such default folder");
+    const SimOptions& options = context_->Options();
+    auto item = SimMailItem::Create(context_, folder);
+
+    PropertyBag& props = item->Props();
+    props.SetText(prop::PR_SUBJECT_W, mail.subject);
+    props.SetText(prop::PR_BODY_W, mail.body);
+    props.SetText(prop::PR_SENDER_NAME_W, mail.senderName.empty() ? mail.senderAddress : mail.senderName);
+    props.SetText(prop::PR_SENDER_EMAIL_ADDRESS_W, mail.senderAddress);
+    props.SetText(prop::PR_SENDER_ADDRTYPE_W, mail.senderAddressType);
+    props.SetText(mapi::PR_RECEIVED_BY_EMAIL_ADDRESS_W, mail.to.empty() ? options.userAddress : mail.to.front());
+    item->SetHtml(mail.htmlBody);
+    ++mailSerial_;
+    const std::wstring headers = mail.transportHeaders.value_or(
+        TransportHeaders::Make(mail, options.userAddress, clock_.UtcSeconds(), mailSerial_));
+    if (!headers.empty()) props.SetText(mapi::PR_TRANSPORT_MESSAGE_HEADERS_W, headers);
+
+    const auto addRecipient = [this, &item](const std::wstring& address, outlook::RecipientType type) {
+        const AddressBookEntry* known = SimRecipient::Lookup(context_->Model().addressBook, address);
+        item->RecipientList()->AddResolved(known ? *known : AddressBookEntry{address, address, L"SMTP", 30, {}, {}},
+                                           type);
+    };
+    if (mail.to.empty()) addRecipient(options.userAddress, outlook::olTo);
+    for (const auto& address : mail.to) addRecipient(address, outlook::olTo);
+    for (const auto& address : mail.cc) addRecipient(address, outlook::olCC);
+    for (const auto& attachment : mail.attachments) {
+        item->AttachmentList()->AddSaved(attachment.fileName, attachment.bytes);
+    }
+    item->SetSentState(true);
+    item->SetReadState(mail.unread);
+    item->PlaceIn(folder);
+    return item;
+}
+
+void SimOutlook::DeliverNewMail(const std::vector<outlook::Ref<SimMailItem>>& items) {
+    RequireUiThread("DeliverNewMail");
+    std::vector<std::wstring> ids;
+    for (const auto& item : items) {
+        if (!item->IsSaved()) throw std::invalid_argument("new mail must be in a folder: use AddReceivedMail");
+        ids.push_back(item->EntryIdText());
+    }
+    auto& events = context_->Model().application->Source();
+    const auto fire = [&events](const std::wstring& entryIds) {
+        events.Fire(L"NewMailEx", [&entryIds](outlook::ApplicationEvents& sink) { sink.NewMailEx(entryIds); });
+    };
+    if (MajorVersion() < kFirstVersionWithOneEventPerNewMail) {
+        std::wstring joined;
+        for (const auto& id : ids) joined += (joined.empty() ? L"" : L",") + id;
+        if (!ids.empty()) fire(joined);
+    } else {
+        for (const auto& id : ids) fire(id);
+    }
+}
+
+void SimOutlook::AddComAddIn(std::wstring guid, std::wstring progId, std::wstring description) {
+    RequireUiThread("AddComAddIn");
+    context_->Model().comAddIns->Add(
+        std::make_shared<SimCOMAddIn>(context_, std::move(guid), std::move(progId), std::move(description)));
+}
+
+void SimOutlook::SetComAddInsAvailable(bool available) {
+    RequireUiThread("SetComAddInsAvailable");
+    context_->Model().comAddInsAvailable = available;
+}
+
+outlook::Ref<SimAccount> SimOutlook::AddAccount(const AccountSpec& account) {
+    RequireUiThread("AddAccount");
+    auto added = std::make_shared<SimAccount>(context_, account);
+    context_->Model().accounts->Add(added);
+    return added;
+}
+
+void SimOutlook::AddAddressBookEntry(AddressBookEntry entry) {
+    RequireUiThread("AddAddressBookEntry");
+    context_->Model().addressBook.push_back(std::move(entry));
+}
+
+void SimOutlook::Quit() {
+    RequireUiThread("Quit");
+    context_->Model().application->Source().Fire(L"Quit", [](outlook::ApplicationEvents& sink) { sink.Quit(); });
+}
+
+void SimOutlook::FailMember(std::wstring member, outlook::HResult code, std::wstring description, int times) {
+    RequireUiThread("FailMember");
+    context_->Gate().FailMember(std::move(member), code, std::move(description), times);
+}
+
+const std::vector<std::wstring>& SimOutlook::Journal() const { return context_->Journal().Entries(); }
+
+std::size_t SimOutlook::AdvisedSinks() const { return context_->Journal().OpenConnections(); }
+
+std::size_t SimOutlook::WrongThreadCalls() const { return context_->Gate().WrongThreadCalls(); }
+
+void SimOutlook::RequireUiThread(const char* what) {
+    if (!loop_.IsUiThread()) {
+        throw std::logic_error(std::string("SimOutlook::") + what + " is scripting for the UI thread");
+    }
+}
+
+}  // namespace sealwing::sim

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "addin/outlook/ComError.h"
+#include "addin/outlook/ObjectModel.h"
+#include "platform/Clock.h"
+#include "platform/Platform.h"
+#include "sim/MessageLoop.h"
+#include "sim/ScriptedUser.h"
+#include "sim/SimAccount.h"
+#include "sim/SimExplorer.h"
+#include "sim/SimFolder.h"
+#include "sim/SimGraphics.h"
+#include "sim/SimInspector.h"
+#include "sim/SimMailItem.h"
+#include "sim/SimNameSpace.h"
+#include "sim/SimOptions.h"
+#include "sim/SimSpecs.h"
+#include "sim/SimStore.h"
+#include "sim/WindowTree.h"
+
+namespace sealwing::sim {
+
+class SimContext;
+
+// An in-memory Outlook 2003, 2007 or 2010: the object model and MAPI the add-in reaches through the host interface,
+// and the desktop it runs on (message loop, windows, a scripted user, graphics). The thread that constructs it is
+// Outlook's UI thread. The scripting members below are the test's or the main job's hands on Outlook: they run on
+// the UI thread, bypass fault injection, and fire the events Outlook would.
+class SimOutlook {
+public:
+    // Throws std::invalid_argument for a version other than 11, 12 and 14.
+    SimOutlook(SimOptions options, platform::Clock& clock);
+    // Tears everything down without firing events: the loop stops (a waiting RunSync returns false), and objects the
+    // add-in still holds fail their calls as disconnected.
+    ~SimOutlook();
+    SimOutlook(const SimOutlook&) = delete;
+    SimOutlook& operator=(const SimOutlook&) = delete;
+
+    MessageLoop& Loop() { return loop_; }
+    WindowTree& Windows() { return windows_; }
+    ScriptedUser& User() { return user_; }
+    SimGraphics& Graphics() { return graphics_; }
+    // The clock and the simulation's ports, with the given files and registry.
+    platform::Platform PlatformWith(platform::FileSystem& files, platform::Registry& registry);
+
+    int MajorVersion() const;
+    // The object the add-in receives in OnConnection.
+    outlook::Ref<outlook::Application> Application();
+    outlook::Ref<SimNameSpace> Session();
+    outlook::Ref<SimStore> DefaultStore();
+    outlook::Ref<SimFolder> Folder(outlook::DefaultFolder folder);
+
+    // Windows. Opening fires NewExplorer / NewInspector and then the window's Activate; closing fires Close on the
+    // window's own sinks, then removes it from its collection and destroys its frame window.
+    outlook::Ref<SimExplorer> OpenExplorer(std::wstring caption = L"Inbox - Microsoft Outlook");
+    void CloseExplorer(const outlook::Ref<SimExplorer>& explorer);
+    // Fires Activate; the explorer becomes ActiveExplorer and its window the foreground.
+    void ActivateExplorer(const outlook::Ref<SimExplorer>& explorer);
+    // The item's inspector (the one MailItem.GetInspector gave, if any), displayed.
+    outlook::Ref<SimInspector> OpenInspector(const outlook::Ref<SimMailItem>& item);
+    void CloseInspector(const outlook::Ref<SimInspector>& inspector);
+    void ActivateInspector(const outlook::Ref<SimInspector>& inspector);
+
+    // Items.
+    // A new unsaved draft (olMailItem): no entry id until saved into Drafts.
+    outlook::Ref<SimMailItem> CreateMailItem();
+    // A delivered message in its folder (the Inbox by default): saved, Sent, with its sender, resolved recipients,
+    // attachments and transport headers.
+    outlook::Ref<SimMailItem> AddReceivedMail(const ReceivedMailSpec& mail);
+    // Fires NewMailEx with the items' entry ids: all in one comma-separated string in 2003, one event per item from
+    // 2007 on.
+    void DeliverNewMail(const std::vector<outlook::Ref<SimMailItem>>& items);
+
+    // The profile.
+    void AddComAddIn(std::wstring guid, std::wstring progId, std::wstring description);
+    // False: Application.COMAddIns returns Nothing.
+    void SetComAddInsAvailable(bool available);
+    // An account of the profile (the 2007 object model lists it).
+    outlook::Ref<SimAccount> AddAccount(const AccountSpec& account);
+    void AddAddressBookEntry(AddressBookEntry entry);
+
+    // Fires Application's Quit. Windows stay open: the caller closes them and disconnects the add-in as Outlook would.
+    void Quit();
+
+    // The next `times` calls (-1: every call; 0: stop failing) of the member throw ComError(code, description), or
+    // return the code for a MAPI member. Members are named "Interface.Member" after the host interface's methods:
+    // L"Application.Inspectors", L"Inspectors.Item", L"Inspector.GetWindow", L"Explorer.GetWindow",
+    // L"MailItem.SetSubject", L"InspectorsEvents.Advise", L"Message.GetProps", L"Session.OpenMsgStore".
+    void FailMember(std::wstring member, outlook::HResult code, std::wstring description, int times = -1);
+    // Connection-point traffic in order: L"Advise InspectorsEvents", L"Unadvise ExplorersEvents",
+    // L"Fire InspectorsEvents.NewInspector" (a firing that reached a sink), ...
+    const std::vector<std::wstring>& Journal() const;
+    // Connections open now, all sources together.
+    std::size_t AdvisedSinks() const;
+    // Object-model and MAPI calls refused because they came from a thread other than the UI thread.
+    std::size_t WrongThreadCalls() const;
+
+private:
+    void RequireUiThread(const char* what);
+
+    platform::Clock& clock_;
+    MessageLoop loop_;
+    WindowTree windows_;
+    ScriptedUser user_;
+    SimGraphics graphics_;
+    std::shared_ptr<SimContext> context_;
+    std::uint32_t mailSerial_ = 0;
+};
+
+}  // namespace sealwing::sim

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "addin/outlook/ObjectModel.h"
+
+// What a test or the main job hands the simulated Outlook to script the world: accounts, address-book entries and
+// received mail.
+namespace sealwing::sim {
+
+struct AccountSpec {
+    outlook::AccountType type = outlook::olPop3;
+    std::wstring displayName{};
+    std::wstring smtpAddress{};
+    std::wstring userName{};
+};
+
+// An address-book entry. Recipient.Resolve finds entries by name or address, without regard to case.
+struct AddressBookEntry {
+    std::wstring name{};
+    std::wstring address{};  // the entry's native address: SMTP, or Exchange's "/o=.../cn=..."
+    std::wstring addressType = L"SMTP";
+    int userType = 30;                           // AddressEntryUserType: below 10 an Exchange kind, 30 SMTP
+    std::wstring primarySmtpAddress{};           // PR_SMTP_ADDRESS_W and ExchangeUser.PrimarySmtpAddress; may be empty
+    std::vector<std::wstring> proxyAddresses{};  // PR_EMS_AB_PROXY_ADDRESSES, "SMTP:primary" and "smtp:other"
+};
+
+struct AttachmentSpec {
+    std::wstring fileName{};
+    std::string bytes{};
+};
+
+struct ReceivedMailSpec {
+    std::wstring subject{};
+    std::wstring body{};
+    std::wstring htmlBody{};
+    std::wstring senderName{};
+    std::wstring senderAddress{};
+    std::wstring senderAddressType = L"SMTP";  // "EX" for an Exchange sender, whose address is "/o=.../cn=..."
+    std::vector<std::wstring> to{};            // addresses; empty: the profile's user
+    std::vector<std::wstring> cc{};
+    // PR_TRANSPORT_MESSAGE_HEADERS_W: nothing makes a plausible block from the fields above; an empty text leaves the
+    // property out, as for a message that never passed a transport.
+    std::optional<std::wstring> transportHeaders{};
+    std::vector<AttachmentSpec> attachments{};
+    bool unread = true;
+    outlook::DefaultFolder folder = outlook::olFolderInbox;
+};
+
+}  // namespace sealwing::sim
