@@ -1,0 +1,33 @@
+#include "compose/InspectorExtension.h"
+
+#include "addin/SealwingAddin.h"
+#include "diagnostics/Log.h"
+
+namespace sealwing {
+namespace {
+constexpr const char* kSourceFile = "InspectorExtension.cpp";
+}  // namespace
+
+CInspectorExtension::CInspectorExtension(CSealwingAddin& addin) : addin_(addin) {}
+
+CInspectorExtension::~CInspectorExtension() = default;
+
+void CInspectorExtension::Attach(const outlook::Ref<outlook::Inspector>& inspector) {
+    inspector_ = inspector;
+    item_ = std::dynamic_pointer_cast<outlook::MailItem>(inspector->CurrentItem());
+    ownerWindow_ = inspector->Window();
+    // Every window is followed, mail or not, so that its close always takes it out of the add-in's lists.
+    inspectorSink_.Connect(inspector, static_cast<outlook::InspectorEvents&>(*this));
+}
+
+void CInspectorExtension::Close() {
+    {
+        diagnostics::LogScope scope(L"Inspector is being closed", kSourceFile, 0);
+        inspectorSink_.Disconnect();
+        item_.reset();
+        if (addin_.OutlookMajorVersion() > 11) addin_.ForgetComposeWindow(ownerWindow_);
+    }
+    addin_.ReleaseInspectorExtension(this);  // destroys this extension: nothing may follow
+}
+
+}  // namespace sealwing

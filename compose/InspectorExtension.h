@@ -1,0 +1,40 @@
+#pragma once
+
+#include "addin/SinkConnection.h"
+#include "addin/outlook/ObjectModel.h"
+#include "platform/WindowSystem.h"
+
+namespace sealwing {
+
+class CSealwingAddin;
+
+// The add-in's companion of one item window. Lives as long as its window; the add-in owns it. UI thread only.
+class CInspectorExtension final : private outlook::InspectorEvents {
+public:
+    explicit CInspectorExtension(CSealwingAddin& addin);
+    ~CInspectorExtension() override;
+    CInspectorExtension(const CInspectorExtension&) = delete;
+    CInspectorExtension& operator=(const CInspectorExtension&) = delete;
+
+    // Takes the window's item and follows the window's events. ComError when Outlook fails.
+    void Attach(const outlook::Ref<outlook::Inspector>& inspector);
+
+    // The owner of this window's message boxes and dialogs.
+    platform::WindowHandle OwnerWindow() const { return ownerWindow_; }
+    const outlook::Ref<outlook::Inspector>& Inspector() const { return inspector_; }
+    // The mail item shown; empty for other kinds of items.
+    const outlook::Ref<outlook::MailItem>& Item() const { return item_; }
+    const SinkConnection<outlook::InspectorEvents>& InspectorSink() const { return inspectorSink_; }
+
+private:
+    // InspectorEvents
+    void Close() override;
+
+    CSealwingAddin& addin_;
+    platform::WindowHandle ownerWindow_ = platform::kNoWindow;
+    outlook::Ref<outlook::Inspector> inspector_;
+    outlook::Ref<outlook::MailItem> item_;
+    SinkConnection<outlook::InspectorEvents> inspectorSink_{1};
+};
+
+}  // namespace sealwing

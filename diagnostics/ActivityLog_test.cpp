@@ -1,0 +1,256 @@
+#include "diagnostics/ActivityLog.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include "diagnostics/Log.h"
+#include "diagnostics/LogHeaderFacts.h"
+#include "platform/Clock.h"
+#include "platform/Platform.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/TempFolder.h"
+
+namespace sealwing::diagnostics {
+namespace {
+
+constexpr std::int64_t kTenPastThree = 1796871845;  // 2026-12-10 03:04:05 UTC
+
+class ActivityLogTest : public ::testing::Test {
+protected:
+    ActivityLogTest()
+        : files_(temp_.Path() + L"/roaming", temp_.Path() + L"/local"),
+          clock_(kTenPastThree),
+          platform_(platform::Platform{.clock = &clock_, .files = &files_}) {
+        ResetActivityLogsForTests();
+        std::filesystem::create_directories(temp_.Narrow() + "/local");
+        PublishLogHeaderFacts({.outlookVersion = L"14.0.0.4760",
+                               .comAddInsPresent = true,
+                               .comAddIns = {{L"{0001}", L"Sealwing.Addin", L"Secure mail"}}});
+    }
+    ~ActivityLogTest() override { ResetActivityLogsForTests(); }
+
+    std::string LogPath(const std::string& name) const { return temp_.Narrow() + "/local/Parcelon/" + name + ".log"; }
+
+    std::string ReadLogFile(const std::string& name) const {
+        std::ifstream in(LogPath(name), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    void WriteLogFile(const std::string& name, const std::string& content) const {
+        std::filesystem::create_directories(temp_.Narrow() + "/local/Parcelon");
+        std::ofstream(LogPath(name), std::ios::binary) << content;
+    }
+
+    platform::TempFolder temp_;
+    platform::PosixFileSystem files_;
+    platform::ManualClock clock_;
+    platform::ScopedPlatform platform_;
+};
+
+constexpr const char* kMainHeader =
+    "===Main log\n"
+    "2026-12-10 03:04\n"
+    "Parcelon for Microsoft Outlook version 1.38 x86\n"
+    "Outlook version 14.0.0.4760 \n"
+    "COM add-ins:\n"
+    "Total 1 add-ins\n"
+    "1 - {0001} Sealwing.Addin\n"
+    "Secure mail\n"
+    "Accounts:\n";
+
+TEST_F(ActivityLogTest, FirstStartWritesTheHeaderBetweenCreateAndClosedAndOffersNoReport) {
+    int reports = 0;
+    SetCrashReportHandler([&reports](const std::string&) { ++reports; });
+
+    ActivityLog& log = OpenThreadLog(L"Main", nullptr);
+
+    EXPECT_TRUE(log.FileOk());
+    EXPECT_FALSE(log.PreviousAbnormal());
+    EXPECT_EQ(reports, 0);
+    EXPECT_EQ(log.RunText(), kMainHeader);
+    EXPECT_EQ(ReadLogFile("Main"), std::string("CLOSED\n") + kMainHeader);
+}
+
+TEST_F(ActivityLogTest, HeaderListsAccountsOnceKnownAndSaysWhenComAddInsAreMissing) {
+    PublishLogHeaderFacts({.outlookVersion = L"11.0.0.8312", .comAddInsPresent = false});
+    PublishLogHeaderAccounts({{L"ann@example.com", false, L"POP3", L"Ann"}, {L"", true, L"Exchange", L"Work"}});
+
+    ActivityLog& log = OpenThreadLog(L"Main", nullptr);
+
+    EXPECT_EQ(log.RunText(),
+              "===Main log\n2026-12-10 03:04\nParcelon for Microsoft Outlook version 1.38 x86\n"
+              "Outlook version 11.0.0.8312 \nCOM add-ins:\nCOMAddIns property of Application object is NULL\n"
+              "Accounts:\nTotal 2 accounts\n1, ann@example.com, NonEx, POP3, Ann\n2, , Ex, Exchange, Work\n");
+}
+
+struct PreviousFileCase {
+    const char* name;
+    std::string previous;
+    bool abnormal;
+};
+
+class PreviousRunTest : public ActivityLogTest, public ::testing::WithParamInterface<PreviousFileCase> {};
+
+TEST_P(PreviousRunTest, MarkerOfThePreviousFileDecidesTheCrashReport) {
+    const auto& param = GetParam();
+    WriteLogFile("Main", param.previous);
+    std::vector<std::string> reports;
+    SetCrashReportHandler([&reports](const std::string& text) { reports.push_back(text); });
+
+    ActivityLog& log = OpenThreadLog(L"Main", nullptr);
+
+    EXPECT_EQ(log.PreviousAbnormal(), param.abnormal);
+    if (param.abnormal) {
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_EQ(reports.front(), param.previous);  // the whole file, marker included
+        EXPECT_EQ(log.PreviousText(), param.previous);
+    } else {
+        EXPECT_TRUE(reports.empty());
+    }
+    EXPECT_EQ(ReadLogFile("Main"), std::string("CLOSED\n") + kMainHeader);  // the new file starts over
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Markers, PreviousRunTest,
+    ::testing::Values(PreviousFileCase{"Open", "OPEN  \n===Main log\nSending\n", true},
+                      PreviousFileCase{"Create", "CREATE\n===Main log\n", true},
+                      PreviousFileCase{"Closed", "CLOSED\n===Main log\nLog closed...\n\n", false},
+                      PreviousFileCase{"ShorterThanAMarker", "OPEN  ", false},
+                      PreviousFileCase{"Empty", "", false},
+                      PreviousFileCase{"Garbage", "\x01\x02\x03\x04\x05\x06\x07\x08", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ActivityLogTest, NestedScopesWriteOneOpenedAndClosedPair) {
+    OpenThreadLog(L"Main", nullptr);
+    {
+        LogScope outer(L"New inspector opened", "addin/SealwingAddin.cpp", 132);
+        EXPECT_TRUE(IsOperationInProgress());
+        EXPECT_EQ(ReadLogFile("Main").substr(0, 7), "OPEN  \n");
+        {
+            LogScope inner(L"Getting deep info about account address", "C:\\src\\mailstore\\OutlookActions.cpp", 109);
+            LogWrite(L"progress\n");
+        }
+        EXPECT_TRUE(IsOperationInProgress());
+    }
+    EXPECT_FALSE(IsOperationInProgress());
+
+    const std::string file = ReadLogFile("Main");
+    EXPECT_EQ(file.substr(0, 7), "CLOSED\n");
+    EXPECT_EQ(file.substr(7 + std::string(kMainHeader).size()),
+              "2026-12-10 03:04:05 Log opened...\n"
+              "New inspector opened in SealwingAddin.cpp(132)\n"
+              "Getting deep info about account address in OutlookActions.cpp(109)\n"
+              "progress\n"
+              "2026-12-10 03:04:05 Log closed...\n\n");
+}
+
+TEST_F(ActivityLogTest, AScopeLeftByAnExceptionLeavesTheMarkerOpen) {
+    OpenThreadLog(L"Main", nullptr);
+    try {
+        LogScope scope(L"Send secure", "InspectorExtension.cpp", 0);
+        throw std::runtime_error("failure");
+    } catch (const std::runtime_error&) {
+    }
+    const std::string file = ReadLogFile("Main");
+    EXPECT_EQ(file.substr(0, 7), "OPEN  \n");
+    EXPECT_EQ(file.find("Log closed"), std::string::npos);
+}
+
+TEST_F(ActivityLogTest, AWaitOnTheNetworkClosesTheOperationUntilItIsReopened) {
+    OpenThreadLog(L"Main", nullptr);
+    LogScope scope(L"Send secure", "InspectorExtension.cpp", 0);
+    CloseOperation(true);
+    EXPECT_EQ(ReadLogFile("Main").substr(0, 7), "CLOSED\n");
+    OpenOperation(L"HTTP operation successfull", "Transport.cpp", 0);
+    EXPECT_EQ(ReadLogFile("Main").substr(0, 7), "OPEN  \n");
+    EXPECT_NE(ReadLogFile("Main").find("Log closed, operation in progress...\n"), std::string::npos);
+}
+
+TEST_F(ActivityLogTest, ErrorLinesCarryTheCodeInHexadecimal) {
+    OpenThreadLog(L"Main", nullptr);
+    const auto before = ReadLogFile("Main").size();
+    LogComError("mailstore/OutlookActions.cpp", 214, static_cast<outlook::HResult>(0x8004010F));
+    LogComException(outlook::ComError(static_cast<outlook::HResult>(0x80020006), L"Unknown name."));
+    EXPECT_EQ(ReadLogFile("Main").substr(before),
+              "2026-12-10 03:04:05 [ERROR] COM error. File mailstore/OutlookActions.cpp, line 214, error 8004010f\n"
+              "[ERROR] COM exception. Code 80020006. Description \"Unknown name.\"\n");
+}
+
+TEST_F(ActivityLogTest, ViewerShowsMainThenWorkerLogsInTheOrderTheirThreadsStarted) {
+    OpenThreadLog(L"Main", nullptr);
+    LogWrite(L"main line\n");
+    for (const wchar_t* name : {L"Shipper", L"Attachments"}) {
+        std::thread worker([name] {
+            OpenThreadLog(name, nullptr);
+            LogWrite(std::wstring(name) + L" line\n");
+        });
+        worker.join();
+    }
+
+    const std::string all = CollectAllLogs();
+    const auto main = all.find("===Main log");
+    const auto mainLine = all.find("main line");
+    const auto shipper = all.find("===Shipper log");
+    const auto attachments = all.find("===Attachments log");
+    ASSERT_NE(attachments, std::string::npos);
+    EXPECT_LT(main, mainLine);
+    EXPECT_LT(mainLine, shipper);
+    EXPECT_LT(shipper, attachments);
+    EXPECT_NE(all.find("Attachments line\n"), std::string::npos);
+}
+
+TEST_F(ActivityLogTest, ASecondLogOfTheSameNameRecordsNothingButIsRegistered) {
+    OpenThreadLog(L"Main", nullptr);
+    std::thread first([] {
+        OpenThreadLog(L"Attachments", nullptr);
+        LogWrite(L"first download\n");
+    });
+    first.join();
+    const std::string before = ReadLogFile("Attachments");
+    const std::string collectedBefore = CollectAllLogs();
+
+    bool fileOk = true;
+    std::string runText = "unset";
+    std::thread second([&] {
+        ActivityLog& log = OpenThreadLog(L"Attachments", nullptr);
+        LogWrite(L"second download\n");
+        fileOk = log.FileOk();
+        runText = log.RunText();
+    });
+    second.join();
+
+    EXPECT_FALSE(fileOk);
+    EXPECT_EQ(runText, "");
+    EXPECT_EQ(ReadLogFile("Attachments"), before);
+    EXPECT_EQ(CollectAllLogs(), collectedBefore);
+}
+
+TEST_F(ActivityLogTest, AFolderThatCannotBeCreatedLeavesALogThatRecordsNothing) {
+    std::filesystem::remove_all(temp_.Narrow() + "/local");
+    std::ofstream(temp_.Narrow() + "/local") << "a file where the folder should be";
+
+    ActivityLog& log = OpenThreadLog(L"Main", nullptr);
+    LogWrite(L"lost\n");
+    LogScope scope(L"Operation", "File.cpp", 1);
+
+    EXPECT_FALSE(log.FileOk());
+    EXPECT_EQ(log.RunText(), "");
+}
+
+TEST_F(ActivityLogTest, ReopeningTheLogOfTheSameNameOnOneThreadKeepsIt) {
+    ActivityLog& first = OpenThreadLog(L"Main", nullptr);
+    LogWrite(L"before reconnecting\n");
+    ActivityLog& second = OpenThreadLog(L"Main", nullptr);
+    EXPECT_EQ(&first, &second);
+    EXPECT_NE(ReadLogFile("Main").find("before reconnecting\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace sealwing::diagnostics

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <functional>
+
+#include "addin/outlook/ComError.h"
+#include "addin/outlook/ObjectModel.h"
+
+// The calling thread's activity log. Every function acts on the log in the thread's slot; on a thread that has not
+// opened a log they do nothing.
+namespace sealwing::diagnostics {
+
+class ActivityLog;
+
+// Opens the thread's log under the name ("Main", "Shipper", "Attachments"), registers it and, when the previous
+// run of that log ended abnormally, runs the crash-report step. On Outlook's UI thread with the Application given,
+// the header's facts are gathered afresh from Outlook and published; anywhere else the published facts are reused
+// and Outlook is not called. A thread that already holds a log of that name keeps it. Never throws.
+ActivityLog& OpenThreadLog(std::wstring_view name, const outlook::Ref<outlook::Application>& application);
+// Closes the calling thread's log file and empties its slot; the text stays with the viewer.
+void CloseThreadLog();
+
+void LogWrite(std::wstring_view text);
+// "%Y-%m-%d %H:%M:%S " in UTC.
+void LogTimestamp();
+// A failed MAPI call: timestamp, then "[ERROR] COM error. File %s, line %i, error %x\n".
+void LogComError(std::string_view sourceFile, int line, outlook::HResult result);
+// The handler's line for a failed object-model call: "[ERROR] COM exception. Code %x. Description "%s"\n".
+void LogComException(const outlook::ComError& error);
+std::wstring ComExceptionLine(const outlook::ComError& error);
+
+void OpenOperation(std::wstring_view text, std::string_view sourceFile, int line);
+void NoteScope(std::wstring_view text, std::string_view sourceFile, int line);
+void CloseOperation(bool inProgress);
+bool IsOperationInProgress();
+
+// The text of every log of this run, in the order the logs were opened.
+std::string CollectAllLogs();
+
+// The crash-report step, run on the thread whose log found that its previous run ended abnormally, with the
+// previous file's whole text. Without a handler the previous text stays with the log.
+using CrashReportHandler = std::function<void(const std::string& previousText)>;
+void SetCrashReportHandler(CrashReportHandler handler);
+
+// Tests: closes every log, forgets the registry and the published facts, and empties the calling thread's slot.
+// Other threads that opened logs must have ended.
+void ResetActivityLogsForTests();
+
+// Put at the top of every user- or event-driven operation. The outermost scope on a thread opens the operation and
+// closes it at the end; inner scopes only note themselves. A scope left by an exception writes nothing more, so the
+// marker stays "OPEN" and the next start reports the abnormal end.
+class LogScope {
+public:
+    LogScope(std::wstring_view text, std::string_view sourceFile, int line);
+    ~LogScope();
+    LogScope(const LogScope&) = delete;
+    LogScope& operator=(const LogScope&) = delete;
+
+private:
+    bool owner_ = false;
+    int uncaughtAtEntry_ = 0;
+};
+
+}  // namespace sealwing::diagnostics

@@ -1,0 +1,56 @@
+#include "diagnostics/LogHeaderFacts.h"
+
+#include <mutex>
+
+#include "diagnostics/Log.h"
+
+namespace sealwing::diagnostics {
+namespace {
+
+std::mutex g_factsLock;
+LogHeaderFacts g_facts;
+
+}  // namespace
+
+LogHeaderFacts GatherLogHeaderFacts(outlook::Application& application) {
+    LogHeaderFacts facts;
+    try {
+        facts.outlookVersion = application.Version();
+        const auto addIns = application.COMAddIns();
+        if (addIns != nullptr) {
+            facts.comAddInsPresent = true;
+            const int count = addIns->Count();
+            for (int index = 1; index <= count; ++index) {
+                const auto addIn = addIns->Item(index);
+                facts.comAddIns.push_back({addIn->Guid(), addIn->ProgId(), addIn->Description()});
+            }
+        }
+    } catch (const outlook::ComError& error) {
+        facts.gatherError = ComExceptionLine(error);
+    }
+    return facts;
+}
+
+void PublishLogHeaderFacts(LogHeaderFacts facts) {
+    std::lock_guard guard(g_factsLock);
+    // The account list is gathered by its own step; a refresh of the Outlook facts keeps it.
+    if (!facts.accounts) facts.accounts = std::move(g_facts.accounts);
+    g_facts = std::move(facts);
+}
+
+LogHeaderFacts PublishedLogHeaderFacts() {
+    std::lock_guard guard(g_factsLock);
+    return g_facts;
+}
+
+void PublishLogHeaderAccounts(std::vector<AccountFact> accounts) {
+    std::lock_guard guard(g_factsLock);
+    g_facts.accounts = std::move(accounts);
+}
+
+void ForgetPublishedLogHeaderFacts() {
+    std::lock_guard guard(g_factsLock);
+    g_facts = {};
+}
+
+}  // namespace sealwing::diagnostics

@@ -1,0 +1,133 @@
+// The add-in at work in the simulated Outlook: starts Outlook of the chosen version, loads the add-in, opens and
+// closes a main window and a compose window, quits, and shows where the activity logs are and what they say.
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "addin/SealwingAddin.h"
+#include "diagnostics/Log.h"
+#include "platform/Clock.h"
+#include "platform/Platform.h"
+#include "platform/Text.h"
+#include "platform/posix/FileRegistry.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "sim/SimOutlook.h"
+
+namespace {
+
+using namespace sealwing;
+
+struct Options {
+    int outlookVersion = 14;
+    std::filesystem::path dataDir;
+};
+
+int Usage(const char* program) {
+    std::cerr << "usage: " << program << " [--outlook-version 11|12|14] [--data-dir FOLDER]\n"
+              << "  --outlook-version  the simulated Outlook: 11 (2003), 12 (2007) or 14 (2010, the default)\n"
+              << "  --data-dir         where the user's files, registry and logs go (default: a new temporary folder)\n";
+    return 2;
+}
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--outlook-version" && i + 1 < argc) {
+            const std::string_view value = argv[++i];
+            if (value != "11" && value != "12" && value != "14") return false;
+            options.outlookVersion = std::stoi(std::string(value));
+        } else if (argument == "--data-dir" && i + 1 < argc) {
+            options.dataDir = argv[++i];
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::filesystem::path NewTemporaryFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "parcelon-sim-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) return {};
+    return pattern;
+}
+
+std::string ReadWholeFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void Step(const std::string& text) { std::cout << "* " << text << '\n'; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!ParseOptions(argc, argv, options)) return Usage(argv[0]);
+    if (options.dataDir.empty()) options.dataDir = NewTemporaryFolder();
+    if (options.dataDir.empty()) {
+        std::cerr << "cannot create a data folder\n";
+        return 1;
+    }
+    const auto roaming = options.dataDir / "roaming";
+    const auto local = options.dataDir / "local";
+    std::filesystem::create_directories(roaming);
+    std::filesystem::create_directories(local);
+
+    platform::PosixFileSystem files(platform::WideFromUtf8(roaming.string()), platform::WideFromUtf8(local.string()));
+    platform::FileRegistry registry(platform::WideFromUtf8((options.dataDir / "registry.txt").string()));
+    platform::SystemClock clock;
+    sim::SimOutlook outlook(sim::SimOptions{.majorVersion = options.outlookVersion}, clock);
+    outlook.User().EchoTo(&std::cout);
+    platform::InstallPlatform(outlook.PlatformWith(files, registry));
+
+    const auto application = outlook.Application();
+    Step("Outlook " + platform::Utf8FromWide(application->Version()) + " starts; user data in " +
+         options.dataDir.string());
+    outlook.AddComAddIn(L"{6A2E3D0B-1C4F-4B8A-9E5D-2F7C8B1A0E93}", L"Sealwing.Addin",
+                        L"Parcelon for Microsoft Outlook");
+    const auto inbox = outlook.OpenExplorer(L"Inbox - Microsoft Outlook");
+    outlook.ActivateExplorer(inbox);
+
+    CSealwingAddin addin;
+    addin.OnConnection(application, outlook::ext_cm_Startup);
+    addin.OnStartupComplete();
+    Step("Add-in connected: " + std::to_string(addin.ExplorerExtensionCount()) + " main window(s) wrapped");
+
+    const auto draft = outlook.CreateMailItem();
+    draft->SetSubject(L"Quarterly figures");
+    const auto compose = outlook.OpenInspector(draft);
+    outlook.ActivateInspector(compose);
+    outlook.Loop().RunPending();
+    Step("Compose window \"" + platform::Utf8FromWide(compose->Caption()) + "\" opened: " +
+         std::to_string(addin.InspectorExtensionCount()) + " item window(s) wrapped, " +
+         std::to_string(addin.ComposeWindowCount()) + " in the ribbon's compose-window map");
+
+    outlook.CloseInspector(compose);
+    Step("Compose window closed: " + std::to_string(addin.InspectorExtensionCount()) + " item window(s) wrapped");
+    outlook.CloseExplorer(inbox);
+    Step("Main window closed: " + std::to_string(addin.ExplorerExtensionCount()) + " main window(s) wrapped");
+
+    outlook.Quit();
+    addin.OnBeginShutdown();
+    addin.OnDisconnection(outlook::ext_dm_HostShutdown);
+    outlook.Loop().RunPending();
+    Step("Outlook quit; add-in disconnected, " + std::to_string(outlook.AdvisedSinks()) + " event sink(s) left");
+
+    const auto logFolder = local / "Parcelon";
+    bool ok = outlook.AdvisedSinks() == 0 && std::filesystem::exists(logFolder / "Main.log");
+    for (const auto& entry : std::filesystem::directory_iterator(logFolder)) {
+        if (entry.path().extension() != ".log") continue;
+        const std::string text = ReadWholeFile(entry.path());
+        std::cout << "\n--- " << entry.path().string() << " (" << text.size() << " bytes) ---\n" << text;
+        ok = ok && text.starts_with("CLOSED\n");
+    }
+    std::cout << "\nActivity logs are in " << logFolder.string() << '\n';
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "addin/SealwingAddin.h"
+#include "compose/InspectorExtension.h"
+#include "diagnostics/ActivityLog.h"
+#include "diagnostics/Log.h"
+#include "tests/OutlookWorld.h"
+
+namespace sealwing {
+namespace {
+
+using testing::Occurrences;
+using testing::OutlookWorld;
+
+// The connection-point traffic of the add-in's own three application-level sinks, in order.
+std::vector<std::wstring> CollectionSinkTraffic(const sim::SimOutlook& outlook) {
+    std::vector<std::wstring> traffic;
+    for (const auto& entry : outlook.Journal()) {
+        if (entry.ends_with(L"InspectorsEvents") || entry.ends_with(L"ExplorersEvents") ||
+            entry.ends_with(L"ApplicationEvents")) {
+            traffic.push_back(entry);
+        }
+    }
+    return traffic;
+}
+
+class StartupTest : public ::testing::TestWithParam<int> {
+protected:
+    StartupTest() : world_(GetParam()) {}
+
+    void Connect() { ASSERT_EQ(addin_.OnConnection(world_.Outlook().Application(), outlook::ext_cm_Startup), 0); }
+
+    OutlookWorld world_;
+    CSealwingAddin addin_;
+};
+
+TEST_P(StartupTest, WrapsEveryOpenWindowAndConnectsTheSinksInOrder) {
+    auto& outlook = world_.Outlook();
+    const auto inbox = outlook.OpenExplorer(L"Inbox - Microsoft Outlook");
+    outlook.OpenExplorer(L"Calendar - Microsoft Outlook");
+    const auto draft = outlook.OpenInspector(outlook.CreateMailItem());
+    outlook.OpenInspector(outlook.CreateMailItem());
+    outlook.ActivateExplorer(inbox);
+
+    Connect();
+
+    EXPECT_TRUE(addin_.IsConnected());
+    EXPECT_EQ(addin_.OutlookMajorVersion(), GetParam());
+    EXPECT_EQ(addin_.ExplorerExtensionCount(), 2u);
+    EXPECT_EQ(addin_.InspectorExtensionCount(), 2u);
+    // Compose windows are found by handle only where the ribbon asks for them.
+    EXPECT_EQ(addin_.ComposeWindowCount(), GetParam() > 11 ? 2u : 0u);
+    EXPECT_EQ(addin_.FindComposeWindow(draft->Window()) != nullptr, GetParam() > 11);
+    EXPECT_EQ(addin_.OwnerWindow(), inbox->Window());
+    EXPECT_EQ(CollectionSinkTraffic(outlook), (std::vector<std::wstring>{L"Advise InspectorsEvents",
+                                                                          L"Advise ExplorersEvents",
+                                                                          L"Advise ApplicationEvents"}));
+    for (const outlook::Cookie cookie :
+         {addin_.InspectorsSink().Cookie(), addin_.ExplorersSink().Cookie(), addin_.ApplicationSink().Cookie()}) {
+        EXPECT_NE(cookie, outlook::kNotConnected);
+    }
+    EXPECT_EQ(addin_.ResponseSink().Cookie(), outlook::kNotConnected);
+    EXPECT_EQ(outlook.Graphics().Running(), 1);
+
+    const std::string log = world_.LogFile("Main");
+    EXPECT_EQ(log.substr(0, 7), "CLOSED\n");
+    EXPECT_NE(log.find("===Main log\n"), std::string::npos);
+    EXPECT_NE(log.find("Outlook version " + platform::Utf8FromWide(outlook.Application()->Version()) + " \n"),
+              std::string::npos);
+    EXPECT_EQ(Occurrences(log, "New inspector opened in SealwingAddin.cpp(132)\n"), 2u);
+    EXPECT_EQ(Occurrences(log, "New explorer opened in SealwingAddin.cpp(161)\n"), 2u);
+    EXPECT_TRUE(log.ends_with("Log closed...\n\n"));
+}
+
+TEST_P(StartupTest, WindowsOpenedLaterAreWrappedAndReleasedWhenTheyClose) {
+    auto& outlook = world_.Outlook();
+    Connect();
+
+    const auto explorer = outlook.OpenExplorer();
+    const auto inspector = outlook.OpenInspector(outlook.CreateMailItem());
+    EXPECT_EQ(addin_.ExplorerExtensionCount(), 1u);
+    EXPECT_EQ(addin_.InspectorExtensionCount(), 1u);
+    EXPECT_EQ(addin_.ComposeWindowCount(), GetParam() > 11 ? 1u : 0u);
+
+    outlook.CloseInspector(inspector);
+    outlook.CloseExplorer(explorer);
+
+    EXPECT_EQ(addin_.ExplorerExtensionCount(), 0u);
+    EXPECT_EQ(addin_.InspectorExtensionCount(), 0u);
+    EXPECT_EQ(addin_.ComposeWindowCount(), 0u);
+    EXPECT_EQ(addin_.OwnerWindow(), platform::kNoWindow);
+    const std::string log = world_.LogFile("Main");
+    EXPECT_NE(log.find("Inspector is being closed in InspectorExtension.cpp(0)\n"), std::string::npos);
+    EXPECT_NE(log.find("Explorer is being closed in ExplorerExtension.cpp(218)\n"), std::string::npos);
+}
+
+TEST_P(StartupTest, DisconnectionUndoesEverythingAndTheAddinCanConnectAgain) {
+    auto& outlook = world_.Outlook();
+    outlook.OpenExplorer();
+    outlook.OpenInspector(outlook.CreateMailItem());
+    Connect();
+    const std::size_t journalBefore = outlook.Journal().size();
+
+    EXPECT_EQ(addin_.OnDisconnection(outlook::ext_dm_HostShutdown), 0);
+
+    EXPECT_FALSE(addin_.IsConnected());
+    EXPECT_EQ(outlook.AdvisedSinks(), 0u);
+    EXPECT_EQ(outlook.Graphics().Running(), 0);
+    EXPECT_EQ(addin_.ExplorerExtensionCount(), 0u);
+    EXPECT_EQ(addin_.InspectorExtensionCount(), 0u);
+    EXPECT_EQ(addin_.InspectorsSink().Cookie(), outlook::kNotConnected);
+    EXPECT_EQ(addin_.ExplorersSink().Cookie(), outlook::kNotConnected);
+    EXPECT_EQ(addin_.ApplicationSink().Cookie(), outlook::kNotConnected);
+    const std::vector<std::wstring> released(outlook.Journal().begin() + static_cast<long>(journalBefore),
+                                             outlook.Journal().end());
+    EXPECT_EQ(std::count(released.begin(), released.end(), L"Unadvise InspectorsEvents"), 1);
+
+    Connect();
+    EXPECT_TRUE(addin_.IsConnected());
+    EXPECT_EQ(addin_.ExplorerExtensionCount(), 1u);
+    EXPECT_EQ(addin_.InspectorExtensionCount(), 1u);
+    EXPECT_EQ(Occurrences(world_.LogFile("Main"), "===Main log\n"), 1u);  // one run, one log
+    addin_.OnDisconnection(outlook::ext_dm_UserClosed);
+    EXPECT_EQ(outlook.AdvisedSinks(), 0u);
+}
+
+TEST_P(StartupTest, AComErrorAbandonsTheRemainingStepsButStartUpStillEnds) {
+    auto& outlook = world_.Outlook();
+    outlook.OpenExplorer();
+    outlook.FailMember(L"Application.Inspectors", static_cast<outlook::HResult>(0x80004005), L"Simulated failure", 1);
+
+    Connect();
+
+    EXPECT_TRUE(addin_.IsConnected());
+    EXPECT_EQ(addin_.ExplorerExtensionCount(), 0u);  // step 9 was skipped
+    EXPECT_EQ(addin_.InspectorsSink().Cookie(), outlook::kNotConnected);
+    EXPECT_EQ(addin_.ExplorersSink().Cookie(), outlook::kNotConnected);
+    EXPECT_EQ(addin_.ApplicationSink().Cookie(), outlook::kNotConnected);
+    EXPECT_EQ(addin_.OwnerWindow(), platform::kNoWindow);  // nothing half-made for a later command to trip on
+    const std::string log = world_.LogFile("Main");
+    EXPECT_NE(log.find("[ERROR] COM exception. Code 80004005. Description \"Simulated failure\"\n"
+                       "2026-12-10 03:04:05 Log closed...\n\n"),
+              std::string::npos);
+    EXPECT_EQ(log.substr(0, 7), "CLOSED\n");
+
+    addin_.OnDisconnection(outlook::ext_dm_HostShutdown);
+    EXPECT_EQ(outlook.AdvisedSinks(), 0u);
+    EXPECT_EQ(outlook.Graphics().Running(), 0);
+}
+
+TEST_P(StartupTest, AComErrorInsideOneWindowsHandlerEndsOnlyThatHandler) {
+    auto& outlook = world_.Outlook();
+    outlook.OpenInspector(outlook.CreateMailItem());
+    outlook.OpenInspector(outlook.CreateMailItem());
+    outlook.OpenExplorer();
+    outlook.FailMember(L"Inspector.CurrentItem", static_cast<outlook::HResult>(0x80004005), L"Item unavailable", 1);
+
+    Connect();
+
+    EXPECT_EQ(addin_.InspectorExtensionCount(), 1u);
+    EXPECT_EQ(addin_.ComposeWindowCount(), GetParam() > 11 ? 1u : 0u);
+    EXPECT_EQ(addin_.ExplorerExtensionCount(), 1u);
+    EXPECT_NE(addin_.ApplicationSink().Cookie(), outlook::kNotConnected);
+    EXPECT_EQ(Occurrences(world_.LogFile("Main"), "Description \"Item unavailable\""), 1u);
+}
+
+TEST_P(StartupTest, WithoutAMainWindowNothingOwnsTheMessageBoxes) {
+    auto& outlook = world_.Outlook();
+    outlook.OpenInspector(outlook.CreateMailItem());
+    Connect();
+    EXPECT_EQ(addin_.ExplorerExtensionCount(), 0u);
+    EXPECT_EQ(addin_.OwnerWindow(), platform::kNoWindow);
+}
+
+TEST_P(StartupTest, WorkerLogsReuseTheFactsGatheredOnOutlooksThread) {
+    auto& outlook = world_.Outlook();
+    outlook.AddComAddIn(L"{6A2E3D0B-1C4F-4B8A-9E5D-2F7C8B1A0E93}", L"Sealwing.Addin", L"Secure mail");
+    Connect();
+
+    std::string shipperText;
+    std::thread worker([&shipperText] {
+        diagnostics::OpenThreadLog(L"Shipper", TheOutlookApplication());
+        shipperText = diagnostics::CollectAllLogs();
+        diagnostics::CloseThreadLog();
+    });
+    worker.join();
+
+    EXPECT_EQ(outlook.WrongThreadCalls(), 0u);
+    const std::string shipperLog = world_.LogFile("Shipper");
+    EXPECT_NE(shipperLog.find("===Shipper log\n"), std::string::npos);
+    EXPECT_NE(shipperLog.find("Outlook version " + platform::Utf8FromWide(outlook.Application()->Version())),
+              std::string::npos);
+    EXPECT_NE(shipperLog.find("Total 1 add-ins\n1 - {6A2E3D0B-1C4F-4B8A-9E5D-2F7C8B1A0E93} Sealwing.Addin\n"
+                              "Secure mail\n"),
+              std::string::npos);
+}
+
+TEST_P(StartupTest, OneResponseIsPendingUntilItsWindowIsActivated) {
+    auto& outlook = world_.Outlook();
+    Connect();
+    const auto received = outlook.CreateMailItem();
+    const auto reply = outlook.CreateMailItem();
+    const auto secondReply = outlook.CreateMailItem();
+    service::SecureMessage message;
+    message.subject = L"Quarterly figures";
+
+    std::optional<PendingResponse> completed;
+    addin_.SetResponseCompletion([&completed](PendingResponse response) { completed = std::move(response); });
+
+    ASSERT_TRUE(addin_.RegisterPendingResponse(reply, received, message));
+    EXPECT_FALSE(addin_.RegisterPendingResponse(secondReply, received, message));
+    EXPECT_NE(addin_.ResponseSink().Cookie(), outlook::kNotConnected);
+
+    const auto replyWindow = outlook.OpenInspector(reply);
+    outlook.ActivateInspector(replyWindow);
+
+    ASSERT_TRUE(completed.has_value());
+    EXPECT_EQ(completed->received, received);
+    EXPECT_EQ(completed->message.subject, L"Quarterly figures");
+    EXPECT_FALSE(addin_.HasPendingResponse());
+    EXPECT_EQ(addin_.ResponseSink().Cookie(), outlook::kNotConnected);
+    EXPECT_TRUE(addin_.RegisterPendingResponse(secondReply, received, message));
+}
+
+TEST_P(StartupTest, BodyTimersAreTakenOnceAndKilledAtDisconnection) {
+    auto& outlook = world_.Outlook();
+    Connect();
+    const auto inspector = outlook.OpenInspector(outlook.CreateMailItem());
+    auto& loop = outlook.Loop();
+    const auto first = loop.SetTimer(100, [](platform::TimerId) {});
+    const auto second = loop.SetTimer(100, [](platform::TimerId) {});
+    addin_.AddBodyTimer(first, inspector, L"<p>first</p>");
+    addin_.AddBodyTimer(second, inspector, L"<p>second</p>");
+
+    const auto taken = addin_.TakeBodyTimer(first);
+    ASSERT_TRUE(taken.has_value());
+    EXPECT_EQ(taken->html, L"<p>first</p>");
+    EXPECT_EQ(taken->inspector, inspector);
+    EXPECT_FALSE(addin_.TakeBodyTimer(first).has_value());
+
+    loop.KillTimer(first);
+    addin_.OnDisconnection(outlook::ext_dm_HostShutdown);
+    EXPECT_EQ(loop.ActiveTimers(), 0u);
+    EXPECT_FALSE(addin_.TakeBodyTimer(second).has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(Outlook, StartupTest, ::testing::Values(11, 12, 14),
+                         [](const auto& info) { return "Outlook" + std::to_string(info.param); });
+
+}  // namespace
+}  // namespace sealwing

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "diagnostics/Log.h"
+#include "platform/Clock.h"
+#include "platform/Platform.h"
+#include "platform/posix/FileRegistry.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/TempFolder.h"
+#include "sim/SimOutlook.h"
+
+namespace sealwing::testing {
+
+// A simulated Outlook of the given version on this thread, with the user's files and registry in a fresh folder
+// and a clock that moves only when told: the ground every scenario test stands on.
+class OutlookWorld {
+public:
+    static constexpr std::int64_t kStartTime = 1796871845;  // 2026-12-10 03:04:05 UTC
+
+    explicit OutlookWorld(int majorVersion)
+        : files_(temp_.Path() + L"/roaming", temp_.Path() + L"/local"),
+          registry_(temp_.Path() + L"/registry.txt"),
+          clock_(kStartTime),
+          outlook_(sim::SimOptions{.majorVersion = majorVersion}, clock_),
+          platform_(outlook_.PlatformWith(files_, registry_)) {
+        std::filesystem::create_directories(temp_.Narrow() + "/roaming");
+        std::filesystem::create_directories(temp_.Narrow() + "/local");
+        diagnostics::ResetActivityLogsForTests();
+    }
+
+    ~OutlookWorld() { diagnostics::ResetActivityLogsForTests(); }
+
+    sim::SimOutlook& Outlook() { return outlook_; }
+    platform::ManualClock& Clock() { return clock_; }
+
+    std::string LogFile(const std::string& name) const {
+        std::ifstream in(temp_.Narrow() + "/local/Parcelon/" + name + ".log", std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+private:
+    platform::TempFolder temp_;
+    platform::PosixFileSystem files_;
+    platform::FileRegistry registry_;
+    platform::ManualClock clock_;
+    sim::SimOutlook outlook_;
+    platform::ScopedPlatform platform_;
+};
+
+inline std::size_t Occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+}
+
+}  // namespace sealwing::testing
