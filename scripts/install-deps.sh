@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need, from Debian's packages only. Idempotent: when every package of the
+# chosen groups is already installed it touches nothing (no apt-get update), so repeated runs take a moment.
+#
+#   bash scripts/install-deps.sh [all|native|sanitizers|cross]...   (default: all)
+set -euo pipefail
+
+# --- The packages, by group ----------------------------------------------------------------------------------------
+# native:     the default build, its tests and benchmarks (g++, CMake, Ninja, ccache, GoogleTest/gmock, Benchmark).
+# sanitizers: clang++ and its sanitizer runtimes (a recommendation of clang, so it must be named).
+# cross:      the MinGW-w64 cross compilers for the Windows DLLs, posix thread model, and widl/dlltool.
+NATIVE_PACKAGES=(cmake ninja-build g++ ccache libgtest-dev libgmock-dev libbenchmark-dev)
+SANITIZER_PACKAGES=(clang libclang-rt-dev)
+CROSS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools)
+
+groups=("$@")
+[[ ${#groups[@]} -eq 0 ]] && groups=(all)
+
+packages=()
+for group in "${groups[@]}"; do
+    case "$group" in
+        native) packages+=("${NATIVE_PACKAGES[@]}") ;;
+        sanitizers) packages+=("${NATIVE_PACKAGES[@]}" "${SANITIZER_PACKAGES[@]}") ;;
+        cross) packages+=("${NATIVE_PACKAGES[@]}" "${CROSS_PACKAGES[@]}") ;;
+        all) packages+=("${NATIVE_PACKAGES[@]}" "${SANITIZER_PACKAGES[@]}" "${CROSS_PACKAGES[@]}") ;;
+        *)
+            echo "install-deps: unknown group '$group' (use all, native, sanitizers or cross)" >&2
+            exit 2
+            ;;
+    esac
+done
+mapfile -t packages < <(printf '%s\n' "${packages[@]}" | sort -u)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+    [[ "$status" == installed ]] || missing+=("$package")
+done
+
+if [[ ${#missing[@]} -eq 0 ]]; then
+    echo "install-deps: all ${#packages[@]} packages present (${groups[*]})"
+    exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+    command -v sudo >/dev/null || { echo "install-deps: must run as root (or with sudo available)" >&2; exit 1; }
+    sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null

@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# The whole test suite: installs what it needs, then
+#   portability   no portable source reaches the platform directly (scripts/check-portability.sh)
+#   native        g++ Debug build, every test, and one short run of the benchmarks
+#   sanitizers    clang++ build with AddressSanitizer + UndefinedBehaviorSanitizer, every test
+#   windows-x86   MinGW-w64 cross build of the libraries (and later the DLL) for 32-bit Windows
+#   windows-x64   the same for 64-bit Windows
+# Build trees under build/<stage> are reused, so a second run rebuilds only what changed.
+#
+#   bash scripts/test.sh [--clean] [stage...]   (default: every stage; "cross" names both Windows stages)
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+clean=
+stages=()
+for arg in "$@"; do
+    case "$arg" in
+        --clean) clean=1 ;;
+        cross) stages+=(windows-x86 windows-x64) ;;
+        portability | native | sanitizers | windows-x86 | windows-x64) stages+=("$arg") ;;
+        *)
+            echo "test.sh: unknown argument '$arg'" >&2
+            echo "usage: bash scripts/test.sh [--clean]" \
+                "[portability|native|sanitizers|windows-x86|windows-x64|cross]..." >&2
+            exit 2
+            ;;
+    esac
+done
+[[ ${#stages[@]} -eq 0 ]] && stages=(portability native sanitizers windows-x86 windows-x64)
+
+groups=()
+for stage in "${stages[@]}"; do
+    case "$stage" in
+        native) groups+=(native) ;;
+        sanitizers) groups+=(sanitizers) ;;
+        windows-*) [[ " ${groups[*]} " == *" cross "* ]] || groups+=(cross) ;;
+    esac
+done
+
+summary=()
+failures=0
+passed_total=0
+failed_total=0
+suite_start=$SECONDS
+
+# record <stage> <status> <seconds> [note]
+record() {
+    local line
+    line=$(printf '  %-7s %-12s %8s' "$2" "$1" "$(sealwing_duration "$3")")
+    summary+=("$line${4:+  $4}")
+    [[ "$2" == ok ]] || failures=$((failures + 1))
+    echo "== $1: $2 in $(sealwing_duration "$3")${4:+ $4}"
+}
+
+# Runs ctest for a preset and adds its counts to the totals; sets tests_note.
+run_ctest() {
+    local preset=$1 log="build/$1/ctest.log" rc summary_line total failed
+    ctest --preset "$preset" 2>&1 | tee "$log"
+    rc=${PIPESTATUS[0]}
+    summary_line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+    if [[ -n "$summary_line" ]]; then
+        failed=$(sed -E 's/.* ([0-9]+) tests? failed out of.*/\1/' <<<"$summary_line")
+        total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$summary_line")
+        passed_total=$((passed_total + total - failed))
+        failed_total=$((failed_total + failed))
+        tests_note="($((total - failed)) passed, $failed failed)"
+    else
+        tests_note="(ctest reported no results)"
+    fi
+    return "$rc"
+}
+
+# configure_and_build <preset>
+configure_and_build() {
+    local preset=$1
+    [[ -n "$clean" ]] && rm -rf "build/$preset"
+    cmake --preset "$preset" >"build/.configure-$preset.log" 2>&1 ||
+        { cat "build/.configure-$preset.log"; echo "configure failed"; return 1; }
+    cmake --build --preset "$preset"
+}
+
+echo "== deps"
+start=$SECONDS
+if ((${#groups[@]} > 0)); then
+    if ! bash scripts/install-deps.sh "${groups[@]}"; then
+        record deps FAILED $((SECONDS - start))
+        exit 1
+    fi
+fi
+record deps ok $((SECONDS - start))
+mkdir -p build
+
+for stage in "${stages[@]}"; do
+    echo
+    echo "== $stage"
+    start=$SECONDS
+    tests_note=
+    status=ok
+    case "$stage" in
+        portability)
+            bash scripts/check-portability.sh || status=FAILED
+            ;;
+        native)
+            if configure_and_build native; then
+                run_ctest native || status=FAILED
+                if [[ -x build/native/bin/sealwing_bench ]]; then
+                    # One short pass proves the benchmarks still run; their numbers are for people, not for CI.
+                    build/native/bin/sealwing_bench --benchmark_min_time=0.01 >build/native/bench.log 2>&1 ||
+                        { cat build/native/bench.log; echo "benchmarks failed"; status=FAILED; }
+                fi
+            else
+                status=FAILED
+            fi
+            ;;
+        sanitizers)
+            if configure_and_build sanitizers; then
+                run_ctest sanitizers || status=FAILED
+            else
+                status=FAILED
+            fi
+            ;;
+        windows-*)
+            configure_and_build "$stage" || status=FAILED
+            ;;
+    esac
+    record "$stage" "$status" $((SECONDS - start)) "$tests_note"
+done
+
+echo
+echo "== summary"
+printf '%s\n' "${summary[@]}"
+echo "  total $(sealwing_duration $((SECONDS - suite_start))), $failures stage(s) failed"
+echo "$passed_total passed, $failed_total failed"
+((failures == 0))
