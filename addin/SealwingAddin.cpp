@@ -52,6 +52,7 @@ CSealwingAddin::~CSealwingAddin() {
 }
 
 outlook::HResult CSealwingAddin::OnConnection(const outlook::Ref<outlook::Object>& host, outlook::ConnectMode) {
+    platform::AssertUiThread(__func__);
     g_addin = this;
 
     application_ = std::dynamic_pointer_cast<outlook::Application>(host);
@@ -95,6 +96,7 @@ void CSealwingAddin::ConnectWindowsAndEvents() {
 }
 
 outlook::HResult CSealwingAddin::OnDisconnection(outlook::DisconnectMode) {
+    platform::AssertUiThread(__func__);
     inspectorsSink_.Disconnect();
     explorersSink_.Disconnect();
     applicationSink_.Disconnect();
@@ -130,6 +132,7 @@ void CSealwingAddin::ReleaseEverything() {
 }
 
 platform::WindowHandle CSealwingAddin::OwnerWindow() {
+    platform::AssertUiThread(__func__);
     if (explorers_ == nullptr) return platform::kNoWindow;
     try {
         if (explorers_->Count() == 0) return platform::kNoWindow;
@@ -142,6 +145,7 @@ platform::WindowHandle CSealwingAddin::OwnerWindow() {
 }
 
 void CSealwingAddin::NewInspector(const outlook::Ref<outlook::Inspector>& inspector) {
+    platform::AssertUiThread(__func__);
     diagnostics::LogScope scope(L"New inspector opened", kSourceFile, 132);
     inspectorExtensions_.push_back(std::make_unique<CInspectorExtension>(*this));
     CInspectorExtension* extension = inspectorExtensions_.back().get();
@@ -155,6 +159,7 @@ void CSealwingAddin::NewInspector(const outlook::Ref<outlook::Inspector>& inspec
 }
 
 void CSealwingAddin::NewExplorer(const outlook::Ref<outlook::Explorer>& explorer) {
+    platform::AssertUiThread(__func__);
     diagnostics::LogScope scope(L"New explorer opened", kSourceFile, 161);
     explorerExtensions_.push_back(std::make_unique<CExplorerExtension>(*this, explorer));
     CExplorerExtension* extension = explorerExtensions_.back().get();
@@ -185,6 +190,7 @@ void CSealwingAddin::ReleaseExplorerExtension(CExplorerExtension* extension) {
 bool CSealwingAddin::RegisterPendingResponse(const outlook::Ref<outlook::MailItem>& response,
                                              const outlook::Ref<outlook::MailItem>& received,
                                              const service::SecureMessage& message) {
+    platform::AssertUiThread(__func__);
     if (pendingResponse_) return false;
     auto inspector = response->GetInspector();
     responseSink_.Connect(inspector, static_cast<outlook::InspectorEvents&>(*this));

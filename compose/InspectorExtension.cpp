@@ -2,6 +2,7 @@
 
 #include "addin/SealwingAddin.h"
 #include "diagnostics/Log.h"
+#include "platform/Platform.h"
 
 namespace sealwing {
 namespace {
@@ -13,6 +14,7 @@ CInspectorExtension::CInspectorExtension(CSealwingAddin& addin) : addin_(addin) 
 CInspectorExtension::~CInspectorExtension() = default;
 
 void CInspectorExtension::Attach(const outlook::Ref<outlook::Inspector>& inspector) {
+    platform::AssertUiThread(__func__);
     inspector_ = inspector;
     item_ = std::dynamic_pointer_cast<outlook::MailItem>(inspector->CurrentItem());
     ownerWindow_ = inspector->Window();

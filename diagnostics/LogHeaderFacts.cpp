@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "diagnostics/Log.h"
+#include "platform/Platform.h"
 
 namespace sealwing::diagnostics {
 namespace {
@@ -13,6 +14,7 @@ LogHeaderFacts g_facts;
 }  // namespace
 
 LogHeaderFacts GatherLogHeaderFacts(outlook::Application& application) {
+    platform::AssertUiThread(__func__);
     LogHeaderFacts facts;
     try {
         facts.outlookVersion = application.Version();

@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include "platform/UiThread.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -29,6 +31,15 @@ Registry& TheRegistry() { return Require(g_platform.registry, "registry"); }
 UiThread& TheUiThread() { return Require(g_platform.uiThread, "UI thread"); }
 UserInterface& TheUserInterface() { return Require(g_platform.ui, "user interface"); }
 WindowSystem& Windows() { return Require(g_platform.windows, "windows"); }
+
+void AssertUiThread([[maybe_unused]] const char* function) {
+#ifndef NDEBUG
+    if (g_platform.uiThread != nullptr && !g_platform.uiThread->IsUiThread()) {
+        std::fprintf(stderr, "%s must run on the UI thread\n", function);
+        std::abort();
+    }
+#endif
+}
 
 ScopedPlatform::ScopedPlatform(const Platform& platform) : previous_(g_platform) { g_platform = platform; }
 ScopedPlatform::~ScopedPlatform() { g_platform = previous_; }

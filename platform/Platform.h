@@ -35,6 +35,10 @@ UiThread& TheUiThread();
 UserInterface& TheUserInterface();
 WindowSystem& Windows();
 
+// Functions that touch Outlook objects, dialogs or timers call this first: a debug build stops, naming the
+// function, when the call came from another thread than the UI thread. Release builds check nothing.
+void AssertUiThread(const char* function);
+
 // Installs a platform for the lifetime of the object and restores the previous one afterwards (tests).
 class ScopedPlatform {
 public:

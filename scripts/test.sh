@@ -3,6 +3,7 @@
 #   portability   no portable source reaches the platform directly (scripts/check-portability.sh)
 #   native        g++ Debug build, every test, and one short run of the benchmarks
 #   sanitizers    clang++ build with AddressSanitizer + UndefinedBehaviorSanitizer, every test
+#   threads       clang++ build with ThreadSanitizer, every test (the UI thread, workers and logs meet there)
 #   windows-x86   MinGW-w64 cross build of the libraries (and later the DLL) for 32-bit Windows
 #   windows-x64   the same for 64-bit Windows
 # Build trees under build/<stage> are reused, so a second run rebuilds only what changed.
@@ -17,22 +18,22 @@ for arg in "$@"; do
     case "$arg" in
         --clean) clean=1 ;;
         cross) stages+=(windows-x86 windows-x64) ;;
-        portability | native | sanitizers | windows-x86 | windows-x64) stages+=("$arg") ;;
+        portability | native | sanitizers | threads | windows-x86 | windows-x64) stages+=("$arg") ;;
         *)
             echo "test.sh: unknown argument '$arg'" >&2
             echo "usage: bash scripts/test.sh [--clean]" \
-                "[portability|native|sanitizers|windows-x86|windows-x64|cross]..." >&2
+                "[portability|native|sanitizers|threads|windows-x86|windows-x64|cross]..." >&2
             exit 2
             ;;
     esac
 done
-[[ ${#stages[@]} -eq 0 ]] && stages=(portability native sanitizers windows-x86 windows-x64)
+[[ ${#stages[@]} -eq 0 ]] && stages=(portability native sanitizers threads windows-x86 windows-x64)
 
 groups=()
 for stage in "${stages[@]}"; do
     case "$stage" in
         native) groups+=(native) ;;
-        sanitizers) groups+=(sanitizers) ;;
+        sanitizers | threads) groups+=(sanitizers) ;;
         windows-*) [[ " ${groups[*]} " == *" cross "* ]] || groups+=(cross) ;;
     esac
 done
@@ -112,9 +113,9 @@ for stage in "${stages[@]}"; do
                 status=FAILED
             fi
             ;;
-        sanitizers)
-            if configure_and_build sanitizers; then
-                run_ctest sanitizers || status=FAILED
+        sanitizers | threads)
+            if configure_and_build "$stage"; then
+                run_ctest "$stage" || status=FAILED
             else
                 status=FAILED
             fi
