@@ -147,25 +147,22 @@ std::optional<std::wstring> FileRegistry::ReadString(const std::wstring& keyPath
 }
 
 bool FileRegistry::WriteDword(const std::wstring& keyPath, const std::wstring& name, std::uint32_t value) {
-    const auto levels = SplitKeyPath(keyPath);
-    if (!levels) return false;
-    std::lock_guard guard(lock_);
-    return Update([&](RegistryKey& root) {
-        RegistryKey* key = FindKey(root, *levels);
-        if (key == nullptr) return false;
-        key->SetValue(name, value);
-        return true;
-    });
+    return WriteValue(keyPath, name, value);
 }
 
 bool FileRegistry::WriteString(const std::wstring& keyPath, const std::wstring& name, const std::wstring& value) {
+    return WriteValue(keyPath, name, value);
+}
+
+bool FileRegistry::WriteValue(const std::wstring& keyPath, const std::wstring& name,
+                              std::variant<std::uint32_t, std::wstring> data) {
     const auto levels = SplitKeyPath(keyPath);
     if (!levels) return false;
     std::lock_guard guard(lock_);
     return Update([&](RegistryKey& root) {
         RegistryKey* key = FindKey(root, *levels);
         if (key == nullptr) return false;
-        key->SetValue(name, value);
+        key->SetValue(name, std::move(data));
         return true;
     });
 }

@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <string>
+#include <variant>
 
 #include "platform/Registry.h"
 #include "platform/posix/RegistryTree.h"
@@ -43,6 +44,8 @@ private:
     template <class Change>
     bool Update(Change change);
     bool SetAsideUnreadableFile();
+    bool WriteValue(const std::wstring& keyPath, const std::wstring& name,
+                    std::variant<std::uint32_t, std::wstring> data);
 
     mutable std::mutex lock_;
     const std::string path_;
