@@ -7,33 +7,33 @@
 
 namespace sealwing::sim {
 
-SimAccount::SimAccount(std::weak_ptr<SimContext> context, AccountSpec spec)
-    : SimObject(std::move(context)), spec_(std::move(spec)) {}
+SimAccount::SimAccount(std::weak_ptr<SimContext> context, AccountSetup setup)
+    : SimObject(std::move(context)), setup_(std::move(setup)) {}
 
 outlook::AccountType SimAccount::AccountType() {
     Enter(L"Account.AccountType");
-    return spec_.type;
+    return setup_.type;
 }
 
 std::wstring SimAccount::DisplayName() {
     Enter(L"Account.DisplayName");
-    return spec_.displayName;
+    return setup_.displayName;
 }
 
 std::wstring SimAccount::SmtpAddress() {
     Enter(L"Account.SmtpAddress");
-    return spec_.smtpAddress;
+    return setup_.smtpAddress;
 }
 
 std::wstring SimAccount::UserName() {
     Enter(L"Account.UserName");
-    return spec_.userName;
+    return setup_.userName;
 }
 
 outlook::Ref<outlook::Recipient> SimAccount::CurrentUser() {
     Enter(L"Account.CurrentUser");
-    const std::wstring name = spec_.userName.empty() ? spec_.smtpAddress : spec_.userName;
-    AddressBookEntry user{name, spec_.smtpAddress, L"SMTP", 30, {}, {}};
+    const std::wstring name = setup_.userName.empty() ? setup_.smtpAddress : setup_.userName;
+    AddressBookEntry user{name, setup_.smtpAddress, L"SMTP", 30, {}, {}};
     return SimRecipient::Resolved(WeakContext(), user, outlook::olTo, {});
 }
 

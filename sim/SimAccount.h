@@ -5,14 +5,14 @@
 
 #include "addin/outlook/ObjectModel.h"
 #include "sim/SimObject.h"
-#include "sim/SimSpecs.h"
+#include "sim/SimSetups.h"
 
 namespace sealwing::sim {
 
 // A mail account of the profile (2007 object model). Every account delivers into the default store for now.
 class SimAccount : public outlook::Account, protected SimObject {
 public:
-    SimAccount(std::weak_ptr<SimContext> context, AccountSpec spec);
+    SimAccount(std::weak_ptr<SimContext> context, AccountSetup setup);
 
     outlook::AccountType AccountType() override;
     std::wstring DisplayName() override;
@@ -22,10 +22,10 @@ public:
     outlook::Ref<outlook::Recipient> CurrentUser() override;
     outlook::Ref<outlook::Store> DeliveryStore() override;  // (2010)
 
-    const AccountSpec& Spec() const { return spec_; }
+    const AccountSetup& Setup() const { return setup_; }
 
 private:
-    AccountSpec spec_;
+    AccountSetup setup_;
 };
 
 }  // namespace sealwing::sim

@@ -146,13 +146,13 @@ TEST_F(SimMailItemTest, UserPropertiesAreFoundByNameWithoutRegardToCase) {
 }
 
 TEST_F(SimMailItemTest, ReceivedMailIsSentUnreadAndCarriesItsSenderRecipientsAndHeaders) {
-    ReceivedMailSpec mail;
+    ReceivedMailSetup mail;
     mail.subject = L"Secure message";
     mail.senderName = L"Eve Sender";
     mail.senderAddress = L"eve@sender.example";
     mail.to = {L"sim.user@example.com"};
     mail.cc = {L"other@example.com"};
-    mail.attachments = {AttachmentSpec{L"a.txt", "AAA"}};
+    mail.attachments = {AttachmentSetup{L"a.txt", "AAA"}};
     auto item = sim_.AddReceivedMail(mail);
     EXPECT_TRUE(item->Sent());
     EXPECT_TRUE(item->UnRead());

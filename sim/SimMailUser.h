@@ -5,7 +5,7 @@
 
 #include "addin/outlook/Mapi.h"
 #include "sim/SimMapiProp.h"
-#include "sim/SimSpecs.h"
+#include "sim/SimSetups.h"
 
 namespace sealwing::sim {
 

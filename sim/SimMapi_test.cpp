@@ -17,7 +17,7 @@ class SimMapiTest : public ::testing::Test {
 protected:
     Ref<mapi::Message> Message(const Ref<SimMailItem>& item) { return item->MAPIOBJECT(); }
     Ref<SimMailItem> Received() {
-        ReceivedMailSpec mail;
+        ReceivedMailSetup mail;
         mail.subject = L"Hello";
         mail.senderAddress = L"a@b.example";
         return sim_.AddReceivedMail(mail);

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "addin/outlook/Ref.h"
-#include "sim/SimSpecs.h"
+#include "sim/SimSetups.h"
 
 namespace sealwing::sim {
 

@@ -124,7 +124,7 @@ outlook::Ref<SimMailItem> SimOutlook::CreateMailItem() {
     return SimMailItem::Create(context_, Folder(outlook::olFolderDrafts));
 }
 
-outlook::Ref<SimMailItem> SimOutlook::AddReceivedMail(const ReceivedMailSpec& mail) {
+outlook::Ref<SimMailItem> SimOutlook::AddReceivedMail(const ReceivedMailSetup& mail) {
     RequireUiThread("AddReceivedMail");
     auto folder = Folder(mail.folder);
     if (!folder) throw std::invalid_argument("the simulated store has no such default folder");
@@ -192,7 +192,7 @@ void SimOutlook::SetComAddInsAvailable(bool available) {
     context_->Model().comAddInsAvailable = available;
 }
 
-outlook::Ref<SimAccount> SimOutlook::AddAccount(const AccountSpec& account) {
+outlook::Ref<SimAccount> SimOutlook::AddAccount(const AccountSetup& account) {
     RequireUiThread("AddAccount");
     auto added = std::make_shared<SimAccount>(context_, account);
     context_->Model().accounts->Add(added);

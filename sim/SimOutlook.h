@@ -19,7 +19,7 @@
 #include "sim/SimMailItem.h"
 #include "sim/SimNameSpace.h"
 #include "sim/SimOptions.h"
-#include "sim/SimSpecs.h"
+#include "sim/SimSetups.h"
 #include "sim/SimStore.h"
 #include "sim/WindowTree.h"
 
@@ -71,7 +71,7 @@ public:
     outlook::Ref<SimMailItem> CreateMailItem();
     // A delivered message in its folder (the Inbox by default): saved, Sent, with its sender, resolved recipients,
     // attachments and transport headers.
-    outlook::Ref<SimMailItem> AddReceivedMail(const ReceivedMailSpec& mail);
+    outlook::Ref<SimMailItem> AddReceivedMail(const ReceivedMailSetup& mail);
     // Fires NewMailEx with the items' entry ids: all in one comma-separated string in 2003, one event per item from
     // 2007 on.
     void DeliverNewMail(const std::vector<outlook::Ref<SimMailItem>>& items);
@@ -81,7 +81,7 @@ public:
     // False: Application.COMAddIns returns Nothing.
     void SetComAddInsAvailable(bool available);
     // An account of the profile (the 2007 object model lists it).
-    outlook::Ref<SimAccount> AddAccount(const AccountSpec& account);
+    outlook::Ref<SimAccount> AddAccount(const AccountSetup& account);
     void AddAddressBookEntry(AddressBookEntry entry);
 
     // Fires Application's Quit. Windows stay open: the caller closes them and disconnects the add-in as Outlook would.

@@ -74,7 +74,7 @@ std::vector<GatedMember> GatedMembers() {
         return recipient->AddressEntry();
     };
     const auto account = [](SimOutlook& sim) {
-        return sim.AddAccount(AccountSpec{outlook::olImap, L"a", L"a@x", L"a"});
+        return sim.AddAccount(AccountSetup{outlook::olImap, L"a", L"a@x", L"a"});
     };
     return {
         {L"NameSpace.Accounts", 12, [](SimOutlook& sim) { sim.Application()->Session()->Accounts(); }},
@@ -286,8 +286,8 @@ TEST(SimOutlookVersions, NewMailExJoinsIdsIn2003AndFiresPerItemLater) {
         SimOutlook sim(Version(major), clock);
         ApplicationRecorder sink;
         sim.Application()->Events().Advise(sink);
-        auto first = sim.AddReceivedMail(ReceivedMailSpec{});
-        auto second = sim.AddReceivedMail(ReceivedMailSpec{});
+        auto first = sim.AddReceivedMail(ReceivedMailSetup{});
+        auto second = sim.AddReceivedMail(ReceivedMailSetup{});
         sim.DeliverNewMail({first, second});
         const std::wstring a = first->EntryIdText();
         const std::wstring b = second->EntryIdText();
@@ -318,8 +318,8 @@ TEST_F(SimOutlookTest, TheProfileShowsItsUserAccountsAndStore) {
     auto user = session->CurrentUser();
     EXPECT_EQ(user->Name(), L"Sim User");
     EXPECT_EQ(user->Address(), L"sim.user@example.com");
-    sim_.AddAccount(AccountSpec{outlook::olExchange, L"Work", L"me@work.example", L"Me"});
-    sim_.AddAccount(AccountSpec{outlook::olImap, L"Home", L"me@home.example", L"me"});
+    sim_.AddAccount(AccountSetup{outlook::olExchange, L"Work", L"me@work.example", L"Me"});
+    sim_.AddAccount(AccountSetup{outlook::olImap, L"Home", L"me@home.example", L"me"});
     auto accounts = session->Accounts();
     ASSERT_EQ(accounts->Count(), 2);
     EXPECT_EQ(accounts->Item(1)->AccountType(), outlook::olExchange);

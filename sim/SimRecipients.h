@@ -6,7 +6,7 @@
 
 #include "addin/outlook/ObjectModel.h"
 #include "sim/SimObject.h"
-#include "sim/SimSpecs.h"
+#include "sim/SimSetups.h"
 
 namespace sealwing::sim {
 

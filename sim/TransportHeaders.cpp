@@ -24,7 +24,7 @@ std::wstring DomainOf(const std::wstring& address) {
 
 }  // namespace
 
-std::wstring TransportHeaders::Make(const ReceivedMailSpec& mail, const std::wstring& defaultTo,
+std::wstring TransportHeaders::Make(const ReceivedMailSetup& mail, const std::wstring& defaultTo,
                                     std::int64_t utcSeconds, std::uint32_t serial) {
     const std::wstring date = platform::WideFromUtf8(platform::FormatUtc(utcSeconds, "%a, %d %b %Y %H:%M:%S +0000"));
     const std::wstring domain = DomainOf(mail.senderAddress);

@@ -10,7 +10,7 @@
 // received mail.
 namespace sealwing::sim {
 
-struct AccountSpec {
+struct AccountSetup {
     outlook::AccountType type = outlook::olPop3;
     std::wstring displayName{};
     std::wstring smtpAddress{};
@@ -27,12 +27,12 @@ struct AddressBookEntry {
     std::vector<std::wstring> proxyAddresses{};  // PR_EMS_AB_PROXY_ADDRESSES, "SMTP:primary" and "smtp:other"
 };
 
-struct AttachmentSpec {
+struct AttachmentSetup {
     std::wstring fileName{};
     std::string bytes{};
 };
 
-struct ReceivedMailSpec {
+struct ReceivedMailSetup {
     std::wstring subject{};
     std::wstring body{};
     std::wstring htmlBody{};
@@ -44,7 +44,7 @@ struct ReceivedMailSpec {
     // PR_TRANSPORT_MESSAGE_HEADERS_W: nothing makes a plausible block from the fields above; an empty text leaves the
     // property out, as for a message that never passed a transport.
     std::optional<std::wstring> transportHeaders{};
-    std::vector<AttachmentSpec> attachments{};
+    std::vector<AttachmentSetup> attachments{};
     bool unread = true;
     outlook::DefaultFolder folder = outlook::olFolderInbox;
 };
