@@ -61,7 +61,7 @@ void ActivityLog::WriteHeader(const LogHeaderFacts& facts) {
     Write(L"x86\n");
     Write(L"Outlook version " + facts.outlookVersion + L" \nCOM add-ins:\n");
     if (facts.comAddInsPresent) {
-        Write(L"Total " + std::to_wstring(facts.comAddIns.size()) + L" add-ins\n");
+        Write(L"Total " + std::to_wstring(facts.comAddInsCount) + L" add-ins\n");
         int index = 1;
         for (const auto& addIn : facts.comAddIns) {
             Write(std::to_wstring(index++) + L" - " + addIn.guid + L" " + addIn.progId + L"\n" + addIn.description +

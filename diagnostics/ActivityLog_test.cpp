@@ -30,6 +30,7 @@ protected:
         std::filesystem::create_directories(temp_.Narrow() + "/local");
         PublishLogHeaderFacts({.outlookVersion = L"14.0.0.4760",
                                .comAddInsPresent = true,
+                               .comAddInsCount = 1,
                                .comAddIns = {{L"{0001}", L"Sealwing.Addin", L"Secure mail"}}});
     }
     ~ActivityLogTest() override { ResetActivityLogsForTests(); }

@@ -21,8 +21,8 @@ LogHeaderFacts GatherLogHeaderFacts(outlook::Application& application) {
         const auto addIns = application.COMAddIns();
         if (addIns != nullptr) {
             facts.comAddInsPresent = true;
-            const int count = addIns->Count();
-            for (int index = 1; index <= count; ++index) {
+            facts.comAddInsCount = addIns->Count();
+            for (int index = 1; index <= facts.comAddInsCount; ++index) {
                 const auto addIn = addIns->Item(index);
                 facts.comAddIns.push_back({addIn->Guid(), addIn->ProgId(), addIn->Description()});
             }

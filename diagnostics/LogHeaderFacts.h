@@ -26,6 +26,8 @@ struct AccountFact {
 struct LogHeaderFacts {
     std::wstring outlookVersion{};
     bool comAddInsPresent = false;
+    // What Outlook counted; the list may stop short when reading an add-in failed (see gatherError).
+    int comAddInsCount = 0;
     std::vector<ComAddInFact> comAddIns{};
     // Nothing until the account list is known.
     std::optional<std::vector<AccountFact>> accounts{};

@@ -175,6 +175,23 @@ TEST_P(StartupTest, WithoutAMainWindowNothingOwnsTheMessageBoxes) {
     EXPECT_EQ(addin_.OwnerWindow(), platform::kNoWindow);
 }
 
+TEST_P(StartupTest, AFailureWhileGatheringTheHeaderIsLoggedInTheHeaderAndStartUpGoesOn) {
+    auto& outlook = world_.Outlook();
+    outlook.AddComAddIn(L"{0001}", L"First.Addin", L"First");
+    outlook.AddComAddIn(L"{0002}", L"Second.Addin", L"Second");
+    outlook.OpenExplorer();
+    outlook.FailMember(L"COMAddIn.Description", static_cast<outlook::HResult>(0x800A01A8), L"Object required", 1);
+
+    Connect();
+
+    const std::string log = world_.LogFile("Main");
+    EXPECT_NE(log.find("COM add-ins:\nTotal 2 add-ins\n[ERROR] COM exception. Code 800a01a8. Description \"Object required\"\n"
+                       "Accounts:\n"),
+              std::string::npos);
+    EXPECT_EQ(addin_.ExplorerExtensionCount(), 1u);
+    EXPECT_NE(addin_.ApplicationSink().Cookie(), outlook::kNotConnected);
+}
+
 TEST_P(StartupTest, WorkerLogsReuseTheFactsGatheredOnOutlooksThread) {
     auto& outlook = world_.Outlook();
     outlook.AddComAddIn(L"{6A2E3D0B-1C4F-4B8A-9E5D-2F7C8B1A0E93}", L"Sealwing.Addin", L"Secure mail");
