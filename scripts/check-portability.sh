@@ -2,7 +2,7 @@
 # Fails when a portable source reaches the platform directly: a Windows or POSIX header, an adapter's header, a
 # library only an adapter may use, or a preprocessor branch on the platform. Portable means every C/C++ source outside
 # a folder named win32/ or posix/ (the adapters) and outside PLATFORM_FOLDERS below. Tests count as portable too: they
-# will run on Windows as well. Composition roots (tests, tests/, and the programs in main/ folders) may name an
+# will run on Windows as well. Composition roots (tests, tests/, bench/ and the programs in main/ folders) may name an
 # adapter's header to wire a platform; library code may not. It also fails when a source file is named by no
 # CMakeLists.txt, since no build would then compile it.
 #
@@ -85,7 +85,7 @@ BEGIN {
     problems = 0
 }
 function IsCompositionRoot(path) {
-    return path ~ /(^|\/)(tests|main)\// || path ~ /_test\.(cpp|cc|cxx)$/
+    return path ~ /(^|\/)(tests|main|bench)\// || path ~ /_test\.(cpp|cc|cxx)$/
 }
 function report(reason) {
     printf "%s:%d: %s\n    %s\n", FILENAME, FNR, reason, $0
