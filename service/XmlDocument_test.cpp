@@ -1,0 +1,198 @@
+#include "service/XmlDocument.h"
+
+#include <gtest/gtest.h>
+
+namespace sealwing::service {
+namespace {
+
+struct FailureCase {
+    const char* label;
+    std::wstring input;
+    XmlErrorCode code;
+    std::wstring message;
+};
+
+class XmlFailureTest : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(XmlFailureTest, FailsWithTheFirstErrorAndNoElement) {
+    const auto& param = GetParam();
+    XmlDocument document;
+    EXPECT_FALSE(document.Load(param.input).has_value());
+    EXPECT_EQ(Root(document), nullptr);
+    EXPECT_EQ(document.error.occurred, param.code != XmlErrorCode::None);
+    EXPECT_EQ(document.error.code, param.code);
+    EXPECT_EQ(document.error.message, param.message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Xml, XmlFailureTest,
+    ::testing::Values(
+        FailureCase{"SlashNotFollowedByClose", L"<a/ >", XmlErrorCode::ElementNotClosed, L"Element must be closed."},
+        FailureCase{"ClosingTagCutShort", L"<a></a", XmlErrorCode::ClosingTagNotDelimited,
+                    L"it must be closed with </a>"},
+        FailureCase{"ClosingTagOfAnotherElement", L"<a>x</b>", XmlErrorCode::MismatchedClosingTag,
+                    L"'<a> ... </b>' is not wel-formed."},
+        FailureCase{"AttributeWithoutDelimiter", L"<a b></a>", XmlErrorCode::AttributeNotDelimited,
+                    L"<a> attribute has error "},
+        FailureCase{"AttributeQuoteNeverCloses", L"<a b=\"1></a>", XmlErrorCode::None, L""},
+        FailureCase{"CommentNeverEnds", L"<!-- note <a/>", XmlErrorCode::None, L""},
+        FailureCase{"InstructionNeverEnds", L"<?xml version=\"1.0\" <a/>", XmlErrorCode::None, L""},
+        FailureCase{"NoElementAtAll", L"just text", XmlErrorCode::None, L""}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(XmlTest, ALineBreakBeforeTheFirstChildIsTheValue) {
+    XmlDocument document;
+    ASSERT_TRUE(document.Load(L"<root>\r\n  <success>true</success>\r\n</root>").has_value());
+    const XmlNode* root = Root(document);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->name, L"root");
+    EXPECT_EQ(root->value, L"\r\n  ");
+    const XmlNode* success = Child(*root, L"success");
+    ASSERT_NE(success, nullptr);
+    EXPECT_EQ(Text(*success), L"true");
+}
+
+TEST(XmlTest, InputEndingInsideAnElementStillLoads) {
+    for (const std::wstring input : {L"<a>text", L"<a><b/>", L"<a/>"}) {
+        XmlDocument document;
+        EXPECT_TRUE(document.Load(input).has_value()) << std::string(input.begin(), input.end());
+        ASSERT_NE(Root(document), nullptr);
+        EXPECT_EQ(Root(document)->name, L"a");
+        EXPECT_FALSE(document.error.occurred);
+    }
+}
+
+TEST(XmlTest, ValuesDropEscapesAndDecodeTheFiveReferences) {
+    struct Case {
+        std::wstring input;
+        std::wstring value;
+        std::wstring text;
+    };
+    for (const auto& c : {Case{L"<a>x &lt; y</a>", L"x < y", L"x &lt; y"},
+                          Case{L"<a>C:\\dir</a>", L"C:dir", L"C:dir"},
+                          Case{L"<a>C:\\\\dir</a>", L"C:\\dir", L"C:\\dir"},
+                          Case{L"<a>\\<b\\></a>", L"<b>", L"&lt;b&gt;"},
+                          Case{L"<a>&amp </a>", L"&amp ", L"&amp;amp "},
+                          Case{L"<a>&AMP;&quot;&apos;&gt;</a>", L"&AMP;\"'>", L"&amp;AMP;&quot;&apos;&gt;"}}) {
+        XmlDocument document;
+        ASSERT_TRUE(document.Load(c.input).has_value());
+        EXPECT_EQ(Root(document)->value, c.value);
+        EXPECT_EQ(Text(*Root(document)), c.text);
+    }
+}
+
+TEST(XmlTest, AttributesQuotedUnquotedEscapedAndBare) {
+    XmlDocument document;
+    ASSERT_TRUE(document.Load(L"<a one=\"1\" two = '2' three=3 four five=\"q\\\"q &amp; r\"/>").has_value());
+    const auto& attributes = Root(document)->attributes;
+    ASSERT_EQ(attributes.size(), 5u);
+    const std::pair<std::wstring, std::wstring> expected[] = {
+        {L"one", L"1"}, {L"two", L"2"}, {L"three", L"3"}, {L"four", L""}, {L"five", L"q\"q & r"}};
+    for (std::size_t i = 0; i < attributes.size(); ++i) {
+        EXPECT_EQ(attributes[i]->name, expected[i].first);
+        EXPECT_EQ(attributes[i]->value, expected[i].second);
+        EXPECT_EQ(attributes[i]->parent, Root(document));
+    }
+}
+
+TEST(XmlTest, CommentsAndDataAroundTheTopElementBelongToTheDocument) {
+    XmlDocument document;
+    const std::wstring input =
+        L"<?XML version=\"1.0\"?>\r\n<!-- before -->\r\n<![cdata[raw <data>]]>"
+        L"<reply><?inner go=\"1\"?><!--inside--><item>1</item></reply>\r\n<!--after-->";
+    const auto stopped = document.Load(input);
+    ASSERT_TRUE(stopped.has_value());
+    EXPECT_EQ(*stopped, input.size());
+
+    std::vector<std::pair<XmlNodeType, std::wstring>> children;
+    for (const auto& child : document.children) children.emplace_back(child->type, child->name);
+    const std::vector<std::pair<XmlNodeType, std::wstring>> expected = {
+        {XmlNodeType::ProcessingInstruction, L"XML"}, {XmlNodeType::Comment, L"#COMMENT"},
+        {XmlNodeType::CData, L"#CDATA"},             {XmlNodeType::ProcessingInstruction, L"inner"},
+        {XmlNodeType::Element, L"reply"},            {XmlNodeType::Comment, L"#COMMENT"}};
+    EXPECT_EQ(children, expected);
+    EXPECT_EQ(document.children[0]->attributes.at(0)->value, L"1.0");
+    EXPECT_EQ(document.children[2]->value, L"raw <data>");
+
+    const XmlNode* reply = Root(document);
+    ASSERT_EQ(reply->children.size(), 2u);  // the comment inside, then the item
+    EXPECT_EQ(reply->children[0]->value, L"inside");
+    EXPECT_EQ(Text(*reply->children[1]), L"1");
+    EXPECT_EQ(Text(document), L"raw <data>1");
+}
+
+TEST(XmlTest, ChildLookupIsExactAndIndexedLookupIsBounded) {
+    XmlDocument document;
+    ASSERT_TRUE(document.Load(L"<r><email>a@b</email><Email>c@d</Email></r>").has_value());
+    const XmlNode& root = *Root(document);
+    EXPECT_EQ(Text(*Child(root, L"Email")), L"c@d");
+    EXPECT_EQ(Child(root, L"EMAIL"), nullptr);
+    EXPECT_EQ(ChildAt(root, 0)->name, L"email");
+    EXPECT_EQ(ChildAt(root, 2), nullptr);
+    EXPECT_EQ(ChildAt(root, -1), nullptr);
+}
+
+TEST(XmlTest, ForceParseToleratesAClosingTagOfAnotherElement) {
+    XmlDocument document(XmlParseOptions{.forceParse = true});
+    ASSERT_TRUE(document.Load(L"<a><b>x</c></a>").has_value());
+    EXPECT_EQ(Text(*Child(*Root(document), L"b")), L"x");
+}
+
+TEST(XmlTest, TheParseStopsAtTheFirstNul) {
+    XmlDocument document;
+    const std::wstring input(L"<a>kept</a>\0<b>ignored</b>", 26);
+    EXPECT_EQ(document.Load(input), std::optional<std::size_t>(11));
+    EXPECT_EQ(document.children.size(), 1u);
+}
+
+TEST(XmlTest, NestingBeyondTheLimitIsRefusedWithoutExhaustingTheStack) {
+    auto nested = [](int depth) {
+        std::wstring text;
+        for (int i = 0; i < depth; ++i) text += L"<n>";
+        for (int i = 0; i < depth; ++i) text += L"</n>";
+        return text;
+    };
+    XmlDocument allowed;
+    EXPECT_TRUE(allowed.Load(nested(kMaxXmlDepth)).has_value());
+
+    XmlDocument refused;
+    EXPECT_FALSE(refused.Load(nested(kMaxXmlDepth + 1)).has_value());
+    EXPECT_EQ(refused.error.code, XmlErrorCode::NestedTooDeeply);
+
+    std::wstring opened;  // a reply that would otherwise recurse a hundred thousand times
+    for (int i = 0; i < 100000; ++i) opened += L"<a>";
+    XmlDocument hostile;
+    EXPECT_FALSE(hostile.Load(opened).has_value());
+    EXPECT_EQ(hostile.error.code, XmlErrorCode::NestedTooDeeply);
+}
+
+TEST(XmlTest, SerialiseIndentsWithCrLfAndTabsAndEncodesReferences) {
+    XmlDocument document;
+    ASSERT_TRUE(document.Load(L"<?xml version=\"1.0\"?><root a=\"x&amp;y\"><item>1 &lt; 2</item><empty/>text</root>")
+                    .has_value());
+    EXPECT_EQ(Serialise(document),
+              L"\r\n"
+              L"\r\n<?xml version=\"1.0\" ?>"
+              L"\r\n<root a=\"x&amp;y\" >"
+              L"\r\n\t<item>1 &lt; 2</item>"
+              L"\r\n\t<empty/>"
+              L"\r\n\ttext"
+              L"\r\n</root>");
+}
+
+TEST(XmlTest, AppendedChildrenSerialiseAsTheCredentialsFileNeedsThem) {
+    XmlDocument document;
+    XmlNode& list = AppendChild(document, L"credentials", L"");
+    XmlNode& entry = AppendChild(list, L"item", L"");
+    AppendChild(entry, L"login", L"ann@example.com");
+    AppendChild(entry, L"password", L"p<w>\"d");
+    EXPECT_EQ(entry.document, &document);
+    EXPECT_EQ(Serialise(document),
+              L"\r\n\r\n<credentials>\r\n\t<item>\r\n\t\t<login>ann@example.com</login>"
+              L"\r\n\t\t<password>p&lt;w&gt;&quot;d</password>\r\n\t</item>\r\n</credentials>");
+    EXPECT_EQ(Serialise(entry, XmlDisplayOptions{.newlineAndIndent = false, .encodeEntities = false}),
+              L"<item><login>ann@example.com</login><password>p<w>\"d</password></item>");
+}
+
+}  // namespace
+}  // namespace sealwing::service
