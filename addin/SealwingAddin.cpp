@@ -7,6 +7,8 @@
 #include "platform/Graphics.h"
 #include "platform/Platform.h"
 #include "reading/ExplorerExtension.h"
+#include "settings/PasswordCache.h"
+#include "settings/PasswordStorage.h"
 
 namespace sealwing {
 namespace {
@@ -60,6 +62,11 @@ outlook::HResult CSealwingAddin::OnConnection(const outlook::Ref<outlook::Object
     g_application = application_;
 
     diagnostics::OpenThreadLog(L"Main", application_);
+
+    settings::CredentialList saved;
+    settings::LoadPasswordStorage(saved);
+    settings::PasswordCache::Instance().AddAll(saved);
+
     try {
         majorVersion_ = MajorVersionOf(application_->Version());
     } catch (const outlook::ComError& error) {

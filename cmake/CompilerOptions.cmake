@@ -12,6 +12,11 @@ if(WIN32)
   target_link_options(sealwing_options INTERFACE -static -static-libgcc -static-libstdc++)
 endif()
 
+if(SEALWING_FUZZ)
+  # Coverage for libFuzzer in everything the fuzz targets reach; the targets themselves link the fuzzer.
+  target_compile_options(sealwing_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 set(SEALWING_SANITIZE "" CACHE STRING "Sanitizers to build with, for example address,undefined")
 if(SEALWING_SANITIZE)
   target_compile_options(sealwing_options INTERFACE -fsanitize=${SEALWING_SANITIZE} -fno-omit-frame-pointer

@@ -23,7 +23,9 @@ enum class FileAccess {
 
 struct ReadResult {
     bool ok = false;
-    std::string bytes;
+    // The file could be opened: a failure then came while reading it.
+    bool opened = false;
+    std::string bytes{};
     FileError error = 0;
 };
 

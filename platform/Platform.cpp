@@ -28,6 +28,7 @@ Clock& TheClock() { return Require(g_platform.clock, "clock"); }
 FileSystem& Files() { return Require(g_platform.files, "files"); }
 Graphics& TheGraphics() { return Require(g_platform.graphics, "graphics"); }
 Registry& TheRegistry() { return Require(g_platform.registry, "registry"); }
+SecretProtection& Secrets() { return Require(g_platform.secrets, "secret protection"); }
 UiThread& TheUiThread() { return Require(g_platform.uiThread, "UI thread"); }
 UserInterface& TheUserInterface() { return Require(g_platform.ui, "user interface"); }
 WindowSystem& Windows() { return Require(g_platform.windows, "windows"); }

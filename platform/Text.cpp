@@ -181,6 +181,19 @@ std::wstring WideFromUtf16Le(std::string_view bytes) {
 std::wstring HexW(std::uint32_t value) { return HexOf<wchar_t>(value); }
 std::string Hex(std::uint32_t value) { return HexOf<char>(value); }
 
+std::wstring ReplaceAll(std::wstring_view text, std::wstring_view from, std::wstring_view to) {
+    std::wstring out;
+    out.reserve(text.size());
+    std::size_t start = 0;
+    for (auto found = text.find(from); !from.empty() && found != std::wstring_view::npos;
+         found = text.find(from, start)) {
+        out.append(text.substr(start, found - start)).append(to);
+        start = found + from.size();
+    }
+    out.append(text.substr(start));
+    return out;
+}
+
 bool EqualsIgnoreCase(std::wstring_view a, std::wstring_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {

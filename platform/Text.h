@@ -24,6 +24,9 @@ std::wstring WideFromAnsi(std::string_view bytes);
 std::wstring HexW(std::uint32_t value);
 std::string Hex(std::uint32_t value);
 
+// Replaces every occurrence of `from` (not empty) by `to`, left to right, in one pass.
+std::wstring ReplaceAll(std::wstring_view text, std::wstring_view from, std::wstring_view to);
+
 // Case-insensitive comparison of names (registry keys, header names): ASCII and Latin-1 letters fold.
 bool EqualsIgnoreCase(std::wstring_view a, std::wstring_view b);
 std::wstring ToUpper(std::wstring_view text);

@@ -6,10 +6,11 @@
 set -euo pipefail
 
 # --- The packages, by group ----------------------------------------------------------------------------------------
-# native:     the default build, its tests and benchmarks (g++, CMake, Ninja, ccache, GoogleTest/gmock, Benchmark).
-# sanitizers: clang++ and its sanitizer runtimes (a recommendation of clang, so it must be named).
+# native:     the default build, its tests and benchmarks (g++, CMake, Ninja, ccache, GoogleTest/gmock, Benchmark),
+#             and libsodium behind the Linux secret protection.
+# sanitizers: clang++ and its sanitizer and libFuzzer runtimes (a recommendation of clang, so it must be named).
 # cross:      the MinGW-w64 cross compilers for the Windows DLLs, posix thread model, and widl/dlltool.
-NATIVE_PACKAGES=(cmake ninja-build g++ ccache libgtest-dev libgmock-dev libbenchmark-dev)
+NATIVE_PACKAGES=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsodium-dev)
 SANITIZER_PACKAGES=(clang libclang-rt-dev)
 CROSS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools)
 

@@ -2,7 +2,8 @@
 # The whole test suite: installs what it needs, then
 #   portability   no portable source reaches the platform directly (scripts/check-portability.sh)
 #   native        g++ Debug build, every test, and one short run of the benchmarks
-#   sanitizers    clang++ build with AddressSanitizer + UndefinedBehaviorSanitizer, every test
+#   sanitizers    clang++ build with AddressSanitizer + UndefinedBehaviorSanitizer, every test, then the fuzz
+#                 targets: their seed corpus replayed and 20 seconds of fuzzing
 #   threads       clang++ build with ThreadSanitizer, every test (the UI thread, workers and logs meet there)
 #   windows-x86   MinGW-w64 cross build of the libraries (and later the DLL) for 32-bit Windows
 #   windows-x64   the same for 64-bit Windows
@@ -71,6 +72,20 @@ run_ctest() {
     return "$rc"
 }
 
+# Replays each seed corpus, then fuzzes for a bounded time from it (new inputs stay in the build tree).
+run_fuzzers() {
+    local fuzzer=build/sanitizers/bin/sealwing_xml_fuzz corpus=service/fuzz/corpus found=build/sanitizers/fuzz-corpus
+    [[ -x "$fuzzer" ]] || { echo "fuzz target missing: $fuzzer"; return 1; }
+    mkdir -p "$found"
+    if ! "$fuzzer" "$corpus"/* >build/sanitizers/fuzz-replay.log 2>&1; then
+        tail -n 40 build/sanitizers/fuzz-replay.log; echo "the XML reader failed on its seed corpus"; return 1
+    fi
+    if ! "$fuzzer" -max_total_time=20 -dict=service/fuzz/xml.dict "$found" "$corpus" >build/sanitizers/fuzz.log 2>&1; then
+        tail -n 60 build/sanitizers/fuzz.log; echo "fuzzing the XML reader found a failure (input saved as crash-*)"; return 1
+    fi
+    echo "fuzzing: $(grep -Eo 'Done [0-9]+ runs in [0-9]+ second' build/sanitizers/fuzz.log | tail -n 1)s"
+}
+
 # configure_and_build <preset>
 configure_and_build() {
     local preset=$1
@@ -116,6 +131,7 @@ for stage in "${stages[@]}"; do
         sanitizers | threads)
             if configure_and_build "$stage"; then
                 run_ctest "$stage" || status=FAILED
+                [[ "$stage" == sanitizers ]] && { run_fuzzers || status=FAILED; }
             else
                 status=FAILED
             fi

@@ -38,8 +38,8 @@ public:
     bool CreateFolder(const std::wstring&) override { return true; }
     platform::ReadResult ReadFile(const std::wstring& path) override {
         const auto found = files.find(path);
-        if (found == files.end()) return platform::ReadResult{false, {}, 2};
-        return platform::ReadResult{true, found->second, 0};
+        if (found == files.end()) return platform::ReadResult{.error = 2};
+        return platform::ReadResult{.ok = true, .opened = true, .bytes = found->second};
     }
     bool ReplaceFile(const std::wstring& path, std::string_view bytes, platform::FileAccess,
                      platform::FileError& error) override {

@@ -7,6 +7,8 @@
 #include "compose/InspectorExtension.h"
 #include "diagnostics/ActivityLog.h"
 #include "diagnostics/Log.h"
+#include "settings/PasswordCache.h"
+#include "settings/PasswordStorage.h"
 #include "tests/OutlookWorld.h"
 
 namespace sealwing {
@@ -190,6 +192,20 @@ TEST_P(StartupTest, AFailureWhileGatheringTheHeaderIsLoggedInTheHeaderAndStartUp
               std::string::npos);
     EXPECT_EQ(addin_.ExplorerExtensionCount(), 1u);
     EXPECT_NE(addin_.ApplicationSink().Cookie(), outlook::kNotConnected);
+}
+
+TEST_P(StartupTest, SavedPasswordsFillThePasswordCache) {
+    settings::PasswordCache::Instance().ClearForTests();
+    settings::CredentialList saved;
+    saved.Add(L"ann@example.com", L"s3cret");
+    settings::SavePasswordStorage(saved);
+
+    Connect();
+
+    EXPECT_EQ(settings::PasswordCache::Instance().FindPassword(L"ann@example.com"),
+              std::optional<std::wstring>(L"s3cret"));
+    EXPECT_NE(world_.LogFile("Main").find("Loading password storage in PasswordStorage.cpp(0)\n"), std::string::npos);
+    settings::PasswordCache::Instance().ClearForTests();
 }
 
 TEST_P(StartupTest, WorkerLogsReuseTheFactsGatheredOnOutlooksThread) {

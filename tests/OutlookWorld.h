@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/SodiumSecretProtection.h"
 #include "platform/posix/TempFolder.h"
 #include "sim/SimOutlook.h"
 
@@ -24,9 +25,10 @@ public:
     explicit OutlookWorld(int majorVersion)
         : files_(temp_.Path() + L"/roaming", temp_.Path() + L"/local"),
           registry_(temp_.Path() + L"/registry.txt"),
+          secrets_(temp_.Narrow() + "/keys/user.key"),
           clock_(kStartTime),
           outlook_(sim::SimOptions{.majorVersion = majorVersion}, clock_),
-          platform_(outlook_.PlatformWith(files_, registry_)) {
+          platform_(WithSecrets(outlook_.PlatformWith(files_, registry_), secrets_)) {
         std::filesystem::create_directories(temp_.Narrow() + "/roaming");
         std::filesystem::create_directories(temp_.Narrow() + "/local");
         diagnostics::ResetActivityLogsForTests();
@@ -45,9 +47,15 @@ public:
     }
 
 private:
+    static platform::Platform WithSecrets(platform::Platform platform, platform::SecretProtection& secrets) {
+        platform.secrets = &secrets;
+        return platform;
+    }
+
     platform::TempFolder temp_;
     platform::PosixFileSystem files_;
     platform::FileRegistry registry_;
+    platform::SodiumSecretProtection secrets_;
     platform::ManualClock clock_;
     sim::SimOutlook outlook_;
     platform::ScopedPlatform platform_;

@@ -84,6 +84,7 @@ ReadResult PosixFileSystem::ReadFile(const std::wstring& path) {
         result.error = static_cast<FileError>(errno);
         return result;
     }
+    result.opened = true;
     result.error = static_cast<FileError>(posix::ReadFromStart(fd.Get(), result.bytes));
     result.ok = result.error == 0;
     if (!result.ok) result.bytes.clear();

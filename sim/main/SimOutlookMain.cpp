@@ -16,6 +16,7 @@
 #include "platform/Text.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/SodiumSecretProtection.h"
 #include "sim/SimOutlook.h"
 
 namespace {
@@ -85,7 +86,10 @@ int main(int argc, char** argv) {
     platform::SystemClock clock;
     sim::SimOutlook outlook(sim::SimOptions{.majorVersion = options.outlookVersion}, clock);
     outlook.User().EchoTo(&std::cout);
-    platform::InstallPlatform(outlook.PlatformWith(files, registry));
+    platform::SodiumSecretProtection secrets((options.dataDir / "keys" / "user.key").string());
+    auto platformRecord = outlook.PlatformWith(files, registry);
+    platformRecord.secrets = &secrets;
+    platform::InstallPlatform(platformRecord);
 
     const auto application = outlook.Application();
     Step("Outlook " + platform::Utf8FromWide(application->Version()) + " starts; user data in " +

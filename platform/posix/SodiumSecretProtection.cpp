@@ -1,0 +1,124 @@
+#include "platform/posix/SodiumSecretProtection.h"
+
+#include <fcntl.h>
+#include <sodium.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/posix/PosixIo.h"
+
+namespace sealwing::platform {
+namespace {
+
+// Blob layout: magic, nonce, then the sealed text (MAC first, as crypto_secretbox_easy writes it).
+constexpr std::string_view kMagic = "SWP1";
+constexpr std::size_t kHeaderSize = kMagic.size() + crypto_secretbox_NONCEBYTES;
+
+bool SodiumReady() {
+    static const bool ready = sodium_init() >= 0;
+    return ready;
+}
+
+const unsigned char* Bytes(std::string_view text) { return reinterpret_cast<const unsigned char*>(text.data()); }
+unsigned char* Bytes(std::string& text) { return reinterpret_cast<unsigned char*>(text.data()); }
+
+}  // namespace
+
+SodiumSecretProtection::SodiumSecretProtection(std::string keyFile) : keyFile_(std::move(keyFile)) {}
+
+std::string SodiumSecretProtection::DefaultKeyFile() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    std::filesystem::path folder;
+    if (config != nullptr && config[0] == '/') {
+        folder = config;
+    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') {
+        folder = std::filesystem::path(home) / ".config";
+    } else {
+        return {};
+    }
+    return (folder / "parcelon-keys" / "user.key").string();
+}
+
+std::optional<std::string> SodiumSecretProtection::Key(bool create, std::uint32_t& error) {
+    if (key_) return key_;
+    if (keyFile_.empty()) {
+        error = ENOENT;
+        return std::nullopt;
+    }
+    std::string key;
+    {
+        const posix::UniqueFd fd = posix::OpenFd(keyFile_, O_RDONLY | O_CLOEXEC);
+        if (fd.Valid()) {
+            if (const int readError = posix::ReadFromStart(fd.Get(), key); readError != 0) {
+                error = static_cast<std::uint32_t>(readError);
+                return std::nullopt;
+            }
+            if (key.size() != crypto_secretbox_KEYBYTES) {
+                error = EBADMSG;  // a damaged key file is never replaced: that would lose every secret it protects
+                return std::nullopt;
+            }
+            key_ = std::move(key);
+            return key_;
+        }
+        if (errno != ENOENT || !create) {
+            error = static_cast<std::uint32_t>(errno);
+            return std::nullopt;
+        }
+    }
+    const std::filesystem::path folder = std::filesystem::path(keyFile_).parent_path();
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    ::chmod(folder.c_str(), 0700);
+    key.resize(crypto_secretbox_KEYBYTES);
+    crypto_secretbox_keygen(Bytes(key));
+    if (const int writeError = posix::ReplaceFileAtomically(keyFile_, key, true); writeError != 0) {
+        error = static_cast<std::uint32_t>(writeError);
+        return std::nullopt;
+    }
+    key_ = std::move(key);
+    return key_;
+}
+
+bool SodiumSecretProtection::Protect(std::string_view plain, std::string& blob, std::uint32_t& error) {
+    if (!SodiumReady()) {
+        error = EIO;
+        return false;
+    }
+    std::lock_guard guard(lock_);
+    const auto key = Key(true, error);
+    if (!key) return false;
+    blob.assign(kHeaderSize + crypto_secretbox_MACBYTES + plain.size(), '\0');
+    blob.replace(0, kMagic.size(), kMagic);
+    unsigned char* nonce = Bytes(blob) + kMagic.size();
+    randombytes_buf(nonce, crypto_secretbox_NONCEBYTES);
+    crypto_secretbox_easy(Bytes(blob) + kHeaderSize, Bytes(plain), plain.size(), nonce, Bytes(*key));
+    return true;
+}
+
+bool SodiumSecretProtection::Unprotect(std::string_view blob, std::string& plain, std::uint32_t& error) {
+    if (!SodiumReady()) {
+        error = EIO;
+        return false;
+    }
+    if (blob.size() < kHeaderSize + crypto_secretbox_MACBYTES || blob.substr(0, kMagic.size()) != kMagic) {
+        error = EBADMSG;
+        return false;
+    }
+    std::lock_guard guard(lock_);
+    const auto key = Key(false, error);
+    if (!key) return false;
+    const std::string_view sealed = blob.substr(kHeaderSize);
+    plain.assign(sealed.size() - crypto_secretbox_MACBYTES, '\0');
+    if (crypto_secretbox_open_easy(Bytes(plain), Bytes(sealed), sealed.size(), Bytes(blob) + kMagic.size(),
+                                   Bytes(*key)) != 0) {
+        plain.clear();
+        error = EBADMSG;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace sealwing::platform

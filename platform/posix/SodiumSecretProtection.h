@@ -1,0 +1,32 @@
+#pragma once
+
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "platform/SecretProtection.h"
+
+namespace sealwing::platform {
+
+// The user's secrets sealed with authenticated encryption (XSalsa20-Poly1305) under a random key of the user's own,
+// kept in a file only the user can read. Another key (another user) or a changed blob fails with EBADMSG.
+class SodiumSecretProtection final : public SecretProtection {
+public:
+    // The key file is created (0600, in a 0700 folder) the first time something is protected.
+    explicit SodiumSecretProtection(std::string keyFile);
+    // $XDG_CONFIG_HOME (or ~/.config) / "parcelon-keys" / "user.key".
+    static std::string DefaultKeyFile();
+
+    bool Protect(std::string_view plain, std::string& blob, std::uint32_t& error) override;
+    bool Unprotect(std::string_view blob, std::string& plain, std::uint32_t& error) override;
+
+private:
+    // The key, read or (when `create`) made; nothing with the errno when it cannot be had.
+    std::optional<std::string> Key(bool create, std::uint32_t& error);
+
+    std::mutex lock_;
+    const std::string keyFile_;
+    std::optional<std::string> key_;
+};
+
+}  // namespace sealwing::platform

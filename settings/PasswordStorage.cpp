@@ -1,0 +1,100 @@
+#include "settings/PasswordStorage.h"
+
+#include <algorithm>
+
+#include "diagnostics/Log.h"
+#include "platform/Files.h"
+#include "platform/Platform.h"
+#include "platform/SecretProtection.h"
+#include "platform/Text.h"
+#include "service/XmlDocument.h"
+
+namespace sealwing::settings {
+namespace {
+
+constexpr const char* kSourceFile = "PasswordStorage.cpp";
+
+// A platform error number in the HRESULT form the log shows for file failures.
+std::uint32_t AsHResult(std::uint32_t error) { return error == 0 ? 0 : (0x80070000u | (error & 0xFFFFu)); }
+
+void LogFailure(const wchar_t* text, std::uint32_t code) {
+    diagnostics::LogWrite(std::wstring(text) + platform::HexW(code) + L"\n");
+}
+
+// The reader takes a backslash as an escape, so a backslash is written doubled to come back as itself.
+std::wstring EscapeBackslashes(const std::wstring& value) { return platform::ReplaceAll(value, L"\\", L"\\\\"); }
+
+std::wstring DecodeReferences(std::wstring text) {
+    for (const auto& [reference, character] : {std::pair{L"&quot;", L"\""}, std::pair{L"&apos;", L"'"},
+                                               std::pair{L"&lt;", L"<"}, std::pair{L"&gt;", L">"},
+                                               std::pair{L"&amp;", L"&"}}) {
+        text = platform::ReplaceAll(text, reference, character);
+    }
+    return text;
+}
+
+}  // namespace
+
+std::wstring PasswordStoragePath() {
+    auto& files = platform::Files();
+    const std::wstring folder = files.Join(files.KnownFolderPath(platform::KnownFolder::RoamingAppData), L"Parcelon");
+    if (!files.FolderExists(folder)) files.CreateFolder(folder);
+    return files.Join(folder, L"storage.bin");
+}
+
+std::wstring CredentialsDocumentText(const CredentialList& list) {
+    service::XmlDocument document;
+    service::XmlNode& credentials = service::AppendChild(document, L"credentials", L"");
+    for (const auto& entry : list.Entries()) {
+        service::XmlNode& user = service::AppendChild(credentials, L"user", L"");
+        service::AppendChild(user, L"username", EscapeBackslashes(entry.user));
+        service::AppendChild(user, L"password", EscapeBackslashes(entry.password));
+    }
+    return service::Serialise(document);
+}
+
+void LoadPasswordStorage(CredentialList& list) {
+    diagnostics::LogScope scope(L"Loading password storage", kSourceFile, 0);
+    list.Clear();
+    const auto read = platform::Files().ReadFile(PasswordStoragePath());
+    if (!read.opened) return LogFailure(L"Failed to open password storage. Error code ", AsHResult(read.error));
+    if (!read.ok) return LogFailure(L"Failed to read password storage. Error code ", AsHResult(read.error));
+
+    std::string plain;
+    std::uint32_t error = 0;
+    if (!platform::Secrets().Unprotect(read.bytes, plain, error)) {
+        return LogFailure(L"Failed to decrypt password. Error code is ", error);
+    }
+    std::wstring text = platform::WideFromUtf16Le(plain);
+    text.resize(std::min(text.size(), text.find(L'\0')));
+    if (text.empty()) return;
+
+    service::XmlDocument document;
+    if (!document.Load(text)) return;
+    const service::XmlNode* root = service::Root(document);
+    if (root == nullptr) return;
+    for (const auto& entry : root->children) {
+        const service::XmlNode* user = service::Child(*entry, L"username");
+        const service::XmlNode* password = service::Child(*entry, L"password");
+        if (user == nullptr || password == nullptr) continue;
+        list.Add(DecodeReferences(service::Text(*user)), DecodeReferences(service::Text(*password)));
+    }
+}
+
+void SavePasswordStorage(const CredentialList& list) {
+    diagnostics::LogScope scope(L"Updating password storage", kSourceFile, 0);
+    std::string plain = platform::Utf16LeFromWide(CredentialsDocumentText(list));
+    plain.append(2, '\0');  // the text's terminating NUL travels with it
+
+    std::string blob;
+    std::uint32_t error = 0;
+    if (!platform::Secrets().Protect(plain, blob, error)) {
+        return LogFailure(L"Failed to encrypt password. Error code is ", error);
+    }
+    platform::FileError fileError = 0;
+    if (!platform::Files().ReplaceFile(PasswordStoragePath(), blob, platform::FileAccess::OwnerOnly, fileError)) {
+        LogFailure(L"Failed to update password storage. Error code ", AsHResult(fileError));
+    }
+}
+
+}  // namespace sealwing::settings
