@@ -13,6 +13,9 @@ set -euo pipefail
 NATIVE_PACKAGES=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsodium-dev)
 SANITIZER_PACKAGES=(clang libclang-rt-dev)
 CROSS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools)
+# wine:       Windows programs under Wine, headless: 32-bit Wine (the i386 architecture is added first), an X server
+#             for windows and dialogs, and GoogleTest's sources for the Windows test programs.
+WINE_PACKAGES=(wine wine32:i386 xvfb xauth googletest)
 
 groups=("$@")
 [[ ${#groups[@]} -eq 0 ]] && groups=(all)
@@ -23,9 +26,10 @@ for group in "${groups[@]}"; do
         native) packages+=("${NATIVE_PACKAGES[@]}") ;;
         sanitizers) packages+=("${NATIVE_PACKAGES[@]}" "${SANITIZER_PACKAGES[@]}") ;;
         cross) packages+=("${NATIVE_PACKAGES[@]}" "${CROSS_PACKAGES[@]}") ;;
-        all) packages+=("${NATIVE_PACKAGES[@]}" "${SANITIZER_PACKAGES[@]}" "${CROSS_PACKAGES[@]}") ;;
+        wine) packages+=("${NATIVE_PACKAGES[@]}" "${CROSS_PACKAGES[@]}" "${WINE_PACKAGES[@]}") ;;
+        all) packages+=("${NATIVE_PACKAGES[@]}" "${SANITIZER_PACKAGES[@]}" "${CROSS_PACKAGES[@]}" "${WINE_PACKAGES[@]}") ;;
         *)
-            echo "install-deps: unknown group '$group' (use all, native, sanitizers or cross)" >&2
+            echo "install-deps: unknown group '$group' (use all, native, sanitizers, cross or wine)" >&2
             exit 2
             ;;
     esac
@@ -48,6 +52,9 @@ sudo=()
 if [[ $(id -u) -ne 0 ]]; then
     command -v sudo >/dev/null || { echo "install-deps: must run as root (or with sudo available)" >&2; exit 1; }
     sudo=(sudo)
+fi
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo[@]}" dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq

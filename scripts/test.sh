@@ -7,6 +7,7 @@
 #   threads       clang++ build with ThreadSanitizer, every test (the UI thread, workers and logs meet there)
 #   windows-x86   MinGW-w64 cross build of the libraries (and later the DLL) for 32-bit Windows
 #   windows-x64   the same for 64-bit Windows
+#   wine          the Windows adapters' tests, cross built and run under Wine (headless, with Xvfb)
 # Build trees under build/<stage> are reused, so a second run rebuilds only what changed.
 #
 #   bash scripts/test.sh [--clean] [stage...]   (default: every stage; "cross" names both Windows stages)
@@ -19,16 +20,16 @@ for arg in "$@"; do
     case "$arg" in
         --clean) clean=1 ;;
         cross) stages+=(windows-x86 windows-x64) ;;
-        portability | native | sanitizers | threads | windows-x86 | windows-x64) stages+=("$arg") ;;
+        portability | native | sanitizers | threads | windows-x86 | windows-x64 | wine) stages+=("$arg") ;;
         *)
             echo "test.sh: unknown argument '$arg'" >&2
             echo "usage: bash scripts/test.sh [--clean]" \
-                "[portability|native|sanitizers|threads|windows-x86|windows-x64|cross]..." >&2
+                "[portability|native|sanitizers|threads|windows-x86|windows-x64|cross|wine]..." >&2
             exit 2
             ;;
     esac
 done
-[[ ${#stages[@]} -eq 0 ]] && stages=(portability native sanitizers threads windows-x86 windows-x64)
+[[ ${#stages[@]} -eq 0 ]] && stages=(portability native sanitizers threads windows-x86 windows-x64 wine)
 
 groups=()
 for stage in "${stages[@]}"; do
@@ -36,6 +37,7 @@ for stage in "${stages[@]}"; do
         native) groups+=(native) ;;
         sanitizers | threads) groups+=(sanitizers) ;;
         windows-*) [[ " ${groups[*]} " == *" cross "* ]] || groups+=(cross) ;;
+        wine) groups+=(wine) ;;
     esac
 done
 
@@ -84,6 +86,22 @@ run_fuzzers() {
         tail -n 60 build/sanitizers/fuzz.log; echo "fuzzing the XML reader found a failure (input saved as crash-*)"; return 1
     fi
     echo "fuzzing: $(grep -Eo 'Done [0-9]+ runs in [0-9]+ second' build/sanitizers/fuzz.log | tail -n 1)s"
+}
+
+# The Windows test programs under Wine; their GoogleTest counts join the totals.
+run_wine_tests() {
+    local log=build/windows-x86/sealwing_win32_tests.log rc passed failed
+    bash scripts/run-windows-tests.sh x86
+    rc=$?
+    passed=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?.*/\1/p' "$log" 2>/dev/null | tail -n 1)
+    failed=$(sed -nE 's/^\[  FAILED  \] ([0-9]+) tests?, listed below.*/\1/p' "$log" 2>/dev/null | tail -n 1)
+    passed=${passed:-0}
+    failed=${failed:-0}
+    [[ $rc -ne 0 && $failed -eq 0 ]] && failed=1
+    passed_total=$((passed_total + passed))
+    failed_total=$((failed_total + failed))
+    tests_note="($passed passed, $failed failed)"
+    return "$rc"
 }
 
 # configure_and_build <preset>
@@ -138,6 +156,9 @@ for stage in "${stages[@]}"; do
             ;;
         windows-*)
             configure_and_build "$stage" || status=FAILED
+            ;;
+        wine)
+            run_wine_tests || status=FAILED
             ;;
     esac
     record "$stage" "$status" $((SECONDS - start)) "$tests_note"

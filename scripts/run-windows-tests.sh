@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Builds the Windows adapters' test program with the cross compiler and runs it under Wine, headless: a private
+# X server from xvfb-run stands in for the display that Wine needs for child windows. Installs nothing: MinGW-w64,
+# Wine (32-bit; wine64 as well for x64), xvfb-run and Debian's googletest sources must be present
+# (scripts/install-deps.sh). The Wine prefix is made once, under build/, and reused.
+#
+#   bash scripts/run-windows-tests.sh [x86|x64] [gtest arguments...]   (default x86)
+#
+# Exits with the test program's status and prints GoogleTest's summary (the whole output when something failed).
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+arch=x86
+if [[ $# -gt 0 && ( "$1" == x86 || "$1" == x64 ) ]]; then
+    arch=$1
+    shift
+fi
+preset=windows-$arch
+case "$arch" in
+    x86) winearch=win32 ;;
+    x64) winearch=win64 ;;
+esac
+
+for tool in cmake wine wineboot wineserver xvfb-run; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "run-windows-tests: '$tool' is missing (scripts/install-deps.sh installs it)" >&2
+        exit 2
+    fi
+done
+
+cd "$root"
+cmake --preset "$preset" -DSEALWING_WINDOWS_TESTS=ON >/dev/null
+cmake --build --preset "$preset" --target sealwing_win32_tests
+
+program=$root/build/$preset/bin/sealwing_win32_tests.exe
+export WINEPREFIX=$root/build/wine-prefix-$arch
+export WINEARCH=$winearch
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+    echo "run-windows-tests: making the Wine prefix $WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+fi
+
+log=$root/build/$preset/sealwing_win32_tests.log
+status=0
+# The wineserver is waited for inside the X session, so it never outlives its display.
+xvfb-run -a bash -c 'wine "$0" "$@"; status=$?; wineserver -w; exit $status' "$program" "$@" >"$log" 2>&1 ||
+    status=$?
+
+if [[ $status -ne 0 ]]; then
+    cat "$log"
+else
+    grep -E '^\[==========\]|^\[  (PASSED|FAILED|SKIPPED) +\]' "$log" || true
+fi
+echo "run-windows-tests ($arch): exit status $status; full output in ${log#"$root"/}"
+exit "$status"
