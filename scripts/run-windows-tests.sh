@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Windows adapters' test program with the cross compiler and runs it under Wine, headless: a private
+# Builds the Windows test programs with the cross compiler and runs them under Wine, headless: a private
 # X server from xvfb-run stands in for the display that Wine needs for child windows. Installs nothing: MinGW-w64,
 # Wine (32-bit; wine64 as well for x64), xvfb-run and Debian's googletest sources must be present
 # (scripts/install-deps.sh). The Wine prefix is made once, under build/, and reused.
@@ -29,10 +29,11 @@ for tool in cmake wine wineboot wineserver xvfb-run; do
 done
 
 cd "$root"
+# The Windows test programs: the adapters' tests, and the object-model adapter against the served simulated Outlook.
+programs=(sealwing_win32_tests sealwing_dispatch_tests)
 cmake --preset "$preset" -DSEALWING_WINDOWS_TESTS=ON >/dev/null
-cmake --build --preset "$preset" --target sealwing_win32_tests
+cmake --build --preset "$preset" --target "${programs[@]}"
 
-program=$root/build/$preset/bin/sealwing_win32_tests.exe
 export WINEPREFIX=$root/build/wine-prefix-$arch
 export WINEARCH=$winearch
 export WINEDEBUG=-all
@@ -44,16 +45,20 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     wineserver -w
 fi
 
-log=$root/build/$preset/sealwing_win32_tests.log
-status=0
-# The wineserver is waited for inside the X session, so it never outlives its display.
-xvfb-run -a bash -c 'wine "$0" "$@"; status=$?; wineserver -w; exit $status' "$program" "$@" >"$log" 2>&1 ||
-    status=$?
-
-if [[ $status -ne 0 ]]; then
-    cat "$log"
-else
-    grep -E '^\[==========\]|^\[  (PASSED|FAILED|SKIPPED) +\]' "$log" || true
-fi
-echo "run-windows-tests ($arch): exit status $status; full output in ${log#"$root"/}"
-exit "$status"
+overall=0
+for name in "${programs[@]}"; do
+    program=$root/build/$preset/bin/$name.exe
+    log=$root/build/$preset/$name.log
+    status=0
+    # The wineserver is waited for inside the X session, so it never outlives its display.
+    xvfb-run -a bash -c 'wine "$0" "$@"; status=$?; wineserver -w; exit $status' "$program" "$@" >"$log" 2>&1 ||
+        status=$?
+    if [[ $status -ne 0 ]]; then
+        cat "$log"
+        overall=$status
+    else
+        grep -E '^\[==========\]|^\[  (PASSED|FAILED|SKIPPED) +\]' "$log" || true
+    fi
+    echo "run-windows-tests ($arch): $name exit status $status; full output in ${log#"$root"/}"
+done
+exit "$overall"

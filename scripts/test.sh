@@ -90,13 +90,16 @@ run_fuzzers() {
 
 # The Windows test programs under Wine; their GoogleTest counts join the totals.
 run_wine_tests() {
-    local log=build/windows-x86/sealwing_win32_tests.log rc passed failed
+    local rc passed=0 failed=0 log count
     bash scripts/run-windows-tests.sh x86
     rc=$?
-    passed=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?.*/\1/p' "$log" 2>/dev/null | tail -n 1)
-    failed=$(sed -nE 's/^\[  FAILED  \] ([0-9]+) tests?, listed below.*/\1/p' "$log" 2>/dev/null | tail -n 1)
-    passed=${passed:-0}
-    failed=${failed:-0}
+    for log in build/windows-x86/*_tests.log; do
+        [[ -f "$log" ]] || continue
+        count=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?.*/\1/p' "$log" | tail -n 1)
+        passed=$((passed + ${count:-0}))
+        count=$(sed -nE 's/^\[  FAILED  \] ([0-9]+) tests?, listed below.*/\1/p' "$log" | tail -n 1)
+        failed=$((failed + ${count:-0}))
+    done
     [[ $rc -ne 0 && $failed -eq 0 ]] && failed=1
     passed_total=$((passed_total + passed))
     failed_total=$((failed_total + failed))

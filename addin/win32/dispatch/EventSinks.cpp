@@ -1,0 +1,100 @@
+#include "addin/win32/dispatch/EventSinks.h"
+
+#include "addin/win32/dispatch/DispatchClient.h"
+#include "addin/win32/dispatch/DispatchObjects.h"
+
+namespace sealwing::outlook::win32 {
+namespace {
+
+const VARIANT& Required(const DISPPARAMS& parameters, UINT index, const wchar_t* event) {
+    const VARIANT* argument = EventArgument(parameters, index);
+    if (argument == nullptr) throw ComError(DISP_E_BADPARAMCOUNT, std::wstring(event) + L": missing argument");
+    return *argument;
+}
+
+// A by-reference VARIANT_BOOL (the cancel flag of item events), read and written back.
+VARIANT_BOOL* CancelFlag(const DISPPARAMS& parameters, UINT index, const wchar_t* event) {
+    const VARIANT& argument = Required(parameters, index, event);
+    if (argument.vt == (VT_BOOL | VT_BYREF) && argument.pboolVal != nullptr) return argument.pboolVal;
+    if (argument.vt == (VT_VARIANT | VT_BYREF) && argument.pvarVal != nullptr && argument.pvarVal->vt == VT_BOOL) {
+        return &argument.pvarVal->boolVal;
+    }
+    throw ComError(DISP_E_TYPEMISMATCH, std::wstring(event) + L": the cancel flag is not a VARIANT_BOOL by reference");
+}
+
+template <class Handler>
+void ItemResponse(const DISPPARAMS& parameters, const wchar_t* event, Handler handler) {
+    const auto response = MakeItem(DispatchClient::AsObject(Required(parameters, 0, event), event));
+    VARIANT_BOOL* flag = CancelFlag(parameters, 1, event);
+    bool cancel = *flag != VARIANT_FALSE;
+    handler(response, cancel);
+    *flag = cancel ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+}  // namespace
+
+HRESULT EventFailure(const ComError& error, EXCEPINFO* exception) {
+    if (exception != nullptr) {
+        *exception = EXCEPINFO{};
+        exception->scode = error.Code();
+        exception->bstrDescription = sealwing::win32::ScopedBstr(error.Description()).Detach();
+    }
+    return DISP_E_EXCEPTION;
+}
+
+void DispatchEvent(ApplicationEvents& sink, DISPID id, const DISPPARAMS& parameters) {
+    switch (id) {
+        case ApplicationEvents::kQuit:
+            sink.Quit();
+            break;
+        case ApplicationEvents::kNewMailEx: {
+            ScopedVariant ids;
+            VariantCopyInd(ids.Get(), const_cast<VARIANT*>(&Required(parameters, 0, L"NewMailEx")));
+            sink.NewMailEx(DispatchClient::AsString(std::move(ids), L"NewMailEx"));
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void DispatchEvent(InspectorsEvents& sink, DISPID id, const DISPPARAMS& parameters) {
+    if (id != InspectorsEvents::kNewInspector) return;
+    sink.NewInspector(MakeInspector(DispatchClient::AsObject(Required(parameters, 0, L"NewInspector"), L"NewInspector")));
+}
+
+void DispatchEvent(ExplorersEvents& sink, DISPID id, const DISPPARAMS& parameters) {
+    if (id != ExplorersEvents::kNewExplorer) return;
+    sink.NewExplorer(MakeExplorer(DispatchClient::AsObject(Required(parameters, 0, L"NewExplorer"), L"NewExplorer")));
+}
+
+void DispatchEvent(InspectorEvents& sink, DISPID id, const DISPPARAMS&) {
+    if (id == InspectorEvents::kActivate) sink.Activate();
+    if (id == InspectorEvents::kClose) sink.Close();
+}
+
+void DispatchEvent(ExplorerEvents& sink, DISPID id, const DISPPARAMS&) {
+    if (id == ExplorerEvents::kActivate) sink.Activate();
+    if (id == ExplorerEvents::kSelectionChange) sink.SelectionChange();
+    if (id == ExplorerEvents::kClose) sink.Close();
+}
+
+void DispatchEvent(ItemEvents& sink, DISPID id, const DISPPARAMS& parameters) {
+    switch (id) {
+        case ItemEvents::kReply:
+            ItemResponse(parameters, L"Reply", [&sink](const Ref<Object>& item, bool& cancel) { sink.Reply(item, cancel); });
+            break;
+        case ItemEvents::kReplyAll:
+            ItemResponse(parameters, L"ReplyAll",
+                         [&sink](const Ref<Object>& item, bool& cancel) { sink.ReplyAll(item, cancel); });
+            break;
+        case ItemEvents::kForward:
+            ItemResponse(parameters, L"Forward",
+                         [&sink](const Ref<Object>& item, bool& cancel) { sink.Forward(item, cancel); });
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace sealwing::outlook::win32

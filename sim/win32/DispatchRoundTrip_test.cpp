@@ -1,0 +1,229 @@
+// The object-model adapter and the harness's served objects, proven against each other in one process: the
+// simulated Outlook is served through IDispatch, wrapped again by the adapter, and the portable add-in starts on the
+// result exactly as it starts on the simulation directly.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "addin/SealwingAddin.h"
+#include "addin/win32/dispatch/WrapApplication.h"
+#include "diagnostics/ActivityLog.h"
+#include "platform/Clock.h"
+#include "platform/Platform.h"
+#include "platform/Text.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32TempFolder.h"
+#include "sim/SimOutlook.h"
+#include "sim/win32/EventForwarder.h"
+#include "sim/win32/ServeObjects.h"
+
+namespace sealwing {
+namespace {
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+}
+
+std::size_t JournalCount(const sim::SimOutlook& outlook, const std::wstring& entry) {
+    std::size_t count = 0;
+    for (const auto& line : outlook.Journal()) count += line == entry ? 1 : 0;
+    return count;
+}
+
+// A simulated Outlook whose Application reaches the add-in only through IDispatch, on this apartment thread.
+class DispatchWorld {
+public:
+    explicit DispatchWorld(int majorVersion)
+        : files_(temp_.At(L"roaming"), temp_.At(L"local")),
+          registry_(L"Software\\SealwingDispatchTests"),
+          clock_(1796871845),
+          outlook_(sim::SimOptions{.majorVersion = majorVersion}, clock_),
+          platform_(outlook_.PlatformWith(files_, registry_)) {
+        diagnostics::ResetActivityLogsForTests();
+        sim::win32::EventFailures().clear();
+    }
+    ~DispatchWorld() {
+        diagnostics::ResetActivityLogsForTests();
+        registry_.DeleteKey(L"");
+    }
+
+    sim::SimOutlook& Outlook() { return outlook_; }
+    // What OnConnection receives in Outlook's process: the served Application, wrapped by the adapter.
+    outlook::Ref<outlook::Object> Host() {
+        const auto served = sim::win32::ServeObject(outlook_.Application());
+        return outlook::win32::WrapApplication(served.Get());
+    }
+    std::string LogFile(const std::wstring& name) const {
+        std::ifstream in(temp_.At(L"local\\Parcelon\\" + name + L".log").c_str(), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+private:
+    platform::Win32TempFolder temp_;
+    platform::Win32FileSystem files_;
+    platform::Win32Registry registry_;
+    platform::ManualClock clock_;
+    sim::SimOutlook outlook_;
+    platform::ScopedPlatform platform_;
+};
+
+class DispatchRoundTripTest : public ::testing::TestWithParam<int> {
+protected:
+    DispatchRoundTripTest() : world_(GetParam()) {}
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))); }
+    void TearDown() override {
+        EXPECT_TRUE(sim::win32::EventFailures().empty()) << platform::Utf8FromWide(sim::win32::EventFailures()[0]);
+        CoUninitialize();
+    }
+
+    DispatchWorld world_;
+    CSealwingAddin addin_;
+};
+
+TEST_P(DispatchRoundTripTest, StartUpWrapsOpenWindowsConnectsTheSinksAndDisconnectionUndoesIt) {
+    auto& outlook = world_.Outlook();
+    const auto inbox = outlook.OpenExplorer(L"Inbox - Microsoft Outlook");
+    outlook.OpenExplorer(L"Calendar - Microsoft Outlook");
+    const auto draft = outlook.OpenInspector(outlook.CreateMailItem());
+    outlook.OpenInspector(outlook.CreateMailItem());
+    outlook.ActivateExplorer(inbox);
+    outlook.AddComAddIn(L"{11111111-2222-3333-4444-555555555555}", L"Other.Addin", L"Another add-in");
+
+    ASSERT_EQ(addin_.OnConnection(world_.Host(), outlook::ext_cm_Startup), 0);
+
+    EXPECT_EQ(addin_.OutlookMajorVersion(), GetParam());
+    EXPECT_EQ(addin_.ExplorerExtensionCount(), 2u);
+    EXPECT_EQ(addin_.InspectorExtensionCount(), 2u);
+    EXPECT_EQ(addin_.FindComposeWindow(draft->Window()) != nullptr, GetParam() > 11);  // handle through IOleWindow
+    EXPECT_EQ(addin_.OwnerWindow(), inbox->Window());
+    EXPECT_EQ(JournalCount(outlook, L"Advise ExplorerEvents"), 2u);
+    EXPECT_EQ(JournalCount(outlook, L"Advise InspectorEvents"), 2u);
+    std::vector<std::wstring> collections;
+    for (const auto& entry : outlook.Journal()) {
+        if (entry.ends_with(L"InspectorsEvents") || entry.ends_with(L"ExplorersEvents") ||
+            entry.ends_with(L"ApplicationEvents")) {
+            collections.push_back(entry);
+        }
+    }
+    EXPECT_EQ(collections, (std::vector<std::wstring>{L"Advise InspectorsEvents", L"Advise ExplorersEvents",
+                                                       L"Advise ApplicationEvents"}));
+    const std::string log = world_.LogFile(L"Main");
+    EXPECT_NE(log.find("===Main log"), std::string::npos);
+    EXPECT_NE(log.find("Outlook version " + platform::Utf8FromWide(outlook.Application()->Version())),
+              std::string::npos);
+    EXPECT_NE(log.find("Other.Addin"), std::string::npos) << log;  // COMAddIns read through IDispatch
+    EXPECT_EQ(Occurrences(log, "New inspector opened in SealwingAddin.cpp(132)"), 2u);
+
+    EXPECT_EQ(addin_.OnDisconnection(outlook::ext_dm_HostShutdown), 0);
+    EXPECT_EQ(outlook.AdvisedSinks(), 0u);
+    EXPECT_EQ(outlook.WrongThreadCalls(), 0u);
+}
+
+TEST_P(DispatchRoundTripTest, EventsCrossBothWaysAndWindowsAreReleasedWhenTheyClose) {
+    auto& outlook = world_.Outlook();
+    ASSERT_EQ(addin_.OnConnection(world_.Host(), outlook::ext_cm_Startup), 0);
+
+    const auto explorer = outlook.OpenExplorer();  // NewExplorer with an IDispatch argument
+    const auto inspector = outlook.OpenInspector(outlook.CreateMailItem());
+    EXPECT_EQ(addin_.ExplorerExtensionCount(), 1u);
+    EXPECT_EQ(addin_.InspectorExtensionCount(), 1u);
+    EXPECT_EQ(addin_.ComposeWindowCount(), GetParam() > 11 ? 1u : 0u);
+
+    outlook.CloseInspector(inspector);  // the sink unadvises itself from inside the event
+    outlook.CloseExplorer(explorer);
+    EXPECT_EQ(addin_.ExplorerExtensionCount(), 0u);
+    EXPECT_EQ(addin_.InspectorExtensionCount(), 0u);
+    EXPECT_EQ(JournalCount(outlook, L"Unadvise InspectorEvents"), 1u);
+    EXPECT_EQ(JournalCount(outlook, L"Unadvise ExplorerEvents"), 1u);
+    addin_.OnDisconnection(outlook::ext_dm_HostShutdown);
+    EXPECT_EQ(outlook.AdvisedSinks(), 0u);
+}
+
+TEST_P(DispatchRoundTripTest, ASimulatedFailureArrivesWithItsCodeAndDescription) {
+    auto& outlook = world_.Outlook();
+    outlook.OpenExplorer();
+    outlook.FailMember(L"Application.Inspectors", static_cast<outlook::HResult>(0x80004005), L"Simulated failure", 1);
+
+    ASSERT_EQ(addin_.OnConnection(world_.Host(), outlook::ext_cm_Startup), 0);
+
+    EXPECT_EQ(addin_.ExplorerExtensionCount(), 0u);
+    EXPECT_EQ(addin_.ApplicationSink().Cookie(), outlook::kNotConnected);
+    EXPECT_NE(world_.LogFile(L"Main").find("COM exception. Code 80004005. Description \"Simulated failure\""),
+              std::string::npos);
+    addin_.OnDisconnection(outlook::ext_dm_HostShutdown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, DispatchRoundTripTest, ::testing::Values(11, 12, 14));
+
+// The adapter alone, on served objects: the failures and conversions the add-in's scenarios do not reach.
+class DispatchAdapterTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))); }
+    void TearDown() override { CoUninitialize(); }
+
+    DispatchWorld world_{12};
+};
+
+template <class Call>
+outlook::ComError CaughtError(Call&& call) {
+    try {
+        call();
+    } catch (const outlook::ComError& error) {
+        return error;
+    }
+    return outlook::ComError(0, L"no error");
+}
+
+TEST_F(DispatchAdapterTest, AWindowFailureCarriesTheErrorInfoDescription) {
+    auto& outlook = world_.Outlook();
+    outlook.OpenExplorer();
+    outlook.FailMember(L"Explorer.GetWindow", static_cast<outlook::HResult>(0x80004005), L"No frame yet", 1);
+    const auto application = std::dynamic_pointer_cast<outlook::Application>(world_.Host());
+    const auto explorer = application->Explorers()->Item(1);
+
+    const auto error = CaughtError([&] { explorer->Window(); });
+    EXPECT_EQ(error.Code(), static_cast<outlook::HResult>(0x80004005));
+    EXPECT_EQ(error.Description(), L"No frame yet");
+    EXPECT_NE(explorer->Window(), platform::kNoWindow);  // the failure was for one call only
+}
+
+TEST_F(DispatchAdapterTest, ItemsArriveTypedAndPropertiesRoundTrip) {
+    auto& outlook = world_.Outlook();
+    const auto item = outlook.CreateMailItem();
+    outlook.OpenInspector(item);
+    const auto application = std::dynamic_pointer_cast<outlook::Application>(world_.Host());
+
+    const auto mail = std::dynamic_pointer_cast<outlook::MailItem>(application->Inspectors()->Item(1)->CurrentItem());
+    ASSERT_NE(mail, nullptr);
+    mail->SetSubject(L"Quarterly figures");
+    EXPECT_EQ(item->Subject(), L"Quarterly figures");
+    EXPECT_EQ(mail->Subject(), L"Quarterly figures");
+    EXPECT_FALSE(mail->Sent());
+    EXPECT_EQ(mail->EntryID(), L"");
+    mail->Save();
+    EXPECT_EQ(mail->EntryID(), item->EntryID());
+    EXPECT_NE(mail->EntryID(), L"");
+    EXPECT_EQ(application->ActiveInspector() != nullptr, true);
+    EXPECT_EQ(application->Explorers()->Count(), 0);
+    EXPECT_EQ(application->ActiveExplorer(), nullptr);  // Nothing arrives as an empty Ref
+}
+
+TEST_F(DispatchAdapterTest, AnIndexOutOfRangeAndAnUnservedMemberAreTypedErrors) {
+    const auto application = std::dynamic_pointer_cast<outlook::Application>(world_.Host());
+    const auto badIndex = CaughtError([&] { application->Inspectors()->Item(5); });
+    EXPECT_TRUE(outlook::Failed(badIndex.Code()));
+    EXPECT_FALSE(badIndex.Description().empty());
+    const auto unserved = CaughtError([&] { application->Session()->Accounts(); });
+    EXPECT_EQ(unserved.Code(), static_cast<outlook::HResult>(E_NOTIMPL));
+}
+
+}  // namespace
+}  // namespace sealwing
