@@ -9,10 +9,11 @@ set -euo pipefail
 # native:     the default build, its tests and benchmarks (g++, CMake, Ninja, ccache, GoogleTest/gmock, Benchmark),
 #             and libsodium behind the Linux secret protection.
 # sanitizers: clang++ and its sanitizer and libFuzzer runtimes (a recommendation of clang, so it must be named).
-# cross:      the MinGW-w64 cross compilers for the Windows DLLs, posix thread model, and widl/dlltool.
+# cross:      the MinGW-w64 cross compilers for the Windows DLLs, posix thread model, and widl/dlltool; Wine's IDL
+#             files (libwine-dev) for the type library's base interfaces.
 NATIVE_PACKAGES=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsodium-dev)
 SANITIZER_PACKAGES=(clang libclang-rt-dev)
-CROSS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools)
+CROSS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev)
 # wine:       Windows programs under Wine, headless: 32-bit Wine (the i386 architecture is added first), an X server
 #             for windows and dialogs, and GoogleTest's sources for the Windows test programs.
 WINE_PACKAGES=(wine wine32:i386 xvfb xauth googletest)

@@ -7,7 +7,8 @@
 #   threads       clang++ build with ThreadSanitizer, every test (the UI thread, workers and logs meet there)
 #   windows-x86   MinGW-w64 cross build of the libraries (and later the DLL) for 32-bit Windows
 #   windows-x64   the same for 64-bit Windows
-#   wine          the Windows adapters' tests, cross built and run under Wine (headless, with Xvfb)
+#   wine          under Wine, headless with Xvfb: the Windows test programs, the DLL's registration with regsvr32
+#                 and its COM server, and the real DLL in the simulated Outlook (the harness)
 # Build trees under build/<stage> are reused, so a second run rebuilds only what changed.
 #
 #   bash scripts/test.sh [--clean] [stage...]   (default: every stage; "cross" names both Windows stages)
@@ -90,9 +91,18 @@ run_fuzzers() {
 
 # The Windows test programs under Wine; their GoogleTest counts join the totals.
 run_wine_tests() {
-    local rc passed=0 failed=0 log count
+    local rc passed=0 failed=0 log count checks
     bash scripts/run-windows-tests.sh x86
     rc=$?
+    cmake --build --preset windows-x86 >build/windows-x86/wine-build.log 2>&1 ||
+        { cat build/windows-x86/wine-build.log; return 1; }
+    # Checks that print "ok" / "FAIL" lines count one each.
+    for script in test-registration-wine.sh run-harness-wine.sh; do
+        checks=$(bash "scripts/$script" 2>&1) || rc=1
+        printf '%s\n' "$checks"
+        passed=$((passed + $(grep -c '^ok' <<<"$checks")))
+        failed=$((failed + $(grep -c '^FAIL' <<<"$checks")))
+    done
     for log in build/windows-x86/*_tests.log; do
         [[ -f "$log" ]] || continue
         count=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?.*/\1/p' "$log" | tail -n 1)

@@ -43,6 +43,9 @@ void AddEvents(ServerObject& server, const outlook::Ref<Source>& source, const w
 }
 
 void ServeApplication(ServerObject& s, const outlook::Ref<outlook::Application>& o) {
+    IID application{};
+    sealwing::win32::GuidFromString(L"{00063001-0000-0000-C000-000000000046}", application);  // _Application
+    s.AnswerDualInterface(application);
     s.AddMember(L"Version", [o](const ServerArguments&) { return Text(o->Version()); });
     s.AddMember(L"Session", [o](const ServerArguments&) { return Served(o->Session()); });
     s.AddMember(L"ActiveExplorer", [o](const ServerArguments&) { return Served(o->ActiveExplorer()); });

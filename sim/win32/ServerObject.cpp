@@ -1,5 +1,6 @@
 #include "sim/win32/ServerObject.h"
 
+#include <algorithm>
 #include <cwctype>
 
 #include "sim/win32/ServerConnectionPoint.h"
@@ -80,6 +81,9 @@ HRESULT ServerObject::QueryInterface(REFIID iid, void** object) {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
+        *object = static_cast<IDispatch*>(this);
+    } else if (std::any_of(dualInterfaces_.begin(), dualInterfaces_.end(),
+                           [&iid](const IID& dual) { return IsEqualIID(iid, dual) != 0; })) {
         *object = static_cast<IDispatch*>(this);
     } else if (IsEqualIID(iid, IID_IOleWindow) && window_) {
         *object = static_cast<IOleWindow*>(this);

@@ -57,6 +57,8 @@ public:
 
     void AddMember(const wchar_t* name, Getter get, Setter put = {});
     void SetWindow(std::function<platform::WindowHandle()> window) { window_ = std::move(window); }
+    // Another dispatch interface the object answers with itself, as Outlook's Application answers _Application.
+    void AnswerDualInterface(const IID& iid) { dualInterfaces_.push_back(iid); }
     // Takes ownership; the point lives as long as this object.
     void AddConnectionPoint(std::unique_ptr<ServerConnectionPointBase> point);
     const std::wstring& TypeName() const { return typeName_; }
@@ -91,6 +93,7 @@ private:
     std::wstring typeName_;
     std::vector<Member> members_;
     std::function<platform::WindowHandle()> window_;
+    std::vector<IID> dualInterfaces_;
     std::vector<std::unique_ptr<ServerConnectionPointBase>> points_;
     std::atomic<ULONG> references_{1};
 };

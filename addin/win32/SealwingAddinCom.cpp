@@ -1,0 +1,182 @@
+#include "addin/win32/SealwingAddinCom.h"
+
+#include <exception>
+#include <new>
+#include <string>
+
+#include "addin/outlook/ComError.h"
+#include "addin/win32/ButtonPicture.h"
+#include "addin/win32/Module.h"
+#include "addin/win32/ResourceData.h"
+#include "addin/win32/TypeLibrary.h"
+#include "addin/win32/WindowsPlatform.h"
+#include "addin/win32/dispatch/WrapApplication.h"
+
+namespace sealwing::win32 {
+namespace {
+
+constexpr int kComposeRibbonResource = 210;
+constexpr int kExplorerRibbonResource = 211;
+
+// Exceptions never cross the COM boundary: they become the HRESULT they carry.
+template <class Call>
+HRESULT Guarded(Call&& call) {
+    try {
+        return call();
+    } catch (const outlook::ComError& error) {
+        return static_cast<HRESULT>(error.Code());
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (const std::exception&) {
+        return E_FAIL;
+    }
+}
+
+}  // namespace
+
+HRESULT LoadRibbonCallbackTypeInfo(ComPtr<ITypeInfo>& typeInfo) {
+    ComPtr<ITypeLib> typeLib;
+    std::wstring path;
+    const HRESULT result = LoadOwnTypeLib(typeLib, path);
+    if (FAILED(result)) return result;
+    return typeLib->GetTypeInfoOfGuid(IID_IRibbonCallback, typeInfo.Receive());
+}
+
+HRESULT CSealwingAddinCom::Create(CSealwingAddinCom** created) {
+    if (created == nullptr) return E_POINTER;
+    *created = nullptr;
+    ComPtr<ITypeInfo> typeInfo;
+    const HRESULT result = LoadRibbonCallbackTypeInfo(typeInfo);
+    if (FAILED(result)) return result;
+    return Guarded([&] {
+        *created = new CSealwingAddinCom(std::move(typeInfo));
+        return S_OK;
+    });
+}
+
+CSealwingAddinCom::CSealwingAddinCom(ComPtr<ITypeInfo> typeInfo) : typeInfo_(std::move(typeInfo)) {
+    AcquireWindowsPlatform();
+    addin_ = std::make_unique<CSealwingAddin>();
+    LockModule();
+}
+
+CSealwingAddinCom::~CSealwingAddinCom() {
+    addin_.reset();
+    ReleaseWindowsPlatform();
+    UnlockModule();
+}
+
+HRESULT CSealwingAddinCom::QueryInterface(REFIID iid, void** object) {
+    if (object == nullptr) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, IID_IRibbonCallback)) {
+        *object = static_cast<IRibbonCallback*>(this);
+    } else if (IsEqualIID(iid, kIidIDTExtensibility2)) {
+        *object = static_cast<_IDTExtensibility2*>(this);
+    } else if (IsEqualIID(iid, kIidIRibbonExtensibility)) {
+        *object = static_cast<IRibbonExtensibility*>(this);
+    } else {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG CSealwingAddinCom::AddRef() { return ++references_; }
+
+ULONG CSealwingAddinCom::Release() {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT CSealwingAddinCom::GetTypeInfoCount(UINT* count) {
+    if (count == nullptr) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+HRESULT CSealwingAddinCom::GetTypeInfo(UINT index, LCID, ITypeInfo** typeInfo) {
+    if (typeInfo == nullptr) return E_POINTER;
+    *typeInfo = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    typeInfo_->AddRef();
+    *typeInfo = typeInfo_.Get();
+    return S_OK;
+}
+
+HRESULT CSealwingAddinCom::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    return DispGetIDsOfNames(typeInfo_.Get(), names, count, ids);
+}
+
+HRESULT CSealwingAddinCom::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
+                                  EXCEPINFO* exception, UINT* argumentError) {
+    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    return DispInvoke(static_cast<IRibbonCallback*>(this), typeInfo_.Get(), id, flags, parameters, result, exception,
+                      argumentError);
+}
+
+HRESULT CSealwingAddinCom::LoadImage(BSTR imageName, IPictureDisp** picture) {
+    if (picture == nullptr) return E_POINTER;
+    *picture = nullptr;
+    const std::wstring name = imageName == nullptr ? std::wstring() : std::wstring(imageName, SysStringLen(imageName));
+    if (name != L"SealwingButtonImg") return S_OK;
+    return Guarded([&] { return LoadButtonPicture(picture); });
+}
+
+// The commands' behaviour comes with the compose and main-window extensions; until then they accept the call.
+HRESULT CSealwingAddinCom::Sealwing(IDispatch*) { return S_OK; }
+HRESULT CSealwingAddinCom::SealwingOptions(IDispatch*) { return S_OK; }
+HRESULT CSealwingAddinCom::SealwingAbout(IDispatch*) { return S_OK; }
+
+// The ribbon object is not kept.
+HRESULT CSealwingAddinCom::UIStartup(IDispatch*) { return S_OK; }
+
+HRESULT CSealwingAddinCom::OnConnection(IDispatch* application, ext_ConnectMode connectMode, IDispatch*, SAFEARRAY**) {
+    return Guarded([&] {
+        ComPtr<IDispatch> outlookApplication;
+        if (application != nullptr) {
+            application->QueryInterface(kIidOutlookApplication, reinterpret_cast<void**>(outlookApplication.Receive()));
+        }
+        // A host that is not Outlook arrives as no application: the portable add-in then stays unconnected.
+        const outlook::Ref<outlook::Object> host = outlook::win32::WrapApplication(outlookApplication.Get());
+        return static_cast<HRESULT>(addin_->OnConnection(host, static_cast<outlook::ConnectMode>(connectMode)));
+    });
+}
+
+HRESULT CSealwingAddinCom::OnDisconnection(ext_DisconnectMode removeMode, SAFEARRAY**) {
+    return Guarded([&] {
+        return static_cast<HRESULT>(addin_->OnDisconnection(static_cast<outlook::DisconnectMode>(removeMode)));
+    });
+}
+
+HRESULT CSealwingAddinCom::OnAddInsUpdate(SAFEARRAY**) {
+    return Guarded([&] { return static_cast<HRESULT>(addin_->OnAddInsUpdate()); });
+}
+
+HRESULT CSealwingAddinCom::OnStartupComplete(SAFEARRAY**) {
+    return Guarded([&] { return static_cast<HRESULT>(addin_->OnStartupComplete()); });
+}
+
+HRESULT CSealwingAddinCom::OnBeginShutdown(SAFEARRAY**) {
+    return Guarded([&] { return static_cast<HRESULT>(addin_->OnBeginShutdown()); });
+}
+
+HRESULT CSealwingAddinCom::GetCustomUI(BSTR ribbonId, BSTR* ribbonXml) {
+    if (ribbonXml == nullptr) return E_POINTER;
+    *ribbonXml = nullptr;
+    const std::wstring id = ribbonId == nullptr ? std::wstring() : std::wstring(ribbonId, SysStringLen(ribbonId));
+    int resource = 0;
+    if (id == L"Microsoft.Outlook.Explorer") resource = kExplorerRibbonResource;
+    if (id == L"Microsoft.Outlook.Mail.Compose") resource = kComposeRibbonResource;
+    if (resource == 0) return S_OK;
+    return Guarded([&] {
+        const std::optional<std::wstring> text = ResourceText(L"XML", resource);
+        if (!text) return HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND);
+        *ribbonXml = ScopedBstr(*text).Detach();
+        return *ribbonXml != nullptr ? S_OK : E_OUTOFMEMORY;
+    });
+}
+
+}  // namespace sealwing::win32

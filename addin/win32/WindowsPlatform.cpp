@@ -1,0 +1,60 @@
+#include "addin/win32/WindowsPlatform.h"
+
+#include <memory>
+#include <mutex>
+
+#include "platform/Clock.h"
+#include "platform/Platform.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Graphics.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32SecretProtection.h"
+#include "platform/win32/Win32UiThread.h"
+#include "platform/win32/Win32UserInterface.h"
+#include "platform/win32/Win32WindowSystem.h"
+
+namespace sealwing::win32 {
+namespace {
+
+struct Adapters {
+    platform::SystemClock clock;
+    platform::Win32FileSystem files;
+    platform::Win32Graphics graphics;
+    platform::Win32Registry registry;
+    platform::Win32SecretProtection secrets;
+    platform::Win32UiThread uiThread;
+    platform::Win32UserInterface ui;
+    platform::Win32WindowSystem windows;
+};
+
+std::mutex g_mutex;
+int g_users = 0;
+std::unique_ptr<Adapters> g_adapters;
+
+}  // namespace
+
+void AcquireWindowsPlatform() {
+    const std::lock_guard guard(g_mutex);
+    if (g_users++ > 0) return;
+    g_adapters = std::make_unique<Adapters>();
+    Adapters& adapters = *g_adapters;
+    platform::Platform record;
+    record.clock = &adapters.clock;
+    record.files = &adapters.files;
+    record.graphics = &adapters.graphics;
+    record.registry = &adapters.registry;
+    record.secrets = &adapters.secrets;
+    record.uiThread = &adapters.uiThread;
+    record.ui = &adapters.ui;
+    record.windows = &adapters.windows;
+    platform::InstallPlatform(record);
+}
+
+void ReleaseWindowsPlatform() {
+    const std::lock_guard guard(g_mutex);
+    if (--g_users > 0) return;
+    platform::InstallPlatform(platform::Platform{});
+    g_adapters.reset();
+}
+
+}  // namespace sealwing::win32
