@@ -17,6 +17,7 @@ public:
     // Runs the work on the UI thread and waits until it has finished (the router window's synchronous message).
     // Called on the UI thread, runs it at once. Returns false, without running it, when the UI thread has stopped
     // or stops serving its queue while the caller waits, so a waiting worker is never left hanging at shutdown.
+    // An exception thrown by the work is rethrown to the caller; the UI thread goes on.
     virtual bool RunSync(std::function<void()> work) = 0;
 
     // Queues the work for the UI thread and returns at once; dropped when the UI thread has stopped.

@@ -16,47 +16,6 @@ constexpr std::chrono::milliseconds kLongestWait{50};
 
 }  // namespace
 
-// One RunSync call: the worker waits on it, never on the loop, so releasing it is safe even while the loop dies.
-class MessageLoop::SyncCall {
-public:
-    explicit SyncCall(std::function<void()> work) : work_(std::move(work)) {}
-
-    // UI thread.
-    void Run() {
-        std::function<void()> work = std::move(work_);
-        try {
-            work();
-        } catch (...) {
-            Finish(true);
-            throw;
-        }
-        Finish(true);
-    }
-
-    void Finish(bool ran) {
-        {
-            std::lock_guard guard(lock_);
-            if (finished_) return;
-            finished_ = true;
-            ran_ = ran;
-        }
-        done_.notify_all();
-    }
-
-    bool Wait() {
-        std::unique_lock guard(lock_);
-        done_.wait(guard, [this] { return finished_; });
-        return ran_;
-    }
-
-private:
-    std::function<void()> work_;
-    std::mutex lock_;
-    std::condition_variable done_;
-    bool finished_ = false;
-    bool ran_ = false;
-};
-
 MessageLoop::MessageLoop(platform::Clock& clock) : clock_(clock), uiThread_(std::this_thread::get_id()) {}
 
 MessageLoop::~MessageLoop() { Stop(); }

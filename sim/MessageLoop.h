@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/Clock.h"
+#include "platform/SyncCall.h"
 #include "platform/UiThread.h"
 
 namespace sealwing::sim {
@@ -60,7 +61,7 @@ public:
     bool WaitForWork(std::chrono::milliseconds timeout);
 
 private:
-    class SyncCall;
+    using SyncCall = platform::SyncCall;
     struct Job {
         std::function<void()> work;
         std::shared_ptr<SyncCall> sync;  // set for RunSync: released when the job runs or is dropped

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -52,6 +54,25 @@ TEST_F(MessageLoopTest, RunSyncFromWorkerRunsOnTheUiThreadAndReturnsTrue) {
     EXPECT_EQ(ranOn, uiThread);
     EXPECT_FALSE(workerSawUiThread);
     EXPECT_TRUE(loop_.IsUiThread());
+}
+
+TEST_F(MessageLoopTest, AnExceptionFromSynchronousWorkReachesTheWorkerAndTheLoopGoesOn) {
+    std::string caught;
+    std::thread worker([&] {
+        try {
+            loop_.RunSync([] { throw std::runtime_error("refused"); });
+        } catch (const std::runtime_error& error) {
+            caught = error.what();
+        }
+    });
+    ASSERT_TRUE(loop_.WaitForWork(kSafety));
+    loop_.RunPending();
+    worker.join();
+    EXPECT_EQ(caught, "refused");
+    bool later = false;
+    loop_.Post([&] { later = true; });
+    loop_.RunPending();
+    EXPECT_TRUE(later);
 }
 
 TEST_F(MessageLoopTest, StopReleasesAWaitingRunSyncWithFalseWithoutRunningIt) {

@@ -32,50 +32,6 @@ Instances& TheInstances() {
 
 }  // namespace
 
-// One RunSync call: the worker waits on it, never on the window, so releasing it is safe while the window dies.
-class Win32UiThread::SyncCall {
-public:
-    explicit SyncCall(std::function<void()> work) : work_(std::move(work)) {}
-
-    // UI thread. An exception from the work goes back to the worker that asked for it.
-    void Run() {
-        std::function<void()> work = std::move(work_);
-        std::exception_ptr failure;
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        Finish(true, failure);
-    }
-
-    void Finish(bool ran, std::exception_ptr failure = nullptr) {
-        {
-            std::lock_guard guard(lock_);
-            if (finished_) return;
-            finished_ = true;
-            ran_ = ran;
-            failure_ = std::move(failure);
-        }
-        done_.notify_all();
-    }
-
-    bool Wait() {
-        std::unique_lock guard(lock_);
-        done_.wait(guard, [this] { return finished_; });
-        if (failure_) std::rethrow_exception(failure_);
-        return ran_;
-    }
-
-private:
-    std::function<void()> work_;
-    std::mutex lock_;
-    std::condition_variable done_;
-    bool finished_ = false;
-    bool ran_ = false;
-    std::exception_ptr failure_;
-};
-
 Win32UiThread::Win32UiThread() : threadId_(::GetCurrentThreadId()) {
     const HINSTANCE module = ThisModule();
     WNDCLASSEXW windowClass{};

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/SyncCall.h"
 #include "platform/UiThread.h"
 #include "platform/win32/Win32Headers.h"
 
@@ -45,7 +46,7 @@ public:
     bool KillTimer(TimerId timer) override;
 
 private:
-    class SyncCall;
+    using SyncCall = platform::SyncCall;
     using TimerCallback = std::function<void(TimerId)>;
 
     // An exception escaping work on the UI thread cannot cross the window manager's frames: it ends the process.
