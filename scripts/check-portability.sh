@@ -9,8 +9,9 @@
 #   bash scripts/check-portability.sh [root]   (default: the repository)
 set -euo pipefail
 
-# Further folders that hold one platform's code only, relative to the root (none yet besides win32/ and posix/).
-PLATFORM_FOLDERS=()
+# Further folders that hold one platform's code only, relative to the root: localservice/ is the Linux-only stand-in
+# of the remote service (POSIX sockets through cpp-httplib, OpenSSL), never part of the add-in.
+PLATFORM_FOLDERS=(localservice)
 
 root=${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 cd "$root"

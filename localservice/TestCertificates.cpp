@@ -1,0 +1,132 @@
+#include "localservice/TestCertificates.h"
+
+#include <openssl/bn.h>
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <openssl/rand.h>
+#include <openssl/rsa.h>
+#include <openssl/x509.h>
+#include <openssl/x509v3.h>
+
+#include <cstdio>
+#include <memory>
+#include <system_error>
+
+namespace sealwing::localservice {
+
+namespace {
+
+struct KeyFree {
+    void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
+};
+struct CertificateFree {
+    void operator()(X509* certificate) const { X509_free(certificate); }
+};
+struct FileClose {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using KeyPtr = std::unique_ptr<EVP_PKEY, KeyFree>;
+using CertificatePtr = std::unique_ptr<X509, CertificateFree>;
+using FilePtr = std::unique_ptr<std::FILE, FileClose>;
+
+bool AddExtension(X509* certificate, X509* issuer, int nid, const char* value) {
+    X509V3_CTX context;
+    X509V3_set_ctx(&context, issuer, certificate, nullptr, nullptr, 0);
+    X509_EXTENSION* extension = X509V3_EXT_conf_nid(nullptr, &context, nid, value);
+    if (!extension) {
+        return false;
+    }
+    bool added = X509_add_ext(certificate, extension, -1) == 1;
+    X509_EXTENSION_free(extension);
+    return added;
+}
+
+CertificatePtr NewCertificate(EVP_PKEY* key, const char* commonName) {
+    CertificatePtr certificate(X509_new());
+    unsigned char serial[8];
+    if (!certificate || RAND_bytes(serial, sizeof serial) != 1) {
+        return nullptr;
+    }
+    serial[0] &= 0x7F;
+    BIGNUM* number = BN_bin2bn(serial, sizeof serial, nullptr);
+    bool ok = number && BN_to_ASN1_INTEGER(number, X509_get_serialNumber(certificate.get())) != nullptr;
+    BN_free(number);
+    ok = ok && X509_set_version(certificate.get(), 2) == 1;
+    ok = ok && X509_gmtime_adj(X509_getm_notBefore(certificate.get()), -3600) != nullptr;
+    ok = ok && X509_gmtime_adj(X509_getm_notAfter(certificate.get()), 30L * 24 * 3600) != nullptr;
+    ok = ok && X509_set_pubkey(certificate.get(), key) == 1;
+    X509_NAME* name = X509_get_subject_name(certificate.get());
+    ok = ok && X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC,
+                                          reinterpret_cast<const unsigned char*>("Sealwing local service"), -1, -1,
+                                          0) == 1;
+    ok = ok && X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
+                                          reinterpret_cast<const unsigned char*>(commonName), -1, -1, 0) == 1;
+    return ok ? std::move(certificate) : nullptr;
+}
+
+FilePtr OpenForWriting(const std::filesystem::path& path, bool secret) {
+    FilePtr file(std::fopen(path.c_str(), "wb"));
+    if (file && secret) {
+        std::error_code error;
+        std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::replace, error);
+        if (error) {
+            return nullptr;
+        }
+    }
+    return file;
+}
+
+}  // namespace
+
+CertificateFiles CreateTestCertificates(const std::filesystem::path& folder) {
+    CertificateFiles files{folder / "ca.pem", folder / "server.pem", folder / "server-key.pem", {}};
+    std::error_code folderError;
+    std::filesystem::create_directories(folder, folderError);
+    if (folderError) {
+        files.error = "cannot create " + folder.string() + ": " + folderError.message();
+        return files;
+    }
+
+    KeyPtr caKey(EVP_RSA_gen(2048));
+    KeyPtr serverKey(EVP_RSA_gen(2048));
+    if (!caKey || !serverKey) {
+        files.error = "cannot generate RSA keys";
+        return files;
+    }
+
+    CertificatePtr ca = NewCertificate(caKey.get(), "Sealwing Test CA");
+    bool ok = ca && X509_set_issuer_name(ca.get(), X509_get_subject_name(ca.get())) == 1 &&
+              AddExtension(ca.get(), ca.get(), NID_basic_constraints, "critical,CA:TRUE") &&
+              AddExtension(ca.get(), ca.get(), NID_key_usage, "critical,keyCertSign,cRLSign") &&
+              AddExtension(ca.get(), ca.get(), NID_subject_key_identifier, "hash") &&
+              X509_sign(ca.get(), caKey.get(), EVP_sha256()) > 0;
+
+    CertificatePtr server = ok ? NewCertificate(serverKey.get(), "localhost") : nullptr;
+    ok = ok && server && X509_set_issuer_name(server.get(), X509_get_subject_name(ca.get())) == 1 &&
+         AddExtension(server.get(), ca.get(), NID_basic_constraints, "critical,CA:FALSE") &&
+         AddExtension(server.get(), ca.get(), NID_key_usage, "critical,digitalSignature,keyEncipherment") &&
+         AddExtension(server.get(), ca.get(), NID_ext_key_usage, "serverAuth") &&
+         AddExtension(server.get(), ca.get(), NID_subject_alt_name, "DNS:localhost,IP:127.0.0.1") &&
+         AddExtension(server.get(), ca.get(), NID_subject_key_identifier, "hash") &&
+         AddExtension(server.get(), ca.get(), NID_authority_key_identifier, "keyid:always") &&
+         X509_sign(server.get(), caKey.get(), EVP_sha256()) > 0;
+    if (!ok) {
+        files.error = "cannot build the test certificates";
+        return files;
+    }
+
+    FilePtr caFile = OpenForWriting(files.caCertificate, false);
+    FilePtr serverFile = OpenForWriting(files.serverCertificate, false);
+    FilePtr keyFile = OpenForWriting(files.serverKey, true);
+    ok = caFile && serverFile && keyFile && PEM_write_X509(caFile.get(), ca.get()) == 1 &&
+         PEM_write_X509(serverFile.get(), server.get()) == 1 &&
+         PEM_write_PrivateKey(keyFile.get(), serverKey.get(), nullptr, nullptr, 0, nullptr, nullptr) == 1 &&
+         std::fflush(caFile.get()) == 0 && std::fflush(serverFile.get()) == 0 && std::fflush(keyFile.get()) == 0;
+    if (!ok) {
+        files.error = "cannot write the test certificates to " + folder.string();
+    }
+    return files;
+}
+
+}  // namespace sealwing::localservice
