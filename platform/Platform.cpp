@@ -27,6 +27,7 @@ const Platform& CurrentPlatform() { return g_platform; }
 Clock& TheClock() { return Require(g_platform.clock, "clock"); }
 FileSystem& Files() { return Require(g_platform.files, "files"); }
 Graphics& TheGraphics() { return Require(g_platform.graphics, "graphics"); }
+Http& TheHttp() { return Require(g_platform.http, "http"); }
 Registry& TheRegistry() { return Require(g_platform.registry, "registry"); }
 SecretProtection& Secrets() { return Require(g_platform.secrets, "secret protection"); }
 UiThread& TheUiThread() { return Require(g_platform.uiThread, "UI thread"); }

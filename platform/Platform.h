@@ -8,6 +8,7 @@ namespace sealwing::platform {
 class Clock;
 class FileSystem;
 class Graphics;
+class Http;
 class Registry;
 class SecretProtection;
 class UiThread;
@@ -18,6 +19,7 @@ struct Platform {
     Clock* clock = nullptr;
     FileSystem* files = nullptr;
     Graphics* graphics = nullptr;
+    Http* http = nullptr;
     Registry* registry = nullptr;
     SecretProtection* secrets = nullptr;
     UiThread* uiThread = nullptr;
@@ -32,6 +34,7 @@ const Platform& CurrentPlatform();
 Clock& TheClock();
 FileSystem& Files();
 Graphics& TheGraphics();
+Http& TheHttp();
 Registry& TheRegistry();
 SecretProtection& Secrets();
 UiThread& TheUiThread();

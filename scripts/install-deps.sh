@@ -7,12 +7,13 @@ set -euo pipefail
 
 # --- The packages, by group ----------------------------------------------------------------------------------------
 # native:     the default build, its tests and benchmarks (g++, CMake, Ninja, ccache, GoogleTest/gmock, Benchmark),
-#             libsodium behind the Linux secret protection, cpp-httplib and OpenSSL for the local service.
+#             libsodium behind the Linux secret protection, cpp-httplib and OpenSSL for the local service,
+#             libcurl for the add-in's HTTP on Linux.
 # sanitizers: clang++ and its sanitizer and libFuzzer runtimes (a recommendation of clang, so it must be named).
 # cross:      the MinGW-w64 cross compilers for the Windows DLLs, posix thread model, and widl/dlltool; Wine's IDL
 #             files (libwine-dev) for the type library's base interfaces.
 NATIVE_PACKAGES=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsodium-dev
-                 libcpp-httplib-dev libssl-dev)
+                 libcpp-httplib-dev libssl-dev libcurl4-openssl-dev)
 SANITIZER_PACKAGES=(clang libclang-rt-dev)
 CROSS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev)
 # wine:       Windows programs under Wine, headless: 32-bit Wine (the i386 architecture is added first), an X server

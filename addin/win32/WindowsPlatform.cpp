@@ -8,6 +8,7 @@
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Graphics.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/WinHttp.h"
 #include "platform/win32/Win32SecretProtection.h"
 #include "platform/win32/Win32UiThread.h"
 #include "platform/win32/Win32UserInterface.h"
@@ -22,6 +23,7 @@ struct Adapters {
     platform::Win32Graphics graphics;
     platform::Win32Registry registry;
     platform::Win32SecretProtection secrets;
+    platform::win32::WinHttp http;
     platform::Win32UiThread uiThread;
     platform::Win32UserInterface ui;
     platform::Win32WindowSystem windows;
@@ -44,6 +46,7 @@ void AcquireWindowsPlatform() {
     record.graphics = &adapters.graphics;
     record.registry = &adapters.registry;
     record.secrets = &adapters.secrets;
+    record.http = &adapters.http;
     record.uiThread = &adapters.uiThread;
     record.ui = &adapters.ui;
     record.windows = &adapters.windows;

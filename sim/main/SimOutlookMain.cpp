@@ -14,6 +14,7 @@
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
+#include "platform/posix/CurlHttp.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/SodiumSecretProtection.h"
@@ -89,6 +90,8 @@ int main(int argc, char** argv) {
     platform::SodiumSecretProtection secrets((options.dataDir / "keys" / "user.key").string());
     auto platformRecord = outlook.PlatformWith(files, registry);
     platformRecord.secrets = &secrets;
+    platform::CurlHttp http(platform::CurlHttp::OptionsFromEnvironment());
+    platformRecord.http = &http;
     platform::InstallPlatform(platformRecord);
 
     const auto application = outlook.Application();

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// HTTPS requests to the service, performed synchronously on the calling thread. Two engines stand behind this port:
+// the system's HTTP service for GETs and the prepared-body POST, and a form engine for form posts. Certificates and
+// host names are verified on every request; nothing here can switch that off.
+namespace sealwing::platform {
+
+class Event;
+
+// Platform error numbers that callers test for (the system HTTP service's own numbers).
+inline constexpr std::uint32_t kHttpCannotConnect = 12029;
+inline constexpr std::uint32_t kHttpCancelled = 12017;
+inline constexpr std::uint32_t kHttpFormPostFailed = 12004;
+// The form engine's own code for "could not connect", which the log report passes on unchanged.
+inline constexpr int kFormEngineCannotConnect = 7;
+
+struct HttpTarget {
+    std::string host{};
+    int port = 0;       // 0: the HTTPS default, 443
+    std::string path{};   // relative, no leading slash: "rest/message.xml"
+    std::string userAgent{};
+};
+
+// An empty user name sends no credentials. Both are sent as UTF-8 Basic credentials.
+struct HttpCredentials {
+    std::wstring user{};
+    std::wstring password{};
+};
+
+struct HttpReply {
+    std::uint32_t error = 0;   // 0, or the platform error number
+    std::uint32_t status = 0;  // 0 when no reply was read
+    std::string body{};          // the bytes read, also those before a failure or a cancel
+    int engineCode = 0;        // the engine's own result code, for logs and the log report (0 = success)
+};
+
+// The user's proxy configuration, for the log line. The engines apply it themselves.
+struct HttpProxySettings {
+    bool autoDetect = false;
+    std::wstring autoConfigUrl{};
+    std::wstring proxy{};
+    std::wstring bypass{};
+};
+
+// One part of a multipart/form-data body built by the form engine.
+struct HttpFormPart {
+    std::string name{};
+    std::string bytes{};
+    bool isFile = false;
+    std::string fileName{};       // file parts only, UTF-8
+    // File parts only: the single header line, e.g. "Content-Type: application/octet-stream".
+    std::string contentHeader{};
+};
+
+// Called with the size of each chunk as it arrives, and once with 0 when no more data is available. It runs on the
+// requesting thread, so it must only post, never wait for another thread.
+using HttpProgress = std::function<void(std::size_t chunkBytes)>;
+
+class Http {
+public:
+    virtual ~Http() = default;
+
+    virtual HttpProxySettings UserProxySettings() = 0;
+
+    // A GET. A signalled cancel event (checked while waiting and after each chunk) ends it with kHttpCancelled.
+    virtual HttpReply Get(const HttpTarget& target, const HttpCredentials& credentials, const HttpProgress& progress,
+                          Event* cancel) = 0;
+    // A POST of a prepared body with its Content-Type value, announcing "Expect: 100-continue".
+    virtual HttpReply Post(const HttpTarget& target, std::string_view body, std::string_view contentType,
+                           const HttpCredentials& credentials) = 0;
+    // A form POST; the engine chooses the boundary. error is 0, kHttpCannotConnect or kHttpFormPostFailed and
+    // engineCode the form engine's own result.
+    virtual HttpReply PostForm(const HttpTarget& target, const std::vector<HttpFormPart>& parts,
+                               const HttpCredentials& credentials) = 0;
+};
+
+}  // namespace sealwing::platform

@@ -1,0 +1,251 @@
+#include "platform/posix/CurlHttp.h"
+
+#include <curl/curl.h>
+
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+
+#include "platform/Text.h"
+#include "platform/Threads.h"
+
+namespace sealwing::platform {
+namespace {
+
+// The system HTTP service's numbers for the failures libcurl can report on its paths.
+constexpr std::uint32_t kHttpTimeout = 12002;
+constexpr std::uint32_t kHttpNameNotResolved = 12007;
+constexpr std::uint32_t kHttpConnectionError = 12030;
+constexpr std::uint32_t kHttpSecureFailure = 12175;
+
+constexpr long kConnectTimeoutSeconds = 60;
+constexpr long kLowSpeedTimeSeconds = 30;
+
+struct EasyDeleter {
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+struct ListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+struct MimeDeleter {
+    void operator()(curl_mime* mime) const { curl_mime_free(mime); }
+};
+using Easy = std::unique_ptr<CURL, EasyDeleter>;
+using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
+using Mime = std::unique_ptr<curl_mime, MimeDeleter>;
+
+void GlobalInit() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) throw std::runtime_error("curl_global_init failed");
+    });
+}
+
+void Append(HeaderList& list, const std::string& line) {
+    curl_slist* grown = curl_slist_append(list.get(), line.c_str());
+    if (grown == nullptr) throw std::bad_alloc();
+    static_cast<void>(list.release());
+    list.reset(grown);
+}
+
+// What one transfer collects while libcurl runs it.
+struct Transfer {
+    std::string body{};
+    const HttpProgress* progress = nullptr;
+    Event* cancel = nullptr;
+    bool cancelled = false;
+    std::string userName{};
+    std::string password{};
+};
+
+std::size_t OnData(char* data, std::size_t size, std::size_t count, void* context) {
+    auto& transfer = *static_cast<Transfer*>(context);
+    const std::size_t bytes = size * count;
+    if (transfer.progress != nullptr && *transfer.progress) (*transfer.progress)(bytes);
+    if (transfer.cancel != nullptr && transfer.cancel->IsSet()) {
+        transfer.cancelled = true;
+        return 0;  // aborts the transfer; the bytes read before stay in the body
+    }
+    transfer.body.append(data, bytes);
+    return bytes;
+}
+
+int OnTick(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    auto& transfer = *static_cast<Transfer*>(context);
+    if (transfer.cancel != nullptr && transfer.cancel->IsSet()) {
+        transfer.cancelled = true;
+        return 1;
+    }
+    return 0;
+}
+
+std::string Url(const HttpTarget& target) {
+    std::string url = "https://" + target.host;
+    if (target.port != 0) url += ":" + std::to_string(target.port);
+    return url + "/" + target.path;
+}
+
+void Check(CURLcode code) {
+    if (code != CURLE_OK) throw std::runtime_error(std::string("curl_easy_setopt: ") + curl_easy_strerror(code));
+}
+
+// The options every request shares: verification always on, the timeouts, the user agent, the credentials.
+Easy OpenEasy(const HttpTarget& target, const HttpCredentials& credentials, const CurlHttp::Options& options,
+              Transfer& transfer) {
+    GlobalInit();
+    Easy easy(curl_easy_init());
+    if (!easy) throw std::bad_alloc();
+    CURL* e = easy.get();
+    Check(curl_easy_setopt(e, CURLOPT_URL, Url(target).c_str()));
+    Check(curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "https"));
+    Check(curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L));
+    Check(curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L));
+    Check(curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L));
+    if (!options.caFile.empty()) Check(curl_easy_setopt(e, CURLOPT_CAINFO, options.caFile.c_str()));
+    Check(curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds));
+    Check(curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L));
+    Check(curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, kLowSpeedTimeSeconds));
+    Check(curl_easy_setopt(e, CURLOPT_USERAGENT, target.userAgent.c_str()));
+    Check(curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, OnData));
+    Check(curl_easy_setopt(e, CURLOPT_WRITEDATA, &transfer));
+    if (!credentials.user.empty()) {
+        transfer.userName = Utf8FromWide(credentials.user);
+        transfer.password = Utf8FromWide(credentials.password);
+        Check(curl_easy_setopt(e, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC)));
+        Check(curl_easy_setopt(e, CURLOPT_USERNAME, transfer.userName.c_str()));
+        Check(curl_easy_setopt(e, CURLOPT_PASSWORD, transfer.password.c_str()));
+    }
+    return easy;
+}
+
+// The system HTTP service's error for what libcurl reported.
+std::uint32_t PlatformError(CURLcode code) {
+    switch (code) {
+    case CURLE_OK: return 0;
+    case CURLE_COULDNT_CONNECT: return kHttpCannotConnect;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY: return kHttpNameNotResolved;
+    case CURLE_OPERATION_TIMEDOUT: return kHttpTimeout;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM: return kHttpSecureFailure;
+    default: return kHttpConnectionError;
+    }
+}
+
+HttpReply Perform(CURL* easy, Transfer& transfer, bool formEngine) {
+    const CURLcode code = curl_easy_perform(easy);
+    HttpReply reply;
+    reply.engineCode = static_cast<int>(code);
+    long status = 0;
+    if (curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK) {
+        reply.status = static_cast<std::uint32_t>(status);
+    }
+    if (transfer.cancelled) {
+        reply.error = kHttpCancelled;
+    } else if (formEngine) {
+        reply.error = code == CURLE_OK ? 0 : code == CURLE_COULDNT_CONNECT ? kHttpCannotConnect : kHttpFormPostFailed;
+    } else {
+        reply.error = PlatformError(code);
+    }
+    reply.body = std::move(transfer.body);
+    return reply;
+}
+
+// The header lines the system HTTP service sends for a request that bypasses proxy caches.
+void AppendNoCache(HeaderList& headers) {
+    Append(headers, "Pragma: no-cache");
+    Append(headers, "Cache-Control: no-cache");
+}
+
+CURLcode AddPart(curl_mime* mime, const HttpFormPart& part) {
+    curl_mimepart* added = curl_mime_addpart(mime);
+    if (added == nullptr) return CURLE_OUT_OF_MEMORY;
+    CURLcode code = curl_mime_name(added, part.name.c_str());
+    if (code == CURLE_OK) code = curl_mime_data(added, part.bytes.data(), part.bytes.size());
+    if (code != CURLE_OK || !part.isFile) return code;
+    code = curl_mime_filename(added, part.fileName.c_str());
+    if (code != CURLE_OK || part.contentHeader.empty()) return code;
+    curl_slist* header = curl_slist_append(nullptr, part.contentHeader.c_str());
+    if (header == nullptr) return CURLE_OUT_OF_MEMORY;
+    code = curl_mime_headers(added, header, 1);  // the part owns the list from here on, freed with the form
+    if (code != CURLE_OK) curl_slist_free_all(header);
+    return code;
+}
+
+std::wstring Environment(const char* lower, const char* upper) {
+    const char* value = std::getenv(lower);
+    if (value == nullptr || *value == '\0') value = std::getenv(upper);
+    return value == nullptr ? std::wstring() : WideFromUtf8(value);
+}
+
+}  // namespace
+
+CurlHttp::Options CurlHttp::OptionsFromEnvironment() {
+    Options options;
+    if (const char* caFile = std::getenv("SEALWING_CA_FILE"); caFile != nullptr) options.caFile = caFile;
+    return options;
+}
+
+CurlHttp::CurlHttp(Options options) : options_(std::move(options)) {}
+
+HttpProxySettings CurlHttp::UserProxySettings() {
+    HttpProxySettings settings;
+    settings.proxy = Environment("https_proxy", "HTTPS_PROXY");
+    if (settings.proxy.empty()) settings.proxy = Environment("all_proxy", "ALL_PROXY");
+    settings.bypass = Environment("no_proxy", "NO_PROXY");
+    return settings;
+}
+
+HttpReply CurlHttp::Get(const HttpTarget& target, const HttpCredentials& credentials, const HttpProgress& progress,
+                        Event* cancel) {
+    Transfer transfer{.progress = &progress, .cancel = cancel};
+    Easy easy = OpenEasy(target, credentials, options_, transfer);
+    HeaderList headers;
+    AppendNoCache(headers);
+    Check(curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get()));
+    Check(curl_easy_setopt(easy.get(), CURLOPT_HTTPGET, 1L));
+    if (cancel != nullptr) {
+        Check(curl_easy_setopt(easy.get(), CURLOPT_XFERINFOFUNCTION, OnTick));
+        Check(curl_easy_setopt(easy.get(), CURLOPT_XFERINFODATA, &transfer));
+        Check(curl_easy_setopt(easy.get(), CURLOPT_NOPROGRESS, 0L));
+    }
+    HttpReply reply = Perform(easy.get(), transfer, false);
+    if (reply.error == 0 && progress) progress(0);
+    return reply;
+}
+
+HttpReply CurlHttp::Post(const HttpTarget& target, std::string_view body, std::string_view contentType,
+                         const HttpCredentials& credentials) {
+    Transfer transfer;
+    Easy easy = OpenEasy(target, credentials, options_, transfer);
+    HeaderList headers;
+    AppendNoCache(headers);
+    Append(headers, "Expect: 100-continue");
+    Append(headers, "Content-Type: " + std::string(contentType));
+    Check(curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get()));
+    Check(curl_easy_setopt(easy.get(), CURLOPT_POST, 1L));
+    Check(curl_easy_setopt(easy.get(), CURLOPT_POSTFIELDS, body.data()));
+    Check(curl_easy_setopt(easy.get(), CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size())));
+    return Perform(easy.get(), transfer, false);
+}
+
+HttpReply CurlHttp::PostForm(const HttpTarget& target, const std::vector<HttpFormPart>& parts,
+                             const HttpCredentials& credentials) {
+    Transfer transfer;
+    Easy easy = OpenEasy(target, credentials, options_, transfer);
+    Mime mime(curl_mime_init(easy.get()));
+    if (!mime) throw std::bad_alloc();
+    for (const HttpFormPart& part : parts) {
+        // A part that cannot be added fails the post before any byte leaves: the form must never go out without it.
+        if (const CURLcode code = AddPart(mime.get(), part); code != CURLE_OK) {
+            return HttpReply{.error = kHttpFormPostFailed, .engineCode = static_cast<int>(code)};
+        }
+    }
+    Check(curl_easy_setopt(easy.get(), CURLOPT_MIMEPOST, mime.get()));
+    return Perform(easy.get(), transfer, true);
+}
+
+}  // namespace sealwing::platform

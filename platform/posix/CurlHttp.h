@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "platform/Http.h"
+
+namespace sealwing::platform {
+
+// The HTTP port on Linux: both engines through libcurl with OpenSSL. The proxy comes from the user's environment
+// (http_proxy, https_proxy, no_proxy), which libcurl applies itself. Timeouts follow the Windows HTTP service's
+// defaults, so a silent server cannot hold a thread forever: 60 s to connect, 30 s without progress.
+class CurlHttp final : public Http {
+public:
+    struct Options {
+        // Trusted roots; empty: the system's bundle.
+        std::filesystem::path caFile;
+    };
+
+    // SEALWING_CA_FILE names a CA bundle to trust in place of the system's (the local service's test CA).
+    static Options OptionsFromEnvironment();
+
+    explicit CurlHttp(Options options);
+
+    HttpProxySettings UserProxySettings() override;
+    HttpReply Get(const HttpTarget& target, const HttpCredentials& credentials, const HttpProgress& progress,
+                  Event* cancel) override;
+    HttpReply Post(const HttpTarget& target, std::string_view body, std::string_view contentType,
+                   const HttpCredentials& credentials) override;
+    HttpReply PostForm(const HttpTarget& target, const std::vector<HttpFormPart>& parts,
+                       const HttpCredentials& credentials) override;
+
+private:
+    Options options_;
+};
+
+}  // namespace sealwing::platform

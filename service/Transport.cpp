@@ -1,0 +1,55 @@
+#include "service/Transport.h"
+
+#include "diagnostics/Log.h"
+#include "platform/Platform.h"
+#include "service/TransportSupport.h"
+
+namespace sealwing::service {
+namespace {
+
+constexpr std::uint32_t kUnauthorized = 401;
+
+std::wstring OrNull(const std::wstring& text) { return text.empty() ? L"(null)" : text; }
+
+void LogProxySettings() {
+    const platform::HttpProxySettings proxy = platform::TheHttp().UserProxySettings();
+    diagnostics::LogWrite(L"fAutoDetect - " + std::to_wstring(proxy.autoDetect ? 1 : 0) + L", lpszAutoConfigUrl - " +
+                          OrNull(proxy.autoConfigUrl) + L", lpszProxy - " + OrNull(proxy.proxy) +
+                          L", lpszProxyBypass - " + OrNull(proxy.bypass) + L"\n");
+}
+
+TransportReply FromPlatform(platform::HttpReply reply) {
+    return TransportReply{.error = reply.error, .status = reply.status, .body = std::move(reply.body)};
+}
+
+}  // namespace
+
+TransportReply HttpGet(std::string_view path, std::wstring_view user, const platform::HttpProgress& progress,
+                       platform::Event* cancel) {
+    const std::optional<platform::HttpCredentials> credentials = detail::GateCredentials(user);
+    if (!credentials) return TransportReply{.status = kUnauthorized};
+    LogProxySettings();
+
+    detail::SuspendedOperation suspended;
+    platform::HttpReply reply = platform::TheHttp().Get(detail::ServiceTarget(path), *credentials, progress, cancel);
+    if (reply.error == platform::kHttpCancelled) {
+        suspended.Resume(L"HTTP transport operation cancelled", 140);
+    } else if (reply.error == 0) {
+        suspended.Resume(L"HTTP operation successfull", 156);
+    }
+    return FromPlatform(std::move(reply));
+}
+
+TransportReply HttpPostMultipart(std::string_view body, std::string_view boundary, std::wstring_view user) {
+    const std::optional<platform::HttpCredentials> credentials = detail::GateCredentials(user);
+    if (!credentials) return TransportReply{.status = kUnauthorized};
+
+    const std::string contentType = "multipart/form-data; boundary=" + std::string(boundary);
+    detail::SuspendedOperation suspended;
+    platform::HttpReply reply =
+        platform::TheHttp().Post(detail::ServiceTarget(kMessagePath), body, contentType, *credentials);
+    if (reply.error == 0) suspended.Resume(L"HTTP transport operation in progress", 231);
+    return FromPlatform(std::move(reply));
+}
+
+}  // namespace sealwing::service

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Http.h"
+
+// Every exchange with the service: one HTTPS request, its reply bytes and its HTTP status. The transport knows
+// nothing about XML. A user name without a cached password contacts nobody and answers status 401 with transport
+// error 0, exactly what a rejected login produces.
+namespace sealwing::service {
+
+inline constexpr const char* kUserAgent = "Parcelon outlook addin v1.38.0";
+inline constexpr const char* kMessagePath = "rest/message.xml";
+inline constexpr const char* kLogReportPath = "secure/log/outlookEventReport";
+
+struct TransportReply {
+    std::uint32_t error = 0;   // 0, or a platform error number (platform::kHttpCannotConnect, ...)
+    std::uint32_t status = 0;  // 0 when no reply was read
+    std::string body{};
+};
+
+// An empty user is an anonymous request. Progress and cancel are for downloads the user watches: a signalled
+// cancel ends the request with platform::kHttpCancelled and keeps the bytes read so far.
+TransportReply HttpGet(std::string_view path, std::wstring_view user, const platform::HttpProgress& progress = {},
+                       platform::Event* cancel = nullptr);
+
+// Posts a body from the own form writer to rest/message.xml.
+TransportReply HttpPostMultipart(std::string_view body, std::string_view boundary, std::wstring_view user);
+
+// A message with attachments through the form engine, to rest/message.xml. error is 0, kHttpCannotConnect or
+// kHttpFormPostFailed.
+TransportReply PostMessageForm(const std::vector<platform::HttpFormPart>& parts, std::wstring_view user);
+
+struct LogReportReply {
+    int engineCode = 0;  // the form engine's result, unchanged (7: could not connect)
+    std::uint32_t status = 0;
+};
+
+// The activity-log report: anonymous, its reply is not kept.
+LogReportReply PostLogReportForm(const std::vector<platform::HttpFormPart>& parts);
+
+}  // namespace sealwing::service

@@ -1,0 +1,40 @@
+#include "service/TransportSupport.h"
+
+#include "diagnostics/Log.h"
+#include "service/Transport.h"
+#include "service/TransportEndpoint.h"
+#include "settings/PasswordCache.h"
+
+namespace sealwing::service::detail {
+namespace {
+
+constexpr const char* kSourceFile = "Transport.cpp";
+
+}  // namespace
+
+std::optional<platform::HttpCredentials> GateCredentials(std::wstring_view user) {
+    if (user.empty()) return platform::HttpCredentials{};
+    std::optional<std::wstring> password = settings::PasswordCache::Instance().FindPassword(user);
+    if (!password) return std::nullopt;
+    return platform::HttpCredentials{.user = std::wstring(user), .password = std::move(*password)};
+}
+
+platform::HttpTarget ServiceTarget(std::string_view path) {
+    ServiceEndpoint endpoint = CurrentServiceEndpoint();
+    return platform::HttpTarget{
+        .host = std::move(endpoint.host), .port = endpoint.port, .path = std::string(path), .userAgent = kUserAgent};
+}
+
+SuspendedOperation::SuspendedOperation() : suspended_(diagnostics::IsOperationInProgress()) {
+    if (suspended_) diagnostics::CloseOperation(true);
+}
+
+SuspendedOperation::~SuspendedOperation() { Resume(L"HTTP transport operation insuccessfull", 0); }
+
+void SuspendedOperation::Resume(std::wstring_view text, int line) {
+    if (!suspended_) return;
+    suspended_ = false;
+    diagnostics::OpenOperation(text, kSourceFile, line);
+}
+
+}  // namespace sealwing::service::detail

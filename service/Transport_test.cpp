@@ -1,0 +1,290 @@
+#include "service/Transport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <memory>
+#include <vector>
+
+#include "diagnostics/Log.h"
+#include "localservice/LocalService.h"
+#include "localservice/Multipart.h"
+#include "platform/Clock.h"
+#include "platform/Platform.h"
+#include "platform/Threads.h"
+#include "platform/posix/CurlHttp.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/TempFolder.h"
+#include "service/MultipartForm.h"
+#include "service/TransportEndpoint.h"
+#include "settings/PasswordCache.h"
+
+namespace sealwing::service {
+namespace {
+
+using localservice::Endpoint;
+using localservice::Fault;
+using namespace std::chrono_literals;
+
+constexpr const char* kVersionPath = "downloads/outlook-add-in/version.xml";
+constexpr const char* kLoginPath = "rest/account.xml?init_session=1";
+// UTF-8 "p", U+00E4, U+20AC, "ss": two- and three-byte sequences.
+constexpr const char* kAnnPasswordUtf8 = "p\xC3\xA4\xE2\x82\xACss";
+constexpr const wchar_t* kAnnPassword = L"p\u00E4\u20ACss";
+
+class TransportTest : public ::testing::Test {
+protected:
+    TransportTest() {
+        settings::PasswordCache::Instance().ClearForTests();
+        service_.State().AddAccount({.email = "ann@example.com", .password = kAnnPasswordUtf8});
+        if (const std::string error = service_.Start(temp_.Narrow() + "/certificates"); !error.empty()) {
+            throw std::runtime_error("local service: " + error);
+        }
+        endpoint_ = std::make_unique<ScopedServiceEndpoint>(ServiceEndpoint{.host = "localhost", .port = service_.Port()});
+        http_ = std::make_unique<platform::CurlHttp>(platform::CurlHttp::Options{.caFile = service_.CaFile()});
+        platform_ = std::make_unique<platform::ScopedPlatform>(
+            platform::Platform{.clock = &clock_, .files = &files_, .http = http_.get()});
+        diagnostics::ResetActivityLogsForTests();
+    }
+    ~TransportTest() override {
+        diagnostics::ResetActivityLogsForTests();
+        settings::PasswordCache::Instance().ClearForTests();
+    }
+
+    void CacheAnnsPassword() { settings::PasswordCache::Instance().SetPassword(L"ann@example.com", kAnnPassword); }
+
+    platform::TempFolder temp_;
+    platform::ManualClock clock_;
+    platform::PosixFileSystem files_{temp_.Path() + L"/roaming", temp_.Path() + L"/local"};
+    localservice::LocalService service_;
+    std::unique_ptr<ScopedServiceEndpoint> endpoint_;
+    // Made once the service has created its test CA.
+    std::unique_ptr<platform::CurlHttp> http_;
+    std::unique_ptr<platform::ScopedPlatform> platform_;
+};
+
+std::vector<platform::HttpFormPart> MessageParts() {
+    return {
+        {.name = "message", .bytes = "Body \xC3\xA4 & more"},
+        {.name = "email", .bytes = "ann@example.com"},
+        {.name = "recipients", .bytes = "bob@example.com"},
+        {.name = "subject", .bytes = "Q3"},
+        {.name = "0", .bytes = std::string("\x00\x01\xFF\r\n--x", 8), .isFile = true, .fileName = "r\xC3\xA9sum\xC3\xA9.bin",
+         .contentHeader = "Content-Type: application/octet-stream"},
+        {.name = "1", .bytes = "second", .isFile = true, .fileName = "b.txt",
+         .contentHeader = "Content-Type: application/octet-stream"},
+    };
+}
+
+TEST_F(TransportTest, AUserWithoutCachedPasswordContactsNobodyAndReads401) {
+    const std::vector<TransportReply> replies = {
+        HttpGet(kLoginPath, L"ann@example.com"),
+        HttpPostMultipart("body", MultipartForm::kBoundary, L"ann@example.com"),
+        PostMessageForm(MessageParts(), L"ann@example.com"),
+    };
+    for (const TransportReply& reply : replies) {
+        EXPECT_EQ(reply.error, 0U);
+        EXPECT_EQ(reply.status, 401U);
+        EXPECT_EQ(reply.body, "");
+    }
+    EXPECT_EQ(service_.Requests().Count(), 0U);
+}
+
+TEST_F(TransportTest, StatusesAndReplyTextReachTheCaller) {
+    for (const int status : {200, 401, 404, 500}) {
+        const std::string text = "reply for " + std::to_string(status);
+        service_.Faults().Set(Endpoint::Version, Fault{.status = status, .body = text});
+        const TransportReply reply = HttpGet(kVersionPath, L"");
+        EXPECT_EQ(reply.error, 0U) << status;
+        EXPECT_EQ(reply.status, static_cast<std::uint32_t>(status));
+        EXPECT_EQ(reply.body, text);
+    }
+}
+
+TEST_F(TransportTest, AnonymousGetSendsNoCredentialsAndNamesTheUserAgent) {
+    ASSERT_EQ(HttpGet(kVersionPath, L"").status, 200U);
+    const auto requests = service_.Requests().All();
+    ASSERT_EQ(requests.size(), 1U);
+    EXPECT_EQ(requests[0].target, std::string("/") + kVersionPath);
+    EXPECT_FALSE(requests[0].Header("Authorization"));
+    EXPECT_EQ(requests[0].Header("User-Agent"), std::optional<std::string>(kUserAgent));
+}
+
+TEST_F(TransportTest, AChunkedReplyArrivesWholeWithOneProgressCallPerChunkAndAFinalZero) {
+    const std::string whole = HttpGet(kVersionPath, L"").body;
+    ASSERT_GT(whole.size(), 20U);
+    service_.Faults().Set(Endpoint::Version, Fault{.chunkSize = 5});
+    std::vector<std::size_t> progress;
+    platform::Event cancel(platform::Event::Reset::Manual);
+    const TransportReply reply =
+        HttpGet(kVersionPath, L"", [&](std::size_t bytes) { progress.push_back(bytes); }, &cancel);
+    EXPECT_EQ(reply.error, 0U);
+    EXPECT_EQ(reply.body, whole);
+    ASSERT_GE(progress.size(), 2U);
+    EXPECT_EQ(progress.back(), 0U);
+    std::size_t sum = 0;
+    for (const std::size_t bytes : progress) sum += bytes;
+    EXPECT_EQ(sum, whole.size());
+}
+
+TEST_F(TransportTest, ACancelBeforeTheFirstChunkEndsTheGetWith12017) {
+    const std::shared_ptr<localservice::Gate> gate = service_.Faults().Hold(Endpoint::Version);
+    platform::Event cancel(platform::Event::Reset::Manual);
+    int progressCalls = 0;
+    auto pending = std::async(std::launch::async, [&] {
+        return HttpGet(kVersionPath, L"", [&](std::size_t) { ++progressCalls; }, &cancel);
+    });
+    ASSERT_TRUE(service_.Requests().WaitForCount(1, 30s));
+    cancel.Set();
+    const TransportReply reply = pending.get();
+    gate->Release();
+    EXPECT_EQ(reply.error, platform::kHttpCancelled);
+    EXPECT_LE(progressCalls, 1);
+}
+
+TEST_F(TransportTest, ARefusedConnectionGives12029OnEveryPathAndTheEngineCodeToTheLogReport) {
+    localservice::LocalService stopped;
+    ASSERT_EQ(stopped.Start(temp_.Narrow() + "/stopped"), "");
+    const int port = stopped.Port();
+    stopped.Stop();
+    ScopedServiceEndpoint nobody(ServiceEndpoint{.host = "localhost", .port = port});
+    CacheAnnsPassword();
+
+    EXPECT_EQ(HttpGet(kVersionPath, L"").error, platform::kHttpCannotConnect);
+    EXPECT_EQ(HttpPostMultipart("body", MultipartForm::kBoundary, L"ann@example.com").error,
+              platform::kHttpCannotConnect);
+    EXPECT_EQ(PostMessageForm(MessageParts(), L"ann@example.com").error, platform::kHttpCannotConnect);
+    const LogReportReply report = PostLogReportForm({{.name = "data", .bytes = "log"}});
+    EXPECT_EQ(report.engineCode, platform::kFormEngineCannotConnect);
+    EXPECT_EQ(report.status, 0U);
+}
+
+TEST_F(TransportTest, AnUntrustedCertificateFailsBeforeAnyCredentialLeaves) {
+    platform::CurlHttp systemRootsOnly{platform::CurlHttp::Options{}};
+    platform::ScopedPlatform untrusting{platform::Platform{.http = &systemRootsOnly}};
+    CacheAnnsPassword();
+
+    const TransportReply get = HttpGet(kLoginPath, L"ann@example.com");
+    const TransportReply post = HttpPostMultipart("body", MultipartForm::kBoundary, L"ann@example.com");
+    const TransportReply form = PostMessageForm(MessageParts(), L"ann@example.com");
+    for (const TransportReply& reply : {get, post, form}) {
+        EXPECT_NE(reply.error, 0U);
+        EXPECT_EQ(reply.status, 0U);
+    }
+    EXPECT_EQ(service_.Requests().Count(), 0U);
+}
+
+TEST_F(TransportTest, BasicCredentialsAreSentAsUtf8) {
+    CacheAnnsPassword();
+    const TransportReply reply = HttpGet(kLoginPath, L"ann@example.com");
+    EXPECT_EQ(reply.error, 0U);
+    EXPECT_EQ(reply.status, 200U) << reply.body;
+    ASSERT_EQ(service_.Requests().Count(), 1U);
+    EXPECT_EQ(service_.Requests().All()[0].Header("Authorization"),
+              std::optional<std::string>("Basic YW5uQGV4YW1wbGUuY29tOnDDpOKCrHNz"));
+}
+
+TEST_F(TransportTest, TheOwnWritersBodyArrivesByteForByte) {
+    CacheAnnsPassword();
+    MultipartForm form;
+    form.Begin();
+    form.AddField(L"message", L"Hello \u00E4");
+    form.AddField(L"email", L"ann@example.com");
+    form.AddField(L"recipients", L"bob@example.com");
+    form.AddField(L"subject", L"Q3");
+    form.Finish();
+
+    const TransportReply reply = HttpPostMultipart(form.Body(), form.Boundary(), L"ann@example.com");
+    EXPECT_EQ(reply.error, 0U);
+    EXPECT_EQ(reply.status, 200U) << reply.body;
+    ASSERT_EQ(service_.Requests().Count(), 1U);
+    const localservice::RecordedRequest request = service_.Requests().All()[0];
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_EQ(request.target, std::string("/") + kMessagePath);
+    EXPECT_EQ(request.body, form.Body());
+    EXPECT_EQ(request.Header("Content-Type"), std::optional<std::string>(form.ContentTypeValue()));
+    EXPECT_EQ(request.Header("User-Agent"), std::optional<std::string>(kUserAgent));
+}
+
+TEST_F(TransportTest, AFormPostWithFilesIsParsedBackByTheService) {
+    CacheAnnsPassword();
+    const std::vector<platform::HttpFormPart> parts = MessageParts();
+    const TransportReply reply = PostMessageForm(parts, L"ann@example.com");
+    EXPECT_EQ(reply.error, 0U);
+    EXPECT_EQ(reply.status, 200U) << reply.body;
+
+    const std::vector<localservice::StoredMessage> stored = service_.State().Messages();
+    ASSERT_EQ(stored.size(), 1U);
+    const std::vector<localservice::FormPart>& received = stored[0].form;
+    ASSERT_EQ(received.size(), parts.size());
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        EXPECT_EQ(received[i].name, parts[i].name);
+        EXPECT_EQ(received[i].content, parts[i].bytes) << parts[i].name;
+        EXPECT_EQ(received[i].isFile, parts[i].isFile);
+        EXPECT_EQ(received[i].fileName, parts[i].fileName);
+        EXPECT_EQ(received[i].contentType, parts[i].isFile ? "application/octet-stream" : "");
+    }
+}
+
+// A request must not leave the thread's operation open while it waits, and must reopen it on every outcome.
+TEST_F(TransportTest, TheOpenOperationIsSuspendedAcrossTheRequestAndResumedWithItsOutcome) {
+    struct Case {
+        const char* name;
+        std::function<void()> request;
+        std::string resumedWith;
+    };
+    platform::Event cancelled(platform::Event::Reset::Manual, true);
+    const std::vector<Case> cases = {
+        {"get", [] { HttpGet(kVersionPath, L""); }, "HTTP operation successfull in Transport.cpp"},
+        {"cancelled get", [&] { HttpGet(kVersionPath, L"", {}, &cancelled); },
+         "HTTP transport operation cancelled in Transport.cpp"},
+        {"post", [] { HttpPostMultipart("x", MultipartForm::kBoundary, L"ann@example.com"); },
+         "HTTP transport operation in progress in Transport.cpp"},
+        {"form", [] { PostMessageForm(MessageParts(), L"ann@example.com"); },
+         "HTTP transport operation complete in Transport.cpp(318)\nCURL error code 0, response 200\n"},
+    };
+    CacheAnnsPassword();
+    for (const Case& c : cases) {
+        diagnostics::ResetActivityLogsForTests();
+        diagnostics::OpenThreadLog(L"Main", nullptr);
+        {
+            diagnostics::LogScope scope(L"Sending", "Caller.cpp", 1);
+            c.request();
+            EXPECT_TRUE(diagnostics::IsOperationInProgress()) << c.name;
+        }
+        const std::string log = diagnostics::CollectAllLogs();
+        const std::size_t closed = log.find("Log closed, operation in progress...\n");
+        ASSERT_NE(closed, std::string::npos) << c.name << "\n" << log;
+        EXPECT_NE(log.find(c.resumedWith, closed), std::string::npos) << c.name << "\n" << log;
+    }
+}
+
+TEST_F(TransportTest, ARefusedGetResumesTheOperationAsUnsuccessful) {
+    localservice::LocalService stopped;
+    ASSERT_EQ(stopped.Start(temp_.Narrow() + "/stopped"), "");
+    ScopedServiceEndpoint nobody(ServiceEndpoint{.host = "localhost", .port = stopped.Port()});
+    stopped.Stop();
+    diagnostics::OpenThreadLog(L"Main", nullptr);
+    {
+        diagnostics::LogScope scope(L"Checking account", "Caller.cpp", 1);
+        HttpGet(kVersionPath, L"");
+        EXPECT_TRUE(diagnostics::IsOperationInProgress());
+    }
+    const std::string log = diagnostics::CollectAllLogs();
+    EXPECT_NE(log.find("fAutoDetect - 0, lpszAutoConfigUrl - (null), lpszProxy - "), std::string::npos) << log;
+    EXPECT_NE(log.find("HTTP transport operation insuccessfull in Transport.cpp"), std::string::npos) << log;
+}
+
+TEST(ServiceEndpointTest, OnlyAHostWithAValidPortIsAccepted) {
+    ServiceEndpoint endpoint;
+    EXPECT_TRUE(ParseServiceEndpoint("localhost:8443", endpoint));
+    EXPECT_EQ(endpoint, (ServiceEndpoint{.host = "localhost", .port = 8443}));
+    for (const char* bad : {"localhost", ":443", "localhost:", "localhost:0", "localhost:65536", "localhost:44x"}) {
+        EXPECT_FALSE(ParseServiceEndpoint(bad, endpoint)) << bad;
+    }
+}
+
+}  // namespace
+}  // namespace sealwing::service
