@@ -1,5 +1,7 @@
 #include "service/Transport.h"
 
+#include "tests/LocalServiceTest.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,7 +11,6 @@
 #include <vector>
 
 #include "diagnostics/Log.h"
-#include "localservice/LocalService.h"
 #include "localservice/Multipart.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
@@ -24,46 +25,17 @@
 namespace sealwing::service {
 namespace {
 
+using testing::kAnnPassword;
+using testing::kAnnPasswordUtf8;
+
 using localservice::Endpoint;
 using localservice::Fault;
 using namespace std::chrono_literals;
 
 constexpr const char* kVersionPath = "downloads/outlook-add-in/version.xml";
 constexpr const char* kLoginPath = "rest/account.xml?init_session=1";
-// UTF-8 "p", U+00E4, U+20AC, "ss": two- and three-byte sequences.
-constexpr const char* kAnnPasswordUtf8 = "p\xC3\xA4\xE2\x82\xACss";
-constexpr const wchar_t* kAnnPassword = L"p\u00E4\u20ACss";
 
-class TransportTest : public ::testing::Test {
-protected:
-    TransportTest() {
-        settings::PasswordCache::Instance().ClearForTests();
-        service_.State().AddAccount({.email = "ann@example.com", .password = kAnnPasswordUtf8});
-        if (const std::string error = service_.Start(temp_.Narrow() + "/certificates"); !error.empty()) {
-            throw std::runtime_error("local service: " + error);
-        }
-        endpoint_ = std::make_unique<ScopedServiceEndpoint>(ServiceEndpoint{.host = "localhost", .port = service_.Port()});
-        http_ = std::make_unique<platform::CurlHttp>(platform::CurlHttp::Options{.caFile = service_.CaFile()});
-        platform_ = std::make_unique<platform::ScopedPlatform>(
-            platform::Platform{.clock = &clock_, .files = &files_, .http = http_.get()});
-        diagnostics::ResetActivityLogsForTests();
-    }
-    ~TransportTest() override {
-        diagnostics::ResetActivityLogsForTests();
-        settings::PasswordCache::Instance().ClearForTests();
-    }
-
-    void CacheAnnsPassword() { settings::PasswordCache::Instance().SetPassword(L"ann@example.com", kAnnPassword); }
-
-    platform::TempFolder temp_;
-    platform::ManualClock clock_;
-    platform::PosixFileSystem files_{temp_.Path() + L"/roaming", temp_.Path() + L"/local"};
-    localservice::LocalService service_;
-    std::unique_ptr<ScopedServiceEndpoint> endpoint_;
-    // Made once the service has created its test CA.
-    std::unique_ptr<platform::CurlHttp> http_;
-    std::unique_ptr<platform::ScopedPlatform> platform_;
-};
+class TransportTest : public testing::LocalServiceTest {};
 
 std::vector<platform::HttpFormPart> MessageParts() {
     return {

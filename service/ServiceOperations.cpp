@@ -1,0 +1,102 @@
+#include "service/ServiceOperations.h"
+
+#include "diagnostics/Log.h"
+#include "platform/Text.h"
+#include "service/ServiceReplies.h"
+#include "service/Transport.h"
+
+namespace sealwing::service {
+namespace {
+
+std::wstring Wide(std::int64_t number) { return std::to_wstring(number); }
+
+}  // namespace
+
+std::string EncodeUrlPart(std::wstring_view text) {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (const char byte : platform::Utf8FromWide(text)) {
+        const auto c = static_cast<unsigned char>(byte);
+        const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                                c == '-' || c == '.' || c == '_' || c == '~';
+        if (unreserved) {
+            encoded += static_cast<char>(c);
+        } else {
+            encoded += '%';
+            encoded += kDigits[c >> 4];
+            encoded += kDigits[c & 0xF];
+        }
+    }
+    return encoded;
+}
+
+ServiceResult ServiceGet(std::string_view path, std::wstring_view email, std::wstring& reply) {
+    const TransportReply answer = HttpGet(path, email);
+    diagnostics::LogWrite(L"Error " + Wide(answer.error) + L", response " + Wide(answer.status) + L"\n");
+    if (!answer.body.empty()) reply = platform::WideFromUtf8(answer.body);
+    if (answer.error == 0 && answer.status == 200) return ServiceResult::Success;
+    if (answer.status == 401) return ServiceResult::NotAuthorised;
+    if (answer.status == 404) return ServiceResult::NotFound;
+    return ServiceResult::Failed;
+}
+
+ServiceResult CheckAccount(std::wstring_view email, AccountStatus& status) {
+    diagnostics::LogWrite(L"[NETWORK] Checking account " + std::wstring(email) + L"\n");
+    std::wstring reply;
+    const ServiceResult result =
+        ServiceGet("secure/accounts/checkUser?email=" + EncodeUrlPart(email) + "&as_xml=1", L"", reply);
+    if (result != ServiceResult::Success) return result;
+    ReadAccountStatus(reply, status);
+    diagnostics::LogWrite(status.registered ? L"Account is a " + std::wstring(status.pro ? L"pro" : L"free") +
+                                                  L" account\n"
+                                            : std::wstring(L"Account not registered\n"));
+    return result;
+}
+
+ServiceResult Login(std::wstring_view email, AccountInfo& info) {
+    diagnostics::LogWrite(L"[NETWORK] Logging in as user " + std::wstring(email) + L"\n");
+    std::wstring reply;
+    const ServiceResult result = ServiceGet("rest/account.xml?init_session=1", email, reply);
+    if (result != ServiceResult::Success) return result;
+    ReadAccountInfo(reply, info);
+    diagnostics::LogWrite(L"Logged in, " + info.type + L" user, sessionid - " + info.session_id + L"\n");
+    return result;
+}
+
+ServiceResult Ping(std::wstring_view sessionId, bool& alive) {
+    diagnostics::LogWrite(L"[NETWORK] Ping, sessionId " + std::wstring(sessionId) + L"\n");
+    std::wstring reply;
+    const ServiceResult result =
+        ServiceGet("secure/accounts/authStatus?session_id=" + EncodeUrlPart(sessionId) + "&as_xml=1", L"", reply);
+    if (result != ServiceResult::Success) return result;
+    alive = ReadSessionAlive(reply);
+    diagnostics::LogWrite(std::wstring(L"Session is ") + (alive ? L"alive" : L"dead") + L"\n");
+    return result;
+}
+
+ServiceResult DownloadMessage(std::wstring_view messageId, std::wstring_view email, SecureMessage& message,
+                              std::vector<std::wstring>& explanations) {
+    diagnostics::LogWrite(L"[NETWORK] Downloading message. User - " + std::wstring(email) + L", id - " +
+                          std::wstring(messageId) + L"\n");
+    std::wstring reply;
+    const ServiceResult result = ServiceGet("rest/message/" + EncodeUrlPart(messageId) + ".xml", email, reply);
+    if (result != ServiceResult::Success) {
+        explanations = ReadErrorExplanations(reply);
+        return result;
+    }
+    ReadSecureMessage(reply, message);
+    diagnostics::LogWrite(L"Message downloaded successfully\n");
+    return result;
+}
+
+ServiceResult CheckVersion(VersionInfo& version) {
+    diagnostics::LogWrite(L"[NETWORK] Version check\n");
+    std::wstring reply;
+    const ServiceResult result = ServiceGet("downloads/outlook-add-in/version.xml", L"", reply);
+    if (result != ServiceResult::Success) return result;
+    ReadVersionInfo(reply, version);
+    diagnostics::LogWrite(L"Version on server is " + Wide(version.major) + L"." + Wide(version.minor) + L"\n");
+    return result;
+}
+
+}  // namespace sealwing::service

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "service/ServiceRecords.h"
+
+// The service's operations that read a reply: one GET each, made on the caller's thread. They never throw and never
+// show anything: a ServiceResult, and the caller's records filled on success.
+namespace sealwing::service {
+
+// Percent-encodes a text for a path segment or a query value (UTF-8; everything but letters, digits and "-._~", the
+// "/" included), so an address or id reaches the service as itself and cannot step out of its place in the path.
+std::string EncodeUrlPart(std::wstring_view text);
+
+// One GET of the path: the reply text (UTF-8 decoded, whatever the status) and the result of the status.
+ServiceResult ServiceGet(std::string_view path, std::wstring_view email, std::wstring& reply);
+
+ServiceResult CheckAccount(std::wstring_view email, AccountStatus& status);
+ServiceResult Login(std::wstring_view email, AccountInfo& info);
+ServiceResult Ping(std::wstring_view sessionId, bool& alive);
+ServiceResult DownloadMessage(std::wstring_view messageId, std::wstring_view email, SecureMessage& message,
+                              std::vector<std::wstring>& explanations);
+ServiceResult CheckVersion(VersionInfo& version);
+
+}  // namespace sealwing::service
