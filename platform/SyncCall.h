@@ -4,6 +4,7 @@
 #include <exception>
 #include <functional>
 #include <mutex>
+#include <utility>
 
 namespace sealwing::platform {
 
@@ -23,7 +24,7 @@ public:
         } catch (...) {
             failure = std::current_exception();
         }
-        Finish(true, failure);
+        Finish(true, std::move(failure));  // no copy stays behind on this thread
     }
 
     // Any thread; the first finish counts.
@@ -42,7 +43,12 @@ public:
     bool Wait() {
         std::unique_lock guard(lock_);
         done_.wait(guard, [this] { return finished_; });
-        if (failure_) std::rethrow_exception(failure_);
+        // The worker takes the exception for itself: whichever thread lets go of the call last, the exception is
+        // then only ever touched, and freed, by the worker that handles it.
+        if (std::exception_ptr failure = std::exchange(failure_, nullptr)) {
+            guard.unlock();
+            std::rethrow_exception(failure);
+        }
         return ran_;
     }
 
