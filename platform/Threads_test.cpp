@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 namespace sealwing::platform {
@@ -27,16 +28,19 @@ TEST(EventTest, AutoResetReleasesOneWaitAndClears) {
 TEST(EventTest, ASetOnAnotherThreadReleasesTheWaiter) {
     Event started(Event::Reset::Manual);
     Event go(Event::Reset::Automatic);
-    bool released = false;
+    std::atomic<bool> setBeforeRelease{false};
+    bool sawTheSet = false;
     std::thread waiter([&] {
         started.Set();
         go.Wait();
-        released = true;
+        sawTheSet = setBeforeRelease.load();  // a wait that returned early would not see it
     });
     started.Wait();
+    setBeforeRelease = true;
     go.Set();
     waiter.join();
-    EXPECT_TRUE(released);
+    EXPECT_TRUE(sawTheSet);
+    EXPECT_FALSE(go.IsSet());  // the automatic event was consumed by the one waiter
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "platform/SecretProtection.h"
 #include "platform/Text.h"
+#include "service/ServiceReplies.h"
 #include "service/XmlDocument.h"
 
 namespace sealwing::settings {
@@ -23,15 +24,6 @@ void LogFailure(const wchar_t* text, std::uint32_t code) {
 
 // The reader takes a backslash as an escape, so a backslash is written doubled to come back as itself.
 std::wstring EscapeBackslashes(const std::wstring& value) { return platform::ReplaceAll(value, L"\\", L"\\\\"); }
-
-std::wstring DecodeReferences(std::wstring text) {
-    for (const auto& [reference, character] : {std::pair{L"&quot;", L"\""}, std::pair{L"&apos;", L"'"},
-                                               std::pair{L"&lt;", L"<"}, std::pair{L"&gt;", L">"},
-                                               std::pair{L"&amp;", L"&"}}) {
-        text = platform::ReplaceAll(text, reference, character);
-    }
-    return text;
-}
 
 }  // namespace
 
@@ -77,7 +69,7 @@ void LoadPasswordStorage(CredentialList& list) {
         const service::XmlNode* user = service::Child(*entry, L"username");
         const service::XmlNode* password = service::Child(*entry, L"password");
         if (user == nullptr || password == nullptr) continue;
-        list.Add(DecodeReferences(service::Text(*user)), DecodeReferences(service::Text(*password)));
+        list.Add(service::ConvertBack(service::Text(*user)), service::ConvertBack(service::Text(*password)));
     }
 }
 
