@@ -99,4 +99,32 @@ ServiceResult CheckVersion(VersionInfo& version) {
     return result;
 }
 
+AttachmentDownload DownloadAttachment(std::wstring_view messageId, std::wstring_view attachmentId,
+                                      std::wstring_view email, const platform::HttpProgress& progress,
+                                      platform::Event* cancel) {
+    diagnostics::LogWrite(L"[NETWORK] Downloading attachment. User - " + std::wstring(email) + L", id - " +
+                          std::wstring(messageId) + L", attachment - " + std::wstring(attachmentId) + L"\n");
+    TransportReply reply = HttpGet(
+        "rest/attachment/" + EncodeUrlPart(messageId) + "/" + EncodeUrlPart(attachmentId) + ".xml", email, progress,
+        cancel);
+    diagnostics::LogWrite(L"Error " + Wide(reply.error) + L", response " + Wide(reply.status) + L"\n. " +
+                          Wide(static_cast<std::int64_t>(reply.body.size())) + L" bytes downloaded\n");
+    AttachmentDownload download;
+    if (reply.error == 0 && reply.status == 200) {
+        download.result = ServiceResult::Success;
+        download.content = std::move(reply.body);
+        return download;
+    }
+    download.cancelled = reply.error == platform::kHttpCancelled;
+    if (!download.cancelled) download.explanations = ReadErrorExplanations(platform::WideFromUtf8(reply.body));
+    download.result = reply.status == 401   ? ServiceResult::NotAuthorised
+                      : reply.status == 404 ? ServiceResult::NotFound
+                                            : ServiceResult::Failed;
+    return download;
+}
+
+LogReportReply SubmitLogReport(std::string_view ansiReport) {
+    return PostLogReportForm({{.name = "data", .bytes = platform::Utf8FromWide(platform::WideFromAnsi(ansiReport))}});
+}
+
 }  // namespace sealwing::service

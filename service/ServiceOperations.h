@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Http.h"
+#include "service/Transport.h"
 #include "service/ServiceRecords.h"
 
 // The service's operations that read a reply: one GET each, made on the caller's thread. They never throw and never
@@ -23,5 +25,19 @@ ServiceResult Ping(std::wstring_view sessionId, bool& alive);
 ServiceResult DownloadMessage(std::wstring_view messageId, std::wstring_view email, SecureMessage& message,
                               std::vector<std::wstring>& explanations);
 ServiceResult CheckVersion(VersionInfo& version);
+
+// One attachment of a secure message, watched by the user: progress per chunk, and a cancel event.
+struct AttachmentDownload {
+    ServiceResult result = ServiceResult::Failed;
+    bool cancelled = false;                  // the cancel event ended it; the bytes read so far are not content
+    std::string content{};                   // the attachment's bytes, unaltered, on success
+    std::vector<std::wstring> explanations{};  // from the service's error reply otherwise
+};
+AttachmentDownload DownloadAttachment(std::wstring_view messageId, std::wstring_view attachmentId,
+                                      std::wstring_view email, const platform::HttpProgress& progress,
+                                      platform::Event* cancel);
+
+// Sends an activity-log report (ANSI text). Anything but engine code 0 with status 200 is a failure.
+LogReportReply SubmitLogReport(std::string_view ansiReport);
 
 }  // namespace sealwing::service

@@ -1,0 +1,108 @@
+#include "service/SendMessage.h"
+
+#include <cstdint>
+
+#include "diagnostics/Log.h"
+#include "platform/Text.h"
+#include "service/MultipartForm.h"
+#include "service/ServiceReplies.h"
+#include "service/Transport.h"
+
+namespace sealwing::service {
+namespace {
+
+constexpr const char* kOctetStreamHeader = "Content-Type: application/octet-stream";
+
+std::string Encode(const MessageField& field) {
+    return field.formEngineEncoding == MessageField::Encoding::Ansi ? platform::AnsiFromWide(field.value)
+                                                                    : platform::Utf8FromWide(field.value);
+}
+
+void LogSending(const OutgoingMessage& message) {
+    std::int64_t totalSize = 0;
+    for (const OutgoingAttachment& attachment : message.attachments) {
+        totalSize += static_cast<std::int64_t>(attachment.bytes.size());
+    }
+    const std::size_t count = message.attachments.size();
+    diagnostics::LogWrite(L"[NETWORK] Sending message. User " + message.email + L", " + std::to_wstring(count) +
+                          L" attachment" + (count == 1 ? L"" : L"s") + L", body size " +
+                          std::to_wstring(message.body.size()) + L", total attachment size " +
+                          std::to_wstring(totalSize) + L"\n");
+}
+
+TransportReply PostWithOwnWriter(const OutgoingMessage& message) {
+    MultipartForm form;
+    form.Begin();
+    for (const MessageField& field : MessageFields(message)) form.AddField(field.name, field.value);
+    form.Finish();
+    TransportReply reply = HttpPostMultipart(form.Body(), form.Boundary(), message.email);
+    diagnostics::LogWrite(L"Error code " + std::to_wstring(reply.error) + L", response " +
+                          std::to_wstring(reply.status) + L"\n");
+    return reply;
+}
+
+ServiceResult Outcome(const TransportReply& reply, std::wstring& errorText) {
+    errorText.clear();
+    if (reply.error == platform::kHttpCannotConnect) {
+        errorText = kConnectionFailedText;
+        return ServiceResult::Failed;
+    }
+    if (reply.status == 401) return ServiceResult::NotAuthorised;
+    if (reply.status == 500) {
+        errorText = kUnexpectedErrorText;
+        return ServiceResult::Failed;
+    }
+    if (reply.status == 200 && reply.error == 0) return ServiceResult::Success;
+
+    for (const std::wstring& explanation : ReadErrorExplanations(platform::WideFromUtf8(reply.body))) {
+        if (!errorText.empty()) errorText += L";";
+        errorText += explanation;
+    }
+    diagnostics::LogWrite(L"Response error explanation - " + errorText + L"\n");
+    return ServiceResult::Failed;
+}
+
+}  // namespace
+
+std::vector<MessageField> MessageFields(const OutgoingMessage& message) {
+    using enum MessageField::Encoding;
+    std::vector<MessageField> fields = {
+        {L"message", message.body, Utf8},
+        {L"email", message.email, Ansi},
+        {L"recipients", message.recipients, Ansi},
+    };
+    if (!message.recipients_cc.empty()) fields.push_back({L"recipients_cc", message.recipients_cc, Ansi});
+    if (!message.recipients_bcc.empty()) fields.push_back({L"recipients_bcc", message.recipients_bcc, Ansi});
+    fields.push_back({L"subject", message.subject, Utf8});
+    if (message.settings.cc == 1 || message.googleApps) fields.push_back({L"copy_me", L"1", Utf8});
+    if (message.settings.alert == 1) fields.push_back({L"notify", L"1", Utf8});
+    if (message.settings.destruct != settings::AccountSettings::kNoExpiry) {
+        fields.push_back({L"expires", std::to_wstring(message.settings.destruct), Utf8});
+    }
+    return fields;
+}
+
+std::vector<platform::HttpFormPart> MessageFormParts(const OutgoingMessage& message) {
+    std::vector<platform::HttpFormPart> parts;
+    for (const MessageField& field : MessageFields(message)) {
+        parts.push_back({.name = platform::Utf8FromWide(field.name), .bytes = Encode(field)});
+    }
+    for (std::size_t index = 0; index < message.attachments.size(); ++index) {
+        const OutgoingAttachment& attachment = message.attachments[index];
+        parts.push_back({.name = std::to_string(index),
+                         .bytes = attachment.bytes,
+                         .isFile = true,
+                         .fileName = platform::Utf8FromWide(attachment.fileName),
+                         .contentHeader = kOctetStreamHeader});
+    }
+    return parts;
+}
+
+ServiceResult SendMessage(const OutgoingMessage& message, std::wstring& errorText) {
+    LogSending(message);
+    const TransportReply reply = message.attachments.empty() ? PostWithOwnWriter(message)
+                                                             : PostMessageForm(MessageFormParts(message), message.email);
+    return Outcome(reply, errorText);
+}
+
+}  // namespace sealwing::service
