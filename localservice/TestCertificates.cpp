@@ -1,5 +1,6 @@
 #include "localservice/TestCertificates.h"
 
+#include <openssl/bio.h>
 #include <openssl/bn.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
@@ -10,6 +11,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <system_error>
 
 namespace sealwing::localservice {
@@ -64,35 +66,34 @@ CertificatePtr NewCertificate(EVP_PKEY* key, const char* commonName) {
     return ok ? std::move(certificate) : nullptr;
 }
 
-FilePtr OpenForWriting(const std::filesystem::path& path, bool secret) {
-    FilePtr file(std::fopen(path.c_str(), "wb"));
-    if (file && secret) {
-        std::error_code error;
-        std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-                                     std::filesystem::perm_options::replace, error);
-        if (error) {
-            return nullptr;
-        }
+struct BioFree {
+    void operator()(BIO* bio) const { BIO_free(bio); }
+};
+
+// The PEM texts of one CA, its server certificate and the server's key.
+struct Pems {
+    std::string ca{};
+    std::string server{};
+    std::string serverKey{};
+    std::string error{};
+};
+
+template <class Write>
+std::string ToPem(Write write) {
+    std::unique_ptr<BIO, BioFree> bio(BIO_new(BIO_s_mem()));
+    if (!bio || write(bio.get()) != 1) {
+        return {};
     }
-    return file;
+    char* data = nullptr;
+    const long size = BIO_get_mem_data(bio.get(), &data);
+    return size > 0 ? std::string(data, static_cast<std::size_t>(size)) : std::string();
 }
 
-}  // namespace
-
-CertificateFiles CreateTestCertificates(const std::filesystem::path& folder) {
-    CertificateFiles files{folder / "ca.pem", folder / "server.pem", folder / "server-key.pem", {}};
-    std::error_code folderError;
-    std::filesystem::create_directories(folder, folderError);
-    if (folderError) {
-        files.error = "cannot create " + folder.string() + ": " + folderError.message();
-        return files;
-    }
-
+Pems GeneratePems() {
     KeyPtr caKey(EVP_RSA_gen(2048));
     KeyPtr serverKey(EVP_RSA_gen(2048));
     if (!caKey || !serverKey) {
-        files.error = "cannot generate RSA keys";
-        return files;
+        return {.error = "cannot generate RSA keys"};
     }
 
     CertificatePtr ca = NewCertificate(caKey.get(), "Sealwing Test CA");
@@ -112,18 +113,55 @@ CertificateFiles CreateTestCertificates(const std::filesystem::path& folder) {
          AddExtension(server.get(), ca.get(), NID_authority_key_identifier, "keyid:always") &&
          X509_sign(server.get(), caKey.get(), EVP_sha256()) > 0;
     if (!ok) {
-        files.error = "cannot build the test certificates";
+        return {.error = "cannot build the test certificates"};
+    }
+    Pems pems{.ca = ToPem([&](BIO* bio) { return PEM_write_bio_X509(bio, ca.get()); }),
+              .server = ToPem([&](BIO* bio) { return PEM_write_bio_X509(bio, server.get()); }),
+              .serverKey = ToPem([&](BIO* bio) {
+                  return PEM_write_bio_PrivateKey(bio, serverKey.get(), nullptr, nullptr, 0, nullptr, nullptr);
+              })};
+    if (pems.ca.empty() || pems.server.empty() || pems.serverKey.empty()) {
+        pems.error = "cannot write the test certificates";
+    }
+    return pems;
+}
+
+bool WriteFile(const std::filesystem::path& path, const std::string& text, bool secret) {
+    FilePtr file(std::fopen(path.c_str(), "wb"));
+    if (!file) {
+        return false;
+    }
+    if (secret) {
+        std::error_code error;
+        std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::replace, error);
+        if (error) {
+            return false;
+        }
+    }
+    return std::fwrite(text.data(), 1, text.size(), file.get()) == text.size() && std::fflush(file.get()) == 0;
+}
+
+}  // namespace
+
+CertificateFiles CreateTestCertificates(const std::filesystem::path& folder) {
+    CertificateFiles files{folder / "ca.pem", folder / "server.pem", folder / "server-key.pem", {}};
+    std::error_code folderError;
+    std::filesystem::create_directories(folder, folderError);
+    if (folderError) {
+        files.error = "cannot create " + folder.string() + ": " + folderError.message();
         return files;
     }
 
-    FilePtr caFile = OpenForWriting(files.caCertificate, false);
-    FilePtr serverFile = OpenForWriting(files.serverCertificate, false);
-    FilePtr keyFile = OpenForWriting(files.serverKey, true);
-    ok = caFile && serverFile && keyFile && PEM_write_X509(caFile.get(), ca.get()) == 1 &&
-         PEM_write_X509(serverFile.get(), server.get()) == 1 &&
-         PEM_write_PrivateKey(keyFile.get(), serverKey.get(), nullptr, nullptr, 0, nullptr, nullptr) == 1 &&
-         std::fflush(caFile.get()) == 0 && std::fflush(serverFile.get()) == 0 && std::fflush(keyFile.get()) == 0;
-    if (!ok) {
+    // Key generation is the slow part of starting a service, so one process makes one CA and every service it starts
+    // serves that CA's certificate: still fresh for each run, never stored beyond it.
+    static const Pems pems = GeneratePems();
+    if (!pems.error.empty()) {
+        files.error = pems.error;
+        return files;
+    }
+    if (!WriteFile(files.caCertificate, pems.ca, false) || !WriteFile(files.serverCertificate, pems.server, false) ||
+        !WriteFile(files.serverKey, pems.serverKey, true)) {
         files.error = "cannot write the test certificates to " + folder.string();
     }
     return files;

@@ -13,7 +13,7 @@ struct CertificateFiles {
 };
 
 // Creates a fresh test CA and a server certificate it signs in `folder` (created if missing): ca.pem, server.pem,
-// server-key.pem. Keys live only for the run; none is ever committed. RSA 2048 and SHA-256, which every TLS stack
+// server-key.pem. Keys live only for the run (one CA per process); none is ever committed. RSA 2048 and SHA-256, which every TLS stack
 // the add-in meets (OpenSSL under libcurl, Windows' and Wine's) accepts.
 CertificateFiles CreateTestCertificates(const std::filesystem::path& folder);
 
