@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "addin/VersionCheck.h"
 #include "compose/InspectorExtension.h"
 #include "diagnostics/Log.h"
 #include "platform/Graphics.h"
@@ -93,6 +94,8 @@ void CSealwingAddin::ConnectWindowsAndEvents() {
         const int explorerCount = explorers_->Count();
         for (int index = 1; index <= explorerCount; ++index) NewExplorer(explorers_->Item(index));
         explorersSink_.Connect(explorers_, static_cast<outlook::ExplorersEvents&>(*this));
+
+        RunVersionCheck(OwnerWindow());
 
         g_addinForAbout = this;
 

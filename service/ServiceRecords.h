@@ -24,24 +24,24 @@ struct AccountStatus {
 
 // The account as a login describes it.
 struct AccountInfo {
-    std::wstring email;
-    std::wstring first_name;
-    std::wstring last_name;
-    std::wstring date_created;
-    std::wstring type;
+    std::wstring email{};
+    std::wstring first_name{};
+    std::wstring last_name{};
+    std::wstring date_created{};
+    std::wstring type{};
     std::int32_t max_messages_per_day = 0;
     std::int32_t max_recipients = 0;
     std::int32_t max_attachment_size = 0;  // bytes
-    std::wstring session_id;
+    std::wstring session_id{};
 };
 
 // The newest version of the add-in the service offers.
 struct VersionInfo {
     std::int32_t major = 0;
     std::int32_t minor = 0;
-    std::wstring date;
-    std::wstring info_url;
-    std::wstring binary_url;
+    std::wstring date{};
+    std::wstring info_url{};
+    std::wstring binary_url{};
 };
 
 }  // namespace sealwing::service

@@ -3,21 +3,26 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include "diagnostics/Log.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
+#include "localservice/LocalService.h"
+#include "platform/posix/CurlHttp.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/SodiumSecretProtection.h"
 #include "platform/posix/TempFolder.h"
+#include "service/TransportEndpoint.h"
 #include "sim/SimOutlook.h"
 
 namespace sealwing::testing {
 
-// A simulated Outlook of the given version on this thread, with the user's files and registry in a fresh folder
-// and a clock that moves only when told: the ground every scenario test stands on.
+// A simulated Outlook of the given version on this thread, with the user's files and registry in a fresh folder,
+// a clock that moves only when told, and the local service answering the add-in's requests: the ground every
+// scenario test stands on. The service starts with no accounts; a test adds what it needs through Service().
 class OutlookWorld {
 public:
     static constexpr std::int64_t kStartTime = 1796871845;  // 2026-12-10 03:04:05 UTC
@@ -27,8 +32,11 @@ public:
           registry_(temp_.Path() + L"/registry.txt"),
           secrets_(temp_.Narrow() + "/keys/user.key"),
           clock_(kStartTime),
+          servicePort_(StartService(service_, temp_.Narrow() + "/certificates")),
+          endpoint_(service::ServiceEndpoint{.host = "localhost", .port = servicePort_}),
+          http_(platform::CurlHttp::Options{.caFile = service_.CaFile()}),
           outlook_(sim::SimOptions{.majorVersion = majorVersion}, clock_),
-          platform_(WithSecrets(outlook_.PlatformWith(files_, registry_), secrets_)) {
+          platform_(WithSecretsAndHttp(outlook_.PlatformWith(files_, registry_), secrets_, http_)) {
         std::filesystem::create_directories(temp_.Narrow() + "/roaming");
         std::filesystem::create_directories(temp_.Narrow() + "/local");
         diagnostics::ResetActivityLogsForTests();
@@ -37,6 +45,7 @@ public:
     ~OutlookWorld() { diagnostics::ResetActivityLogsForTests(); }
 
     sim::SimOutlook& Outlook() { return outlook_; }
+    localservice::LocalService& Service() { return service_; }
     platform::ManualClock& Clock() { return clock_; }
 
     std::string LogFile(const std::string& name) const {
@@ -47,8 +56,16 @@ public:
     }
 
 private:
-    static platform::Platform WithSecrets(platform::Platform platform, platform::SecretProtection& secrets) {
+    static int StartService(localservice::LocalService& service, const std::string& certificates) {
+        if (const std::string error = service.Start(certificates); !error.empty()) {
+            throw std::runtime_error("local service: " + error);
+        }
+        return service.Port();
+    }
+    static platform::Platform WithSecretsAndHttp(platform::Platform platform, platform::SecretProtection& secrets,
+                                                 platform::Http& http) {
         platform.secrets = &secrets;
+        platform.http = &http;
         return platform;
     }
 
@@ -57,6 +74,10 @@ private:
     platform::FileRegistry registry_;
     platform::SodiumSecretProtection secrets_;
     platform::ManualClock clock_;
+    localservice::LocalService service_;
+    int servicePort_;
+    service::ScopedServiceEndpoint endpoint_;
+    platform::CurlHttp http_;
     sim::SimOutlook outlook_;
     platform::ScopedPlatform platform_;
 };
