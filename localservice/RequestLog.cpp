@@ -2,6 +2,10 @@
 
 #include "localservice/ServiceState.h"
 
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+
 namespace sealwing::localservice {
 
 std::optional<std::string> RecordedRequest::Header(const std::string& name) const {
@@ -13,13 +17,48 @@ std::optional<std::string> RecordedRequest::Header(const std::string& name) cons
     return std::nullopt;
 }
 
+namespace {
+
+void WriteMirror(const std::filesystem::path& folder, std::size_t number, const RecordedRequest& request) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%06zu", number);
+    std::string text = request.method + " " + request.target + "\r\n";
+    for (const auto& [key, value] : request.headers) {
+        text += key + ": " + value + "\r\n";
+    }
+    text += "\r\n" + request.body;
+    const std::filesystem::path partial = folder / (std::string(name) + ".partial");
+    std::ofstream file(partial, std::ios::binary);
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    file.close();
+    std::error_code error;
+    if (file) {
+        std::filesystem::rename(partial, folder / (std::string(name) + ".http"), error);
+    }
+    if (!file || error) {
+        // The reader finds the file missing; this line says why.
+        std::cerr << "sealwing-localservice: cannot mirror request " << name << " to " << folder << "\n";
+    }
+}
+
+}  // namespace
+
 void RequestLog::Add(RecordedRequest request) {
     {
         std::lock_guard lock(mutex_);
-        requests_.push_back(std::move(request));
         ++total_;
+        if (!mirror_.empty()) {
+            WriteMirror(mirror_, total_, request);
+        }
+        requests_.push_back(std::move(request));
     }
     added_.notify_all();
+}
+
+void RequestLog::MirrorTo(std::filesystem::path folder) {
+    std::filesystem::create_directories(folder);
+    std::lock_guard lock(mutex_);
+    mirror_ = std::move(folder);
 }
 
 std::vector<RecordedRequest> RequestLog::All() const {

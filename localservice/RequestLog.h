@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -29,12 +30,18 @@ public:
     void Clear();
     // Waits until at least `count` requests arrived, at most `limit`; true if they did.
     bool WaitForCount(std::size_t count, std::chrono::milliseconds limit) const;
+    // From now on also writes each request into `folder` (created if missing) as "<arrival number>.http", six digits:
+    // the method and target on the first line, the header lines, an empty line, then the raw body. A client in
+    // another process, such as a Windows program under Wine, reads there what arrived. Written before the request
+    // is answered, and renamed into place, so a file is complete once it appears.
+    void MirrorTo(std::filesystem::path folder);
 
 private:
     mutable std::mutex mutex_;
     mutable std::condition_variable added_;
     std::vector<RecordedRequest> requests_;
     std::size_t total_ = 0;  // arrivals since the start, unaffected by Clear
+    std::filesystem::path mirror_;
 };
 
 }  // namespace sealwing::localservice

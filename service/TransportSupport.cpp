@@ -29,7 +29,7 @@ SuspendedOperation::SuspendedOperation() : suspended_(diagnostics::IsOperationIn
     if (suspended_) diagnostics::CloseOperation(true);
 }
 
-SuspendedOperation::~SuspendedOperation() { Resume(L"HTTP transport operation insuccessfull", 0); }
+SuspendedOperation::~SuspendedOperation() { Resume(L"HTTP transport operation insuccessfull", __LINE__); }
 
 void SuspendedOperation::Resume(std::wstring_view text, int line) {
     if (!suspended_) return;

@@ -46,7 +46,7 @@ std::wstring CredentialsDocumentText(const CredentialList& list) {
 }
 
 void LoadPasswordStorage(CredentialList& list) {
-    diagnostics::LogScope scope(L"Loading password storage", kSourceFile, 0);
+    diagnostics::LogScope scope(L"Loading password storage", kSourceFile, __LINE__);
     list.Clear();
     const auto read = platform::Files().ReadFile(PasswordStoragePath());
     if (!read.opened) return LogFailure(L"Failed to open password storage. Error code ", AsHResult(read.error));
@@ -74,7 +74,7 @@ void LoadPasswordStorage(CredentialList& list) {
 }
 
 void SavePasswordStorage(const CredentialList& list) {
-    diagnostics::LogScope scope(L"Updating password storage", kSourceFile, 0);
+    diagnostics::LogScope scope(L"Updating password storage", kSourceFile, __LINE__);
     std::string plain = platform::Utf16LeFromWide(CredentialsDocumentText(list));
     plain.append(2, '\0');  // the text's terminating NUL travels with it
 

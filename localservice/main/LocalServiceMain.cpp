@@ -1,10 +1,11 @@
 // sealwing-localservice: the local service as a program, for the scripts and the main job.
 //
-//   sealwing-localservice [--seed FILE] --cert-dir DIR [--port N]
+//   sealwing-localservice [--seed FILE] --cert-dir DIR [--port N] [--record DIR]
 //
 // Prints "port=N" and "ca=PATH" (the test CA to trust) on stdout once it listens, then runs until SIGTERM or SIGINT,
 // or until its stdin closes when stdin is a pipe or socket (so a parent that dies takes it along). Exit status 2 for
-// a bad command line, 1 when it cannot start.
+// a bad command line, 1 when it cannot start. With --record, every request is also written to a file in DIR (see
+// RequestLog::MirrorTo), for clients in another process that check what the service received.
 #include "localservice/LocalService.h"
 #include "localservice/SeedFile.h"
 
@@ -22,7 +23,7 @@ namespace {
 
 int Usage(const std::string& problem) {
     std::cerr << "sealwing-localservice: " << problem << "\n"
-              << "usage: sealwing-localservice [--seed FILE] --cert-dir DIR [--port N]\n";
+              << "usage: sealwing-localservice [--seed FILE] --cert-dir DIR [--port N] [--record DIR]\n";
     return 2;
 }
 
@@ -36,6 +37,7 @@ bool StdinIsAPipe() {
 int main(int argc, char** argv) {
     std::string seed;
     std::string certDir;
+    std::string recordDir;
     int port = 0;
     for (int index = 1; index < argc; ++index) {
         std::string argument = argv[index];
@@ -47,6 +49,8 @@ int main(int argc, char** argv) {
             seed = value;
         } else if (argument == "--cert-dir") {
             certDir = value;
+        } else if (argument == "--record") {
+            recordDir = value;
         } else if (argument == "--port") {
             char* end = nullptr;
             long number = std::strtol(value.c_str(), &end, 10);
@@ -83,6 +87,15 @@ int main(int argc, char** argv) {
             std::cerr << "sealwing-localservice: " << error << "\n";
             return 1;
         }
+    }
+    if (!recordDir.empty()) {
+        std::error_code made;
+        std::filesystem::create_directories(recordDir, made);
+        if (made) {
+            std::cerr << "sealwing-localservice: cannot create " << recordDir << ": " << made.message() << "\n";
+            return 1;
+        }
+        service.Requests().MirrorTo(recordDir);
     }
     std::string error = service.Start(certDir, port);
     if (!error.empty()) {

@@ -1,16 +1,20 @@
-// The add-in at work in the simulated Outlook: starts Outlook of the chosen version, loads the add-in, opens and
-// closes a main window and a compose window, quits, and shows where the activity logs are and what they say.
+// The add-in at work in the simulated Outlook: starts the local service (unless SEALWING_SERVICE_ENDPOINT names
+// another one) and Outlook of the chosen version, loads the add-in, opens and closes a main window and a compose
+// window, quits, and shows where the activity logs are and what they say.
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
 
 #include "addin/SealwingAddin.h"
 #include "diagnostics/Log.h"
+#include "localservice/LocalService.h"
+#include "localservice/SeedFile.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
@@ -18,21 +22,32 @@
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/SodiumSecretProtection.h"
+#include "service/TransportEndpoint.h"
 #include "sim/SimOutlook.h"
 
 namespace {
 
 using namespace sealwing;
 
+// The service the main job talks to unless given a seed of its own: one account, and a newer add-in on offer.
+constexpr std::string_view kEmbeddedSeed =
+    "account email=ann@example.com password=\"correct horse\" type=pro first_name=Ann last_name=Lee\n"
+    "version major=1 minor=39 date=2011-07-01 info_url=https://localhost/outlook-add-in/ "
+    "binary_url=https://localhost/outlook-add-in/setup.exe\n";
+
 struct Options {
     int outlookVersion = 14;
     std::filesystem::path dataDir;
+    std::filesystem::path seed;
 };
 
 int Usage(const char* program) {
-    std::cerr << "usage: " << program << " [--outlook-version 11|12|14] [--data-dir FOLDER]\n"
+    std::cerr << "usage: " << program << " [--outlook-version 11|12|14] [--data-dir FOLDER] [--seed FILE]\n"
               << "  --outlook-version  the simulated Outlook: 11 (2003), 12 (2007) or 14 (2010, the default)\n"
-              << "  --data-dir         where the user's files, registry and logs go (default: a new temporary folder)\n";
+              << "  --data-dir         where the user's files, registry and logs go (default: a new temporary folder)\n"
+              << "  --seed             the local service's accounts, messages and faults (default: a built-in seed)\n"
+              << "With SEALWING_SERVICE_ENDPOINT=host:port (and SEALWING_CA_FILE) set, the add-in talks to that\n"
+              << "service instead, and no local service is started.\n";
     return 2;
 }
 
@@ -45,6 +60,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.outlookVersion = std::stoi(std::string(value));
         } else if (argument == "--data-dir" && i + 1 < argc) {
             options.dataDir = argv[++i];
+        } else if (argument == "--seed" && i + 1 < argc) {
+            options.seed = argv[++i];
         } else {
             return false;
         }
@@ -66,6 +83,16 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
 }
 
 void Step(const std::string& text) { std::cout << "* " << text << '\n'; }
+
+// Starts the local service with a fresh test CA under the data folder, on a free port. Empty on success.
+std::string StartLocalService(localservice::LocalService& service, const Options& options) {
+    const std::string seedError =
+        options.seed.empty()
+            ? localservice::LoadSeed(kEmbeddedSeed, options.dataDir, service.State(), service.Faults())
+            : localservice::LoadSeedFile(options.seed, service.State(), service.Faults());
+    if (!seedError.empty()) return "seed: " + seedError;
+    return service.Start(options.dataDir / "service-certificates");
+}
 
 }  // namespace
 
@@ -90,7 +117,23 @@ int main(int argc, char** argv) {
     platform::SodiumSecretProtection secrets((options.dataDir / "keys" / "user.key").string());
     auto platformRecord = outlook.PlatformWith(files, registry);
     platformRecord.secrets = &secrets;
-    platform::CurlHttp http(platform::CurlHttp::OptionsFromEnvironment());
+
+    localservice::LocalService service;
+    std::optional<service::ScopedServiceEndpoint> serviceEndpoint;
+    platform::CurlHttp::Options httpOptions = platform::CurlHttp::OptionsFromEnvironment();
+    if (const char* external = std::getenv("SEALWING_SERVICE_ENDPOINT"); external != nullptr && *external != '\0') {
+        Step(std::string("The add-in talks to the service at ") + external);
+    } else {
+        if (const std::string error = StartLocalService(service, options); !error.empty()) {
+            std::cerr << "cannot start the local service: " << error << '\n';
+            return 1;
+        }
+        serviceEndpoint.emplace(service::ServiceEndpoint{.host = "localhost", .port = service.Port()});
+        httpOptions.caFile = service.CaFile().string();
+        Step("Local service listening on https://localhost:" + std::to_string(service.Port()) + "/ (test CA " +
+             service.CaFile().string() + ")");
+    }
+    platform::CurlHttp http(httpOptions);
     platformRecord.http = &http;
     platform::InstallPlatform(platformRecord);
 
@@ -106,6 +149,11 @@ int main(int argc, char** argv) {
     addin.OnConnection(application, outlook::ext_cm_Startup);
     addin.OnStartupComplete();
     Step("Add-in connected: " + std::to_string(addin.ExplorerExtensionCount()) + " main window(s) wrapped");
+    if (serviceEndpoint) {
+        for (const localservice::RecordedRequest& request : service.Requests().All()) {
+            Step("The local service answered " + request.method + " " + request.target);
+        }
+    }
 
     const auto draft = outlook.CreateMailItem();
     draft->SetSubject(L"Quarterly figures");
