@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Dialog.h"
 #include "platform/WindowSystem.h"
 
 namespace sealwing::platform {
@@ -20,12 +21,17 @@ struct MessageBoxRequest {
     MessageBoxButtons buttons = MessageBoxButtons::Ok;
 };
 
-// What the user sees and answers. Dialogs from templates join this port with their first Part.
+// What RunDialog answers when the dialog could not be shown at all.
+inline constexpr int kDialogFailed = -1;
+
+// What the user sees and answers.
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
     // Modal; UI thread only. Returns the button the user chose.
     virtual DialogResult ShowMessageBox(const MessageBoxRequest& request) = 0;
+    // Modal; UI thread only. Returns the result the dialog ended with, or kDialogFailed.
+    virtual int RunDialog(Dialog& dialog, WindowHandle owner) = 0;
 };
 
 }  // namespace sealwing::platform

@@ -44,6 +44,12 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     wineboot -i >/dev/null 2>&1
     wineserver -w
 fi
+# Without a window manager, Wine waits about two seconds for each managed window to be mapped; unmanaged, Wine maps
+# it at once and draws its caption itself, so the dialog tests run quickly and their screenshots show the caption.
+if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg"; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w
+fi
 
 overall=0
 for name in "${programs[@]}"; do
@@ -61,4 +67,8 @@ for name in "${programs[@]}"; do
     fi
     echo "run-windows-tests ($arch): $name exit status $status; full output in ${log#"$root"/}"
 done
+# Screenshots the dialog tests keep for a person to look at.
+if compgen -G "$root/build/$preset/artefacts/*.png" >/dev/null; then
+    echo "run-windows-tests ($arch): screenshots in build/$preset/artefacts/"
+fi
 exit "$overall"

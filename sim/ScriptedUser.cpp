@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Text.h"
+#include "sim/WindowTree.h"
 
 namespace sealwing::sim {
 namespace {
@@ -88,6 +89,57 @@ DialogResult ScriptedUser::ShowMessageBox(const platform::MessageBoxRequest& req
 std::size_t ScriptedUser::UnscriptedCount() const {
     return static_cast<std::size_t>(
         std::count_if(shown_.begin(), shown_.end(), [](const ShownMessageBox& box) { return !box.scripted; }));
+}
+
+void ScriptedUser::AtDialog(int templateId, DialogScript script) { scripts_.emplace_back(templateId, std::move(script)); }
+
+int ScriptedUser::RunDialog(platform::Dialog& dialog, platform::WindowHandle owner) {
+    const platform::DialogTemplate& layout = dialog.Template();
+    DialogScript script;
+    if (!scripts_.empty()) {
+        if (scripts_.front().first != layout.id) {
+            throw std::logic_error("dialog " + std::to_string(layout.id) + " opened where the script expected dialog " +
+                                   std::to_string(scripts_.front().first));
+        }
+        script = std::move(scripts_.front().second);
+        scripts_.pop_front();
+    }
+
+    platform::WindowHandle window = platform::kNoWindow;
+    if (windows_ != nullptr) {
+        window = windows_->Create(platform::kNoWindow, L"#32770", std::wstring(layout.caption),
+                                  platform::Rect{0, 0, layout.width * 2, layout.height * 2});
+    }
+    struct WindowCloser {
+        WindowTree* windows;
+        platform::WindowHandle window;
+        ~WindowCloser() {
+            if (windows != nullptr && window != platform::kNoWindow) windows->Destroy(window);
+        }
+    } closer{windows_, window};
+
+    DialogScreen screen(dialog, window, owner);
+    dialogs_.push_back(ShownDialog{.templateId = layout.id, .caption = std::wstring(layout.caption), .owner = owner,
+                                   .scripted = static_cast<bool>(script)});
+    const std::size_t index = dialogs_.size() - 1;
+    screen.Open();
+    dialogs_[index].opened = screen.Controls();
+    if (!screen.Ended()) {
+        if (script) {
+            script(screen);
+        } else {
+            screen.Close();
+        }
+    }
+    if (!screen.Ended()) {
+        throw std::logic_error("dialog " + std::to_string(layout.id) + " is still open after its script");
+    }
+    dialogs_[index].result = *screen.Result();
+    if (echo_ != nullptr) {
+        *echo_ << "[dialog " << layout.id << "] \"" << platform::Utf8FromWide(layout.caption) << "\" -> "
+               << dialogs_[index].result << (script ? "" : " (closed)") << "\n";
+    }
+    return dialogs_[index].result;
 }
 
 }  // namespace sealwing::sim

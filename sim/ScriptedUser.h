@@ -2,10 +2,13 @@
 
 #include <cstddef>
 #include <deque>
+#include <functional>
+#include <map>
 #include <ostream>
 #include <vector>
 
 #include "platform/UserInterface.h"
+#include "sim/DialogScreen.h"
 
 namespace sealwing::sim {
 
@@ -15,10 +18,28 @@ struct ShownMessageBox {
     bool scripted = false;  // false: nobody queued an answer and the default button was taken
 };
 
+// A dialog as it was shown: what its controls showed once it had opened, and how it ended.
+struct ShownDialog {
+    int templateId = 0;
+    std::wstring caption{};
+    platform::WindowHandle owner = platform::kNoWindow;
+    std::map<int, ControlState> opened{};  // by control id
+    int result = platform::kDialogFailed;
+    bool scripted = false;  // false: nobody scripted it, and the user closed it
+};
+
+class WindowTree;
+
 // The user-interface port of the simulated Outlook: a user who answers each message box with the next queued
-// answer and records everything shown, so a test asserts the exact words a user would see.
+// answer, works each dialog with the next queued script, and records everything shown, so a test asserts the exact
+// words a user would see.
 class ScriptedUser : public platform::UserInterface {
 public:
+    using DialogScript = std::function<void(DialogScreen&)>;
+
+    // Dialogs get a window in `windows` for as long as they run (none without it).
+    explicit ScriptedUser(WindowTree* windows = nullptr) : windows_(windows) {}
+
     // Queues the answer to the next box.
     void Answer(platform::DialogResult answer);
     // Takes the next queued answer; with none queued, the default button (Ok for Ok and OkCancel boxes, Yes for YesNo
@@ -26,15 +47,26 @@ public:
     // the script and throws std::logic_error.
     platform::DialogResult ShowMessageBox(const platform::MessageBoxRequest& request) override;
 
+    // Queues the script for the next dialog, which must come from template `templateId`. The script works the
+    // screen (types, ticks, presses) and must end the dialog; one that leaves it open is a mistake and throws
+    // std::logic_error. A dialog without a queued script is closed as with Escape.
+    void AtDialog(int templateId, DialogScript script);
+    int RunDialog(platform::Dialog& dialog, platform::WindowHandle owner) override;
+
     const std::vector<ShownMessageBox>& Shown() const { return shown_; }
+    const std::vector<ShownDialog>& Dialogs() const { return dialogs_; }
+    std::size_t PendingDialogScripts() const { return scripts_.size(); }
     std::size_t UnscriptedCount() const;
     std::size_t PendingAnswers() const { return answers_.size(); }
     // Every box shown from now on is also printed there (nullptr: nowhere).
     void EchoTo(std::ostream* out) { echo_ = out; }
 
 private:
+    WindowTree* windows_;
     std::deque<platform::DialogResult> answers_;
     std::vector<ShownMessageBox> shown_;
+    std::deque<std::pair<int, DialogScript>> scripts_;
+    std::vector<ShownDialog> dialogs_;
     std::ostream* echo_ = nullptr;
 };
 

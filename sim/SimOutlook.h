@@ -106,7 +106,7 @@ private:
     platform::Clock& clock_;
     MessageLoop loop_;
     WindowTree windows_;
-    ScriptedUser user_;
+    ScriptedUser user_{&windows_};
     SimGraphics graphics_;
     std::shared_ptr<SimContext> context_;
     std::uint32_t mailSerial_ = 0;

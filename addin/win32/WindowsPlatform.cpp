@@ -3,8 +3,10 @@
 #include <memory>
 #include <mutex>
 
+#include "addin/win32/Module.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
+#include "platform/win32/Win32ActivationContext.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Graphics.h"
 #include "platform/win32/Win32Registry.h"
@@ -17,7 +19,15 @@
 namespace sealwing::win32 {
 namespace {
 
+// The DLL's own common-controls 6 manifest (resources/Dialogs.rc), active while its dialogs are made.
+constexpr WORD kDialogsManifest = 2;
+
 struct Adapters {
+    Adapters()
+        : dialogsManifest(ModuleHandle(), kDialogsManifest),
+          ui(ModuleHandle(), dialogsManifest.Valid() ? dialogsManifest.Get() : nullptr) {}
+
+    platform::Win32ActivationContext dialogsManifest;
     platform::SystemClock clock;
     platform::Win32FileSystem files;
     platform::Win32Graphics graphics;

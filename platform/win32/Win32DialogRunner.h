@@ -3,12 +3,13 @@
 #include <exception>
 #include <optional>
 
+#include "platform/UserInterface.h"
 #include "platform/win32/Win32Headers.h"
 
 namespace sealwing::platform {
 
-// What DialogBoxParamW answers when a dialog could not run; reserved, so a controller never ends a dialog with it.
-inline constexpr INT_PTR kDialogFailed = -1;
+// kDialogFailed (platform/UserInterface.h) is what DialogBoxParamW answers when a dialog could not run; reserved, so a
+// controller never ends a dialog with it.
 // The error of a run whose controller threw: Windows' ERROR_UNHANDLED_EXCEPTION, which MinGW's headers lack.
 inline constexpr DWORD kDialogControllerThrew = 574;
 

@@ -1,6 +1,9 @@
 #include "platform/win32/Win32UserInterface.h"
 
-#include "platform/win32/Win32Headers.h"
+#include <exception>
+
+#include "platform/win32/Win32DialogAdapter.h"
+#include "platform/win32/Win32DialogRunner.h"
 
 namespace sealwing::platform {
 
@@ -15,6 +18,19 @@ DialogResult Win32UserInterface::ShowMessageBox(const MessageBoxRequest& request
         case IDNO: return DialogResult::No;
         default: return DialogResult::None;
     }
+}
+
+int Win32UserInterface::RunDialog(Dialog& dialog, WindowHandle owner) {
+    Win32DialogAdapter adapter(dialog);
+    const DialogRunResult run = Win32DialogRunner(module_, activationContext_)
+                                    .Run(dialog.Template().id, reinterpret_cast<HWND>(owner), adapter);
+    adapter.Finish();
+    if (run.exception) std::rethrow_exception(run.exception);
+    if (!run.Ended()) {
+        ::SetLastError(run.error);
+        return kDialogFailed;
+    }
+    return static_cast<int>(run.result);
 }
 
 }  // namespace sealwing::platform
