@@ -8,6 +8,7 @@
 #include "platform/Graphics.h"
 #include "platform/Platform.h"
 #include "reading/ExplorerExtension.h"
+#include "service/SessionManager.h"
 #include "settings/PasswordCache.h"
 #include "settings/PasswordStorage.h"
 
@@ -132,6 +133,8 @@ void CSealwingAddin::ReleaseEverything() {
     }
     bodyTimerInspectors_.clear();
     bodyTimerTexts_.clear();
+    // The ping timer must not outlive the add-in: it would call into code that is about to be unloaded.
+    service::SessionManager::Instance().Reset();
     composeWindows_.clear();
     inspectorExtensions_.clear();
     explorerExtensions_.clear();

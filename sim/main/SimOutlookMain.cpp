@@ -13,15 +13,18 @@
 
 #include "addin/SealwingAddin.h"
 #include "diagnostics/Log.h"
+#include "dialogs/LoginDialogTemplate.h"
 #include "localservice/LocalService.h"
 #include "localservice/SeedFile.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
+#include "platform/posix/Console.h"
 #include "platform/posix/CurlHttp.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/SodiumSecretProtection.h"
+#include "service/SessionManager.h"
 #include "service/TransportEndpoint.h"
 #include "sim/SimOutlook.h"
 
@@ -84,6 +87,23 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
 
 void Step(const std::string& text) { std::cout << "* " << text << '\n'; }
 
+constexpr const wchar_t* kDemoAccount = L"ann@example.com";
+constexpr const char* kDemoPassword = "correct horse";
+
+// The password the user types into the login dialog: asked on the console when someone is there, otherwise the
+// built-in seed's.
+std::wstring AskPassword(const std::wstring& login) {
+    if (!platform::StdinIsInteractive() || std::getenv("CI") != nullptr) {
+        std::cout << "  (the user types the password of " << platform::Utf8FromWide(login) << ")\n";
+        return platform::WideFromUtf8(kDemoPassword);
+    }
+    std::cout << "Password for " << platform::Utf8FromWide(login) << " (the built-in seed's is \"" << kDemoPassword
+              << "\"): " << std::flush;
+    std::string typed;
+    std::getline(std::cin, typed);
+    return platform::WideFromUtf8(typed);
+}
+
 // Starts the local service with a fresh test CA under the data folder, on a free port. Empty on success.
 std::string StartLocalService(localservice::LocalService& service, const Options& options) {
     const std::string seedError =
@@ -111,7 +131,8 @@ int main(int argc, char** argv) {
 
     platform::PosixFileSystem files(platform::WideFromUtf8(roaming.string()), platform::WideFromUtf8(local.string()));
     platform::FileRegistry registry(platform::WideFromUtf8((options.dataDir / "registry.txt").string()));
-    platform::SystemClock clock;
+    // The run's own clock, started at the real time: the main job moves it on to show what happens half an hour later.
+    platform::ManualClock clock(platform::SystemClock().UtcSeconds());
     sim::SimOutlook outlook(sim::SimOptions{.majorVersion = options.outlookVersion}, clock);
     outlook.User().EchoTo(&std::cout);
     platform::SodiumSecretProtection secrets((options.dataDir / "keys" / "user.key").string());
@@ -154,6 +175,21 @@ int main(int argc, char** argv) {
             Step("The local service answered " + request.method + " " + request.target);
         }
     }
+
+    // Opening a secure notice needs a session: the add-in logs the account in, asking for its password.
+    outlook.User().AtDialog(dialogs::kLoginDialogId, [](sim::DialogScreen& screen) {
+        const std::wstring password = AskPassword(screen.Text(dialogs::kLoginFieldId));
+        screen.Type(dialogs::kPasswordFieldId, password);
+        screen.Press(platform::kDialogOk);
+    });
+    std::wstring sessionId;
+    const service::ServiceResult login =
+        service::SessionManager::Instance().GetSession(kDemoAccount, sessionId, addin.OwnerWindow());
+    Step("Session for " + platform::Utf8FromWide(kDemoAccount) + ": result " +
+         std::to_string(static_cast<int>(login)) + (sessionId.empty() ? "" : ", id " + platform::Utf8FromWide(sessionId)));
+    clock.Advance(30 * 60 * 1000);
+    outlook.Loop().RunPending();
+    Step("Half an hour later the add-in pinged the session (see \"Pinging\" in Main.log)");
 
     const auto draft = outlook.CreateMailItem();
     draft->SetSubject(L"Quarterly figures");

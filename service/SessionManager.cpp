@@ -1,0 +1,109 @@
+#include "service/SessionManager.h"
+
+#include "dialogs/LoginDialog.h"
+#include "diagnostics/Log.h"
+#include "platform/Platform.h"
+#include "service/ServiceOperations.h"
+#include "settings/PasswordCache.h"
+
+namespace sealwing::service {
+namespace {
+
+constexpr const char* kSourceFile = "SessionManager.cpp";
+
+}  // namespace
+
+SessionManager& SessionManager::Instance() {
+    static SessionManager manager;
+    return manager;
+}
+
+ServiceResult SessionManager::GetSession(std::wstring_view email, std::wstring& sessionId,
+                                         platform::WindowHandle owner) {
+    platform::AssertUiThread(__func__);
+    if (const auto found = sessions_.find(std::wstring(email)); found != sessions_.end()) {
+        sessionId = found->second.session_id;
+        return ServiceResult::Success;
+    }
+    ServiceResult result = ServiceResult::NotAuthorised;
+    for (int attempt = 0; result == ServiceResult::NotAuthorised; ++attempt) {
+        result = LoginWithPrompt(email, attempt, owner);
+    }
+    if (result == ServiceResult::Success) sessionId = sessions_.at(std::wstring(email)).session_id;
+    return result;
+}
+
+ServiceResult SessionManager::LoginWithPrompt(std::wstring_view email, int attempt, platform::WindowHandle owner) {
+    if (!settings::PasswordCache::Instance().HasPassword(email)) {
+        if (dialogs::CCredentialsDlg(std::wstring(email), attempt).Show(owner) != platform::kDialogOk) {
+            return ServiceResult::Cancelled;
+        }
+    }
+    AccountInfo info;
+    const ServiceResult result = Login(email, info);
+    if (result == ServiceResult::NotAuthorised) {
+        settings::PasswordCache::Instance().Forget(email);
+        return result;
+    }
+    if (result == ServiceResult::Success) {
+        sessions_[std::wstring(email)] = std::move(info);
+        if (pingInterval_ > kPingIntervalMs) StartPingTimer();
+    }
+    return result;
+}
+
+void SessionManager::StartPingTimer() {
+    pingInterval_ = kPingIntervalMs;
+    timer_ = platform::TheUiThread().SetTimer(kPingIntervalMs, [this](platform::TimerId) { PingAll(); });
+    PingAll();
+}
+
+ServiceResult SessionManager::IsRegistered(std::wstring_view email, bool& registered) {
+    platform::AssertUiThread(__func__);
+    if (sessions_.contains(std::wstring(email))) {
+        registered = true;
+        return ServiceResult::Success;
+    }
+    AccountStatus status;
+    const ServiceResult result = CheckAccount(email, status);
+    registered = status.registered;
+    return result;
+}
+
+const AccountInfo* SessionManager::Account(std::wstring_view email) const {
+    const auto found = sessions_.find(std::wstring(email));
+    return found == sessions_.end() ? nullptr : &found->second;
+}
+
+// A session found dead is logged in again with the cached password, without asking; when that fails it leaves the
+// map and the pass starts over, since the map changed under it. A ping that gets no answer proves nothing and
+// leaves the session alone.
+void SessionManager::PingAll() {
+    platform::AssertUiThread(__func__);
+    diagnostics::LogScope scope(L"Pinging", kSourceFile, __LINE__);
+    auto session = sessions_.begin();
+    while (session != sessions_.end()) {
+        bool alive = true;
+        if (Ping(session->second.session_id, alive) != ServiceResult::Success || alive) {
+            ++session;
+            continue;
+        }
+        AccountInfo info;
+        if (Login(session->first, info) == ServiceResult::Success) {
+            session->second = std::move(info);
+            ++session;
+        } else {
+            sessions_.erase(session);
+            session = sessions_.begin();
+        }
+    }
+}
+
+void SessionManager::Reset() {
+    if (timer_ != 0) platform::TheUiThread().KillTimer(timer_);
+    timer_ = 0;
+    pingInterval_ = kNoPingTimer;
+    sessions_.clear();
+}
+
+}  // namespace sealwing::service
