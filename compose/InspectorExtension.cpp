@@ -24,7 +24,7 @@ void CInspectorExtension::Attach(const outlook::Ref<outlook::Inspector>& inspect
 
 void CInspectorExtension::Close() {
     {
-        diagnostics::LogScope scope(L"Inspector is being closed", kSourceFile, 0);
+        diagnostics::LogScope scope(L"Inspector is being closed", kSourceFile, __LINE__);
         inspectorSink_.Disconnect();
         item_.reset();
         if (addin_.OutlookMajorVersion() > 11) addin_.ForgetComposeWindow(ownerWindow_);

@@ -17,6 +17,8 @@
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32TempFolder.h"
+#include "platform/win32/WinHttp.h"
+#include "service/TransportEndpoint.h"
 #include "sim/SimOutlook.h"
 #include "sim/win32/EventForwarder.h"
 #include "sim/win32/ServeObjects.h"
@@ -44,7 +46,7 @@ public:
           registry_(L"Software\\SealwingDispatchTests"),
           clock_(1796871845),
           outlook_(sim::SimOptions{.majorVersion = majorVersion}, clock_),
-          platform_(outlook_.PlatformWith(files_, registry_)) {
+          platform_(WithHttp(outlook_.PlatformWith(files_, registry_), http_)) {
         diagnostics::ResetActivityLogsForTests();
         sim::win32::EventFailures().clear();
     }
@@ -67,6 +69,14 @@ public:
     }
 
 private:
+    static platform::Platform WithHttp(platform::Platform platform, platform::Http& http) {
+        platform.http = &http;
+        return platform;
+    }
+
+    // Start-up's version check finds no service here: a port nothing listens on refuses it at once.
+    service::ScopedServiceEndpoint noService_{service::ServiceEndpoint{.host = "localhost", .port = 1}};
+    platform::win32::WinHttp http_;
     platform::Win32TempFolder temp_;
     platform::Win32FileSystem files_;
     platform::Win32Registry registry_;
