@@ -94,6 +94,7 @@ run_wine_tests() {
     local rc passed=0 failed=0 log count checks
     bash scripts/run-windows-tests.sh x86
     rc=$?
+    bash scripts/run-winhttp-wine.sh || rc=1
     cmake --build --preset windows-x86 >build/windows-x86/wine-build.log 2>&1 ||
         { cat build/windows-x86/wine-build.log; return 1; }
     # Checks that print "ok" / "FAIL" lines count one each.

@@ -7,6 +7,7 @@ namespace sealwing::platform::win32 {
 // The HTTP port on Windows: every request through WinHTTP, form posts included, whose multipart body is written here
 // with the same parts, names and header lines the Linux form engine writes (no libcurl exists for this build).
 // Certificates are checked against the user's root store; the proxy is the user's Internet Explorer configuration.
+// Under Wine, whose WinHTTP cannot read a "100 Continue" interim reply, posts go out without "Expect: 100-continue".
 class WinHttp final : public Http {
 public:
     HttpProxySettings UserProxySettings() override;
