@@ -19,6 +19,7 @@ struct MessageBoxRequest {
     std::wstring caption;
     MessageBoxIcon icon = MessageBoxIcon::None;
     MessageBoxButtons buttons = MessageBoxButtons::Ok;
+    bool taskModal = false;  // every window of the thread waits, not only the owner (MB_TASKMODAL)
 };
 
 // What RunDialog answers when the dialog could not be shown at all.

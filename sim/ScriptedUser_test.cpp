@@ -14,7 +14,7 @@ using platform::MessageBoxIcon;
 using platform::MessageBoxRequest;
 
 MessageBoxRequest Box(std::wstring text, MessageBoxButtons buttons) {
-    return MessageBoxRequest{0x1234, std::move(text), L"Caption", MessageBoxIcon::Warning, buttons};
+    return MessageBoxRequest{0x1234, std::move(text), L"Caption", MessageBoxIcon::Warning, buttons, false};
 }
 
 TEST(ScriptedUser, AnswersInOrderThenTakesTheDefaultButtonAndRecordsEverything) {

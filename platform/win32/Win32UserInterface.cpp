@@ -8,7 +8,8 @@
 namespace sealwing::platform {
 
 DialogResult Win32UserInterface::ShowMessageBox(const MessageBoxRequest& request) {
-    const UINT flags = static_cast<UINT>(request.icon) | static_cast<UINT>(request.buttons);
+    const UINT flags = static_cast<UINT>(request.icon) | static_cast<UINT>(request.buttons) |
+                       (request.taskModal ? MB_TASKMODAL : 0U);
     const int chosen = ::MessageBoxW(reinterpret_cast<HWND>(request.owner), request.text.c_str(),
                                      request.caption.c_str(), flags);
     switch (chosen) {

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "addin/outlook/ObjectModel.h"
+
+// What the add-in does below Outlook's object model, in the message store through Extended MAPI. UI thread only.
+namespace sealwing::mailstore {
+
+inline constexpr const wchar_t* kMessageIdHeader = L"x-parcelon-message-id: ";
+inline constexpr const wchar_t* kServiceCopyHeader = L"x-parcelon-copy: ";
+
+// Saves the item, then deletes it from its folder for good, past Deleted Items. A failure in the store is logged and
+// shown to the user once, and leaves the message where it is; an automation error of Save or Close goes to the
+// caller.
+void DeleteMessagePermanently(const outlook::Ref<outlook::MailItem>& mail);
+
+// The value of one Internet header of a received message, lower-cased and untrimmed; empty when the item, its
+// headers or that header is missing. `headerName` is lower case with its colon and blank ("x-parcelon-copy: ") and
+// matches only at the start of a header line, so a subject or body that merely quotes it is not taken for it.
+std::wstring GetInternetHeaderValue(std::wstring_view headerName, const outlook::Ref<outlook::MailItem>& mail);
+
+// A copy of the user's own secure message that the service delivered back.
+bool IsServiceCopy(const outlook::Ref<outlook::MailItem>& mail);
+
+}  // namespace sealwing::mailstore

@@ -1,0 +1,101 @@
+#include "mailstore/OutlookActions.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/OutlookWorld.h"
+
+namespace sealwing::mailstore {
+namespace {
+
+using testing::Occurrences;
+
+constexpr const char* kFailureText =
+    "There was an error while attempting to delete your secure message from drafts folder.\nPlease contact support";
+
+class OutlookActionsTest : public ::testing::TestWithParam<int> {
+protected:
+    OutlookActionsTest() : world_(GetParam()) { diagnostics::OpenThreadLog(L"Main", nullptr); }
+
+    sim::SimOutlook& Outlook() { return world_.Outlook(); }
+    bool InFolder(outlook::DefaultFolder folder, const outlook::Ref<sim::SimMailItem>& item) {
+        const auto& items = Outlook().Folder(folder)->Items();
+        return std::find(items.begin(), items.end(), item) != items.end();
+    }
+    outlook::Ref<sim::SimMailItem> Received(std::wstring headers) {
+        return Outlook().AddReceivedMail({.subject = L"Hi", .transportHeaders = std::move(headers)});
+    }
+
+    testing::OutlookWorld world_;
+};
+
+TEST_P(OutlookActionsTest, ANeverSavedDraftIsSavedThenDeletedPastDeletedItems) {
+    const auto draft = Outlook().CreateMailItem();
+    draft->SetSubject(L"secure");
+    DeleteMessagePermanently(draft);
+
+    EXPECT_TRUE(draft->IsSaved());
+    EXPECT_FALSE(InFolder(outlook::olFolderDrafts, draft));
+    EXPECT_TRUE(Outlook().Folder(outlook::olFolderDeletedItems)->Items().empty());
+    EXPECT_TRUE(Outlook().User().Shown().empty());
+    EXPECT_NE(diagnostics::CollectAllLogs().find("[MAPI] Deleting message permanently in OutlookActions.cpp(267)\n"),
+              std::string::npos);
+}
+
+TEST_P(OutlookActionsTest, AFailureInTheStoreLeavesTheMessageAndTellsTheUserOnce) {
+    struct Case {
+        const wchar_t* member;
+        const char* line;
+    };
+    for (const Case c : {Case{L"Message.GetProps", "inability to retrieve PR_PARENT_ENTRYID property.\n"},
+                         Case{L"Session.OpenMsgStore", "OpenMsgStore failure.\n"},
+                         Case{L"MsgStore.OpenEntry", "OpenEntry failure.\n"}}) {
+        const auto draft = Outlook().CreateMailItem();
+        const std::size_t boxesBefore = Outlook().User().Shown().size();
+        Outlook().FailMember(c.member, outlook::hr::E_Fail, L"", 1);
+
+        DeleteMessagePermanently(draft);
+
+        EXPECT_TRUE(InFolder(outlook::olFolderDrafts, draft)) << platform::Utf8FromWide(c.member);
+        ASSERT_EQ(Outlook().User().Shown().size(), boxesBefore + 1);
+        const platform::MessageBoxRequest& box = Outlook().User().Shown().back().request;
+        EXPECT_EQ(box.text, platform::WideFromUtf8(kFailureText));
+        EXPECT_EQ(box.caption, L"Parcelon for Microsoft Outlook");
+        EXPECT_EQ(box.icon, platform::MessageBoxIcon::Error);
+        EXPECT_TRUE(box.taskModal);
+        EXPECT_EQ(box.owner, platform::kNoWindow);
+        EXPECT_EQ(Occurrences(diagnostics::CollectAllLogs(),
+                              std::string("[MAPI] Fatal error. Message cannot be deleted due to ") + c.line),
+                  1u);
+    }
+}
+
+TEST_P(OutlookActionsTest, AHeaderIsFoundOnlyAtTheStartOfALine) {
+    struct Case {
+        const char* name;
+        const wchar_t* headers;
+        const wchar_t* value;
+    };
+    const Case cases[] = {
+        {"mixed case", L"Received: x\r\nX-Parcelon-Message-ID: AbC-12 \r\nSubject: s\r\n", L"abc-12 "},
+        {"first line", L"x-parcelon-message-id: m1\nTo: a\n", L"m1"},
+        {"last line without an end", L"To: a\r\nx-parcelon-message-id: m1", L""},
+        {"quoted in the subject", L"Subject: re: x-parcelon-message-id: forged\r\n", L""},
+        {"quoted, then real", L"Subject: x-parcelon-message-id: forged\r\nx-parcelon-message-id: real\r\n", L"real"},
+        {"absent", L"Subject: s\r\n", L""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(GetInternetHeaderValue(kMessageIdHeader, Received(c.headers)), c.value) << c.name;
+    }
+    EXPECT_EQ(GetInternetHeaderValue(kMessageIdHeader, Outlook().CreateMailItem()), L"");  // never transported
+    EXPECT_EQ(GetInternetHeaderValue(kMessageIdHeader, nullptr), L"");
+
+    EXPECT_TRUE(IsServiceCopy(Received(L"X-Parcelon-Copy: TRUE\r\n")));
+    EXPECT_FALSE(IsServiceCopy(Received(L"X-Parcelon-Copy: true \r\n")));
+    EXPECT_FALSE(IsServiceCopy(Received(L"Subject: x-parcelon-copy: true\r\n")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Outlook, OutlookActionsTest, ::testing::Values(11, 12, 14),
+                         [](const auto& info) { return "Outlook" + std::to_string(info.param); });
+
+}  // namespace
+}  // namespace sealwing::mailstore
