@@ -1,53 +1,124 @@
 #!/usr/bin/env bash
 # The real add-in DLL in the simulated Outlook under Wine: registers Sealwing.dll with regsvr32, lets the harness create
 # the add-in from its registered class and run start-up against Outlook 2003, 2007 and 2010, then unregisters it.
+# Start-up's version check reaches the local service over real TLS: two services run natively for the length of the
+# script, one offering a newer add-in (sim/win32/HarnessService.seed), one without a version file
+# (sim/win32/HarnessServiceNoVersion.seed), whose warning box the harness answers. For each run the harness trusts
+# the service's test CA in this script's own Wine prefix, and forgets it afterwards.
 # Installs nothing (scripts/install-deps.sh wine); builds nothing (the windows-x86 preset has built the DLL and the
-# harness). Exits non-zero when any scenario fails.
+# harness, the native preset the local service). Exits non-zero when any scenario fails.
 #
-#   bash scripts/run-harness-wine.sh [build folder]   (default build/windows-x86)
+#   bash scripts/run-harness-wine.sh [windows build folder] [native build folder]
+#                                    (defaults build/windows-x86 and build/native)
+#
+# SEALWING_HARNESS_WINEPREFIX names another Wine prefix than build/wine-prefix-harness.
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${1:-$root/build/windows-x86}
+build=$(realpath -m "${1:-$root/build/windows-x86}")
+native=$(realpath -m "${2:-$root/build/native}")
+for tool in wine wineboot wineserver xvfb-run; do
+    command -v "$tool" >/dev/null 2>&1 ||
+        { echo "run-harness-wine: '$tool' is missing (scripts/install-deps.sh wine installs it)" >&2; exit 2; }
+done
 for file in "$build/bin/Sealwing.dll" "$build/bin/sealwing_harness.exe"; do
     [[ -f "$file" ]] || { echo "run-harness-wine: $file is missing (cmake --build --preset windows-x86)" >&2; exit 2; }
 done
+service=$native/bin/sealwing-localservice
+[[ -x "$service" ]] || { echo "run-harness-wine: $service is missing (cmake --build --preset native)" >&2; exit 2; }
 
-export WINEPREFIX=$root/build/wine-prefix-harness
+export WINEPREFIX=${SEALWING_HARNESS_WINEPREFIX:-$root/build/wine-prefix-harness}
 export WINEARCH=win32
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 log=$build/harness.log
 : >"$log"
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-    wineboot -i >>"$log" 2>&1
-    wineserver -w
+    timeout 300 wineboot -i >>"$log" 2>&1
+    timeout 60 wineserver -w
+fi
+# Unmanaged windows are mapped at once; with no window manager, Wine would wait for each message box to be mapped.
+if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg"; then
+    timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$log" 2>&1
 fi
 # A Wine session's desktop belongs to the display it started on: start each X session with no wineserver running.
+# Wine keeps the prefix's trusted roots for the life of its wineserver only, so this also drops a CA that a killed run
+# could not forget.
 wineserver -k >/dev/null 2>&1
-wineserver -w
+timeout 60 wineserver -w
+
+work=$build/harness-run
+rm -rf "$work"
+mkdir -p "$work"
+# shellcheck source=scripts/local-services.sh
+source "$root/scripts/local-services.sh"
+# A service reads its stdin from a pipe this script holds, so it stops when the script ends, however it ends.
+start_service() {
+    local name=$1 fd
+    exec {fd}> >(exec "$service" --seed "$2" --cert-dir "$work/$name-certificates" >"$work/$name.out" \
+        2>"$work/$name.err")
+    services+=("$fd:$!")
+}
+trap stop_services EXIT
+# Both start while the X session starts: each makes its own CA, which takes a moment.
+start_service newer "$root/sim/win32/HarnessService.seed"
+start_service noversion "$root/sim/win32/HarnessServiceNoVersion.seed"
+offered=$(sed -nE 's/^version major=([0-9]+) minor=([0-9]+).*/\1.\2/p' "$root/sim/win32/HarnessService.seed")
 
 failures=0
 # Everything runs in one X session: registration (whose restart notice finds no Outlook window here), the scenarios
-# and the unregistration.
-xvfb-run -a bash -c '
-    build=$0; log=$1; failures=0
-    if ! timeout 120 wine regsvr32 /s "$build/bin/Sealwing.dll" >>"$log" 2>&1; then
-        echo "FAIL regsvr32 could not register Sealwing.dll"; exit 1
-    fi
-    for version in 11 12 14; do
-        if timeout 120 wine "$build/bin/sealwing_harness.exe" --outlook-version "$version" --scenario startup \
-            >"$log.$version" 2>&1; then
-            echo "ok   start-up in Outlook $version, add-in created from its registered class"
-        else
-            cat "$log.$version"; echo "FAIL start-up in Outlook $version"; failures=$((failures + 1))
+# and the unregistration. Wine gets none of the services' pipes, which would keep the services alive.
+(
+    close_pipes
+    exec timeout 300 xvfb-run -a bash -c '
+        build=$0; log=$1; work=$2; offered=$3; failures=0
+        # service <name>: once the service listens, its port and the Windows path of its CA (drive Z: is the root).
+        service() {
+            local path
+            for _ in $(seq 200); do
+                if grep -q "^ca=" "$work/$1.out" 2>/dev/null; then
+                    path=$(sed -n "s/^ca=//p" "$work/$1.out")
+                    echo "$(sed -n "s/^port=//p" "$work/$1.out") Z:${path//\//\\}"
+                    return 0
+                fi
+                sleep 0.05
+            done
+            cat "$work/$1.err"
+            return 1
+        }
+        # harness <log name> <what it proves> <service name> <harness arguments...>
+        harness() {
+            local name=$1 what=$2 address
+            if ! address=$(service "$3"); then
+                echo "$address"; echo "FAIL $what: the $3 service did not start"; failures=$((failures + 1))
+                return
+            fi
+            shift 3
+            if SEALWING_SERVICE_ENDPOINT=localhost:${address%% *} timeout 120 wine "$build/bin/sealwing_harness.exe" \
+                --scenario startup --trust-ca "${address#* }" "$@" >"$log.$name" 2>&1; then
+                echo "ok   $what"
+            else
+                cat "$log.$name"; echo "FAIL $what"; failures=$((failures + 1))
+            fi
+        }
+        if ! timeout 120 wine regsvr32 /s "$build/bin/Sealwing.dll" >>"$log" 2>&1; then
+            echo "FAIL regsvr32 could not register Sealwing.dll"; exit 1
         fi
-    done
-    timeout 120 wine regsvr32 /s /u "$build/bin/Sealwing.dll" >>"$log" 2>&1 ||
-        { echo "FAIL regsvr32 /u could not unregister Sealwing.dll"; failures=$((failures + 1)); }
-    wineserver -w
-    exit $failures
-' "$build" "$log" || failures=$?
+        for version in 11 12 14; do
+            harness "$version" "start-up in Outlook $version, add-in created from its registered class; the service\
+ offers $offered, the add-in logs it" newer --outlook-version "$version" --expect-version "$offered"
+        done
+        harness 14-noversion "start-up in Outlook 14, no version file on the service: one \"Security warning\" box,\
+ answered, and start-up completed" noversion --outlook-version 14 --expect-version missing
+        timeout 120 wine regsvr32 /s /u "$build/bin/Sealwing.dll" >>"$log" 2>&1 ||
+            { echo "FAIL regsvr32 /u could not unregister Sealwing.dll"; failures=$((failures + 1)); }
+        # Asked to stop, the wineserver saves the registry and ends at once; left alone it would linger for seconds.
+        wineserver -k >/dev/null 2>&1
+        timeout 60 wineserver -w
+        exit $failures
+    ' "$build" "$log" "$work" "$offered"
+) || failures=$?
+stop_services
 
 if ((failures == 0)); then
     echo "run-harness-wine: every scenario passed"

@@ -63,7 +63,8 @@ wineserver -w
 work=$windows/winhttp-run
 rm -rf "$work"
 mkdir -p "$work"
-services=()
+# shellcheck source=scripts/local-services.sh
+source "$root/scripts/local-services.sh"
 # A service reads its stdin from a pipe this script holds, so it stops when the script ends, however it ends.
 start_service() {
     local name=$1 fd
@@ -78,22 +79,6 @@ start_service() {
     cat "$work/$name.err" >&2
     echo "run-winhttp-wine: the $name service did not start" >&2
     return 1
-}
-# Each service also holds the pipes of those started before it, so every pipe is closed before any is waited for.
-close_pipes() {
-    local entry fd
-    for entry in "${services[@]}"; do
-        fd=${entry%%:*}
-        exec {fd}>&-
-    done
-}
-stop_services() {
-    local entry
-    close_pipes
-    for entry in "${services[@]}"; do
-        wait "${entry##*:}" 2>/dev/null
-    done
-    services=()
 }
 trap stop_services EXIT
 start_service trusted && start_service untrusted || exit 2

@@ -15,6 +15,7 @@
 #include "localservice/Multipart.h"
 #include "platform/Threads.h"
 #include "platform/win32/Win32Headers.h"
+#include "platform/win32/testdata/RootTrust.h"
 #include "platform/win32/testdata/ServiceUnderTest.h"
 #include "service/MultipartForm.h"
 

@@ -3,12 +3,18 @@
 // when every check held, 1 otherwise, 2 for a usage error.
 //
 //   sealwing_harness.exe [--dll <path>] [--outlook-version 11|12|14] [--scenario startup]
+//                        [--trust-ca <pem file>] [--expect-version <major>.<minor>|missing]
+//
+// The add-in reaches the service named by its endpoint override (SEALWING_SERVICE_ENDPOINT); --trust-ca trusts that
+// service's test CA in the prefix's root store for this run only. --expect-version says what start-up's version check
+// must find there: that version, offered as newer than the add-in, or no version file (404) and so the warning box.
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -16,10 +22,13 @@
 #include "platform/Files.h"
 #include "platform/Text.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/testdata/RootTrust.h"
 #include "sim/SimOutlook.h"
 #include "sim/win32/AddinHost.h"
 #include "sim/win32/EventForwarder.h"
+#include "sim/win32/FrameWindows.h"
 #include "sim/win32/HarnessPlatform.h"
+#include "sim/win32/MessageBoxWatch.h"
 #include "sim/win32/ServeObjects.h"
 
 namespace sealwing::sim::win32 {
@@ -29,7 +38,13 @@ struct Options {
     std::wstring dllPath;
     int majorVersion = 12;
     std::wstring scenario = L"startup";
+    std::wstring trustCa;
+    std::wstring expectedVersion;  // "major.minor", kVersionMissing, or empty for no expectation
 };
+
+constexpr const wchar_t* kVersionMissing = L"missing";
+constexpr const char* kVersionCheckFailedText =
+    "Parcelon for Microsoft Outlook was not able to check if a new version is available";
 
 // The outcome of a scenario: every check, printed as it is made, in ASCII (Wine's console garbles the rest).
 class Report {
@@ -59,10 +74,47 @@ std::string ReadText(const std::wstring& path) {
     return read.ok ? read.bytes : std::string();
 }
 
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+}
+
+// The rest of the log line that starts with `start`, or nothing when there is no such line.
+std::string LineAfter(const std::string& log, const std::string& start) {
+    const std::size_t at = log.find(start);
+    if (at == std::string::npos) return {};
+    const std::size_t end = log.find_first_of("\r\n", at);
+    return log.substr(at + start.size(), end == std::string::npos ? std::string::npos : end - at - start.size());
+}
+
 std::string HexCode(HRESULT code) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(code));
     return text;
+}
+
+// Start-up's version check as the add-in's log and the user saw it, against the service that the script started.
+void CheckVersionCheck(Report& report, const std::wstring& expected, const std::string& log,
+                       const std::vector<SeenMessageBox>& boxes, HWND mainWindow) {
+    report.Check(Occurrences(log, "[NETWORK] Version check") == 1, "version check asked the service once");
+    if (expected == kVersionMissing) {
+        report.Check(log.find("Error 0, response 404") != std::string::npos, "the service has no version file (404)");
+        const bool warned = boxes.size() == 1 && boxes[0].caption == L"Security warning" &&
+                            Narrow(boxes[0].text) == kVersionCheckFailedText && boxes[0].warningIcon;
+        report.Check(warned, "exactly one \"Security warning\" box with a warning icon said: " +
+                                 std::string(kVersionCheckFailedText) + " (" + std::to_string(boxes.size()) +
+                                 " box(es) shown)");
+        report.Check(warned && boxes[0].owner == mainWindow, "the box belongs to the active main window");
+        return;
+    }
+    const std::string version = Narrow(expected);
+    report.Check(log.find("Error 0, response 200") != std::string::npos, "the service answered 200");
+    report.Check(log.find("Version on server is " + version) != std::string::npos,
+                 "log: Version on server is " + version);
+    const std::string offer = LineAfter(log, "A newer version " + version + " is available at ");
+    report.Check(offer.starts_with("https://"), "log: A newer version " + version + " is available at " + offer);
+    report.Check(boxes.empty(), "no message box (" + std::to_string(boxes.size()) + " shown)");
 }
 
 // Windows opened before the add-in connects, OnConnection at start-up, OnDisconnection at shutdown.
@@ -73,8 +125,8 @@ bool RunStartup(const Options& options) {
     const HarnessPlatform platform(outlook);
 
     platform::Win32FileSystem files;
-    const std::wstring logPath = files.Join(
-        files.Join(files.KnownFolderPath(platform::KnownFolder::LocalAppData), L"Parcelon"), L"Main.log");
+    const std::wstring logPath =
+        files.Join(files.Join(files.KnownFolderPath(platform::KnownFolder::LocalAppData), L"Parcelon"), L"Main.log");
     DeleteFileW(logPath.c_str());  // this run's log only
 
     const auto inbox = outlook.OpenExplorer(L"Inbox - Microsoft Outlook");
@@ -84,6 +136,8 @@ bool RunStartup(const Options& options) {
     outlook.ActivateExplorer(inbox);
     const std::size_t journalBefore = outlook.Journal().size();
 
+    FrameWindows frames;  // before anything is served
+    const MessageBoxWatch boxes;
     std::wstring failure;
     auto addin = CreateAddin(options.dllPath, failure);
     report.Check(static_cast<bool>(addin), "add-in created" + (failure.empty() ? "" : ": " + Narrow(failure)));
@@ -115,9 +169,17 @@ bool RunStartup(const Options& options) {
     report.Check(outlook.AdvisedSinks() == 7, "sinks open after start-up: " + std::to_string(outlook.AdvisedSinks()));
 
     const std::string log = ReadText(logPath);
-    report.Check(log.find("===Main log") != std::string::npos, "Main log written with its header at " + Narrow(logPath));
+    report.Check(log.find("===Main log") != std::string::npos,
+                 "Main log written with its header at " + Narrow(logPath));
     const std::string version = Narrow(outlook.Application()->Version());
     report.Check(log.find("Outlook version " + version) != std::string::npos, "log names Outlook version " + version);
+    for (const SeenMessageBox& box : boxes.Seen()) {
+        report.Note("message box \"" + Narrow(box.caption) + "\": " + Narrow(box.text) +
+                    (box.warningIcon ? " (warning icon)" : ""));
+    }
+    if (!options.expectedVersion.empty()) {
+        CheckVersionCheck(report, options.expectedVersion, log, boxes.Seen(), frames.For(inbox->FrameWindow()));
+    }
 
     result = addin->OnBeginShutdown(&custom);
     report.Check(result == S_OK, "OnBeginShutdown returned " + HexCode(result));
@@ -144,6 +206,10 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
             options.majorVersion = static_cast<int>(std::wcstol(argv[++at], nullptr, 10));
         } else if (argument == L"--scenario" && hasValue) {
             options.scenario = argv[++at];
+        } else if (argument == L"--trust-ca" && hasValue) {
+            options.trustCa = argv[++at];
+        } else if (argument == L"--expect-version" && hasValue) {
+            options.expectedVersion = argv[++at];
         } else {
             return false;
         }
@@ -159,7 +225,8 @@ int wmain(int argc, wchar_t** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options) || options.scenario != L"startup") {
         std::fprintf(stderr,
-                     "usage: sealwing_harness [--dll <path>] [--outlook-version 11|12|14] [--scenario startup]\n");
+                     "usage: sealwing_harness [--dll <path>] [--outlook-version 11|12|14] [--scenario startup]\n"
+                     "                        [--trust-ca <pem file>] [--expect-version <major>.<minor>|missing]\n");
         return 2;
     }
     std::printf("scenario %s, Outlook %d, add-in from %s\n", Narrow(options.scenario).c_str(), options.majorVersion,
@@ -168,7 +235,28 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("FAIL CoInitializeEx\n");
         return 1;
     }
-    const bool passed = RunStartup(options);
+    // Trusted before the DLL is loaded, which is before its first connection; forgotten whatever happened.
+    if (!options.trustCa.empty()) {
+        if (const std::string error = sealwing::platform::win32::testing::TrustRootCertificate(options.trustCa);
+            !error.empty()) {
+            std::printf("FAIL trust the service's CA: %s\n", error.c_str());
+            CoUninitialize();
+            return 1;
+        }
+    }
+    bool passed = false;
+    try {
+        passed = RunStartup(options);
+    } catch (const std::exception& error) {
+        std::printf("FAIL the scenario stopped: %s\n", error.what());
+    }
+    if (!options.trustCa.empty()) {
+        if (const std::string error = sealwing::platform::win32::testing::ForgetRootCertificate(options.trustCa);
+            !error.empty()) {
+            std::printf("FAIL forget the service's CA: %s\n", error.c_str());
+            passed = false;
+        }
+    }
     CoUninitialize();
     std::printf("%s\n", passed ? "PASSED" : "FAILED");
     return passed ? 0 : 1;

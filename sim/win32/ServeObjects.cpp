@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "sim/win32/FrameWindows.h"
 #include "sim/win32/ServerConnectionPoint.h"
 #include "sim/win32/ServerObject.h"
 
@@ -71,7 +72,7 @@ void ServeExplorers(ServerObject& s, const outlook::Ref<outlook::Explorers>& o) 
 
 void ServeExplorer(ServerObject& s, const outlook::Ref<outlook::Explorer>& o) {
     s.AddMember(L"Caption", [o](const ServerArguments&) { return Text(o->Caption()); });
-    s.SetWindow([o] { return o->Window(); });
+    s.SetWindow([o] { return ServedWindow(o->Window()); });
     AddEvents<outlook::ExplorerEvents>(s, o, L"ExplorerEvents");
 }
 
@@ -84,7 +85,7 @@ void ServeInspectors(ServerObject& s, const outlook::Ref<outlook::Inspectors>& o
 void ServeInspector(ServerObject& s, const outlook::Ref<outlook::Inspector>& o) {
     s.AddMember(L"Caption", [o](const ServerArguments&) { return Text(o->Caption()); });
     s.AddMember(L"CurrentItem", [o](const ServerArguments&) { return Served(o->CurrentItem()); });
-    s.SetWindow([o] { return o->Window(); });
+    s.SetWindow([o] { return ServedWindow(o->Window()); });
     AddEvents<outlook::InspectorEvents>(s, o, L"InspectorEvents");
 }
 

@@ -10,9 +10,9 @@ namespace sealwing::sim::win32 {
 
 // The simulated object served as Outlook serves it through IDispatch: Outlook's member names for its kind
 // (Application, NameSpace, Explorers, Explorer, Inspectors, Inspector, MailItem, COMAddIns, COMAddIn), IOleWindow on
-// windows, connection points where Outlook has them. An object of another kind is served with no members. An empty
-// pointer for Nothing. Each call makes a new server object; every member call goes to the simulation through the
-// host interface, so its version rules, thread checks and injected failures apply.
+// windows (see FrameWindows), connection points where Outlook has them. An object of another kind is served with no
+// members. An empty pointer for Nothing. Each call makes a new server object; every member call goes to the
+// simulation through the host interface, so its version rules, thread checks and injected failures apply.
 sealwing::win32::ComPtr<IDispatch> ServeObject(const outlook::Ref<outlook::Object>& object);
 
 }  // namespace sealwing::sim::win32

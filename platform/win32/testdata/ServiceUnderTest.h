@@ -42,12 +42,6 @@ private:
     std::filesystem::path recordFolder_{};
 };
 
-// Adds the PEM certificate in `pemFile` to the trusted roots of the local machine: under Wine that is the prefix's own
-// root store, never the host's. Returns the error, empty on success.
-std::string TrustRootCertificate(const std::filesystem::path& pemFile);
-// Takes it out again, so test CAs do not pile up in the prefix run after run. Returns the error, empty on success.
-std::string ForgetRootCertificate(const std::filesystem::path& pemFile);
-
 // A loopback port on which nothing listens, so a connection there is refused.
 int ClosedLoopbackPort();
 

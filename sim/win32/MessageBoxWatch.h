@@ -1,0 +1,40 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace sealwing::sim::win32 {
+
+// A message box as the user saw it.
+struct SeenMessageBox {
+    std::wstring caption;
+    std::wstring text;
+    bool warningIcon = false;
+    HWND owner = nullptr;
+};
+
+// Plays the user in front of the message boxes shown on this thread while it lives. The DLL shows its boxes with the
+// real MessageBoxW, not through the simulation, so they are found where they are: a thread timer, which fires inside
+// the box's own modal loop, looks for dialog windows of the thread, records each new one and presses its default
+// button. One watch per thread at a time.
+class MessageBoxWatch {
+public:
+    MessageBoxWatch();
+    ~MessageBoxWatch();
+    MessageBoxWatch(const MessageBoxWatch&) = delete;
+    MessageBoxWatch& operator=(const MessageBoxWatch&) = delete;
+
+    const std::vector<SeenMessageBox>& Seen() const { return seen_; }
+
+private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+    static BOOL CALLBACK AnswerBox(HWND window, LPARAM watch);
+
+    std::vector<SeenMessageBox> seen_;
+    std::vector<HWND> answered_;
+    UINT_PTR timer_ = 0;
+};
+
+}  // namespace sealwing::sim::win32
