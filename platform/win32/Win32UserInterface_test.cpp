@@ -3,16 +3,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-// GDI+'s headers lean on COM types that WIN32_LEAN_AND_MEAN leaves out of windows.h: objidl.h must come first.
-// clang-format off
-#include <objidl.h>
-#include <gdiplus.h>
-// clang-format on
-
-#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -24,11 +16,13 @@
 #include "dialogs/LoginDialogTemplate.h"
 #include "platform/win32/Win32ActivationContext.h"
 #include "platform/win32/Win32DialogMailbox.h"
-#include "platform/win32/Win32Graphics.h"
 #include "platform/win32/testdata/DialogAdapterTestIds.h"
+#include "platform/win32/testdata/DialogInspection.h"
 
 namespace sealwing::platform {
 namespace {
+
+using namespace win32::testing;
 
 using dialogs::kLoginFieldId;
 using dialogs::kLoginPromptId;
@@ -46,141 +40,10 @@ constexpr COLORREF kRed = RGB(255, 0, 0);
 
 HINSTANCE TestModule() { return ::GetModuleHandleW(nullptr); }
 
-std::wstring ItemText(HWND dialog, int id) {
-    const HWND control = ::GetDlgItem(dialog, id);
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-void Click(HWND dialog, int id) { ::SendMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-
 // Keystrokes as the edit control receives them from the keyboard.
 void Type(HWND dialog, int id, std::wstring_view text) {
     const HWND edit = ::GetDlgItem(dialog, id);
     for (const wchar_t character : text) ::SendMessageW(edit, WM_CHAR, character, 1);
-}
-
-struct ColourAnswer {
-    LRESULT brush = 0;
-    COLORREF textColour = CLR_INVALID;
-    int backgroundMode = 0;
-};
-
-// Asks the dialog how `id` is to be drawn, the way the control asks before painting.
-ColourAnswer AskColour(HWND dialog, int id, UINT message = WM_CTLCOLORSTATIC) {
-    const HWND control = ::GetDlgItem(dialog, id);
-    const HDC context = ::GetDC(control);
-    ColourAnswer answer;
-    answer.brush =
-        ::SendMessageW(dialog, message, reinterpret_cast<WPARAM>(context), reinterpret_cast<LPARAM>(control));
-    answer.textColour = ::GetTextColor(context);
-    answer.backgroundMode = ::GetBkMode(context);
-    ::ReleaseDC(control, context);
-    return answer;
-}
-
-// The dialog's pixels as painted, 32 bits each, top-down.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels;
-
-    // Pixels within `area` (window coordinates) that are plainly red.
-    int RedPixels(const RECT& area) const {
-        int count = 0;
-        for (int y = std::max(0, static_cast<int>(area.top)); y < std::min(height, static_cast<int>(area.bottom));
-             ++y) {
-            for (int x = std::max(0, static_cast<int>(area.left)); x < std::min(width, static_cast<int>(area.right));
-                 ++x) {
-                const std::uint32_t pixel = pixels[static_cast<std::size_t>(y) * width + x];
-                const int red = (pixel >> 16) & 0xFF;
-                const int green = (pixel >> 8) & 0xFF;
-                const int blue = pixel & 0xFF;
-                if (red >= 200 && green <= 80 && blue <= 80) ++count;
-            }
-        }
-        return count;
-    }
-};
-
-Picture Capture(HWND window) {
-    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    RECT bounds{};
-    ::GetWindowRect(window, &bounds);
-    Picture picture;
-    picture.width = bounds.right - bounds.left;
-    picture.height = bounds.bottom - bounds.top;
-    picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height);
-    const HDC source = ::GetWindowDC(window);
-    const HDC memory = ::CreateCompatibleDC(source);
-    const HBITMAP bitmap = ::CreateCompatibleBitmap(source, picture.width, picture.height);
-    const HGDIOBJ previous = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, picture.width, picture.height, source, 0, 0, SRCCOPY);
-    ::SelectObject(memory, previous);
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof(format.bmiHeader);
-    format.bmiHeader.biWidth = picture.width;
-    format.bmiHeader.biHeight = -picture.height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(picture.height), picture.pixels.data(), &format, DIB_RGB_COLORS);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(window, source);
-    return picture;
-}
-
-// A control's rectangle in the coordinates of its dialog's window (as Capture's picture has them).
-RECT ControlArea(HWND dialog, int id) {
-    RECT window{};
-    RECT control{};
-    ::GetWindowRect(dialog, &window);
-    ::GetWindowRect(::GetDlgItem(dialog, id), &control);
-    return RECT{control.left - window.left, control.top - window.top, control.right - window.left,
-                control.bottom - window.top};
-}
-
-// Where the test run keeps what a person may want to look at afterwards: SEALWING_ARTEFACTS_DIR, or "artefacts"
-// beside the folder of the test program (build/<preset>/artefacts).
-std::wstring ArtefactPath(const wchar_t* name) {
-    std::wstring folder;
-    if (const wchar_t* chosen = ::_wgetenv(L"SEALWING_ARTEFACTS_DIR"); chosen != nullptr && *chosen != L'\0') {
-        folder = chosen;
-    } else {
-        std::wstring program(MAX_PATH, L'\0');
-        program.resize(::GetModuleFileNameW(nullptr, program.data(), MAX_PATH));
-        program.resize(program.find_last_of(L'\\'));
-        folder = program.substr(0, program.find_last_of(L'\\') + 1) + L"artefacts";
-    }
-    ::CreateDirectoryW(folder.c_str(), nullptr);
-    return folder + L"\\" + name;
-}
-
-bool SavePng(const Picture& picture, const std::wstring& path) {
-    Win32Graphics graphics;
-    const std::uintptr_t token = graphics.Startup();
-    if (token == 0) return false;
-    bool saved = false;
-    {
-        UINT count = 0;
-        UINT size = 0;
-        Gdiplus::GetImageEncodersSize(&count, &size);
-        std::vector<std::uint8_t> buffer(size);
-        auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-        Gdiplus::GetImageEncoders(count, size, encoders);
-        std::vector<std::uint32_t> pixels = picture.pixels;
-        Gdiplus::Bitmap bitmap(picture.width, picture.height, picture.width * 4, PixelFormat32bppRGB,
-                               reinterpret_cast<BYTE*>(pixels.data()));
-        for (UINT i = 0; i < count; ++i) {
-            if (std::wstring_view(encoders[i].MimeType) == L"image/png") {
-                saved = bitmap.Save(path.c_str(), &encoders[i].Clsid, nullptr) == Gdiplus::Ok;
-            }
-        }
-    }
-    graphics.Shutdown(token);
-    return saved;
 }
 
 class TestError : public std::runtime_error {
@@ -262,23 +125,6 @@ private:
     const DialogTemplate& template_;
     std::size_t step_ = 0;
     int idleTicks_ = 0;
-};
-
-// A plain top-level window to own the dialogs, as an Outlook window does.
-class OwnerWindow {
-public:
-    OwnerWindow()
-        : window_(::CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
-                                    TestModule(), nullptr)) {}
-    ~OwnerWindow() {
-        if (window_ != nullptr) ::DestroyWindow(window_);
-    }
-    OwnerWindow(const OwnerWindow&) = delete;
-    OwnerWindow& operator=(const OwnerWindow&) = delete;
-    WindowHandle Get() const { return reinterpret_cast<WindowHandle>(window_); }
-
-private:
-    HWND window_;
 };
 
 class Win32UserInterfaceTest : public testing::Test {

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/WindowSystem.h"
+#include "platform/win32/Win32Headers.h"
+
+// Looking at and playing the user on a real dialog window, for the Windows tests that run the add-in's dialogs under
+// Wine: what its controls hold, how it asks them to be drawn, what it painted, and a screenshot to keep.
+namespace sealwing::platform::win32::testing {
+
+// The text control `id` of `dialog` holds.
+std::wstring ItemText(HWND dialog, int id);
+
+// Clicks button `id` of `dialog`, as the mouse does.
+void Click(HWND dialog, int id);
+
+// What a dialog answered when a control asked how to draw itself.
+struct ColourAnswer {
+    LRESULT brush = 0;
+    COLORREF textColour = CLR_INVALID;
+    int backgroundMode = 0;
+};
+
+// Asks the dialog how `id` is to be drawn, the way the control asks before painting: `message` is the WM_CTLCOLOR*
+// message of the control's kind, a static-drawn one's by default.
+ColourAnswer AskColour(HWND dialog, int id, UINT message = WM_CTLCOLORSTATIC);
+
+// A window's pixels as painted, 32 bits each, top-down.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+
+    // Plainly red pixels within `area` (window coordinates).
+    int RedPixels(const RECT& area) const;
+};
+
+// Repaints `window`, frame and children included, and takes what it painted.
+Picture Capture(HWND window);
+
+// A control's rectangle in the coordinates of its dialog's window, as Capture's picture has them.
+RECT ControlArea(HWND dialog, int id);
+
+// Where the test run keeps what a person may want to look at afterwards: SEALWING_ARTEFACTS_DIR, or "artefacts"
+// beside the folder of the test program (build/<preset>/artefacts). The folder is created if need be.
+std::wstring ArtefactPath(const wchar_t* name);
+
+// Writes the picture to `path` as a PNG through GDI+. Returns whether it was written.
+bool SavePng(const Picture& picture, const std::wstring& path);
+
+// A plain top-level window to own the dialogs, as an Outlook window does.
+class OwnerWindow {
+public:
+    OwnerWindow();
+    ~OwnerWindow();
+    OwnerWindow(const OwnerWindow&) = delete;
+    OwnerWindow& operator=(const OwnerWindow&) = delete;
+    WindowHandle Get() const { return reinterpret_cast<WindowHandle>(window_); }
+
+private:
+    HWND window_;
+};
+
+}  // namespace sealwing::platform::win32::testing
