@@ -7,8 +7,8 @@
 
 namespace sealwing::sim {
 
-SimAccount::SimAccount(std::weak_ptr<SimContext> context, AccountSetup setup)
-    : SimObject(std::move(context)), setup_(std::move(setup)) {}
+SimAccount::SimAccount(std::weak_ptr<SimContext> context, AccountSetup setup, std::weak_ptr<SimStore> deliveryStore)
+    : SimObject(std::move(context)), setup_(std::move(setup)), deliveryStore_(std::move(deliveryStore)) {}
 
 outlook::AccountType SimAccount::AccountType() {
     Enter(L"Account.AccountType");
@@ -37,6 +37,9 @@ outlook::Ref<outlook::Recipient> SimAccount::CurrentUser() {
     return SimRecipient::Resolved(WeakContext(), user, outlook::olTo, {});
 }
 
-outlook::Ref<outlook::Store> SimAccount::DeliveryStore() { return Enter(L"Account.DeliveryStore")->Model().store; }
+outlook::Ref<outlook::Store> SimAccount::DeliveryStore() {
+    Enter(L"Account.DeliveryStore");
+    return deliveryStore_.lock();
+}
 
 }  // namespace sealwing::sim

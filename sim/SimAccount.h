@@ -9,10 +9,12 @@
 
 namespace sealwing::sim {
 
-// A mail account of the profile (2007 object model). Every account delivers into the default store for now.
+class SimStore;
+
+// A mail account of the profile (2007 object model), delivering into one of the profile's stores.
 class SimAccount : public outlook::Account, protected SimObject {
 public:
-    SimAccount(std::weak_ptr<SimContext> context, AccountSetup setup);
+    SimAccount(std::weak_ptr<SimContext> context, AccountSetup setup, std::weak_ptr<SimStore> deliveryStore);
 
     outlook::AccountType AccountType() override;
     std::wstring DisplayName() override;
@@ -26,6 +28,7 @@ public:
 
 private:
     AccountSetup setup_;
+    std::weak_ptr<SimStore> deliveryStore_;
 };
 
 }  // namespace sealwing::sim

@@ -16,9 +16,9 @@ outlook::HResult SimMapiSession::OpenMsgStore(const mapi::Binary& storeEntryId, 
     std::shared_ptr<SimContext> context;
     store.reset();
     if (const auto failed = EnterMapi(L"Session.OpenMsgStore", context); failed != outlook::hr::S_Ok) return failed;
-    const auto& defaultStore = context->Model().store;
-    if (storeEntryId != defaultStore->EntryIdBytes()) return outlook::hr::Mapi_E_NotFound;
-    store = std::make_shared<SimMsgStore>(WeakContext(), defaultStore);
+    auto found = context->Model().StoreWithEntryId(storeEntryId);
+    if (!found) return outlook::hr::Mapi_E_NotFound;
+    store = std::make_shared<SimMsgStore>(WeakContext(), std::move(found));
     return outlook::hr::S_Ok;
 }
 

@@ -12,7 +12,7 @@ class SimMapiSession : public outlook::mapi::Session, protected SimObject {
 public:
     explicit SimMapiSession(std::weak_ptr<SimContext> context);
 
-    // The default store by its entry id (PR_STORE_ENTRYID); MAPI_E_NOT_FOUND for any other id.
+    // A store of the profile by its entry id (PR_STORE_ENTRYID); MAPI_E_NOT_FOUND for an id naming none.
     outlook::HResult OpenMsgStore(const outlook::mapi::Binary& storeEntryId,
                                   outlook::Ref<outlook::mapi::MsgStore>& store) override;
     // Any section; it holds PR_PROFILE_NAME_W.

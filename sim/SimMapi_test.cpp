@@ -134,6 +134,43 @@ TEST_F(SimMapiTest, TheSessionOpensTheStoreItsFoldersAndMessagesAndDeletesForGoo
     EXPECT_EQ(inbox->DeleteMessages({messageId}), static_cast<outlook::HResult>(0x00040680));
 }
 
+TEST_F(SimMapiTest, AMessageOfASecondStoreOpensThroughItsOwnStoreAndIsDeletedThere) {
+    const std::wstring name = L"Google Apps - ann@example.com";
+    sim_.AddStore(name);
+    Received();  // the default store holds mail too
+    auto item = sim_.AddReceivedMail(ReceivedMailSetup{.subject = L"copy", .store = name});
+    std::vector<mapi::PropValue> ids;
+    ASSERT_EQ(Message(item)->GetProps({mapi::PR_STORE_ENTRYID, mapi::PR_PARENT_ENTRYID, mapi::PR_ENTRYID}, ids),
+              outlook::hr::S_Ok);
+    const auto storeId = std::get<mapi::Binary>(ids[0].data);
+    const auto folderId = std::get<mapi::Binary>(ids[1].data);
+    const auto messageId = std::get<mapi::Binary>(ids[2].data);
+    auto session = sim_.Application()->Session()->MAPIOBJECT();
+
+    Ref<mapi::MsgStore> store;
+    ASSERT_EQ(session->OpenMsgStore(storeId, store), outlook::hr::S_Ok);
+    mapi::PropValue value;
+    ASSERT_EQ(mapi::HrGetOneProp(*store, prop::PR_DISPLAY_NAME_W, value), outlook::hr::S_Ok);
+    EXPECT_EQ(value.data, mapi::PropData(name));
+
+    Ref<mapi::MsgStore> defaultStore;
+    ASSERT_EQ(session->OpenMsgStore(sim_.DefaultStore()->EntryIdBytes(), defaultStore), outlook::hr::S_Ok);
+    Ref<mapi::Prop> opened;
+    EXPECT_EQ(defaultStore->OpenEntry(folderId, opened), outlook::hr::Mapi_E_NotFound)
+        << "a store opens only its own entries";
+
+    ASSERT_EQ(store->OpenEntry(folderId, opened), outlook::hr::S_Ok);
+    auto folder = std::dynamic_pointer_cast<mapi::Folder>(opened);
+    ASSERT_NE(folder, nullptr);
+    ASSERT_EQ(mapi::HrGetOneProp(*folder, mapi::PR_STORE_ENTRYID, value), outlook::hr::S_Ok);
+    EXPECT_EQ(value.data, mapi::PropData(storeId));
+    EXPECT_EQ(folder->DeleteMessages({messageId}), outlook::hr::S_Ok);
+    EXPECT_TRUE(sim_.Folder(outlook::olFolderInbox, name)->Items().empty());
+    EXPECT_EQ(sim_.Folder(outlook::olFolderInbox)->Items().size(), 1u) << "the default store keeps its mail";
+    EXPECT_EQ(testing::CodeOf([&] { sim_.Application()->Session()->GetItemFromID(item->EntryIdText(), L""); }),
+              outlook::hr::Mapi_E_NotFound);
+}
+
 TEST_F(SimMapiTest, TheProfileSectionHoldsTheProfileName) {
     Ref<mapi::ProfileSection> section;
     ASSERT_EQ(sim_.Application()->Session()->MAPIOBJECT()->OpenProfileSection(mapi::Guid{}, section),

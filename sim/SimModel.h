@@ -1,7 +1,9 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
+#include "addin/outlook/Mapi.h"
 #include "addin/outlook/Ref.h"
 #include "sim/SimSetups.h"
 
@@ -20,13 +22,22 @@ class SimStore;
 struct SimModel {
     outlook::Ref<SimApplication> application;
     outlook::Ref<SimNameSpace> session;
+    // The default store, also the first of `stores`.
     outlook::Ref<SimStore> store;
+    // Every store of the profile, the default first, then in the order they were added.
+    std::vector<outlook::Ref<SimStore>> stores;
     outlook::Ref<SimExplorers> explorers;
     outlook::Ref<SimInspectors> inspectors;
     outlook::Ref<SimCOMAddIns> comAddIns;
     bool comAddInsAvailable = true;
     outlook::Ref<SimAccounts> accounts;
     std::vector<AddressBookEntry> addressBook;
+
+    // Lookups over `stores`; nullptr when none matches.
+    outlook::Ref<SimStore> StoreNamed(const std::wstring& displayName) const;
+    outlook::Ref<SimStore> StoreWithEntryId(const outlook::mapi::Binary& storeEntryId) const;
+    // By the object model's StoreID text (hexadecimal, either case).
+    outlook::Ref<SimStore> StoreWithId(const std::wstring& storeId) const;
 };
 
 }  // namespace sealwing::sim

@@ -1,8 +1,8 @@
 #include "sim/SimNameSpace.h"
 
 #include <utility>
+#include <vector>
 
-#include "platform/Text.h"
 #include "sim/EntryId.h"
 #include "sim/SimAccounts.h"
 #include "sim/SimFolder.h"
@@ -33,12 +33,19 @@ outlook::Ref<outlook::MAPIFolder> SimNameSpace::GetDefaultFolder(outlook::Defaul
 
 outlook::Ref<outlook::Object> SimNameSpace::GetItemFromID(const std::wstring& entryId, const std::wstring& storeId) {
     auto context = Enter(L"NameSpace.GetItemFromID");
-    const auto& store = context->Model().store;
+    const SimModel& model = context->Model();
     const auto id = EntryId::FromHex(entryId);
-    const bool storeMatches = storeId.empty() || platform::EqualsIgnoreCase(storeId, store->StoreId());
-    if (id && !id->empty() && storeMatches) {
-        if (auto item = store->FindItem(*id)) return item;
-        if (auto folder = store->FindFolder(*id)) return folder;
+    if (id && !id->empty()) {
+        // A store id narrows the search to that store; one naming no store of the profile finds nothing.
+        std::vector<outlook::Ref<SimStore>> searched = model.stores;
+        if (!storeId.empty()) {
+            searched.clear();
+            if (auto named = model.StoreWithId(storeId)) searched.push_back(std::move(named));
+        }
+        for (const auto& store : searched) {
+            if (auto item = store->FindItem(*id)) return item;
+            if (auto folder = store->FindFolder(*id)) return folder;
+        }
     }
     throw outlook::ComError(outlook::hr::Mapi_E_NotFound, result::kNotFoundText);
 }

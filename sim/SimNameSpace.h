@@ -17,8 +17,8 @@ public:
 
     outlook::Ref<outlook::Recipient> CurrentUser() override;
     outlook::Ref<outlook::MAPIFolder> GetDefaultFolder(outlook::DefaultFolder folder) override;
-    // An item or folder of the default store by its entry id (the store id may be empty); an unknown id throws
-    // MAPI_E_NOT_FOUND as Outlook does.
+    // An item or folder of any store by its entry id, or of the store the store id names (it may be empty); an
+    // unknown id throws MAPI_E_NOT_FOUND as Outlook does.
     outlook::Ref<outlook::Object> GetItemFromID(const std::wstring& entryId, const std::wstring& storeId) override;
     outlook::Ref<outlook::mapi::Session> MAPIOBJECT() override;
     outlook::Ref<outlook::Accounts> Accounts() override;  // (2007)

@@ -52,6 +52,7 @@ SimOutlook::SimOutlook(SimOptions options, platform::Clock& clock)
     model.application = std::make_shared<SimApplication>(weak);
     model.session = std::make_shared<SimNameSpace>(weak);
     model.store = SimStore::Create(weak, context_->Options().storeName);
+    model.stores.push_back(model.store);
     model.explorers = std::make_shared<SimExplorers>(weak);
     model.inspectors = std::make_shared<SimInspectors>(weak);
     model.comAddIns = std::make_shared<SimCOMAddIns>(weak);
@@ -83,8 +84,31 @@ outlook::Ref<SimNameSpace> SimOutlook::Session() { return context_->Model().sess
 
 outlook::Ref<SimStore> SimOutlook::DefaultStore() { return context_->Model().store; }
 
+outlook::Ref<SimStore> SimOutlook::AddStore(std::wstring displayName) {
+    RequireUiThread("AddStore");
+    SimModel& model = context_->Model();
+    if (displayName.empty()) throw std::invalid_argument("a simulated store needs a display name");
+    if (model.StoreNamed(displayName)) {
+        throw std::invalid_argument("the simulated profile already has a store of that display name");
+    }
+    auto store = SimStore::Create(context_, std::move(displayName));
+    model.stores.push_back(store);
+    return store;
+}
+
+outlook::Ref<SimStore> SimOutlook::Store(const std::wstring& displayName) {
+    if (displayName.empty()) return DefaultStore();
+    auto store = context_->Model().StoreNamed(displayName);
+    if (!store) throw std::invalid_argument("the simulated profile has no store of that display name");
+    return store;
+}
+
 outlook::Ref<SimFolder> SimOutlook::Folder(outlook::DefaultFolder folder) {
     return context_->Model().store->Folder(folder);
+}
+
+outlook::Ref<SimFolder> SimOutlook::Folder(outlook::DefaultFolder folder, const std::wstring& storeName) {
+    return Store(storeName)->Folder(folder);
 }
 
 outlook::Ref<SimExplorer> SimOutlook::OpenExplorer(std::wstring caption) {
@@ -126,7 +150,7 @@ outlook::Ref<SimMailItem> SimOutlook::CreateMailItem() {
 
 outlook::Ref<SimMailItem> SimOutlook::AddReceivedMail(const ReceivedMailSetup& mail) {
     RequireUiThread("AddReceivedMail");
-    auto folder = Folder(mail.folder);
+    auto folder = Folder(mail.folder, mail.store);
     if (!folder) throw std::invalid_argument("the simulated store has no such default folder");
     const SimOptions& options = context_->Options();
     auto item = SimMailItem::Create(context_, folder);
@@ -194,7 +218,7 @@ void SimOutlook::SetComAddInsAvailable(bool available) {
 
 outlook::Ref<SimAccount> SimOutlook::AddAccount(const AccountSetup& account) {
     RequireUiThread("AddAccount");
-    auto added = std::make_shared<SimAccount>(context_, account);
+    auto added = std::make_shared<SimAccount>(context_, account, Store(account.deliveryStore));
     context_->Model().accounts->Add(added);
     return added;
 }

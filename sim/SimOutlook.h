@@ -52,8 +52,20 @@ public:
     // The object the add-in receives in OnConnection.
     outlook::Ref<outlook::Application> Application();
     outlook::Ref<SimNameSpace> Session();
+    // The profile's stores. The default store is the one the options name; it holds new drafts, and the object
+    // model's NameSpace.GetDefaultFolder shows its folders.
     outlook::Ref<SimStore> DefaultStore();
+    // Adds a store with the default folders, as a second account's store appears in Outlook (for example
+    // "Google Apps - ann@example.com"). Its store entry id and the entry ids of its folders and items never equal
+    // another store's. Throws std::invalid_argument for an empty name or one a store of the profile already has.
+    outlook::Ref<SimStore> AddStore(std::wstring displayName);
+    // The store of that display name; an empty name is the default store. Throws std::invalid_argument for a name
+    // no store has.
+    outlook::Ref<SimStore> Store(const std::wstring& displayName);
+    // A default folder of the default store, or of the named store (empty: the default); nullptr for a folder the
+    // store lacks.
     outlook::Ref<SimFolder> Folder(outlook::DefaultFolder folder);
+    outlook::Ref<SimFolder> Folder(outlook::DefaultFolder folder, const std::wstring& storeName);
 
     // Windows. Opening fires NewExplorer / NewInspector and then the window's Activate; closing fires Close on the
     // window's own sinks, then removes it from its collection and destroys its frame window.
@@ -69,8 +81,8 @@ public:
     // Items.
     // A new unsaved draft (olMailItem): no entry id until saved into Drafts.
     outlook::Ref<SimMailItem> CreateMailItem();
-    // A delivered message in its folder (the Inbox by default): saved, Sent, with its sender, resolved recipients,
-    // attachments and transport headers.
+    // A delivered message in its folder (the Inbox of the default store by default): saved, Sent, with its sender,
+    // resolved recipients, attachments and transport headers.
     outlook::Ref<SimMailItem> AddReceivedMail(const ReceivedMailSetup& mail);
     // Fires NewMailEx with the items' entry ids: all in one comma-separated string in 2003, one event per item from
     // 2007 on.
@@ -80,7 +92,8 @@ public:
     void AddComAddIn(std::wstring guid, std::wstring progId, std::wstring description);
     // False: Application.COMAddIns returns Nothing.
     void SetComAddInsAvailable(bool available);
-    // An account of the profile (the 2007 object model lists it).
+    // An account of the profile (the 2007 object model lists it), delivering into the store its setup names. Throws
+    // std::invalid_argument for a store name no store has.
     outlook::Ref<SimAccount> AddAccount(const AccountSetup& account);
     void AddAddressBookEntry(AddressBookEntry entry);
 

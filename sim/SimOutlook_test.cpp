@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <thread>
@@ -327,6 +328,85 @@ TEST_F(SimOutlookTest, TheProfileShowsItsUserAccountsAndStore) {
     EXPECT_EQ(accounts->Item(2)->CurrentUser()->Address(), L"me@home.example");
     EXPECT_EQ(accounts->Item(2)->DeliveryStore()->DisplayName(), L"Personal Folders");
     EXPECT_EQ(CodeOf([&] { accounts->Item(3); }), outlook::hr::DispE_BadIndex);
+}
+
+constexpr const wchar_t* kAppsStore = L"Google Apps - ann@example.com";
+
+TEST(SimOutlookStores, MailDeliveredIntoASecondStoreIsFoundThereAndShowsThatStore) {
+    platform::ManualClock clock;
+    for (const int major : {11, 12, 14}) {
+        SimOutlook sim(Version(major), clock);
+        auto apps = sim.AddStore(kAppsStore);
+        ApplicationRecorder sink;
+        sim.Application()->Events().Advise(sink);
+        auto item = sim.AddReceivedMail(ReceivedMailSetup{.subject = L"copy", .store = kAppsStore});
+        sim.DeliverNewMail({item});
+        ASSERT_EQ(sink.events, std::vector<std::wstring>{L"NewMailEx " + item->EntryIdText()}) << major;
+        EXPECT_TRUE(sim.Folder(outlook::olFolderInbox)->Items().empty()) << "the default Inbox stays empty";
+        EXPECT_EQ(sim.Folder(outlook::olFolderInbox, kAppsStore)->Items(), std::vector<Ref<SimMailItem>>{item});
+
+        auto session = sim.Application()->Session();
+        auto found = std::dynamic_pointer_cast<outlook::MailItem>(session->GetItemFromID(item->EntryIdText(), L""));
+        ASSERT_NE(found, nullptr) << major;
+        EXPECT_EQ(found->Subject(), L"copy");
+        EXPECT_NE(session->GetItemFromID(item->EntryIdText(), apps->StoreId()), nullptr);
+        EXPECT_EQ(CodeOf([&] { session->GetItemFromID(item->EntryIdText(), sim.DefaultStore()->StoreId()); }),
+                  outlook::hr::Mapi_E_NotFound)
+            << "a store id confines the search to that store";
+        const auto inbox = sim.Folder(outlook::olFolderInbox, kAppsStore);
+        EXPECT_EQ(session->GetItemFromID(inbox->EntryID(), L""), inbox);
+
+        auto parent = std::dynamic_pointer_cast<outlook::MAPIFolder>(found->Parent());
+        ASSERT_NE(parent, nullptr);
+        EXPECT_EQ(parent->EntryID(), inbox->EntryID());
+        if (major < 12) {
+            EXPECT_EQ(CodeOf([&] { parent->Store(); }), outlook::hr::DispE_UnknownName);
+        } else {
+            EXPECT_EQ(parent->Store()->DisplayName(), kAppsStore);
+        }
+    }
+}
+
+TEST_F(SimOutlookTest, EntryIdsOfTwoStoresNeverCollide) {
+    auto apps = sim_.AddStore(kAppsStore);
+    EXPECT_NE(apps->EntryIdBytes(), sim_.DefaultStore()->EntryIdBytes());
+    std::vector<std::wstring> ids;
+    for (const auto& store : {sim_.DefaultStore(), apps}) {
+        for (int i = 0; i < 3; ++i) {
+            ids.push_back(sim_.AddReceivedMail(ReceivedMailSetup{.store = store->Name()})->EntryIdText());
+        }
+        for (const auto& folder : store->Folders()) ids.push_back(folder->EntryID());
+    }
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
+    EXPECT_EQ(ids.size(), 2u * (3u + 5u));
+}
+
+TEST_F(SimOutlookTest, AnAccountDeliversIntoItsStoreWhoseSentFolderIsThatStores) {
+    auto apps = sim_.AddStore(kAppsStore);
+    sim_.AddAccount(AccountSetup{outlook::olImap, L"Home", L"me@home.example", L"me"});
+    sim_.AddAccount(AccountSetup{.type = outlook::olImap, .displayName = kAppsStore, .deliveryStore = kAppsStore});
+    auto accounts = app_->Session()->Accounts();
+    EXPECT_EQ(accounts->Item(1)->DeliveryStore(), sim_.DefaultStore());
+    auto delivery = accounts->Item(2)->DeliveryStore();
+    EXPECT_EQ(delivery->DisplayName(), kAppsStore);
+    const auto sent = delivery->GetDefaultFolder(outlook::olFolderSentMail)->EntryID();
+    EXPECT_EQ(sent, apps->Folder(outlook::olFolderSentMail)->EntryID());
+    EXPECT_NE(sent, sim_.Folder(outlook::olFolderSentMail)->EntryID());
+
+    auto copy = sim_.AddReceivedMail(ReceivedMailSetup{.folder = outlook::olFolderSentMail, .store = kAppsStore});
+    EXPECT_EQ(std::dynamic_pointer_cast<outlook::MAPIFolder>(copy->Parent())->EntryID(), sent);
+}
+
+TEST_F(SimOutlookTest, StoresAreNamedOnceAndOnlyKnownOnesCanBeUsed) {
+    sim_.AddStore(kAppsStore);
+    EXPECT_THROW(sim_.AddStore(kAppsStore), std::invalid_argument);
+    EXPECT_THROW(sim_.AddStore(L"Personal Folders"), std::invalid_argument);
+    EXPECT_THROW(sim_.AddStore(L""), std::invalid_argument);
+    EXPECT_THROW(sim_.AddReceivedMail(ReceivedMailSetup{.store = L"Nowhere"}), std::invalid_argument);
+    EXPECT_THROW(sim_.AddAccount(AccountSetup{.deliveryStore = L"Nowhere"}), std::invalid_argument);
+    EXPECT_EQ(sim_.Store(L""), sim_.DefaultStore());
+    EXPECT_EQ(sim_.Folder(outlook::olFolderDrafts, L"Personal Folders"), sim_.Folder(outlook::olFolderDrafts));
 }
 
 TEST(SimOutlookTeardown, ObjectsHeldAfterOutlookClosedFailAsDisconnected) {

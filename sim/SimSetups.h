@@ -15,6 +15,8 @@ struct AccountSetup {
     std::wstring displayName{};
     std::wstring smtpAddress{};
     std::wstring userName{};
+    // The display name of the store the account delivers into (Account.DeliveryStore); empty: the default store.
+    std::wstring deliveryStore{};
 };
 
 // An address-book entry. Recipient.Resolve finds entries by name or address, without regard to case.
@@ -47,6 +49,8 @@ struct ReceivedMailSetup {
     std::vector<AttachmentSetup> attachments{};
     bool unread = true;
     outlook::DefaultFolder folder = outlook::olFolderInbox;
+    // The display name of the store it lands in; empty: the default store.
+    std::wstring store{};
 };
 
 }  // namespace sealwing::sim
