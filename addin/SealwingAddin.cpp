@@ -5,6 +5,7 @@
 #include "addin/VersionCheck.h"
 #include "compose/InspectorExtension.h"
 #include "diagnostics/Log.h"
+#include "mailstore/OutlookActions.h"
 #include "platform/Graphics.h"
 #include "platform/Platform.h"
 #include "reading/ExplorerExtension.h"
@@ -101,6 +102,17 @@ void CSealwingAddin::ConnectWindowsAndEvents() {
         g_addinForAbout = this;
 
         applicationSink_.Connect(application_, static_cast<outlook::ApplicationEvents&>(*this));
+    } catch (const outlook::ComError& error) {
+        diagnostics::LogComException(error);
+    }
+}
+
+// Copies of the user's own secure messages that the service delivers into a Google Apps store.
+void CSealwingAddin::NewMailEx(const std::wstring& entryIds) {
+    platform::AssertUiThread(__func__);
+    if (!googleAppsAccount_ || majorVersion_ < 12) return;
+    try {
+        mailstore::ProcessNewGoogleAppsCopies(application_->Session(), entryIds);
     } catch (const outlook::ComError& error) {
         diagnostics::LogComException(error);
     }

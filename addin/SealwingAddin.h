@@ -57,6 +57,9 @@ public:
     platform::WindowHandle OwnerWindow();
     bool IsConnected() const { return connected_; }
     const outlook::Ref<outlook::Application>& Application() const { return application_; }
+    // Whether the profile has a Google Apps account, whose store receives the service's copies of sent messages.
+    bool HasGoogleAppsAccount() const { return googleAppsAccount_; }
+    void SetHasGoogleAppsAccount(bool present) { googleAppsAccount_ = present; }
 
     // Compose windows by their window handle (filled from Outlook 2007 on, for the ribbon).
     CInspectorExtension* FindComposeWindow(platform::WindowHandle window) const;
@@ -94,6 +97,8 @@ private:
     void NewExplorer(const outlook::Ref<outlook::Explorer>& explorer) override;
     // InspectorEvents of the pending response's window
     void Activate() override;
+    // ApplicationEvents
+    void NewMailEx(const std::wstring& entryIds) override;
 
     void ConnectWindowsAndEvents();
     void ReleaseEverything();
@@ -112,6 +117,7 @@ private:
     bool connected_ = false;
     std::uintptr_t graphicsToken_ = 0;
     int majorVersion_ = 0;
+    bool googleAppsAccount_ = false;
     std::optional<PendingResponse> pendingResponse_;
     std::function<void(PendingResponse)> responseCompletion_;
     std::map<platform::TimerId, outlook::Ref<outlook::Inspector>> bodyTimerInspectors_;

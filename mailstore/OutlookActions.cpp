@@ -1,12 +1,15 @@
 #include "mailstore/OutlookActions.h"
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "addin/outlook/Mapi.h"
 #include "diagnostics/Log.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
+#include "settings/SettingsStore.h"
 
 namespace sealwing::mailstore {
 namespace {
@@ -108,6 +111,60 @@ std::wstring GetInternetHeaderValue(std::wstring_view headerName, const outlook:
 
 bool IsServiceCopy(const outlook::Ref<outlook::MailItem>& mail) {
     return GetInternetHeaderValue(kServiceCopyHeader, mail) == L"true";
+}
+
+namespace {
+
+std::vector<std::wstring> SplitEntryIds(std::wstring_view entryIds) {
+    std::vector<std::wstring> ids;
+    std::size_t start = 0;
+    while (start <= entryIds.size()) {
+        const std::size_t comma = std::min(entryIds.find(L',', start), entryIds.size());
+        if (comma > start) ids.emplace_back(entryIds.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return ids;
+}
+
+outlook::Ref<outlook::Account> AccountNamed(const outlook::Ref<outlook::NameSpace>& session,
+                                            const std::wstring& displayName) {
+    const outlook::Ref<outlook::Accounts> accounts = session->Accounts();
+    const int count = accounts->Count();
+    for (int index = 1; index <= count; ++index) {
+        outlook::Ref<outlook::Account> account = accounts->Item(index);
+        if (account->DisplayName() == displayName) return account;
+    }
+    return nullptr;
+}
+
+void ProcessNewMail(const outlook::Ref<outlook::NameSpace>& session, const std::wstring& entryId) {
+    const auto item = std::dynamic_pointer_cast<outlook::MailItem>(session->GetItemFromID(entryId, L""));
+    if (item == nullptr) return;
+    const auto folder = std::dynamic_pointer_cast<outlook::MAPIFolder>(item->Parent());
+    if (folder == nullptr) return;
+    const std::wstring storeName = folder->Store()->DisplayName();
+    if (!storeName.starts_with(kGoogleAppsStorePrefix)) return;
+    if (!IsServiceCopy(item) || !item->UnRead()) return;
+
+    const std::wstring address = storeName.substr(kGoogleAppsStorePrefix.size());
+    const settings::AccountSettings settings = settings::SettingsStore::Instance().SettingsFor(address);
+    if (settings.place == 0) return;
+    const outlook::Ref<outlook::Account> account = AccountNamed(session, storeName);
+    if (account == nullptr) return;
+    // The copy Outlook itself keeps of what was sent is no copy from the service.
+    const outlook::Ref<outlook::MAPIFolder> sent = account->DeliveryStore()->GetDefaultFolder(outlook::olFolderSentMail);
+    if (folder->EntryID() == sent->EntryID()) return;
+
+    item->SetUnRead(false);
+    item->Save();
+    if (settings.cc == 0) DeleteMessagePermanently(item);
+}
+
+}  // namespace
+
+void ProcessNewGoogleAppsCopies(const outlook::Ref<outlook::NameSpace>& session, std::wstring_view entryIds) {
+    platform::AssertUiThread(__func__);
+    for (const std::wstring& entryId : SplitEntryIds(entryIds)) ProcessNewMail(session, entryId);
 }
 
 }  // namespace sealwing::mailstore
