@@ -33,7 +33,9 @@ std::wstring SimAccount::UserName() {
 outlook::Ref<outlook::Recipient> SimAccount::CurrentUser() {
     Enter(L"Account.CurrentUser");
     const std::wstring name = setup_.userName.empty() ? setup_.smtpAddress : setup_.userName;
-    AddressBookEntry user{name, setup_.smtpAddress, L"SMTP", 30, {}, {}};
+    const bool exchangeName = setup_.currentUserAddress.starts_with(L"/");
+    const std::wstring address = setup_.currentUserAddress.empty() ? setup_.smtpAddress : setup_.currentUserAddress;
+    AddressBookEntry user{name, address, exchangeName ? L"EX" : L"SMTP", exchangeName ? 0 : 30, {}, {}};
     return SimRecipient::Resolved(WeakContext(), user, outlook::olTo, {});
 }
 

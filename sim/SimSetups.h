@@ -17,6 +17,9 @@ struct AccountSetup {
     std::wstring userName{};
     // The display name of the store the account delivers into (Account.DeliveryStore); empty: the default store.
     std::wstring deliveryStore{};
+    // Account.CurrentUser.Address: for an Exchange account its SMTP address or its distinguished name
+    // ("/o=.../cn=..."), even where SmtpAddress is empty; empty: the SMTP address.
+    std::wstring currentUserAddress{};
 };
 
 // An address-book entry. Recipient.Resolve finds entries by name or address, without regard to case.

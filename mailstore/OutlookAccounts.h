@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "addin/outlook/ObjectModel.h"
+
+// The user's Outlook mail accounts, each with the address the service knows it by. UI thread only.
+namespace sealwing::mailstore {
+
+struct OutlookAccount {
+    std::int32_t id = 0;      // the account-management service's id; that path only
+    std::wstring displayName{};
+    std::wstring smtpAddress{};
+    std::wstring typeText{};  // "IMAP", "NA", "GSYNC", or the account-management service's type
+    bool isExchange = false;
+    bool isGoogleApps = false;
+};
+
+// Contains "@" and neither "/" nor "\": an Exchange distinguished name is no e-mail address.
+bool IsEmailAddress(std::wstring_view text);
+
+// The accounts as the object model lists them (Outlook 2007 on), in Outlook's order. Only accounts with an address
+// enter the list: an Exchange account without one is filled from its current user on Outlook 2010, and a
+// "Google Apps - <address>" account from its display name. Automation errors go to the caller.
+std::vector<OutlookAccount> ListObjectModelAccounts(const outlook::Ref<outlook::Application>& application,
+                                                    int outlookMajorVersion);
+
+}  // namespace sealwing::mailstore
