@@ -3,11 +3,6 @@
 #include "platform/Platform.h"
 
 namespace sealwing::mailstore {
-namespace {
-
-constexpr std::wstring_view kGoogleAppsPrefix = L"Google Apps - ";
-
-}  // namespace
 
 bool IsEmailAddress(std::wstring_view text) {
     return text.find(L'@') != std::wstring_view::npos && text.find_first_of(L"/\\") == std::wstring_view::npos;

@@ -19,6 +19,9 @@ struct OutlookAccount {
     bool isGoogleApps = false;
 };
 
+// What the display names of Google Apps accounts and their stores start with, followed by the address.
+inline constexpr std::wstring_view kGoogleAppsPrefix = L"Google Apps - ";
+
 // Contains "@" and neither "/" nor "\": an Exchange distinguished name is no e-mail address.
 bool IsEmailAddress(std::wstring_view text);
 

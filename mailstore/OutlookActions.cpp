@@ -6,6 +6,7 @@
 
 #include "addin/outlook/Mapi.h"
 #include "diagnostics/Log.h"
+#include "mailstore/OutlookAccounts.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
@@ -143,10 +144,10 @@ void ProcessNewMail(const outlook::Ref<outlook::NameSpace>& session, const std::
     const auto folder = std::dynamic_pointer_cast<outlook::MAPIFolder>(item->Parent());
     if (folder == nullptr) return;
     const std::wstring storeName = folder->Store()->DisplayName();
-    if (!storeName.starts_with(kGoogleAppsStorePrefix)) return;
+    if (!storeName.starts_with(kGoogleAppsPrefix)) return;
     if (!IsServiceCopy(item) || !item->UnRead()) return;
 
-    const std::wstring address = storeName.substr(kGoogleAppsStorePrefix.size());
+    const std::wstring address = storeName.substr(kGoogleAppsPrefix.size());
     const settings::AccountSettings settings = settings::SettingsStore::Instance().SettingsFor(address);
     if (settings.place == 0) return;
     const outlook::Ref<outlook::Account> account = AccountNamed(session, storeName);

@@ -24,8 +24,6 @@ std::wstring GetInternetHeaderValue(std::wstring_view headerName, const outlook:
 // A copy of the user's own secure message that the service delivered back.
 bool IsServiceCopy(const outlook::Ref<outlook::MailItem>& mail);
 
-inline constexpr std::wstring_view kGoogleAppsStorePrefix = L"Google Apps - ";
-
 // New mail (the comma-separated entry ids of NewMailEx) in a Google Apps store: a copy of the user's own secure
 // message is marked read, and deleted for good unless the account asks the service for copies. Only for profiles
 // with a Google Apps account, from Outlook 2007 on; the caller checks both. Automation errors of the session, its

@@ -1,6 +1,7 @@
 #include "service/SendMessage.h"
 
 #include <cstdint>
+#include <vector>
 
 #include "diagnostics/Log.h"
 #include "platform/Text.h"
@@ -13,9 +14,51 @@ namespace {
 
 constexpr const char* kOctetStreamHeader = "Content-Type: application/octet-stream";
 
+// The message's text fields, in the order the service expects them, each with the encoding the form engine gives it.
+struct MessageField {
+    enum class Encoding { Utf8, Ansi };
+    std::wstring name;
+    std::wstring value;
+    Encoding formEngineEncoding = Encoding::Utf8;
+};
+
 std::string Encode(const MessageField& field) {
     return field.formEngineEncoding == MessageField::Encoding::Ansi ? platform::AnsiFromWide(field.value)
                                                                     : platform::Utf8FromWide(field.value);
+}
+
+std::vector<MessageField> MessageFields(const OutgoingMessage& message) {
+    using enum MessageField::Encoding;
+    std::vector<MessageField> fields = {
+        {L"message", message.body, Utf8},
+        {L"email", message.email, Ansi},
+        {L"recipients", message.recipients, Ansi},
+    };
+    if (!message.recipients_cc.empty()) fields.push_back({L"recipients_cc", message.recipients_cc, Ansi});
+    if (!message.recipients_bcc.empty()) fields.push_back({L"recipients_bcc", message.recipients_bcc, Ansi});
+    fields.push_back({L"subject", message.subject, Utf8});
+    if (message.settings.cc == 1 || message.googleApps) fields.push_back({L"copy_me", L"1", Utf8});
+    if (message.settings.alert == 1) fields.push_back({L"notify", L"1", Utf8});
+    if (message.settings.destruct != settings::AccountSettings::kNoExpiry) {
+        fields.push_back({L"expires", std::to_wstring(message.settings.destruct), Utf8});
+    }
+    return fields;
+}
+
+std::vector<platform::HttpFormPart> MessageFormParts(const OutgoingMessage& message) {
+    std::vector<platform::HttpFormPart> parts;
+    for (const MessageField& field : MessageFields(message)) {
+        parts.push_back({.name = platform::Utf8FromWide(field.name), .bytes = Encode(field)});
+    }
+    for (std::size_t index = 0; index < message.attachments.size(); ++index) {
+        const OutgoingAttachment& attachment = message.attachments[index];
+        parts.push_back({.name = std::to_string(index),
+                         .bytes = attachment.bytes,
+                         .isFile = true,
+                         .fileName = platform::Utf8FromWide(attachment.fileName),
+                         .contentHeader = kOctetStreamHeader});
+    }
+    return parts;
 }
 
 void LogSending(const OutgoingMessage& message) {
@@ -63,40 +106,6 @@ ServiceResult Outcome(const TransportReply& reply, std::wstring& errorText) {
 }
 
 }  // namespace
-
-std::vector<MessageField> MessageFields(const OutgoingMessage& message) {
-    using enum MessageField::Encoding;
-    std::vector<MessageField> fields = {
-        {L"message", message.body, Utf8},
-        {L"email", message.email, Ansi},
-        {L"recipients", message.recipients, Ansi},
-    };
-    if (!message.recipients_cc.empty()) fields.push_back({L"recipients_cc", message.recipients_cc, Ansi});
-    if (!message.recipients_bcc.empty()) fields.push_back({L"recipients_bcc", message.recipients_bcc, Ansi});
-    fields.push_back({L"subject", message.subject, Utf8});
-    if (message.settings.cc == 1 || message.googleApps) fields.push_back({L"copy_me", L"1", Utf8});
-    if (message.settings.alert == 1) fields.push_back({L"notify", L"1", Utf8});
-    if (message.settings.destruct != settings::AccountSettings::kNoExpiry) {
-        fields.push_back({L"expires", std::to_wstring(message.settings.destruct), Utf8});
-    }
-    return fields;
-}
-
-std::vector<platform::HttpFormPart> MessageFormParts(const OutgoingMessage& message) {
-    std::vector<platform::HttpFormPart> parts;
-    for (const MessageField& field : MessageFields(message)) {
-        parts.push_back({.name = platform::Utf8FromWide(field.name), .bytes = Encode(field)});
-    }
-    for (std::size_t index = 0; index < message.attachments.size(); ++index) {
-        const OutgoingAttachment& attachment = message.attachments[index];
-        parts.push_back({.name = std::to_string(index),
-                         .bytes = attachment.bytes,
-                         .isFile = true,
-                         .fileName = platform::Utf8FromWide(attachment.fileName),
-                         .contentHeader = kOctetStreamHeader});
-    }
-    return parts;
-}
 
 ServiceResult SendMessage(const OutgoingMessage& message, std::wstring& errorText) {
     LogSending(message);

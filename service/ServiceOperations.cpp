@@ -10,6 +10,14 @@ namespace {
 
 std::wstring Wide(std::int64_t number) { return std::to_wstring(number); }
 
+// What a GET's outcome means to the caller.
+ServiceResult ResultOf(const TransportReply& reply) {
+    if (reply.error == 0 && reply.status == 200) return ServiceResult::Success;
+    if (reply.status == 401) return ServiceResult::NotAuthorised;
+    if (reply.status == 404) return ServiceResult::NotFound;
+    return ServiceResult::Failed;
+}
+
 }  // namespace
 
 std::string EncodeUrlPart(std::wstring_view text) {
@@ -34,10 +42,7 @@ ServiceResult ServiceGet(std::string_view path, std::wstring_view email, std::ws
     const TransportReply answer = HttpGet(path, email);
     diagnostics::LogWrite(L"Error " + Wide(answer.error) + L", response " + Wide(answer.status) + L"\n");
     if (!answer.body.empty()) reply = platform::WideFromUtf8(answer.body);
-    if (answer.error == 0 && answer.status == 200) return ServiceResult::Success;
-    if (answer.status == 401) return ServiceResult::NotAuthorised;
-    if (answer.status == 404) return ServiceResult::NotFound;
-    return ServiceResult::Failed;
+    return ResultOf(answer);
 }
 
 ServiceResult CheckAccount(std::wstring_view email, AccountStatus& status) {
@@ -109,17 +114,13 @@ AttachmentDownload DownloadAttachment(std::wstring_view messageId, std::wstring_
         cancel);
     diagnostics::LogWrite(L"Error " + Wide(reply.error) + L", response " + Wide(reply.status) + L"\n. " +
                           Wide(static_cast<std::int64_t>(reply.body.size())) + L" bytes downloaded\n");
-    AttachmentDownload download;
-    if (reply.error == 0 && reply.status == 200) {
-        download.result = ServiceResult::Success;
+    AttachmentDownload download{.result = ResultOf(reply)};
+    if (download.result == ServiceResult::Success) {
         download.content = std::move(reply.body);
         return download;
     }
     download.cancelled = reply.error == platform::kHttpCancelled;
     if (!download.cancelled) download.explanations = ReadErrorExplanations(platform::WideFromUtf8(reply.body));
-    download.result = reply.status == 401   ? ServiceResult::NotAuthorised
-                      : reply.status == 404 ? ServiceResult::NotFound
-                                            : ServiceResult::Failed;
     return download;
 }
 
