@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "addin/SealwingAddin.h"
+#include "addin/outlook/OutlookVersion.h"
 
 namespace sealwing {
 namespace {
@@ -29,11 +30,11 @@ TEST(AddinVersionTest, ParsesTheVersionElementAndDefaultsToZero) {
 }
 
 TEST(AddinVersionTest, OutlookMajorVersionIsTheLeadingNumber) {
-    EXPECT_EQ(MajorVersionOf(L"12.0.0.6423"), 12);
-    EXPECT_EQ(MajorVersionOf(L"14.0.0.4760"), 14);
-    EXPECT_EQ(MajorVersionOf(L"11"), 11);
-    EXPECT_EQ(MajorVersionOf(L""), 0);
-    EXPECT_EQ(MajorVersionOf(L"beta"), 0);
+    EXPECT_EQ(outlook::MajorVersionOf(L"12.0.0.6423"), 12);
+    EXPECT_EQ(outlook::MajorVersionOf(L"14.0.0.4760"), 14);
+    EXPECT_EQ(outlook::MajorVersionOf(L"11"), 11);
+    EXPECT_EQ(outlook::MajorVersionOf(L""), 0);
+    EXPECT_EQ(outlook::MajorVersionOf(L"beta"), 0);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "addin/VersionCheck.h"
+#include "addin/outlook/OutlookVersion.h"
 #include "compose/InspectorExtension.h"
 #include "diagnostics/Log.h"
 #include "mailstore/OutlookActions.h"
@@ -38,16 +39,6 @@ CSealwingAddin* TheAddin() { return g_addin; }
 CSealwingAddin* TheAddinForAbout() { return g_addinForAbout; }
 outlook::Ref<outlook::Application> TheOutlookApplication() { return g_application; }
 
-int MajorVersionOf(const std::wstring& version) {
-    int major = 0;
-    for (const wchar_t c : version) {
-        if (c < L'0' || c > L'9') break;
-        major = major * 10 + (c - L'0');
-        if (major > 100000) break;
-    }
-    return major;
-}
-
 CSealwingAddin::CSealwingAddin() = default;
 
 CSealwingAddin::~CSealwingAddin() {
@@ -71,7 +62,7 @@ outlook::HResult CSealwingAddin::OnConnection(const outlook::Ref<outlook::Object
     settings::PasswordCache::Instance().AddAll(saved);
 
     try {
-        majorVersion_ = MajorVersionOf(application_->Version());
+        majorVersion_ = outlook::MajorVersionOf(*application_);
     } catch (const outlook::ComError& error) {
         diagnostics::LogComException(error);
     }

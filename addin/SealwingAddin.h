@@ -131,7 +131,4 @@ CSealwingAddin* TheAddinForAbout();
 // Outlook's Application of the connected add-in.
 outlook::Ref<outlook::Application> TheOutlookApplication();
 
-// The leading number of a version text such as "12.0.0.6423"; 0 when it has none.
-int MajorVersionOf(const std::wstring& version);
-
 }  // namespace sealwing

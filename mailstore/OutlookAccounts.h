@@ -31,4 +31,10 @@ bool IsEmailAddress(std::wstring_view text);
 std::vector<OutlookAccount> ListObjectModelAccounts(const outlook::Ref<outlook::Application>& application,
                                                     int outlookMajorVersion);
 
+// The user's mail accounts in Outlook's order: from the object model on Outlook 2007 and later, from the
+// account-management service on Outlook 2003 or when `forceLegacy` asks for it (only that path knows the account
+// ids and the Exchange accounts' addresses). When the service cannot be read the user is told and the list is
+// empty. Automation errors go to the caller.
+std::vector<OutlookAccount> ListAccounts(const outlook::Ref<outlook::Application>& application, bool forceLegacy);
+
 }  // namespace sealwing::mailstore

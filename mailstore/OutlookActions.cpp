@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "addin/outlook/Mapi.h"
+#include "addin/outlook/OutlookVersion.h"
 #include "diagnostics/Log.h"
 #include "mailstore/OutlookAccounts.h"
 #include "platform/Platform.h"
@@ -42,6 +43,38 @@ bool StartsALine(std::wstring_view text, std::size_t at) {
 }
 
 }  // namespace
+
+std::wstring GetMapiProfileName(const outlook::Ref<outlook::Application>& application) {
+    platform::AssertUiThread(__func__);
+    const outlook::Ref<outlook::NameSpace> session = application->Session();
+    if (outlook::MajorVersionOf(*application) >= 12) return session->CurrentProfileName();
+
+    outlook::Ref<mapi::Session> mapiSession;
+    try {
+        mapiSession = session->MAPIOBJECT();
+    } catch (const outlook::ComError& error) {
+        diagnostics::LogComError(kSourceFile, 21, error.Code());
+        return {};
+    }
+    if (mapiSession == nullptr) {
+        diagnostics::LogWrite(L"Failed to retrieve IMAPISession from pUnk\n");
+        return {};
+    }
+    outlook::Ref<mapi::ProfileSection> section;
+    if (const outlook::HResult opened = mapiSession->OpenProfileSection(mapi::pbGlobalProfileSectionGuid, section);
+        outlook::Failed(opened) || section == nullptr) {
+        diagnostics::LogComError(kSourceFile, 36, section == nullptr && !outlook::Failed(opened) ? outlook::hr::E_Fail
+                                                                                                 : opened);
+        return {};
+    }
+    mapi::PropValue value;
+    if (const outlook::HResult read = mapi::HrGetOneProp(*section, mapi::PR_PROFILE_NAME_W, value); read != 0) {
+        diagnostics::LogComError(kSourceFile, 44, read);
+        return {};
+    }
+    const auto* name = std::get_if<std::wstring>(&value.data);
+    return name != nullptr ? *name : std::wstring{};
+}
 
 void DeleteMessagePermanently(const outlook::Ref<outlook::MailItem>& mail) {
     platform::AssertUiThread(__func__);

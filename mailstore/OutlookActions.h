@@ -11,6 +11,11 @@ namespace sealwing::mailstore {
 inline constexpr const wchar_t* kMessageIdHeader = L"x-parcelon-message-id: ";
 inline constexpr const wchar_t* kServiceCopyHeader = L"x-parcelon-copy: ";
 
+// The MAPI profile's name: NameSpace.CurrentProfileName from Outlook 2007 on, the global profile section's
+// PR_PROFILE_NAME_W on Outlook 2003. Empty when it cannot be read (logged); automation errors of the object model go
+// to the caller.
+std::wstring GetMapiProfileName(const outlook::Ref<outlook::Application>& application);
+
 // Saves the item, then deletes it from its folder for good, past Deleted Items. A failure in the store is logged and
 // shown to the user once, and leaves the message where it is; an automation error of Save or Close goes to the
 // caller.

@@ -15,7 +15,7 @@ public:
     // A store of the profile by its entry id (PR_STORE_ENTRYID); MAPI_E_NOT_FOUND for an id naming none.
     outlook::HResult OpenMsgStore(const outlook::mapi::Binary& storeEntryId,
                                   outlook::Ref<outlook::mapi::MsgStore>& store) override;
-    // Any section; it holds PR_PROFILE_NAME_W.
+    // Any section; the global one (pbGlobalProfileSectionGuid) holds PR_PROFILE_NAME_W.
     outlook::HResult OpenProfileSection(const outlook::mapi::Guid& section,
                                         outlook::Ref<outlook::mapi::ProfileSection>& opened) override;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,8 @@ struct SimModel {
     outlook::Ref<SimCOMAddIns> comAddIns;
     bool comAddInsAvailable = true;
     outlook::Ref<SimAccounts> accounts;
+    // The account the mail category's order puts first; nothing: the first account added.
+    std::optional<std::uint32_t> defaultMailAccountId{};
     std::vector<AddressBookEntry> addressBook;
 
     // Lookups over `stores`; nullptr when none matches.

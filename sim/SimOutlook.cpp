@@ -1,10 +1,12 @@
 #include "sim/SimOutlook.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
 #include "sim/OutlookVersion.h"
 #include "sim/SimAccount.h"
+#include "sim/SimAccountManager.h"
 #include "sim/SimAccounts.h"
 #include "sim/SimApplication.h"
 #include "sim/SimAttachments.h"
@@ -41,12 +43,25 @@ SimOptions Completed(SimOptions options) {
     return options;
 }
 
+outlook::olk::AccountManagerCreator AccountManagerClass(const std::weak_ptr<SimContext>& weak) {
+    return [weak](outlook::Ref<outlook::olk::AccountManager>& manager) {
+        const auto context = weak.lock();
+        if (!context) return result::kDisconnected;
+        if (const auto failed = context->Gate().EnterMapi(L"OlkAccountManager.Create"); failed != outlook::hr::S_Ok) {
+            return failed;
+        }
+        manager = std::make_shared<SimAccountManager>(weak);
+        return outlook::hr::S_Ok;
+    };
+}
+
 }  // namespace
 
 SimOutlook::SimOutlook(SimOptions options, platform::Clock& clock)
     : clock_(clock),
       loop_(clock),
-      context_(std::make_shared<SimContext>(Completed(std::move(options)), loop_, windows_)) {
+      context_(std::make_shared<SimContext>(Completed(std::move(options)), loop_, windows_)),
+      accountManagerClass_(AccountManagerClass(context_)) {
     const std::weak_ptr<SimContext> weak = context_;
     SimModel& model = context_->Model();
     model.application = std::make_shared<SimApplication>(weak);
@@ -218,9 +233,21 @@ void SimOutlook::SetComAddInsAvailable(bool available) {
 
 outlook::Ref<SimAccount> SimOutlook::AddAccount(const AccountSetup& account) {
     RequireUiThread("AddAccount");
-    auto added = std::make_shared<SimAccount>(context_, account, Store(account.deliveryStore));
+    AccountSetup setup = account;
+    std::uint32_t next = 1;
+    for (const auto& existing : context_->Model().accounts->List()) {
+        if (existing->Setup().accountId == setup.accountId) throw std::invalid_argument("AddAccount: account id in use");
+        next = std::max(next, *existing->Setup().accountId + 1);
+    }
+    if (!setup.accountId) setup.accountId = next;
+    auto added = std::make_shared<SimAccount>(context_, std::move(setup), Store(account.deliveryStore));
     context_->Model().accounts->Add(added);
     return added;
+}
+
+void SimOutlook::SetDefaultMailAccount(const outlook::Ref<SimAccount>& account) {
+    RequireUiThread("SetDefaultMailAccount");
+    context_->Model().defaultMailAccountId = account->Setup().accountId;
 }
 
 void SimOutlook::AddAddressBookEntry(AddressBookEntry entry) {

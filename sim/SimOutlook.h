@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "addin/outlook/AccountManagement.h"
 #include "addin/outlook/ComError.h"
 #include "addin/outlook/ObjectModel.h"
 #include "platform/Clock.h"
@@ -92,9 +93,12 @@ public:
     void AddComAddIn(std::wstring guid, std::wstring progId, std::wstring description);
     // False: Application.COMAddIns returns Nothing.
     void SetComAddInsAvailable(bool available);
-    // An account of the profile (the 2007 object model lists it), delivering into the store its setup names. Throws
-    // std::invalid_argument for a store name no store has.
+    // An account of the profile, delivering into the store its setup names: the 2007 object model lists it, and the
+    // account-management service (every version) reports it under its account id. Throws std::invalid_argument for a
+    // store name no store has or an account id another account has.
     outlook::Ref<SimAccount> AddAccount(const AccountSetup& account);
+    // Puts the account first in the mail accounts' order, as the user's default.
+    void SetDefaultMailAccount(const outlook::Ref<SimAccount>& account);
     void AddAddressBookEntry(AddressBookEntry entry);
 
     // Fires Application's Quit. Windows stay open: the caller closes them and disconnects the add-in as Outlook would.
@@ -122,6 +126,8 @@ private:
     ScriptedUser user_{&windows_};
     SimGraphics graphics_;
     std::shared_ptr<SimContext> context_;
+    // Outlook registers the account-management service's class while it runs.
+    outlook::olk::ScopedAccountManagerCreator accountManagerClass_;
     std::uint32_t mailSerial_ = 0;
 };
 

@@ -9,7 +9,7 @@
 
 namespace sealwing::sim {
 
-// A profile section: PR_PROFILE_NAME_W, and whatever is set on this object.
+// A profile section: PR_PROFILE_NAME_W in the global section, and whatever is set on this object.
 class SimProfileSection : public SimMapiProp<outlook::mapi::ProfileSection> {
 public:
     SimProfileSection(std::weak_ptr<SimContext> context, outlook::mapi::Guid section, const std::wstring& profileName);

@@ -4,6 +4,7 @@
 
 #include "platform/Text.h"
 #include "sim/SimAddressEntry.h"
+#include "sim/SimApplication.h"
 #include "sim/SimMailItem.h"
 
 namespace sealwing::sim {
@@ -17,6 +18,10 @@ outlook::Ref<SimRecipient> SimRecipient::Resolved(std::weak_ptr<SimContext> cont
     auto recipient = std::make_shared<SimRecipient>(context, entry.name, type, std::move(item));
     recipient->entry_ = std::make_shared<SimAddressEntry>(std::move(context), entry);
     return recipient;
+}
+
+outlook::Ref<outlook::Application> SimRecipient::Application() {
+    return Enter(L"Recipient.Application")->Model().application;
 }
 
 std::wstring SimRecipient::Name() {

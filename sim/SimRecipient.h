@@ -23,6 +23,7 @@ public:
     static outlook::Ref<SimRecipient> Resolved(std::weak_ptr<SimContext> context, const AddressBookEntry& entry,
                                                outlook::RecipientType type, std::weak_ptr<SimMailItem> item);
 
+    outlook::Ref<outlook::Application> Application() override;
     std::wstring Name() override;
     // Empty until resolved.
     std::wstring Address() override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +21,15 @@ struct AccountSetup {
     // Account.CurrentUser.Address: for an Exchange account its SMTP address or its distinguished name
     // ("/o=.../cn=..."), even where SmtpAddress is empty; empty: the SMTP address.
     std::wstring currentUserAddress{};
+
+    // What the account-management service reports besides the fields above.
+    // Its account id; nothing: the next number after the highest id of the profile (1 for the first).
+    std::optional<std::uint32_t> accountId{};
+    // Its type text; empty: "Exchange", "IMAP", "POP3", "HTTP" or "Other" after the type.
+    std::wstring serviceTypeText{};
+    // The provider ("GSync" for Google Apps Sync) and the provider's addresses ("a@x.com; b@x.com"); empty: absent.
+    std::wstring provider{};
+    std::wstring providerAddresses{};
 };
 
 // An address-book entry. Recipient.Resolve finds entries by name or address, without regard to case.

@@ -179,6 +179,7 @@ public:
 
 class Recipient : public Object {
 public:
+    virtual Ref<outlook::Application> Application() = 0;
     virtual std::wstring Name() = 0;
     virtual std::wstring Address() = 0;
     virtual RecipientType Type() = 0;
