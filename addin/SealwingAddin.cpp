@@ -6,6 +6,7 @@
 #include "addin/outlook/OutlookVersion.h"
 #include "compose/InspectorExtension.h"
 #include "diagnostics/Log.h"
+#include "mailstore/OutlookAccounts.h"
 #include "mailstore/OutlookActions.h"
 #include "platform/Graphics.h"
 #include "platform/Platform.h"
@@ -55,6 +56,9 @@ outlook::HResult CSealwingAddin::OnConnection(const outlook::Ref<outlook::Object
     if (application_ == nullptr) return outlook::hr::S_Ok;  // not Outlook: nothing to serve
     g_application = application_;
 
+    diagnostics::SetLogHeaderAccountLister([](const outlook::Ref<outlook::Application>& application) {
+        return mailstore::AccountFactsOf(mailstore::ListAccounts(application, false));
+    });
     diagnostics::OpenThreadLog(L"Main", application_);
 
     settings::CredentialList saved;
@@ -92,10 +96,17 @@ void CSealwingAddin::ConnectWindowsAndEvents() {
 
         g_addinForAbout = this;
 
+        MapExchangeAccounts();
+
         applicationSink_.Connect(application_, static_cast<outlook::ApplicationEvents&>(*this));
     } catch (const outlook::ComError& error) {
         diagnostics::LogComException(error);
     }
+}
+
+void CSealwingAddin::MapExchangeAccounts() {
+    platform::AssertUiThread(__func__);
+    googleAppsAccount_ = mailstore::MapExchangeAccounts(application_, OwnerWindow());
 }
 
 // Copies of the user's own secure messages that the service delivers into a Google Apps store.

@@ -60,6 +60,10 @@ public:
     // Whether the profile has a Google Apps account, whose store receives the service's copies of sent messages.
     bool HasGoogleAppsAccount() const { return googleAppsAccount_; }
     void SetHasGoogleAppsAccount(bool present) { googleAppsAccount_ = present; }
+    // Resolves the Exchange accounts' addresses into the mapping (asking the user on Outlook 2003) and notes whether
+    // a Google Apps account exists: at start-up, and again when the user resets the mappings. Automation errors go
+    // to the caller.
+    void MapExchangeAccounts();
 
     // Compose windows by their window handle (filled from Outlook 2007 on, for the ribbon).
     CInspectorExtension* FindComposeWindow(platform::WindowHandle window) const;

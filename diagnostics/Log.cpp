@@ -42,7 +42,7 @@ ActivityLog& OpenThreadLog(std::wstring_view name, const outlook::Ref<outlook::A
     if (t_threadLog != nullptr && t_threadLog->Name() == platform::AnsiFromWide(name)) return *t_threadLog;
 
     // Outlook is asked before anything is written, and only from its own thread.
-    if (application != nullptr && OnUiThread()) PublishLogHeaderFacts(GatherLogHeaderFacts(*application));
+    if (application != nullptr && OnUiThread()) PublishLogHeaderFacts(GatherLogHeaderFacts(application));
 
     auto owned = std::make_unique<ActivityLog>(name);
     ActivityLog& log = *owned;

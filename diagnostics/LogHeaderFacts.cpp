@@ -10,15 +10,26 @@ namespace {
 
 std::mutex g_factsLock;
 LogHeaderFacts g_facts;
+AccountLister g_accountLister;
 
 }  // namespace
 
-LogHeaderFacts GatherLogHeaderFacts(outlook::Application& application) {
+void SetLogHeaderAccountLister(AccountLister lister) {
+    std::lock_guard guard(g_factsLock);
+    g_accountLister = std::move(lister);
+}
+
+LogHeaderFacts GatherLogHeaderFacts(const outlook::Ref<outlook::Application>& application) {
     platform::AssertUiThread(__func__);
     LogHeaderFacts facts;
+    AccountLister lister;
+    {
+        std::lock_guard guard(g_factsLock);
+        lister = g_accountLister;
+    }
     try {
-        facts.outlookVersion = application.Version();
-        const auto addIns = application.COMAddIns();
+        facts.outlookVersion = application->Version();
+        const auto addIns = application->COMAddIns();
         if (addIns != nullptr) {
             facts.comAddInsPresent = true;
             facts.comAddInsCount = addIns->Count();
@@ -27,6 +38,7 @@ LogHeaderFacts GatherLogHeaderFacts(outlook::Application& application) {
                 facts.comAddIns.push_back({addIn->Guid(), addIn->ProgId(), addIn->Description()});
             }
         }
+        if (lister) facts.accounts = lister(application);
     } catch (const outlook::ComError& error) {
         facts.gatherError = ComExceptionLine(error);
     }

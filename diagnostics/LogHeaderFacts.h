@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,8 +36,14 @@ struct LogHeaderFacts {
     std::wstring gatherError{};
 };
 
-// UI thread only: asks Outlook for its version and COM add-ins. Never throws; a failure is kept in gatherError.
-LogHeaderFacts GatherLogHeaderFacts(outlook::Application& application);
+// How the header learns the user's accounts: the mail store's enumeration, installed by the add-in, which this
+// library cannot call itself. May throw ComError.
+using AccountLister = std::function<std::vector<AccountFact>(const outlook::Ref<outlook::Application>&)>;
+void SetLogHeaderAccountLister(AccountLister lister);
+
+// UI thread only: asks Outlook for its version, its COM add-ins and (through the installed lister) its accounts.
+// Never throws; a failure is kept in gatherError.
+LogHeaderFacts GatherLogHeaderFacts(const outlook::Ref<outlook::Application>& application);
 
 // The process-wide facts that logs opened from now on print; any thread.
 void PublishLogHeaderFacts(LogHeaderFacts facts);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "dialogs/LoginDialogTemplate.h"
+#include "mailstore/MapEmailDialogTemplate.h"
 #include "platform/Dialog.h"
 
 namespace sealwing::dialogs {
@@ -25,6 +26,7 @@ using platform::DialogTemplate;
 // Every described template; a new dialog adds its line here.
 const DialogTemplate* const kDescribedTemplates[] = {
     &kLoginDialogTemplate,
+    &mailstore::kMapEmailDialogTemplate,
 };
 
 const char* KindName(ControlKind kind) {

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "addin/outlook/ObjectModel.h"
+#include "diagnostics/LogHeaderFacts.h"
+#include "platform/WindowSystem.h"
 
 // The user's Outlook mail accounts, each with the address the service knows it by. UI thread only.
 namespace sealwing::mailstore {
@@ -22,6 +25,9 @@ struct OutlookAccount {
 // What the display names of Google Apps accounts and their stores start with, followed by the address.
 inline constexpr std::wstring_view kGoogleAppsPrefix = L"Google Apps - ";
 
+// What ChooseDefaultSenderAddress answers when several accounts could send and none is the default.
+inline constexpr std::wstring_view kSeveralAccounts = L"NA";
+
 // Contains "@" and neither "/" nor "\": an Exchange distinguished name is no e-mail address.
 bool IsEmailAddress(std::wstring_view text);
 
@@ -36,5 +42,23 @@ std::vector<OutlookAccount> ListObjectModelAccounts(const outlook::Ref<outlook::
 // ids and the Exchange accounts' addresses). When the service cannot be read the user is told and the list is
 // empty. Automation errors go to the caller.
 std::vector<OutlookAccount> ListAccounts(const outlook::Ref<outlook::Application>& application, bool forceLegacy);
+
+// The account-management path of ListAccounts, without telling the user: nothing when the service cannot be read.
+std::optional<std::vector<OutlookAccount>> ListAccountManagerAccounts(
+    const outlook::Ref<outlook::Application>& application);
+
+// The address to send from when a message names no account: the only account's address; else the one account the
+// service knows as registered; with several registered, the user's default mail account; "NA" when that cannot be
+// told; empty when none is registered. Exchange addresses go through the user's mapping first. Automation errors go
+// to the caller.
+std::wstring ChooseDefaultSenderAddress(const outlook::Ref<outlook::Application>& application);
+
+// Fills the Exchange-address mapping for every Exchange account that has no e-mail address: from the object model's
+// account of the same name (Outlook 2007 on), else by asking the user (Outlook 2003, dialog owned by `owner`).
+// Returns whether the profile has a Google Apps account. Automation errors go to the caller.
+bool MapExchangeAccounts(const outlook::Ref<outlook::Application>& application, platform::WindowHandle owner);
+
+// The account list as every log header prints it.
+std::vector<diagnostics::AccountFact> AccountFactsOf(const std::vector<OutlookAccount>& accounts);
 
 }  // namespace sealwing::mailstore

@@ -7,6 +7,8 @@
 #include "compose/InspectorExtension.h"
 #include "diagnostics/ActivityLog.h"
 #include "diagnostics/Log.h"
+#include "mailstore/MapEmailDialogTemplate.h"
+#include "settings/SettingsStore.h"
 #include "settings/PasswordCache.h"
 #include "settings/PasswordStorage.h"
 #include "tests/OutlookWorld.h"
@@ -192,6 +194,45 @@ TEST_P(StartupTest, AFailureWhileGatheringTheHeaderIsLoggedInTheHeaderAndStartUp
               std::string::npos);
     EXPECT_EQ(addin_.ExplorerExtensionCount(), 1u);
     EXPECT_NE(addin_.ApplicationSink().Cookie(), outlook::kNotConnected);
+}
+
+TEST_P(StartupTest, TheHeaderListsTheAccountsAndExchangeAddressesAreResolvedAtStartUp) {
+    settings::SettingsStore::Instance().ResetForTests();
+    auto& outlook = world_.Outlook();
+    outlook.AddAccount({.type = outlook::olPop3, .displayName = L"Home", .smtpAddress = L"ann@home.example"});
+    outlook.AddAccount({.type = outlook::olExchange, .displayName = L"Work",
+                        .currentUserAddress = L"/o=Corp/cn=Recipients/cn=ann"});
+    outlook.AddAccount({.type = outlook::olImap, .displayName = L"Google Apps - ann@apps.example"});
+    const auto inbox = outlook.OpenExplorer();
+    outlook.User().AtDialog(mailstore::kMapEmailDialogId, [](sim::DialogScreen& screen) {
+        screen.Type(mailstore::kMapEmailAddressFieldId, L"ann@corp.example");
+        screen.Press(platform::kDialogOk);
+    });
+
+    Connect();
+
+    const std::string log = world_.LogFile("Main");
+    if (GetParam() == 11) {
+        EXPECT_NE(log.find("Accounts:\nTotal 3 accounts\n1, ann@home.example, NonEx, POP3, Home\n"
+                           "2, /o=Corp/cn=Recipients/cn=ann, Ex, Exchange, Work\n"
+                           "3, , NonEx, IMAP, Google Apps - ann@apps.example\n"),
+                  std::string::npos)
+            << log;
+        // Only Outlook 2003 asks, over the main window.
+        ASSERT_EQ(outlook.User().Dialogs().size(), 1u);
+        EXPECT_EQ(outlook.User().Dialogs()[0].owner, inbox->Window());
+        EXPECT_EQ(settings::SettingsStore::Instance().MappedAddress(L"/o=Corp/cn=Recipients/cn=ann"),
+                  L"ann@corp.example");
+    } else {
+        // An Exchange account known only by its distinguished name is left out.
+        EXPECT_NE(log.find("Accounts:\nTotal 2 accounts\n1, ann@home.example, NonEx, NA, Home\n"
+                           "2, ann@apps.example, NonEx, IMAP, Google Apps - ann@apps.example\n"),
+                  std::string::npos)
+            << log;
+        EXPECT_TRUE(outlook.User().Dialogs().empty());
+    }
+    EXPECT_TRUE(addin_.HasGoogleAppsAccount());
+    settings::SettingsStore::Instance().ResetForTests();
 }
 
 TEST_P(StartupTest, SavedPasswordsFillThePasswordCache) {
