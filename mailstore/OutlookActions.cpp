@@ -1,6 +1,7 @@
 #include "mailstore/OutlookActions.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -199,6 +200,209 @@ void ProcessNewMail(const outlook::Ref<outlook::NameSpace>& session, const std::
 void ProcessNewGoogleAppsCopies(const outlook::Ref<outlook::NameSpace>& session, std::wstring_view entryIds) {
     platform::AssertUiThread(__func__);
     for (const std::wstring& entryId : SplitEntryIds(entryIds)) ProcessNewMail(session, entryId);
+}
+
+namespace {
+
+// The named property in which Outlook stamps a message with the Internet account it goes out through.
+constexpr mapi::NamedProperty kAccountStamp{mapi::PSETID_Common, 0x8581};
+// The stamp starts with the account's id.
+constexpr std::size_t kStampIdLength = 8;
+// AddressEntryUserType: the Exchange kinds come first (user, distribution list, public folder, ...).
+constexpr int kFirstNonExchangeUserType = 10;
+// The primary address among an Exchange entry's proxy addresses; "smtp:" marks the secondary ones.
+constexpr std::wstring_view kPrimaryProxyPrefix = L"SMTP";
+constexpr std::size_t kProxyPrefixLength = 5;  // "SMTP:"
+
+bool IsBlank(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
+
+// The stamp's first characters read as the C library reads a decimal number: blanks, a sign, then digits up to the
+// first other character; 0 when there are none.
+std::int32_t StampAccountId(std::wstring_view stamp) {
+    const std::wstring_view head = stamp.substr(0, kStampIdLength);
+    std::size_t at = 0;
+    while (at < head.size() && IsBlank(head[at])) ++at;
+    bool negative = false;
+    if (at < head.size() && (head[at] == L'+' || head[at] == L'-')) negative = head[at++] == L'-';
+    std::int32_t id = 0;  // eight digits at most: no overflow
+    for (; at < head.size() && head[at] >= L'0' && head[at] <= L'9'; ++at) id = id * 10 + (head[at] - L'0');
+    return negative ? -id : id;
+}
+
+// The stamp's text; nothing when the message has none. MAPI failures are logged; a stamp that is merely absent
+// comes back as a warning and is no failure.
+std::optional<std::wstring> ReadAccountStamp(mapi::Message& message) {
+    std::vector<mapi::PropTag> tags;
+    if (const outlook::HResult mapped = message.GetIDsFromNames({kAccountStamp}, false, tags);
+        outlook::Failed(mapped) || tags.empty()) {
+        diagnostics::LogComError(kSourceFile, 214, outlook::Failed(mapped) ? mapped : outlook::hr::E_Fail);
+        return std::nullopt;
+    }
+    std::vector<mapi::PropValue> values;
+    const outlook::HResult read = message.GetProps({mapi::ChangePropType(tags.front(), mapi::PT_UNICODE)}, values);
+    if (outlook::Failed(read)) diagnostics::LogComError(kSourceFile, 211, read);
+    if (read != outlook::hr::S_Ok || values.empty()) return std::nullopt;
+    const auto* text = std::get_if<std::wstring>(&values.front().data);
+    return text != nullptr ? std::optional<std::wstring>(*text) : std::nullopt;
+}
+
+// The address of the Internet account the message's stamp names; only the account-management service knows the
+// ids, so its list is asked even where the object model lists accounts.
+std::wstring StampedAccountAddress(const outlook::Ref<outlook::Application>& application, outlook::MailItem& mail) {
+    const outlook::Ref<mapi::Message> message = mail.MAPIOBJECT();
+    if (message == nullptr) return {};
+    const std::optional<std::wstring> stamp = ReadAccountStamp(*message);
+    if (!stamp) return {};
+    const std::int32_t id = StampAccountId(*stamp);
+    const std::vector<OutlookAccount> accounts = ListAccounts(application, true);
+    const OutlookAccount* stamped = nullptr;
+    for (const OutlookAccount& account : accounts) {
+        if (account.id == id) stamped = &account;
+    }
+    if (stamped == nullptr) return {};
+    if (!stamped->smtpAddress.empty()) return stamped->smtpAddress;
+    return GetAccountAddressByDisplayName(application, *stamped);
+}
+
+// The session's user; on an Exchange profile its address is a distinguished name, which the Exchange user turns
+// into SMTP from Outlook 2007 on.
+std::wstring CurrentUserAddress(outlook::MailItem& mail, int outlookVersion) {
+    const outlook::Ref<outlook::NameSpace> session = mail.Session();
+    if (session == nullptr) {
+        diagnostics::LogWrite(L"pMail->Session is NULL. Is user logged out from Exchange?\n");
+        return {};
+    }
+    const outlook::Ref<outlook::Recipient> user = session->CurrentUser();
+    if (user == nullptr) {
+        diagnostics::LogWrite(L"Session->CurrentUser is NULL\n");
+        return {};
+    }
+    std::wstring address = user->Address();
+    if (address.empty() || IsEmailAddress(address) || outlookVersion < 12) return address;
+    diagnostics::LogWrite(
+        L"Info is in non SMTP format. Trying pCurrentUser->AddressEntry->ExchangeUser->PrimarySmtpAddress\n");
+    // Without an Exchange user the distinguished name stays, so that the address mapping can still answer.
+    const outlook::Ref<outlook::AddressEntry> entry = user->AddressEntry();
+    const outlook::Ref<outlook::ExchangeUser> exchangeUser = entry ? entry->GetExchangeUser() : nullptr;
+    if (exchangeUser != nullptr) address = exchangeUser->PrimarySmtpAddress();
+    return address;
+}
+
+std::wstring MappedAddress(const std::wstring& exchangeAddress) {
+    return settings::SettingsStore::Instance().MappedAddress(exchangeAddress);
+}
+
+// The primary SMTP address an Exchange entry's MAPI properties carry; `address` when they carry none.
+std::wstring MailUserSmtpAddress(mapi::MailUser& user, std::wstring address) {
+    mapi::PropValue value;
+    if (mapi::HrGetOneProp(user, mapi::PR_SMTP_ADDRESS_W, value) == outlook::hr::S_Ok) {
+        if (const auto* text = std::get_if<std::wstring>(&value.data)) address = *text;
+        return address;
+    }
+    if (mapi::HrGetOneProp(user, mapi::PR_EMS_AB_PROXY_ADDRESSES, value) != outlook::hr::S_Ok) return address;
+    if (const auto* proxies = std::get_if<std::vector<std::wstring>>(&value.data)) {
+        for (const std::wstring& proxy : *proxies) {
+            if (proxy.starts_with(kPrimaryProxyPrefix)) {
+                address = proxy.substr(std::min(kProxyPrefixLength, proxy.size()));
+            }
+        }
+    }
+    return address;
+}
+
+}  // namespace
+
+std::wstring GetSenderAddress(const outlook::Ref<outlook::MailItem>& mail) {
+    platform::AssertUiThread(__func__);
+    diagnostics::LogScope scope(L"[MAPI] Getting sender information", kSourceFile, 135);
+    const outlook::Ref<outlook::Application> application = mail->Application();
+    const int version = outlook::MajorVersionOf(*application);
+    std::wstring address;
+    if (version > 11) {
+        diagnostics::LogWrite(L"Trying to get sender info from pMail->SendUsingAccount->SmtpAddress\n");
+        if (const outlook::Ref<outlook::Account> account = mail->SendUsingAccount()) address = account->SmtpAddress();
+    }
+    if (address.empty()) {
+        diagnostics::LogWrite(L"Trying to get sender info from 0x8581 property\n");
+        address = StampedAccountAddress(application, *mail);
+    }
+    if (address.empty()) {
+        diagnostics::LogWrite(L"Trying to get sender info from pCurrentUser->Address\n");
+        address = CurrentUserAddress(*mail, version);
+    }
+    if (!address.empty() && !IsEmailAddress(address)) {
+        diagnostics::LogWrite(address + L" is not an email! Verifying LDAP table\n");
+        address = MappedAddress(address);
+        diagnostics::LogWrite(L"LDAP response is " + address + L"\n");
+    }
+    if (address.empty()) diagnostics::LogWrite(L"WARNING! All attempts to retrieve sender info failed!\n");
+    return address;
+}
+
+std::wstring GetAccountAddressByDisplayName(const outlook::Ref<outlook::Application>& application,
+                                            const OutlookAccount& account) {
+    platform::AssertUiThread(__func__);
+    diagnostics::LogScope scope(L"Getting deep info about account address", kSourceFile, 109);
+    // Account.CurrentUser came with Outlook 2010.
+    if (outlook::MajorVersionOf(*application) < 13) return {};
+    const outlook::Ref<outlook::Accounts> accounts = application->Session()->Accounts();
+    const int count = accounts->Count();
+    outlook::Ref<outlook::Account> named;
+    for (int index = 1; index <= count; ++index) {
+        outlook::Ref<outlook::Account> candidate = accounts->Item(index);
+        if (candidate->DisplayName() == account.displayName) named = std::move(candidate);
+    }
+    if (named == nullptr) return {};
+    const outlook::Ref<outlook::Recipient> user = named->CurrentUser();
+    return user != nullptr ? user->Address() : std::wstring{};
+}
+
+std::wstring GetReceiverAddress(const outlook::Ref<outlook::MailItem>& mail) {
+    platform::AssertUiThread(__func__);
+    diagnostics::LogScope scope(L"[MAPI] Retrieving info about message receiver", kSourceFile, 342);
+    std::wstring address;
+    if (outlook::MajorVersionOf(*mail->Application()) > 11) {
+        if (const outlook::Ref<outlook::Account> account = mail->SendUsingAccount()) address = account->SmtpAddress();
+    }
+    if (!address.empty()) return address;
+
+    diagnostics::LogWrite(L"pMail->SendUsingAccount->SmtpAddress failed. Retrieving PR_RECEIVED_BY_EMAIL_ADDRESS_W\n");
+    const outlook::Ref<mapi::Message> message = mail->MAPIOBJECT();
+    mapi::PropValue value;
+    const outlook::HResult read = message != nullptr
+                                      ? mapi::HrGetOneProp(*message, mapi::PR_RECEIVED_BY_EMAIL_ADDRESS_W, value)
+                                      : outlook::hr::E_NoInterface;
+    if (read != outlook::hr::S_Ok) {
+        diagnostics::LogWrite(L"Getting PR_RECEIVED_BY_EMAIL_ADDRESS_W failed. Error code is " +
+                              platform::HexW(static_cast<std::uint32_t>(read)));
+    } else if (const auto* text = std::get_if<std::wstring>(&value.data)) {
+        address = *text;
+    }
+    // An Exchange mailbox receives under its distinguished name.
+    if (!IsEmailAddress(address)) address = MappedAddress(address);
+    return address;
+}
+
+std::wstring GetRecipientSmtpAddress(const outlook::Ref<outlook::Recipient>& recipient) {
+    platform::AssertUiThread(__func__);
+    std::wstring address;
+    if (outlook::MajorVersionOf(*recipient->Application()) > 11 && recipient->Resolve()) {
+        const outlook::Ref<outlook::AddressEntry> entry = recipient->AddressEntry();
+        if (entry != nullptr && entry->AddressEntryUserType() < kFirstNonExchangeUserType) {
+            if (const outlook::Ref<outlook::ExchangeUser> user = entry->GetExchangeUser()) {
+                address = user->PrimarySmtpAddress();
+            }
+        }
+    }
+    if (address.empty()) address = recipient->Address();
+    if (!address.empty() && IsEmailAddress(address)) return address;
+
+    // Outlook 2003 has no Exchange user: the address book's own properties name the SMTP address.
+    recipient->Resolve();
+    const outlook::Ref<outlook::AddressEntry> entry = recipient->AddressEntry();
+    const outlook::Ref<mapi::MailUser> user = entry != nullptr ? entry->MAPIOBJECT() : nullptr;
+    if (user == nullptr) return address;
+    return MailUserSmtpAddress(*user, std::move(address));
 }
 
 }  // namespace sealwing::mailstore

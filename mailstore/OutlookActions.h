@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "addin/outlook/ObjectModel.h"
+#include "mailstore/OutlookAccounts.h"
 
 // What the add-in does below Outlook's object model, in the message store through Extended MAPI. UI thread only.
 namespace sealwing::mailstore {
@@ -34,5 +35,27 @@ bool IsServiceCopy(const outlook::Ref<outlook::MailItem>& mail);
 // with a Google Apps account, from Outlook 2007 on; the caller checks both. Automation errors of the session, its
 // accounts or the sent folder go to the caller.
 void ProcessNewGoogleAppsCopies(const outlook::Ref<outlook::NameSpace>& session, std::wstring_view entryIds);
+
+// Who sends and who received: each resolver below tries a fixed chain of sources, writes every step to the activity
+// log and may come back empty, which the caller handles. Automation errors of the object model go to the caller;
+// failed MAPI reads are logged and the chain goes on.
+
+// The SMTP address of the account that sends the item: its SendUsingAccount (Outlook 2007 on), else the Internet
+// account its stamp names, else the session's current user; an Exchange distinguished name is looked up in the
+// address mapping.
+std::wstring GetSenderAddress(const outlook::Ref<outlook::MailItem>& mail);
+
+// CurrentUser.Address of the last object-model account with the account's display name; empty before Outlook 2010,
+// whose accounts have no CurrentUser, and when no account has that name.
+std::wstring GetAccountAddressByDisplayName(const outlook::Ref<outlook::Application>& application,
+                                            const OutlookAccount& account);
+
+// The SMTP address of the account that received the item: its SendUsingAccount (Outlook 2007 on), else the
+// message's PR_RECEIVED_BY_EMAIL_ADDRESS_W, whose Exchange form is looked up in the address mapping.
+std::wstring GetReceiverAddress(const outlook::Ref<outlook::MailItem>& mail);
+
+// The recipient's SMTP address: an Exchange user's primary address (Outlook 2007 on), else its address when that is
+// an e-mail address, else the address entry's PR_SMTP_ADDRESS_W or primary ("SMTP:") proxy address.
+std::wstring GetRecipientSmtpAddress(const outlook::Ref<outlook::Recipient>& recipient);
 
 }  // namespace sealwing::mailstore

@@ -1,5 +1,6 @@
 #include "sim/SimMailItem.h"
 
+#include <stdexcept>
 #include <utility>
 
 #include "sim/EntryId.h"
@@ -34,7 +35,11 @@ outlook::Ref<outlook::Application> SimMailItem::Application() {
     return Enter(L"MailItem.Application")->Model().application;
 }
 
-outlook::Ref<outlook::NameSpace> SimMailItem::Session() { return Enter(L"MailItem.Session")->Model().session; }
+outlook::Ref<outlook::NameSpace> SimMailItem::Session() {
+    auto context = Enter(L"MailItem.Session");
+    if (!sessionAvailable_) return nullptr;
+    return context->Model().session;
+}
 
 outlook::Ref<outlook::Object> SimMailItem::Parent() {
     Enter(L"MailItem.Parent");
@@ -180,6 +185,22 @@ void SimMailItem::Delete() {
     if (auto folder = folder_.lock()) folder->Remove(shared_from_this());
     folder_.reset();
     deleted_ = true;
+}
+
+void SimMailItem::SetAccountStamp(const std::wstring& stamp) {
+    auto store = OwnerStore();
+    if (!store) throw std::logic_error("SetAccountStamp: the item is in no store");
+    const auto id = store->NamedProperties().IdOf({outlook::mapi::PSETID_Common, kAccountStampId}, true);
+    if (!id) throw std::logic_error("SetAccountStamp: the store's named-property ids are used up");
+    props_.SetText((*id << 16) | outlook::mapi::PT_UNICODE, stamp);
+}
+
+void SimMailItem::SetReceivedByAddress(const std::wstring& address) {
+    if (address.empty()) {
+        props_.Remove(outlook::mapi::PR_RECEIVED_BY_EMAIL_ADDRESS_W);
+    } else {
+        props_.SetText(outlook::mapi::PR_RECEIVED_BY_EMAIL_ADDRESS_W, address);
+    }
 }
 
 void SimMailItem::MarkModified() {

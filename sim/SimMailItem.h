@@ -25,6 +25,9 @@ class SimUserProperties;
 // only when first saved.
 class SimMailItem : public outlook::MailItem, public std::enable_shared_from_this<SimMailItem>, protected SimObject {
 public:
+    // The account stamp's named property id in PSETID_Common.
+    static constexpr std::uint32_t kAccountStampId = 0x8581;
+
     // A new unsaved item (a draft unless it is placed elsewhere).
     static outlook::Ref<SimMailItem> Create(std::weak_ptr<SimContext> context, const outlook::Ref<SimFolder>& folder);
 
@@ -76,7 +79,19 @@ public:
     bool HasUnsavedChanges() const { return dirty_; }
     void SetSentState(bool sent) { sent_ = sent; }
     void SetReadState(bool unread) { unread_ = unread; }
+    // The account the item goes out through (MailItem.SendUsingAccount, 2007 on); nullptr: none chosen, as for a new
+    // draft or a received item.
     void UseAccount(const outlook::Ref<SimAccount>& account) { account_ = account; }
+    // Stamps the message with an Internet account as Outlook does when it sends through one: the named property
+    // 0x8581 of PSETID_Common (a Unicode string; the simulation takes the text as given, since what Outlook writes
+    // there is not documented) in the item's store. Throws std::logic_error for an item in no store.
+    void SetAccountStamp(const std::wstring& stamp);
+    // PR_RECEIVED_BY_EMAIL_ADDRESS_W: the address the receiving mailbox goes by, an Exchange distinguished name for
+    // an Exchange mailbox. Received mail starts with its first To address (or the profile's user); an empty text
+    // removes the property, as for a message that no transport delivered.
+    void SetReceivedByAddress(const std::wstring& address);
+    // False: MailItem.Session returns Nothing, as it does for an item whose profile is logged off (Exchange).
+    void SetSessionAvailable(bool available) { sessionAvailable_ = available; }
     std::int32_t MessageFlags() const;
     outlook::Ref<SimInspector> InspectorOrNew();
     // The inspector created for the item and not closed yet; nullptr when none.
@@ -104,6 +119,7 @@ private:
     bool dirty_ = false;
     bool everModified_ = false;
     bool deleted_ = false;
+    bool sessionAvailable_ = true;
     EventSource<outlook::ItemEvents> events_;
 };
 

@@ -88,6 +88,33 @@ TEST_F(SimMapiTest, NamedPropertiesMapToStableIdsPerStore) {
     EXPECT_EQ(value.data, mapi::PropData(std::wstring(L"account stamp")));
 }
 
+TEST_F(SimMapiTest, TheAccountStampAndTheReceivingAddressAreReadAsOutlookLeavesThem) {
+    auto stamped = sim_.CreateMailItem();
+    auto plain = sim_.CreateMailItem();
+    const mapi::NamedProperty stamp{mapi::PSETID_Common, SimMailItem::kAccountStampId};
+    std::vector<mapi::PropTag> tags;
+    EXPECT_EQ(Message(plain)->GetIDsFromNames({stamp}, false, tags), outlook::hr::Mapi_W_ErrorsReturned);
+
+    stamped->SetAccountStamp(L"00000003 stamp");
+    ASSERT_EQ(Message(plain)->GetIDsFromNames({stamp}, false, tags), outlook::hr::S_Ok) << "the store knows the name";
+    const mapi::PropTag tag = mapi::ChangePropType(tags.front(), mapi::PT_UNICODE);
+    std::vector<mapi::PropValue> values;
+    EXPECT_EQ(Message(stamped)->GetProps({tag}, values), outlook::hr::S_Ok);
+    EXPECT_EQ(values.front().data, mapi::PropData(std::wstring(L"00000003 stamp")));
+    EXPECT_EQ(Message(plain)->GetProps({tag}, values), outlook::hr::Mapi_W_ErrorsReturned);
+
+    auto received = Received();
+    mapi::PropValue value;
+    ASSERT_EQ(mapi::HrGetOneProp(*Message(received), mapi::PR_RECEIVED_BY_EMAIL_ADDRESS_W, value), outlook::hr::S_Ok);
+    EXPECT_EQ(value.data, mapi::PropData(std::wstring(L"sim.user@example.com"))) << "the profile's user received it";
+    received->SetReceivedByAddress(L"/o=Org/cn=me");
+    mapi::HrGetOneProp(*Message(received), mapi::PR_RECEIVED_BY_EMAIL_ADDRESS_W, value);
+    EXPECT_EQ(value.data, mapi::PropData(std::wstring(L"/o=Org/cn=me")));
+    received->SetReceivedByAddress(L"");
+    EXPECT_EQ(mapi::HrGetOneProp(*Message(received), mapi::PR_RECEIVED_BY_EMAIL_ADDRESS_W, value),
+              outlook::hr::Mapi_E_NotFound);
+}
+
 TEST_F(SimMapiTest, SetPropsLeavesComputedAndMistypedValuesOutAndChangesTheItem) {
     auto item = sim_.CreateMailItem();
     auto message = Message(item);

@@ -17,12 +17,18 @@ SimNameSpace::SimNameSpace(std::weak_ptr<SimContext> context) : SimObject(std::m
 
 outlook::Ref<outlook::Recipient> SimNameSpace::CurrentUser() {
     auto context = Enter(L"NameSpace.CurrentUser");
+    if (currentUserMissing_) return nullptr;
     if (!currentUser_) {
         const SimOptions& options = context->Options();
         AddressBookEntry user{options.userName, options.userAddress, L"SMTP", 30, {}, {}};
         currentUser_ = SimRecipient::Resolved(WeakContext(), user, outlook::olTo, {});
     }
     return currentUser_;
+}
+
+void SimNameSpace::SetCurrentUser(std::optional<AddressBookEntry> user) {
+    currentUserMissing_ = !user;
+    currentUser_ = user ? SimRecipient::Resolved(WeakContext(), *user, outlook::olTo, {}) : nullptr;
 }
 
 outlook::Ref<outlook::MAPIFolder> SimNameSpace::GetDefaultFolder(outlook::DefaultFolder folder) {
