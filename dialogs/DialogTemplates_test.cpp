@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/CrashReportDialogTemplate.h"
+#include "diagnostics/LogViewerDialogTemplate.h"
 #include "dialogs/LoginDialogTemplate.h"
 #include "mailstore/MapEmailDialogTemplate.h"
 #include "platform/Dialog.h"
@@ -26,6 +28,8 @@ using platform::DialogTemplate;
 // Every described template; a new dialog adds its line here.
 const DialogTemplate* const kDescribedTemplates[] = {
     &kLoginDialogTemplate,
+    &diagnostics::kCrashReportDialogTemplate,
+    &diagnostics::kLogViewerDialogTemplate,
     &mailstore::kMapEmailDialogTemplate,
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/Dialog.h"
@@ -22,17 +23,29 @@ struct MessageBoxRequest {
     bool taskModal = false;  // every window of the thread waits, not only the owner (MB_TASKMODAL)
 };
 
+// The standard save-file dialog: one filter, and the extension added to a name typed without one. The file is not
+// checked for existence: choosing an existing file replaces it without asking.
+struct SaveFileRequest {
+    WindowHandle owner = kNoWindow;
+    std::wstring filterName;        // what the file-type list shows: "Text files(*.txt)"
+    std::wstring filterPattern;     // the names it lists: "*.txt"
+    std::wstring defaultExtension;  // without the dot: "txt"
+};
+
 // What RunDialog answers when the dialog could not be shown at all.
 inline constexpr int kDialogFailed = -1;
 
-// What the user sees and answers.
+// What the user sees and answers. Everything is modal on the calling thread: Outlook's UI thread, except for the
+// crash report that a worker's log offers when it opens, which the worker shows itself.
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
-    // Modal; UI thread only. Returns the button the user chose.
+    // Returns the button the user chose.
     virtual DialogResult ShowMessageBox(const MessageBoxRequest& request) = 0;
-    // Modal; UI thread only. Returns the result the dialog ended with, or kDialogFailed.
+    // Returns the result the dialog ended with, or kDialogFailed.
     virtual int RunDialog(Dialog& dialog, WindowHandle owner) = 0;
+    // The full path the user chose; nothing when the user cancelled or the dialog could not be shown.
+    virtual std::optional<std::wstring> ChooseSaveFile(const SaveFileRequest& request) = 0;
 };
 
 }  // namespace sealwing::platform

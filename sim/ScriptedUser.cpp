@@ -142,4 +142,25 @@ int ScriptedUser::RunDialog(platform::Dialog& dialog, platform::WindowHandle own
     return dialogs_[index].result;
 }
 
+void ScriptedUser::AnswerSaveFile(std::optional<std::wstring> path) { saveFileAnswers_.push_back(std::move(path)); }
+
+std::optional<std::wstring> ScriptedUser::ChooseSaveFile(const platform::SaveFileRequest& request) {
+    ShownSaveFile shown{request, std::nullopt, false};
+    if (!saveFileAnswers_.empty()) {
+        shown.answer = std::move(saveFileAnswers_.front());
+        shown.scripted = true;
+        saveFileAnswers_.pop_front();
+    }
+    saveFiles_.push_back(shown);
+    if (echo_ != nullptr) {
+        *echo_ << "[save file] " << platform::Utf8FromWide(request.filterName) << " -> ";
+        if (shown.answer) {
+            *echo_ << platform::Utf8FromWide(*shown.answer) << "\n";
+        } else {
+            *echo_ << "cancelled" << (shown.scripted ? "" : " (default)") << "\n";
+        }
+    }
+    return shown.answer;
+}
+
 }  // namespace sealwing::sim

@@ -4,7 +4,9 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "platform/UserInterface.h"
@@ -26,6 +28,13 @@ struct ShownDialog {
     std::map<int, ControlState> opened{};  // by control id
     int result = platform::kDialogFailed;
     bool scripted = false;  // false: nobody scripted it, and the user closed it
+};
+
+// A save-file dialog as it was shown, and the path the user chose (nothing: cancelled).
+struct ShownSaveFile {
+    platform::SaveFileRequest request{};
+    std::optional<std::wstring> answer{};
+    bool scripted = false;  // false: nobody queued a choice and the user cancelled
 };
 
 class WindowTree;
@@ -53,11 +62,18 @@ public:
     void AtDialog(int templateId, DialogScript script);
     int RunDialog(platform::Dialog& dialog, platform::WindowHandle owner) override;
 
+    // Queues the choice at the next save-file dialog: a path, or nothing for Cancel.
+    void AnswerSaveFile(std::optional<std::wstring> path);
+    // Takes the next queued choice; with none queued, the user cancels (recorded as unscripted).
+    std::optional<std::wstring> ChooseSaveFile(const platform::SaveFileRequest& request) override;
+
     const std::vector<ShownMessageBox>& Shown() const { return shown_; }
     const std::vector<ShownDialog>& Dialogs() const { return dialogs_; }
     std::size_t PendingDialogScripts() const { return scripts_.size(); }
     std::size_t UnscriptedCount() const;
     std::size_t PendingAnswers() const { return answers_.size(); }
+    const std::vector<ShownSaveFile>& SaveFileDialogs() const { return saveFiles_; }
+    std::size_t PendingSaveFileAnswers() const { return saveFileAnswers_.size(); }
     // Every box shown from now on is also printed there (nullptr: nowhere).
     void EchoTo(std::ostream* out) { echo_ = out; }
 
@@ -67,6 +83,8 @@ private:
     std::vector<ShownMessageBox> shown_;
     std::deque<std::pair<int, DialogScript>> scripts_;
     std::vector<ShownDialog> dialogs_;
+    std::deque<std::optional<std::wstring>> saveFileAnswers_;
+    std::vector<ShownSaveFile> saveFiles_;
     std::ostream* echo_ = nullptr;
 };
 

@@ -70,5 +70,31 @@ TEST(ScriptedUser, EchoPrintsCaptionIconTextAndAnswer) {
     EXPECT_EQ(out.str(), "[message box] \"Caption\", warning icon\nSure?\n-> No\n");
 }
 
+TEST(ScriptedUser, SaveFileDialogsTakeTheQueuedChoicesThenCancelAndAreRecorded) {
+    ScriptedUser user;
+    std::ostringstream out;
+    user.EchoTo(&out);
+    user.AnswerSaveFile(L"/home/ann/log.txt");
+    user.AnswerSaveFile(std::nullopt);
+    const platform::SaveFileRequest request{.owner = 0x42,
+                                            .filterName = L"Text files(*.txt)",
+                                            .filterPattern = L"*.txt",
+                                            .defaultExtension = L"txt"};
+    EXPECT_EQ(user.ChooseSaveFile(request), std::optional<std::wstring>(L"/home/ann/log.txt"));
+    EXPECT_EQ(user.ChooseSaveFile(request), std::nullopt);
+    EXPECT_EQ(user.ChooseSaveFile(request), std::nullopt);
+
+    ASSERT_EQ(user.SaveFileDialogs().size(), 3u);
+    EXPECT_EQ(user.SaveFileDialogs()[0].request.owner, 0x42u);
+    EXPECT_EQ(user.SaveFileDialogs()[0].request.filterPattern, L"*.txt");
+    EXPECT_TRUE(user.SaveFileDialogs()[1].scripted);
+    EXPECT_FALSE(user.SaveFileDialogs()[2].scripted);
+    EXPECT_EQ(user.PendingSaveFileAnswers(), 0u);
+    EXPECT_EQ(out.str(),
+              "[save file] Text files(*.txt) -> /home/ann/log.txt\n"
+              "[save file] Text files(*.txt) -> cancelled\n"
+              "[save file] Text files(*.txt) -> cancelled (default)\n");
+}
+
 }  // namespace
 }  // namespace sealwing::sim

@@ -22,6 +22,10 @@ public:
     // here once its window is gone, so an outlook::ComError reaches the handler that would have caught it anyway.
     int RunDialog(Dialog& dialog, WindowHandle owner) override;
 
+    // GetSaveFileNameW, from comdlg32.dll loaded on first use: a path of at most 259 characters, and no option flags,
+    // so no overwrite prompt. Nothing when the user cancelled or the dialog could not be shown.
+    std::optional<std::wstring> ChooseSaveFile(const SaveFileRequest& request) override;
+
 private:
     HINSTANCE module_;
     HANDLE activationContext_;

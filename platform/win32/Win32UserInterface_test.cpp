@@ -1,6 +1,7 @@
 #include "platform/win32/Win32UserInterface.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -16,6 +17,7 @@
 #include "dialogs/LoginDialogTemplate.h"
 #include "platform/win32/Win32ActivationContext.h"
 #include "platform/win32/Win32DialogMailbox.h"
+#include "platform/win32/Win32TempFolder.h"
 #include "platform/win32/testdata/DialogAdapterTestIds.h"
 #include "platform/win32/testdata/DialogInspection.h"
 
@@ -457,6 +459,136 @@ TEST_F(Win32UserInterfaceTest, TheViewWorksEachKindOfControlAndEachKindOfEventRe
     EXPECT_EQ(dialog.links,
               (std::vector<std::pair<int, std::wstring>>{{SEALWING_ADAPTER_LINK, L"https://example.com/help"}}));
     EXPECT_EQ(dialog.commands, (std::vector<int>{SEALWING_ADAPTER_COMBO, SEALWING_ADAPTER_APPLY}));
+}
+
+// --- The save-file dialog -------------------------------------------------------------------------------------------
+
+BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM found) {
+    auto* wanted = reinterpret_cast<std::pair<HWND, HWND>*>(found);
+    wchar_t className[16] = {};
+    ::GetClassNameW(window, className, 16);
+    if (std::wstring_view(className) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
+    if (::GetWindow(window, GW_OWNER) != wanted->first) return TRUE;
+    wanted->second = window;
+    return FALSE;
+}
+
+// Plays the user on the common save-file dialog that `owner` owns: each tick of a thread timer, which the dialog's
+// modal loop serves, runs the next step once the dialog shows. Past the steps, a dialog still open (an overwrite
+// prompt would keep it so) is cancelled after a while, so the run ends without the path.
+class UserAtTheSaveDialog {
+public:
+    using Step = std::function<void(HWND)>;
+
+    UserAtTheSaveDialog(HWND owner, std::vector<Step> steps) : owner_(owner), steps_(std::move(steps)) {
+        playing_ = this;
+        timer_ = ::SetTimer(nullptr, 0, 10, &Tick);
+    }
+    ~UserAtTheSaveDialog() {
+        ::KillTimer(nullptr, timer_);
+        playing_ = nullptr;
+    }
+    UserAtTheSaveDialog(const UserAtTheSaveDialog&) = delete;
+    UserAtTheSaveDialog& operator=(const UserAtTheSaveDialog&) = delete;
+
+    bool Finished() const { return next_ == steps_.size(); }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        UserAtTheSaveDialog* self = playing_;
+        if (self == nullptr) return;
+        std::pair<HWND, HWND> found{self->owner_, nullptr};
+        ::EnumThreadWindows(::GetCurrentThreadId(), &FindOwnedDialog, reinterpret_cast<LPARAM>(&found));
+        if (found.second == nullptr) return;
+        if (self->next_ < self->steps_.size()) {
+            self->steps_[self->next_++](found.second);
+        } else if (++self->idleTicks_ > kGiveUpTicks) {
+            ::EnumThreadWindows(::GetCurrentThreadId(), &DismissPrompt, reinterpret_cast<LPARAM>(found.second));
+            ::PostMessageW(found.second, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+    }
+
+    // Any other dialog of the thread, such as a prompt over the save dialog, is answered No.
+    static BOOL CALLBACK DismissPrompt(HWND window, LPARAM saveDialog) {
+        wchar_t className[16] = {};
+        ::GetClassNameW(window, className, 16);
+        if (window != reinterpret_cast<HWND>(saveDialog) && std::wstring_view(className) == L"#32770" &&
+            ::IsWindowVisible(window)) {
+            ::EndDialog(window, IDNO);
+        }
+        return TRUE;
+    }
+
+    static inline UserAtTheSaveDialog* playing_ = nullptr;
+    HWND owner_;
+    std::vector<Step> steps_;
+    UINT_PTR timer_ = 0;
+    std::size_t next_ = 0;
+    int idleTicks_ = 0;
+};
+
+// The file-name field: an edit in some versions of the dialog, a combo box with an edit in others.
+HWND FileNameField(HWND dialog) {
+    const HWND edit = ::GetDlgItem(dialog, edt1);
+    return edit != nullptr ? edit : ::GetDlgItem(dialog, cmb13);
+}
+
+UserAtTheSaveDialog::Step TypeName(const std::wstring& name) {
+    return [name](HWND dialog) { ::SetWindowTextW(FileNameField(dialog), name.c_str()); };
+}
+
+UserAtTheSaveDialog::Step PressButton(int id) {
+    return [id](HWND dialog) {
+        const HWND button = ::GetDlgItem(dialog, id);
+        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    };
+}
+
+TEST_F(Win32UserInterfaceTest, TheSaveFileDialogOffersTheFilterAddsTheExtensionAndTakesAnExistingFileWithoutAsking) {
+    Win32TempFolder folder;
+    const std::wstring existing = folder.At(L"old.txt");
+    {
+        const HANDLE file = ::CreateFileW(existing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        ::CloseHandle(file);
+    }
+    OwnerWindow owner;
+    const SaveFileRequest request{.owner = owner.Get(),
+                                  .filterName = L"Text files(*.txt)",
+                                  .filterPattern = L"*.txt",
+                                  .defaultExtension = L"txt"};
+    const struct {
+        const char* name;
+        std::wstring typed;
+        int button;
+        std::optional<std::wstring> chosen;
+    } cases[] = {
+        {"a name without extension", folder.At(L"report"), IDOK, folder.At(L"report.txt")},
+        {"an existing file", existing, IDOK, existing},
+        {"cancelled", folder.At(L"report"), IDCANCEL, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::wstring fileType;
+        UserAtTheSaveDialog user(reinterpret_cast<HWND>(owner.Get()),
+                                 {
+                                     [&fileType](HWND dialog) {
+                                         const HWND types = ::GetDlgItem(dialog, cmb1);
+                                         fileType.resize(static_cast<std::size_t>(::GetWindowTextLengthW(types)) + 1);
+                                         fileType.resize(static_cast<std::size_t>(::GetWindowTextW(
+                                             types, fileType.data(), static_cast<int>(fileType.size()))));
+                                     },
+                                     TypeName(c.typed),
+                                     PressButton(c.button),
+                                 });
+
+        const std::optional<std::wstring> chosen = Ui().ChooseSaveFile(request);
+
+        EXPECT_TRUE(user.Finished());
+        EXPECT_EQ(chosen, c.chosen);
+        EXPECT_EQ(fileType, L"Text files(*.txt)");
+    }
 }
 
 }  // namespace

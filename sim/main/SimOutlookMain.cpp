@@ -12,10 +12,13 @@
 #include <string_view>
 
 #include "addin/SealwingAddin.h"
+#include "diagnostics/CrashReport.h"
 #include "diagnostics/Log.h"
 #include "dialogs/LoginDialogTemplate.h"
+#include "diagnostics/CrashReportDialogTemplate.h"
 #include "localservice/LocalService.h"
 #include "localservice/SeedFile.h"
+#include "mailstore/MapEmailDialogTemplate.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
@@ -26,6 +29,7 @@
 #include "platform/posix/SodiumSecretProtection.h"
 #include "service/SessionManager.h"
 #include "service/TransportEndpoint.h"
+#include "settings/SettingsStore.h"
 #include "sim/SimOutlook.h"
 
 namespace {
@@ -88,6 +92,7 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
 void Step(const std::string& text) { std::cout << "* " << text << '\n'; }
 
 constexpr const wchar_t* kDemoAccount = L"ann@example.com";
+constexpr const wchar_t* kExchangeMailbox = L"/o=Example/ou=First Administrative Group/cn=Recipients/cn=ann";
 constexpr const char* kDemoPassword = "correct horse";
 
 // The password the user types into the login dialog: asked on the console when someone is there, otherwise the
@@ -157,19 +162,43 @@ int main(int argc, char** argv) {
     platform::CurlHttp http(httpOptions);
     platformRecord.http = &http;
     platform::InstallPlatform(platformRecord);
+    diagnostics::InstallCrashReportOffer();
 
     const auto application = outlook.Application();
     Step("Outlook " + platform::Utf8FromWide(application->Version()) + " starts; user data in " +
          options.dataDir.string());
     outlook.AddComAddIn(L"{6A2E3D0B-1C4F-4B8A-9E5D-2F7C8B1A0E93}", L"Sealwing.Addin",
                         L"Parcelon for Microsoft Outlook");
+    // The user's accounts: the service's own address over SMTP, an IMAP account, and an Exchange mailbox that
+    // Outlook knows only by its distinguished name. Every log header lists them.
+    outlook.AddAccount({.type = outlook::olPop3, .displayName = L"Ann (home)", .smtpAddress = kDemoAccount});
+    outlook.AddAccount({.type = outlook::olImap, .displayName = L"Ann (IMAP)", .smtpAddress = L"ann.imap@example.com"});
+    outlook.AddAccount({.type = outlook::olExchange, .displayName = L"Ann (office)",
+                        .currentUserAddress = kExchangeMailbox});
     const auto inbox = outlook.OpenExplorer(L"Inbox - Microsoft Outlook");
     outlook.ActivateExplorer(inbox);
+    // A run over this data folder that ended during an operation left its Main log open: the add-in first offers
+    // the crash report, and the user sends it.
+    if (ReadWholeFile(local / "Parcelon" / "Main.log").starts_with("OPEN")) {
+        outlook.User().AtDialog(diagnostics::kCrashReportDialogId,
+                                [](sim::DialogScreen& screen) { screen.Press(platform::kDialogOk); });
+    }
+    // Outlook 2003 has no other way to learn the Exchange mailbox's address than to ask the user.
+    if (outlook.MajorVersion() == 11) {
+        outlook.User().AtDialog(mailstore::kMapEmailDialogId, [](sim::DialogScreen& screen) {
+            screen.Type(mailstore::kMapEmailAddressFieldId, L"ann@office.example.com");
+            screen.Press(platform::kDialogOk);
+        });
+    }
 
     CSealwingAddin addin;
     addin.OnConnection(application, outlook::ext_cm_Startup);
     addin.OnStartupComplete();
     Step("Add-in connected: " + std::to_string(addin.ExplorerExtensionCount()) + " main window(s) wrapped");
+    if (outlook.MajorVersion() == 11) {
+        Step("Asked for the Exchange mailbox's address: " +
+             platform::Utf8FromWide(settings::SettingsStore::Instance().MappedAddress(kExchangeMailbox)));
+    }
     if (serviceEndpoint) {
         for (const localservice::RecordedRequest& request : service.Requests().All()) {
             Step("The local service answered " + request.method + " " + request.target);
