@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real add-in DLL in the simulated Outlook under Wine: registers Sealwing.dll with regsvr32, lets the harness create
-# the add-in from its registered class and run start-up against Outlook 2003, 2007 and 2010, then unregisters it.
+# the add-in from its registered class and run start-up against Outlook 2003, 2007 and 2010, follows the add-in into
+# the MAPI store and Outlook's account-management service in each (the "mailstore" scenario), then unregisters it.
 # Start-up's version check reaches the local service over real TLS: two services run natively for the length of the
 # script, one offering a newer add-in (sim/win32/HarnessService.seed), one without a version file
 # (sim/win32/HarnessServiceNoVersion.seed), whose warning box the harness answers. For each run the harness trusts
@@ -86,16 +87,16 @@ failures=0
             cat "$work/$1.err"
             return 1
         }
-        # harness <log name> <what it proves> <service name> <harness arguments...>
+        # harness <log name> <what it proves> <service name> <scenario> <harness arguments...>
         harness() {
-            local name=$1 what=$2 address
+            local name=$1 what=$2 scenario=$4 address
             if ! address=$(service "$3"); then
                 echo "$address"; echo "FAIL $what: the $3 service did not start"; failures=$((failures + 1))
                 return
             fi
-            shift 3
+            shift 4
             if SEALWING_SERVICE_ENDPOINT=localhost:${address%% *} timeout 120 wine "$build/bin/sealwing_harness.exe" \
-                --scenario startup --trust-ca "${address#* }" "$@" >"$log.$name" 2>&1; then
+                --scenario "$scenario" --trust-ca "${address#* }" "$@" >"$log.$name" 2>&1; then
                 echo "ok   $what"
             else
                 cat "$log.$name"; echo "FAIL $what"; failures=$((failures + 1))
@@ -106,10 +107,19 @@ failures=0
         fi
         for version in 11 12 14; do
             harness "$version" "start-up in Outlook $version, add-in created from its registered class; the service\
- offers $offered, the add-in logs it" newer --outlook-version "$version" --expect-version "$offered"
+ offers $offered, the add-in logs it" newer startup --outlook-version "$version" --expect-version "$offered"
         done
         harness 14-noversion "start-up in Outlook 14, no version file on the service: one \"Security warning\" box,\
- answered, and start-up completed" noversion --outlook-version 14 --expect-version missing
+ answered, and start-up completed" noversion startup --outlook-version 14 --expect-version missing
+        harness 11-mailstore "mail store in Outlook 11: start-up lists the accounts through the account-management\
+ service (CoCreateInstance, IOlkAccountHelper) and the profile section, frees and releases all of it" newer mailstore \
+            --outlook-version 11
+        harness 12-mailstore "mail store in Outlook 12: the account list through the account-management service; a\
+ Google Apps copy recognised by its header, then left as Outlook 2007 has no delivery store" newer mailstore \
+            --outlook-version 12
+        harness 14-mailstore "mail store in Outlook 14: the account list through the account-management service; a\
+ Google Apps copy read by its header, marked read and deleted for good through MAPI" newer mailstore \
+            --outlook-version 14
         timeout 120 wine regsvr32 /s /u "$build/bin/Sealwing.dll" >>"$log" 2>&1 ||
             { echo "FAIL regsvr32 /u could not unregister Sealwing.dll"; failures=$((failures + 1)); }
         # Asked to stop, the wineserver saves the registry and ends at once; left alone it would linger for seconds.

@@ -6,6 +6,9 @@
 #
 #   bash scripts/run-windows-tests.sh [x86|x64] [gtest arguments...]   (default x86)
 #
+# SEALWING_WINDOWS_TESTS_BUILD names another build folder than build/windows-<arch> (configured from the preset when
+# it is new) and SEALWING_WINDOWS_TESTS_WINEPREFIX another Wine prefix than build/wine-prefix-<arch>.
+#
 # Exits with the test program's status and prints GoogleTest's summary (the whole output when something failed).
 set -euo pipefail
 
@@ -29,12 +32,25 @@ for tool in cmake wine wineboot wineserver xvfb-run; do
 done
 
 cd "$root"
-# The Windows test programs: the adapters' tests, and the object-model adapter against the served simulated Outlook.
+# The Windows test programs: the adapters' tests, and the object-model, MAPI and account-management adapters against
+# the served simulated Outlook.
 programs=(sealwing_win32_tests sealwing_dispatch_tests)
-cmake --preset "$preset" -DSEALWING_WINDOWS_TESTS=ON >/dev/null
-cmake --build --preset "$preset" --target "${programs[@]}"
+build=$root/build/$preset
+if [[ -n "${SEALWING_WINDOWS_TESTS_BUILD:-}" ]]; then
+    build=$(realpath -m "$SEALWING_WINDOWS_TESTS_BUILD")
+    if [[ -f "$build/CMakeCache.txt" ]]; then
+        cmake "$build" -DSEALWING_WINDOWS_TESTS=ON >/dev/null
+    else
+        cmake --preset "$preset" -B "$build" -DCMAKE_RUNTIME_OUTPUT_DIRECTORY="$build/bin" -DSEALWING_WINDOWS_TESTS=ON \
+            >/dev/null
+    fi
+    cmake --build "$build" --target "${programs[@]}"
+else
+    cmake --preset "$preset" -DSEALWING_WINDOWS_TESTS=ON >/dev/null
+    cmake --build --preset "$preset" --target "${programs[@]}"
+fi
 
-export WINEPREFIX=$root/build/wine-prefix-$arch
+export WINEPREFIX=${SEALWING_WINDOWS_TESTS_WINEPREFIX:-$root/build/wine-prefix-$arch}
 export WINEARCH=$winearch
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -53,8 +69,8 @@ fi
 
 overall=0
 for name in "${programs[@]}"; do
-    program=$root/build/$preset/bin/$name.exe
-    log=$root/build/$preset/$name.log
+    program=$build/bin/$name.exe
+    log=$build/$name.log
     status=0
     # The wineserver is waited for inside the X session, so it never outlives its display.
     xvfb-run -a bash -c 'wine "$0" "$@"; status=$?; wineserver -w; exit $status' "$program" "$@" >"$log" 2>&1 ||
@@ -68,7 +84,7 @@ for name in "${programs[@]}"; do
     echo "run-windows-tests ($arch): $name exit status $status; full output in ${log#"$root"/}"
 done
 # Screenshots the dialog tests keep for a person to look at.
-if compgen -G "$root/build/$preset/artefacts/*.png" >/dev/null; then
-    echo "run-windows-tests ($arch): screenshots in build/$preset/artefacts/"
+if compgen -G "$build/artefacts/*.png" >/dev/null; then
+    echo "run-windows-tests ($arch): screenshots in ${build#"$root"/}/artefacts/"
 fi
 exit "$overall"

@@ -10,7 +10,6 @@ namespace sealwing::sim {
 namespace olk = outlook::olk;
 namespace {
 
-constexpr outlook::HResult kNotInitialized = static_cast<outlook::HResult>(0x800C8002);  // E_OLK_NOT_INITIALIZED
 
 std::wstring ServiceTypeText(const AccountSetup& account) {
     if (!account.serviceTypeText.empty()) return account.serviceTypeText;
@@ -33,7 +32,7 @@ public:
         value = {};
         if (const auto failed = EnterMapi(L"OlkAccount.GetProp", context); failed != outlook::hr::S_Ok) return failed;
         auto found = AccountManagerProperty(setup_, tag);
-        if (!found) return olk::E_ACCT_NOT_FOUND;
+        if (!found) return olk::E_AcctNotFound;
         value = std::move(*found);
         return outlook::hr::S_Ok;
     }
@@ -139,7 +138,7 @@ outlook::HResult SimAccountManager::Init(olk::AccountHelper& helper, std::uint32
     } else if (outlook::Succeeded(result)) {
         result = outlook::hr::E_Fail;  // an empty buffer cannot hold any name
     }
-    if (outlook::Succeeded(result) && identity != context->Options().profileName) result = olk::E_ACCT_NOT_FOUND;
+    if (outlook::Succeeded(result) && identity != context->Options().profileName) result = olk::E_AcctNotFound;
     if (outlook::Failed(result)) {
         kept->Release();
         return result;
@@ -149,7 +148,7 @@ outlook::HResult SimAccountManager::Init(olk::AccountHelper& helper, std::uint32
     return outlook::hr::S_Ok;
 }
 
-outlook::HResult SimAccountManager::Initialised() const { return helper_ != nullptr ? outlook::hr::S_Ok : kNotInitialized; }
+outlook::HResult SimAccountManager::Initialised() const { return helper_ != nullptr ? outlook::hr::S_Ok : olk::E_OlkNotInitialized; }
 
 outlook::HResult SimAccountManager::EnumerateAccounts(const olk::Guid& category, const olk::Guid* type,
                                                       std::uint32_t flags,
@@ -175,7 +174,7 @@ outlook::HResult SimAccountManager::GetOrder(const olk::Guid& category, std::vec
         return failed;
     }
     if (const auto failed = Initialised(); failed != outlook::hr::S_Ok) return failed;
-    if (category != olk::CLSID_OlkMail) return olk::E_ACCT_NOT_FOUND;
+    if (category != olk::CLSID_OlkMail) return olk::E_AcctNotFound;
     for (const AccountSetup& account : MailAccounts(*context)) accountIds.push_back(account.accountId.value_or(0));
     if (const auto preferred = context->Model().defaultMailAccountId) {
         const auto found = std::find(accountIds.begin(), accountIds.end(), *preferred);

@@ -18,7 +18,7 @@ HResult CreateAccountManager(Ref<AccountManager>& manager) {
         const std::lock_guard lock(g_creatorLock);
         creator = g_creator;
     }
-    if (!creator) return REGDB_E_CLASSNOTREG;
+    if (!creator) return RegDb_E_ClassNotReg;
     const HResult result = creator(manager);
     if (Failed(result)) manager.reset();
     else if (manager == nullptr) return hr::E_Fail;

@@ -44,8 +44,10 @@ inline constexpr mapi::PropTag PROP_ACCT_IS_EXCH = 0x00140003;
 inline constexpr std::uint32_t ACCT_INIT_NOSYNCH_MAPI_ACCTS = 0x00000001;
 
 // The service's own failures.
-inline constexpr HResult E_ACCT_NOT_FOUND = static_cast<HResult>(0x800C8101);
-inline constexpr HResult REGDB_E_CLASSNOTREG = static_cast<HResult>(0x80040154);
+inline constexpr HResult E_AcctNotFound = static_cast<HResult>(0x800C8101);     // E_ACCT_NOT_FOUND
+inline constexpr HResult E_OlkNotInitialized = static_cast<HResult>(0x800C8005);  // E_OLK_NOT_INITIALIZED
+// COM's answer for a class nobody registered (REGDB_E_CLASSNOTREG, a macro in Windows' headers).
+inline constexpr HResult RegDb_E_ClassNotReg = static_cast<HResult>(0x80040154);
 
 // One property's value (ACCT_VARIANT): a number or a string.
 using AccountValue = std::variant<std::monostate, std::uint32_t, std::wstring>;
@@ -75,7 +77,7 @@ protected:
 class Account {
 public:
     virtual ~Account() = default;
-    // E_ACCT_NOT_FOUND for a property the account lacks.
+    // E_AcctNotFound for a property the account lacks.
     virtual HResult GetProp(mapi::PropTag tag, AccountValue& value) = 0;
 };
 
@@ -104,7 +106,7 @@ public:
 };
 
 // CoCreateInstance of CLSID_OlkAccountManager, in-process: through the creator the host installed. Without one
-// (no Outlook that registered the class) REGDB_E_CLASSNOTREG.
+// (no Outlook that registered the class) RegDb_E_ClassNotReg.
 HResult CreateAccountManager(Ref<AccountManager>& manager);
 
 using AccountManagerCreator = std::function<HResult(Ref<AccountManager>&)>;

@@ -3,7 +3,10 @@
 #include <memory>
 #include <mutex>
 
+#include "addin/outlook/AccountManagement.h"
 #include "addin/win32/Module.h"
+#include "addin/win32/mapi/OlkAdapters.h"
+#include "diagnostics/CrashReport.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32ActivationContext.h"
@@ -37,6 +40,8 @@ struct Adapters {
     platform::Win32UiThread uiThread;
     platform::Win32UserInterface ui;
     platform::Win32WindowSystem windows;
+    // Outlook's account-management service, reached through COM while Outlook has the add-in loaded.
+    outlook::olk::ScopedAccountManagerCreator accountManagerClass{outlook::win32::CreateComAccountManager};
 };
 
 std::mutex g_mutex;
@@ -61,6 +66,7 @@ void AcquireWindowsPlatform() {
     record.ui = &adapters.ui;
     record.windows = &adapters.windows;
     platform::InstallPlatform(record);
+    diagnostics::InstallCrashReportOffer();
 }
 
 void ReleaseWindowsPlatform() {

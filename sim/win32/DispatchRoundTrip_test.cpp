@@ -1,27 +1,20 @@
 // The object-model adapter and the harness's served objects, proven against each other in one process: the
 // simulated Outlook is served through IDispatch, wrapped again by the adapter, and the portable add-in starts on the
 // result exactly as it starts on the simulation directly.
+
+#include "addin/outlook/AccountManagement.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "addin/SealwingAddin.h"
-#include "addin/win32/dispatch/WrapApplication.h"
-#include "diagnostics/ActivityLog.h"
-#include "platform/Clock.h"
-#include "platform/Platform.h"
 #include "platform/Text.h"
-#include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32Registry.h"
-#include "platform/win32/Win32TempFolder.h"
-#include "platform/win32/WinHttp.h"
-#include "service/TransportEndpoint.h"
-#include "sim/SimOutlook.h"
+#include "sim/win32/DispatchWorld.h"
 #include "sim/win32/EventForwarder.h"
-#include "sim/win32/ServeObjects.h"
 
 namespace sealwing {
 namespace {
@@ -38,53 +31,6 @@ std::size_t JournalCount(const sim::SimOutlook& outlook, const std::wstring& ent
     return count;
 }
 
-// A simulated Outlook whose Application reaches the add-in only through IDispatch, on this apartment thread.
-class DispatchWorld {
-public:
-    explicit DispatchWorld(int majorVersion)
-        : files_(temp_.At(L"roaming"), temp_.At(L"local")),
-          registry_(L"Software\\SealwingDispatchTests"),
-          clock_(1796871845),
-          outlook_(sim::SimOptions{.majorVersion = majorVersion}, clock_),
-          platform_(WithHttp(outlook_.PlatformWith(files_, registry_), http_)) {
-        diagnostics::ResetActivityLogsForTests();
-        sim::win32::EventFailures().clear();
-    }
-    ~DispatchWorld() {
-        diagnostics::ResetActivityLogsForTests();
-        registry_.DeleteKey(L"");
-    }
-
-    sim::SimOutlook& Outlook() { return outlook_; }
-    // What OnConnection receives in Outlook's process: the served Application, wrapped by the adapter.
-    outlook::Ref<outlook::Object> Host() {
-        const auto served = sim::win32::ServeObject(outlook_.Application());
-        return outlook::win32::WrapApplication(served.Get());
-    }
-    std::string LogFile(const std::wstring& name) const {
-        std::ifstream in(temp_.At(L"local\\Parcelon\\" + name + L".log").c_str(), std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-private:
-    static platform::Platform WithHttp(platform::Platform platform, platform::Http& http) {
-        platform.http = &http;
-        return platform;
-    }
-
-    // Start-up's version check finds no service here: a port nothing listens on refuses it at once.
-    service::ScopedServiceEndpoint noService_{service::ServiceEndpoint{.host = "localhost", .port = 1}};
-    platform::win32::WinHttp http_;
-    platform::Win32TempFolder temp_;
-    platform::Win32FileSystem files_;
-    platform::Win32Registry registry_;
-    platform::ManualClock clock_;
-    sim::SimOutlook outlook_;
-    platform::ScopedPlatform platform_;
-};
-
 class DispatchRoundTripTest : public ::testing::TestWithParam<int> {
 protected:
     DispatchRoundTripTest() : world_(GetParam()) {}
@@ -94,7 +40,7 @@ protected:
         CoUninitialize();
     }
 
-    DispatchWorld world_;
+    sim::win32::DispatchWorld world_;
     CSealwingAddin addin_;
 };
 
@@ -179,7 +125,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))); }
     void TearDown() override { CoUninitialize(); }
 
-    DispatchWorld world_{12};
+    sim::win32::DispatchWorld world_{12};
 };
 
 template <class Call>
@@ -226,13 +172,57 @@ TEST_F(DispatchAdapterTest, ItemsArriveTypedAndPropertiesRoundTrip) {
     EXPECT_EQ(application->ActiveExplorer(), nullptr);  // Nothing arrives as an empty Ref
 }
 
-TEST_F(DispatchAdapterTest, AnIndexOutOfRangeAndAnUnservedMemberAreTypedErrors) {
+TEST_F(DispatchAdapterTest, UserPropertiesAndAttachmentsCrossWithTheirValuesAndBytes) {
+    auto& outlook = world_.Outlook();
+    const auto item = outlook.CreateMailItem();
+    outlook.OpenInspector(item);
+    const auto application = std::dynamic_pointer_cast<outlook::Application>(world_.Host());
+    const auto mail = std::dynamic_pointer_cast<outlook::MailItem>(application->Inspectors()->Item(1)->CurrentItem());
+    ASSERT_NE(mail, nullptr);
+
+    const auto properties = mail->UserProperties();
+    EXPECT_EQ(properties->Find(L"SecureId"), nullptr);  // Nothing arrives as an empty Ref
+    const auto added = properties->Add(L"SecureId", outlook::olText, false, 0);
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->Name(), L"SecureId");
+    for (const outlook::Variant& value : {outlook::Variant{std::wstring(L"abc-12")}, outlook::Variant{std::int32_t{42}},
+                                          outlook::Variant{true}, outlook::Variant{2.5}, outlook::Variant{}}) {
+        added->SetValue(value);
+        EXPECT_EQ(properties->Find(L"secureid")->Value(), value);
+    }
+
+    platform::Win32TempFolder folder;
+    const std::wstring source = folder.At(L"report.pdf");
+    std::ofstream(source.c_str(), std::ios::binary) << "%PDF bytes";
+    const auto attachments = mail->Attachments();
+    const auto attached = attachments->Add(source, outlook::olByValue, 1, L"Quarterly report");
+    ASSERT_NE(attached, nullptr);
+    EXPECT_EQ(attachments->Count(), 1);
+    EXPECT_EQ(attached->FileName(), L"report.pdf");
+    EXPECT_EQ(attachments->Item(1)->DisplayName(), L"Quarterly report");
+    EXPECT_EQ(attached->Type(), outlook::olOLE);  // until the item is saved
+    mail->Save();
+    EXPECT_EQ(attached->Type(), outlook::olByValue);
+    const std::wstring copy = folder.At(L"copy.pdf");
+    attached->SaveAsFile(copy);
+    std::ifstream in(copy.c_str(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "%PDF bytes");
+    const auto missing = CaughtError([&] { attachments->Add(folder.At(L"absent.pdf"), outlook::olByValue, 1, L""); });
+    EXPECT_EQ(missing.Code(), static_cast<outlook::HResult>(0x80070002));
+}
+
+TEST_F(DispatchAdapterTest, AnIndexOutOfRangeAndAMemberTheVersionLacksAreTypedErrors) {
     const auto application = std::dynamic_pointer_cast<outlook::Application>(world_.Host());
     const auto badIndex = CaughtError([&] { application->Inspectors()->Item(5); });
     EXPECT_TRUE(outlook::Failed(badIndex.Code()));
     EXPECT_FALSE(badIndex.Description().empty());
-    const auto unserved = CaughtError([&] { application->Session()->Accounts(); });
-    EXPECT_EQ(unserved.Code(), static_cast<outlook::HResult>(E_NOTIMPL));
+    // Store.GetDefaultFolder came with Outlook 2010; this is 2007.
+    const auto store = application->Session()->GetDefaultFolder(outlook::olFolderInbox)->Store();
+    ASSERT_NE(store, nullptr);
+    EXPECT_EQ(store->DisplayName(), L"Personal Folders");
+    const auto lacking = CaughtError([&] { store->GetDefaultFolder(outlook::olFolderSentMail); });
+    EXPECT_EQ(lacking.Code(), outlook::hr::DispE_UnknownName);
+    EXPECT_EQ(lacking.Description(), L"Unknown name.");
 }
 
 }  // namespace

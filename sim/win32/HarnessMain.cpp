@@ -2,12 +2,21 @@
 // the add-in as Outlook does and drives a scenario, then reports on stdout what the simulation saw. Exit status 0
 // when every check held, 1 otherwise, 2 for a usage error.
 //
-//   sealwing_harness.exe [--dll <path>] [--outlook-version 11|12|14] [--scenario startup]
+//   sealwing_harness.exe [--dll <path>] [--outlook-version 11|12|14] [--scenario startup|mailstore]
 //                        [--trust-ca <pem file>] [--expect-version <major>.<minor>|missing]
 //
 // The add-in reaches the service named by its endpoint override (SEALWING_SERVICE_ENDPOINT); --trust-ca trusts that
 // service's test CA in the prefix's root store for this run only. --expect-version says what start-up's version check
 // must find there: that version, offered as newer than the add-in, or no version file (404) and so the warning box.
+//
+// Scenarios: "startup" connects the add-in to Outlook with windows open and disconnects it; "mailstore" follows the
+// add-in below the object model, into the MAPI store and Outlook's account-management service: the account list
+// start-up reads from the service, and (Outlook 2007 on) a copy of a secure message arriving in a Google Apps store,
+// which the add-in recognises by its Internet header, marks read and deletes for good.
+//
+// Like Outlook, the harness registers the account-management service's class in its process while it runs.
+
+#include "addin/outlook/AccountManagement.h"
 
 #include <windows.h>
 
@@ -29,6 +38,8 @@
 #include "sim/win32/FrameWindows.h"
 #include "sim/win32/HarnessPlatform.h"
 #include "sim/win32/MessageBoxWatch.h"
+#include "sim/win32/ServeAccountManager.h"
+#include "sim/win32/ServeMapi.h"
 #include "sim/win32/ServeObjects.h"
 
 namespace sealwing::sim::win32 {
@@ -117,6 +128,156 @@ void CheckVersionCheck(Report& report, const std::wstring& expected, const std::
     report.Check(boxes.empty(), "no message box (" + std::to_string(boxes.size()) + " shown)");
 }
 
+std::wstring MainLogPath() {
+    platform::Win32FileSystem files;
+    return files.Join(files.Join(files.KnownFolderPath(platform::KnownFolder::LocalAppData), L"Parcelon"), L"Main.log");
+}
+
+bool Contains(const std::vector<std::wstring>& lines, const std::wstring& line) {
+    for (const auto& entry : lines) {
+        if (entry == line) return true;
+    }
+    return false;
+}
+
+// One account's options as the add-in keeps them in the user's registry, written as the options dialog would.
+class ScopedAccountOptions {
+public:
+    ScopedAccountOptions(const std::wstring& address, DWORD place, DWORD cc)
+        : key_(L"Software\\Parcelon\\Outlook addin\\" + address) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS) {
+            return;
+        }
+        const DWORD destruct = 7;  // chosen already: the add-in asks the service nothing about it
+        written_ = Set(key, L"Place", place) && Set(key, L"CC", cc) && Set(key, L"Destruct", destruct);
+        RegCloseKey(key);
+    }
+    ~ScopedAccountOptions() { RegDeleteKeyW(HKEY_CURRENT_USER, key_.c_str()); }
+    ScopedAccountOptions(const ScopedAccountOptions&) = delete;
+    ScopedAccountOptions& operator=(const ScopedAccountOptions&) = delete;
+
+    bool Written() const { return written_; }
+
+private:
+    static bool Set(HKEY key, const wchar_t* name, DWORD value) {
+        return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+               ERROR_SUCCESS;
+    }
+
+    std::wstring key_;
+    bool written_ = false;
+};
+
+// Below the object model: start-up's account list from the account-management service (the legacy path, which the
+// add-in takes in every version to map Exchange accounts, and for its log header on Outlook 2003), and from Outlook
+// 2007 on a Google Apps copy of a secure message that arrives with NewMailEx: its header is read, the copy marked
+// read and deleted through IMAPIFolder::DeleteMessages; a message without the header stays as it came.
+bool RunMailStore(const Options& options) {
+    Report report;
+    platform::SystemClock clock;
+    SimOutlook outlook(SimOptions{.majorVersion = options.majorVersion}, clock);
+    const HarnessPlatform platform(outlook);
+    constexpr const wchar_t* kAppsStore = L"Google Apps - ann@apps.example";
+    outlook.AddAccount({.type = outlook::olPop3, .displayName = L"Home", .smtpAddress = L"ann@home.example"});
+    outlook.AddStore(kAppsStore);
+    outlook.AddAccount({.type = outlook::olImap,
+                        .displayName = kAppsStore,
+                        .smtpAddress = L"ann@apps.example",
+                        .deliveryStore = kAppsStore});
+    const ScopedAccountOptions appsOptions(L"ann@apps.example", 1 /* Sent-folder copy */, 0 /* no service copy */);
+    report.Check(appsOptions.Written(), "options of ann@apps.example written: Place 1, CC 0");
+
+    const std::wstring logPath = MainLogPath();
+    DeleteFileW(logPath.c_str());
+    const auto inbox = outlook.OpenExplorer(L"Inbox - Microsoft Outlook");
+    outlook.ActivateExplorer(inbox);
+    FrameWindows frames;
+    const MessageBoxWatch boxes;
+    const std::size_t managersBefore = AccountManagersServed();
+
+    std::wstring failure;
+    auto addin = CreateAddin(options.dllPath, failure);
+    report.Check(static_cast<bool>(addin), "add-in created" + (failure.empty() ? "" : ": " + Narrow(failure)));
+    if (!addin) return false;
+    auto application = ServeObject(outlook.Application());
+    SAFEARRAY* custom = nullptr;
+    HRESULT result = addin->OnConnection(application.Get(), 1 /* ext_cm_Startup */, nullptr, &custom);
+    report.Check(result == S_OK, "OnConnection returned " + HexCode(result));
+    result = addin->OnStartupComplete(&custom);
+    report.Check(result == S_OK, "OnStartupComplete returned " + HexCode(result));
+
+    const std::size_t managers = AccountManagersServed() - managersBefore;
+    report.Check(managers >= 1, "start-up listed the accounts through CoCreateInstance(CLSID_OlkAccountManager) (" +
+                                    std::to_string(managers) + " manager(s) made)");
+    report.Check(OutstandingAccountMemory() == 0 && ForeignAccountMemoryFrees() == 0,
+                 "every string and order array the service handed out came back through its FreeMemory (" +
+                     std::to_string(OutstandingAccountMemory()) + " outstanding, " +
+                     std::to_string(ForeignAccountMemoryFrees()) + " foreign)");
+    report.Check(LiveAccountObjects() == 0, "the add-in released the manager, its enumerators and accounts (" +
+                                                std::to_string(LiveAccountObjects()) + " alive)");
+    const std::string log = ReadText(logPath);
+    // Outlook 2003's header comes from the service (its type text), later ones' from the object model.
+    const std::string home = options.majorVersion == 11 ? "1, ann@home.example, NonEx, POP3, Home"
+                                                        : "1, ann@home.example, NonEx, NA, Home";
+    const std::string apps = "2, ann@apps.example, NonEx, IMAP, Google Apps - ann@apps.example";
+    report.Check(log.find(home) != std::string::npos && log.find(apps) != std::string::npos,
+                 "the log header lists the accounts: \"" + home + "\", \"" + apps + "\"");
+    if (options.majorVersion == 11) {
+        report.Check(Contains(MapiCallJournal(), L"Session.OpenProfileSection 0x00000000"),
+                     "Outlook 2003: the profile's name came from the global profile section (IMAPISession)");
+    }
+
+    if (options.majorVersion >= 12) {
+        const auto copy = outlook.AddReceivedMail({.subject = L"Copy of a secure message",
+                                                   .transportHeaders = L"Received: x\r\nX-Parcelon-Copy: true\r\n",
+                                                   .store = kAppsStore});
+        const auto plain = outlook.AddReceivedMail(
+            {.subject = L"Ordinary mail", .transportHeaders = L"Received: x\r\nSubject: hi\r\n", .store = kAppsStore});
+        const std::size_t deletionStart = MapiCallJournal().size();
+        outlook.DeliverNewMail({copy, plain});
+        const std::vector<std::wstring> deletion(MapiCallJournal().begin() + static_cast<std::ptrdiff_t>(deletionStart),
+                                                 MapiCallJournal().end());
+        for (const auto& line : deletion) report.Note("MAPI: " + Narrow(line));
+        report.Check(!plain->IsDeleted() && plain->UnRead(), "the message without the header stays, unread");
+        report.Check(outlook.Folder(outlook::olFolderDeletedItems, kAppsStore)->Items().empty(),
+                     "nothing went to Deleted Items");
+        if (options.majorVersion >= 14) {
+            report.Check(copy->IsDeleted(), "the Google Apps copy with \"X-Parcelon-Copy: true\" was deleted for good");
+            report.Check(!copy->UnRead(), "the copy was marked read before it went");
+            report.Check(deletion == std::vector<std::wstring>{L"Session.OpenMsgStore 0x00000011",
+                                                               L"MsgStore.OpenEntry 0x00000010",
+                                                               L"Folder.DeleteMessages 1"},
+                         "deleted with OpenMsgStore(MDB_NO_DIALOG | MAPI_BEST_ACCESS), OpenEntry(MAPI_BEST_ACCESS) "
+                         "and one DeleteMessages");
+        } else {
+            // Outlook 2007's accounts have no DeliveryStore: the copy is recognised, then the automation error ends
+            // the handling, as it does natively.
+            report.Check(!copy->IsDeleted() && copy->UnRead(), "Outlook 2007: the copy stays, unread");
+            report.Check(deletion.empty(), "Outlook 2007: nothing was opened in the store");
+            report.Check(ReadText(logPath).find("[ERROR] COM exception. Code 80020006") != std::string::npos,
+                         "Outlook 2007: the log has the automation error of Account.DeliveryStore (80020006)");
+        }
+    }
+    for (const SeenMessageBox& box : boxes.Seen()) {
+        report.Note("message box \"" + Narrow(box.caption) + "\": " + Narrow(box.text));
+    }
+    report.Check(boxes.Seen().empty(), "no message box (" + std::to_string(boxes.Seen().size()) + " shown)");
+
+    result = addin->OnBeginShutdown(&custom);
+    report.Check(result == S_OK, "OnBeginShutdown returned " + HexCode(result));
+    result = addin->OnDisconnection(0 /* ext_dm_HostShutdown */, &custom);
+    report.Check(result == S_OK, "OnDisconnection returned " + HexCode(result));
+    report.Check(LiveMapiObjects() == 0,
+                 "every MAPI object served was released (" + std::to_string(LiveMapiObjects()) + " alive)");
+    report.Check(LiveAccountObjects() == 0, "every account-management object served was released");
+    report.Check(outlook.WrongThreadCalls() == 0, "no call from a wrong thread");
+    addin.Reset();
+    application.Reset();
+    return !report.Failed();
+}
+
 // Windows opened before the add-in connects, OnConnection at start-up, OnDisconnection at shutdown.
 bool RunStartup(const Options& options) {
     Report report;
@@ -124,9 +285,7 @@ bool RunStartup(const Options& options) {
     SimOutlook outlook(SimOptions{.majorVersion = options.majorVersion}, clock);
     const HarnessPlatform platform(outlook);
 
-    platform::Win32FileSystem files;
-    const std::wstring logPath =
-        files.Join(files.Join(files.KnownFolderPath(platform::KnownFolder::LocalAppData), L"Parcelon"), L"Main.log");
+    const std::wstring logPath = MainLogPath();
     DeleteFileW(logPath.c_str());  // this run's log only
 
     const auto inbox = outlook.OpenExplorer(L"Inbox - Microsoft Outlook");
@@ -223,9 +382,9 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
 int wmain(int argc, wchar_t** argv) {
     using namespace sealwing::sim::win32;
     Options options;
-    if (!ParseOptions(argc, argv, options) || options.scenario != L"startup") {
+    if (!ParseOptions(argc, argv, options) || (options.scenario != L"startup" && options.scenario != L"mailstore")) {
         std::fprintf(stderr,
-                     "usage: sealwing_harness [--dll <path>] [--outlook-version 11|12|14] [--scenario startup]\n"
+                     "usage: sealwing_harness [--dll <path>] [--outlook-version 11|12|14] [--scenario startup|mailstore]\n"
                      "                        [--trust-ca <pem file>] [--expect-version <major>.<minor>|missing]\n");
         return 2;
     }
@@ -245,10 +404,18 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
     bool passed = false;
-    try {
-        passed = RunStartup(options);
-    } catch (const std::exception& error) {
-        std::printf("FAIL the scenario stopped: %s\n", error.what());
+    {
+        const ScopedAccountManagerClass accountManagerClass;
+        if (FAILED(accountManagerClass.Result())) {
+            std::printf("FAIL register the account-management class: 0x%08lX\n",
+                        static_cast<unsigned long>(accountManagerClass.Result()));
+        } else {
+            try {
+                passed = options.scenario == L"mailstore" ? RunMailStore(options) : RunStartup(options);
+            } catch (const std::exception& error) {
+                std::printf("FAIL the scenario stopped: %s\n", error.what());
+            }
+        }
     }
     if (!options.trustCa.empty()) {
         if (const std::string error = sealwing::platform::win32::testing::ForgetRootCertificate(options.trustCa);

@@ -3,13 +3,16 @@
 #include <memory>
 #include <string>
 
+#include "addin/win32/dispatch/DispatchObjects.h"
 #include "sim/win32/FrameWindows.h"
+#include "sim/win32/ServeMapi.h"
 #include "sim/win32/ServerConnectionPoint.h"
 #include "sim/win32/ServerObject.h"
 
 namespace sealwing::sim::win32 {
 namespace {
 
+constexpr std::int32_t kOlFolder = 2;
 constexpr std::int32_t kOlMail = 43;
 
 ScopedVariant Served(const outlook::Ref<outlook::Object>& object) {
@@ -17,6 +20,15 @@ ScopedVariant Served(const outlook::Ref<outlook::Object>& object) {
 }
 
 ScopedVariant Text(const std::wstring& text) { return ScopedVariant::String(text); }
+
+// MAPIOBJECT: the served MAPI object as VT_UNKNOWN, as Outlook hands it out; empty for Nothing.
+ScopedVariant Unknown(ComPtr<IUnknown> object) {
+    ScopedVariant value;
+    if (!object) return value;
+    value.Get()->vt = VT_UNKNOWN;
+    value.Get()->punkVal = object.Detach();
+    return value;
+}
 
 std::wstring TextOf(const VARIANT& value) {
     ScopedVariant converted;
@@ -58,6 +70,12 @@ void ServeApplication(ServerObject& s, const outlook::Ref<outlook::Application>&
 }
 
 void ServeNameSpace(ServerObject& s, const outlook::Ref<outlook::NameSpace>& o) {
+    s.AddMember(L"CurrentUser", [o](const ServerArguments&) { return Served(o->CurrentUser()); });
+    s.AddMember(L"GetDefaultFolder", [o](const ServerArguments& a) {
+        return Served(o->GetDefaultFolder(static_cast<outlook::DefaultFolder>(a.Int(0))));
+    });
+    s.AddMember(L"MAPIOBJECT", [o](const ServerArguments&) { return Unknown(ServeMapiSession(o->MAPIOBJECT())); });
+    s.AddMember(L"Accounts", [o](const ServerArguments&) { return Served(o->Accounts()); });
     s.AddMember(L"CurrentProfileName", [o](const ServerArguments&) { return Text(o->CurrentProfileName()); });
     s.AddMember(L"GetItemFromID", [o](const ServerArguments& a) {
         return Served(o->GetItemFromID(a.String(0), a.Count() > 1 ? a.String(1) : std::wstring()));
@@ -94,6 +112,11 @@ void ServeMailItem(ServerObject& s, const outlook::Ref<outlook::MailItem>& o) {
     s.AddMember(L"Application", [o](const ServerArguments&) { return Served(o->Application()); });
     s.AddMember(L"Session", [o](const ServerArguments&) { return Served(o->Session()); });
     s.AddMember(L"Parent", [o](const ServerArguments&) { return Served(o->Parent()); });
+    s.AddMember(L"Attachments", [o](const ServerArguments&) { return Served(o->Attachments()); });
+    s.AddMember(L"MAPIOBJECT", [o](const ServerArguments&) { return Unknown(ServeMapiMessage(o->MAPIOBJECT())); });
+    s.AddMember(L"UserProperties", [o](const ServerArguments&) { return Served(o->UserProperties()); });
+    s.AddMember(L"Recipients", [o](const ServerArguments&) { return Served(o->Recipients()); });
+    s.AddMember(L"SendUsingAccount", [o](const ServerArguments&) { return Served(o->SendUsingAccount()); });
     s.AddMember(
         L"Body", [o](const ServerArguments&) { return Text(o->Body()); },
         [o](const VARIANT& v) { o->SetBody(TextOf(v)); });
@@ -118,6 +141,109 @@ void ServeMailItem(ServerObject& s, const outlook::Ref<outlook::MailItem>& o) {
     });
     s.AddMember(L"Sent", [o](const ServerArguments&) { return ScopedVariant::Bool(o->Sent()); });
     AddEvents<outlook::ItemEvents>(s, o, L"ItemEvents");
+}
+
+void ServeFolder(ServerObject& s, const outlook::Ref<outlook::MAPIFolder>& o) {
+    // Class first, at the DISPID a MailItem has it: Outlook's items and folders share Class's DISPID, and the adapter
+    // reads it once for any object whose kind it does not know yet.
+    s.AddMember(L"Class", [](const ServerArguments&) { return ScopedVariant::Int(kOlFolder); });
+    s.AddMember(L"EntryID", [o](const ServerArguments&) { return Text(o->EntryID()); });
+    s.AddMember(L"Store", [o](const ServerArguments&) { return Served(o->Store()); });
+}
+
+void ServeStore(ServerObject& s, const outlook::Ref<outlook::Store>& o) {
+    s.AddMember(L"DisplayName", [o](const ServerArguments&) { return Text(o->DisplayName()); });
+    s.AddMember(L"GetDefaultFolder", [o](const ServerArguments& a) {
+        return Served(o->GetDefaultFolder(static_cast<outlook::DefaultFolder>(a.Int(0))));
+    });
+}
+
+void ServeRecipients(ServerObject& s, const outlook::Ref<outlook::Recipients>& o) {
+    s.AddMember(L"Count", [o](const ServerArguments&) { return ScopedVariant::Int(o->Count()); });
+    s.AddMember(L"Item", [o](const ServerArguments& a) { return Served(o->Item(a.Int(0))); });
+    s.AddMember(L"Add", [o](const ServerArguments& a) { return Served(o->Add(a.String(0))); });
+    s.AddMember(L"Remove", [o](const ServerArguments& a) {
+        o->Remove(a.Int(0));
+        return ScopedVariant();
+    });
+}
+
+void ServeRecipient(ServerObject& s, const outlook::Ref<outlook::Recipient>& o) {
+    s.AddMember(L"Application", [o](const ServerArguments&) { return Served(o->Application()); });
+    s.AddMember(L"Name", [o](const ServerArguments&) { return Text(o->Name()); });
+    s.AddMember(L"Address", [o](const ServerArguments&) { return Text(o->Address()); });
+    s.AddMember(
+        L"Type", [o](const ServerArguments&) { return ScopedVariant::Int(o->Type()); },
+        [o](const VARIANT& v) {
+            ScopedVariant number;
+            if (FAILED(VariantChangeType(number.Get(), const_cast<VARIANT*>(&v), 0, VT_I4))) {
+                throw outlook::ComError(DISP_E_TYPEMISMATCH, L"A number was expected");
+            }
+            o->SetType(static_cast<outlook::RecipientType>(number.Get()->lVal));
+        });
+    s.AddMember(L"AddressEntry", [o](const ServerArguments&) { return Served(o->AddressEntry()); });
+    s.AddMember(L"Resolve", [o](const ServerArguments&) { return ScopedVariant::Bool(o->Resolve()); });
+}
+
+void ServeAddressEntry(ServerObject& s, const outlook::Ref<outlook::AddressEntry>& o) {
+    s.AddMember(L"Name", [o](const ServerArguments&) { return Text(o->Name()); });
+    s.AddMember(L"Address", [o](const ServerArguments&) { return Text(o->Address()); });
+    s.AddMember(L"MAPIOBJECT", [o](const ServerArguments&) { return Unknown(ServeMapiMailUser(o->MAPIOBJECT())); });
+    s.AddMember(L"AddressEntryUserType",
+                [o](const ServerArguments&) { return ScopedVariant::Int(o->AddressEntryUserType()); });
+    s.AddMember(L"GetExchangeUser", [o](const ServerArguments&) { return Served(o->GetExchangeUser()); });
+}
+
+void ServeExchangeUser(ServerObject& s, const outlook::Ref<outlook::ExchangeUser>& o) {
+    s.AddMember(L"PrimarySmtpAddress", [o](const ServerArguments&) { return Text(o->PrimarySmtpAddress()); });
+}
+
+void ServeAccounts(ServerObject& s, const outlook::Ref<outlook::Accounts>& o) {
+    s.AddMember(L"Count", [o](const ServerArguments&) { return ScopedVariant::Int(o->Count()); });
+    s.AddMember(L"Item", [o](const ServerArguments& a) { return Served(o->Item(a.Int(0))); });
+}
+
+void ServeAccount(ServerObject& s, const outlook::Ref<outlook::Account>& o) {
+    s.AddMember(L"AccountType", [o](const ServerArguments&) { return ScopedVariant::Int(o->AccountType()); });
+    s.AddMember(L"DisplayName", [o](const ServerArguments&) { return Text(o->DisplayName()); });
+    s.AddMember(L"SmtpAddress", [o](const ServerArguments&) { return Text(o->SmtpAddress()); });
+    s.AddMember(L"UserName", [o](const ServerArguments&) { return Text(o->UserName()); });
+    s.AddMember(L"CurrentUser", [o](const ServerArguments&) { return Served(o->CurrentUser()); });
+    s.AddMember(L"DeliveryStore", [o](const ServerArguments&) { return Served(o->DeliveryStore()); });
+}
+
+void ServeUserProperties(ServerObject& s, const outlook::Ref<outlook::UserProperties>& o) {
+    s.AddMember(L"Add", [o](const ServerArguments& a) {
+        return Served(o->Add(a.String(0), static_cast<outlook::UserPropertyType>(a.Int(1)),
+                             a.Count() > 2 ? a.Bool(2) : true, a.Count() > 3 ? a.Int(3) : 0));
+    });
+    s.AddMember(L"Find", [o](const ServerArguments& a) { return Served(o->Find(a.String(0))); });
+}
+
+void ServeUserProperty(ServerObject& s, const outlook::Ref<outlook::UserProperty>& o) {
+    s.AddMember(L"Name", [o](const ServerArguments&) { return Text(o->Name()); });
+    s.AddMember(
+        L"Value", [o](const ServerArguments&) { return outlook::win32::ToVariant(o->Value()); },
+        [o](const VARIANT& v) { o->SetValue(outlook::win32::VariantFrom(v)); });
+}
+
+void ServeAttachments(ServerObject& s, const outlook::Ref<outlook::Attachments>& o) {
+    s.AddMember(L"Count", [o](const ServerArguments&) { return ScopedVariant::Int(o->Count()); });
+    s.AddMember(L"Item", [o](const ServerArguments& a) { return Served(o->Item(a.Int(0))); });
+    s.AddMember(L"Add", [o](const ServerArguments& a) {
+        return Served(o->Add(a.String(0), a.Count() > 1 ? static_cast<outlook::AttachmentType>(a.Int(1)) : outlook::olByValue,
+                             a.Count() > 2 ? a.Int(2) : 0, a.Count() > 3 ? a.String(3) : std::wstring()));
+    });
+}
+
+void ServeAttachment(ServerObject& s, const outlook::Ref<outlook::Attachment>& o) {
+    s.AddMember(L"FileName", [o](const ServerArguments&) { return Text(o->FileName()); });
+    s.AddMember(L"DisplayName", [o](const ServerArguments&) { return Text(o->DisplayName()); });
+    s.AddMember(L"Type", [o](const ServerArguments&) { return ScopedVariant::Int(o->Type()); });
+    s.AddMember(L"SaveAsFile", [o](const ServerArguments& a) {
+        o->SaveAsFile(a.String(0));
+        return ScopedVariant();
+    });
 }
 
 void ServeCOMAddIns(ServerObject& s, const outlook::Ref<outlook::COMAddIns>& o) {
@@ -155,7 +281,19 @@ ComPtr<IDispatch> ServeObject(const outlook::Ref<outlook::Object>& object) {
         TryServe<outlook::Inspector>(object, L"Inspector", ServeInspector, server) ||
         TryServe<outlook::MailItem>(object, L"MailItem", ServeMailItem, server) ||
         TryServe<outlook::COMAddIns>(object, L"COMAddIns", ServeCOMAddIns, server) ||
-        TryServe<outlook::COMAddIn>(object, L"COMAddIn", ServeCOMAddIn, server));
+        TryServe<outlook::COMAddIn>(object, L"COMAddIn", ServeCOMAddIn, server) ||
+        TryServe<outlook::MAPIFolder>(object, L"MAPIFolder", ServeFolder, server) ||
+        TryServe<outlook::Store>(object, L"Store", ServeStore, server) ||
+        TryServe<outlook::Recipients>(object, L"Recipients", ServeRecipients, server) ||
+        TryServe<outlook::Recipient>(object, L"Recipient", ServeRecipient, server) ||
+        TryServe<outlook::AddressEntry>(object, L"AddressEntry", ServeAddressEntry, server) ||
+        TryServe<outlook::ExchangeUser>(object, L"ExchangeUser", ServeExchangeUser, server) ||
+        TryServe<outlook::Accounts>(object, L"Accounts", ServeAccounts, server) ||
+        TryServe<outlook::Account>(object, L"Account", ServeAccount, server) ||
+        TryServe<outlook::UserProperties>(object, L"UserProperties", ServeUserProperties, server) ||
+        TryServe<outlook::UserProperty>(object, L"UserProperty", ServeUserProperty, server) ||
+        TryServe<outlook::Attachments>(object, L"Attachments", ServeAttachments, server) ||
+        TryServe<outlook::Attachment>(object, L"Attachment", ServeAttachment, server));
     if (!server) server = ServerObject::Create(L"Object");  // a kind not served yet: an object with no members
     return ComPtr<IDispatch>(static_cast<IDispatch*>(server.Get()));
 }

@@ -3,6 +3,7 @@
 #include "addin/win32/dispatch/DispatchClient.h"
 #include "addin/win32/dispatch/DispatchObjects.h"
 #include "addin/win32/dispatch/EventSinks.h"
+#include "addin/win32/mapi/MapiAdapters.h"
 
 // Application, its NameSpace and the COM add-in list, through IDispatch. UI thread only.
 namespace sealwing::outlook::win32 {
@@ -31,8 +32,11 @@ class DispatchNameSpace final : public outlook::NameSpace {
 public:
     explicit DispatchNameSpace(ComPtr<IDispatch> object) : client_(std::move(object), L"NameSpace") {}
 
-    Ref<Recipient> CurrentUser() override { NotServedYet(L"NameSpace.CurrentUser"); }
-    Ref<MAPIFolder> GetDefaultFolder(DefaultFolder) override { NotServedYet(L"NameSpace.GetDefaultFolder"); }
+    Ref<Recipient> CurrentUser() override { return MakeRecipient(client_.GetObject(L"CurrentUser")); }
+    Ref<MAPIFolder> GetDefaultFolder(DefaultFolder folder) override {
+        const auto kind = ScopedVariant::Int(folder);
+        return MakeFolder(client_.CallObject(L"GetDefaultFolder", {kind.Get()}));
+    }
     Ref<Object> GetItemFromID(const std::wstring& entryId, const std::wstring& storeId) override {
         const auto entry = ScopedVariant::String(entryId);
         const auto store = ScopedVariant::String(storeId);
@@ -41,8 +45,9 @@ public:
         if (!object) throw ComError(hr::Mapi_E_NotFound, L"GetItemFromID: no item");
         return MakeItem(object);
     }
-    Ref<mapi::Session> MAPIOBJECT() override { NotServedYet(L"NameSpace.MAPIOBJECT"); }
-    Ref<outlook::Accounts> Accounts() override { NotServedYet(L"NameSpace.Accounts"); }
+    // Nothing when the object does not answer IMAPISession.
+    Ref<mapi::Session> MAPIOBJECT() override { return WrapSession(client_.GetUnknown(L"MAPIOBJECT").Get()); }
+    Ref<outlook::Accounts> Accounts() override { return MakeAccounts(client_.GetObject(L"Accounts")); }
     std::wstring CurrentProfileName() override { return client_.GetString(L"CurrentProfileName"); }
 
 private:

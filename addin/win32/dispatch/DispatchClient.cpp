@@ -130,6 +130,27 @@ ComPtr<IDispatch> DispatchClient::GetObject(const wchar_t* member,
     return AsObject(*value.Get(), member);
 }
 
+ComPtr<IDispatch> DispatchClient::CallObject(const wchar_t* member,
+                                             std::initializer_list<const VARIANT*> arguments) const {
+    const ScopedVariant value = Call(member, arguments);
+    return AsObject(*value.Get(), member);
+}
+
+ComPtr<IUnknown> DispatchClient::GetUnknown(const wchar_t* member) const {
+    const ScopedVariant value = Get(member);
+    switch (value.Type()) {
+        case VT_EMPTY:
+        case VT_NULL:
+            return {};
+        case VT_UNKNOWN:
+            return ComPtr<IUnknown>(value.Get()->punkVal);
+        case VT_DISPATCH:
+            return ComPtr<IUnknown>(value.Get()->pdispVal);
+        default:
+            throw ComError(DISP_E_TYPEMISMATCH, Named(member, L"a value where an object was expected"));
+    }
+}
+
 platform::WindowHandle DispatchClient::Window() const {
     ComPtr<IOleWindow> window;
     HRESULT result = object_->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(window.Receive()));

@@ -37,6 +37,10 @@ public:
     bool GetBool(const wchar_t* member) const;
     // Nothing (an empty pointer) when Outlook returned Nothing.
     ComPtr<IDispatch> GetObject(const wchar_t* member, std::initializer_list<const VARIANT*> arguments = {}) const;
+    // A method's object result; nothing when Outlook returned Nothing.
+    ComPtr<IDispatch> CallObject(const wchar_t* member, std::initializer_list<const VARIANT*> arguments = {}) const;
+    // An object read as its IUnknown (MAPIOBJECT); nothing when Outlook returned Nothing.
+    ComPtr<IUnknown> GetUnknown(const wchar_t* member) const;
 
     // The frame window through IOleWindow::GetWindow.
     platform::WindowHandle Window() const;

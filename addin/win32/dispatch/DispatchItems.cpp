@@ -4,12 +4,14 @@
 #include "addin/win32/dispatch/DispatchClient.h"
 #include "addin/win32/dispatch/DispatchObjects.h"
 #include "addin/win32/dispatch/EventSinks.h"
+#include "addin/win32/mapi/MapiAdapters.h"
 
 // Items through IDispatch. UI thread only.
 namespace sealwing::outlook::win32 {
 namespace {
 
-constexpr std::int32_t kOlMail = 43;  // OlObjectClass of a mail item
+constexpr std::int32_t kOlFolder = 2;  // OlObjectClass of a folder
+constexpr std::int32_t kOlMail = 43;   // OlObjectClass of a mail item
 
 // An object the adapter has no typed wrapper for: kept alive, reached again only through its IDispatch.
 class DispatchPlainObject final : public outlook::Object {
@@ -27,12 +29,8 @@ public:
 
     Ref<outlook::Application> Application() override { return MakeApplication(client_.GetObject(L"Application")); }
     Ref<NameSpace> Session() override { return MakeNameSpace(client_.GetObject(L"Session")); }
-    Ref<Object> Parent() override {
-        auto parent = client_.GetObject(L"Parent");
-        if (!parent) return nullptr;
-        return std::make_shared<DispatchPlainObject>(std::move(parent));
-    }
-    Ref<outlook::Attachments> Attachments() override { NotServedYet(L"MailItem.Attachments"); }
+    Ref<Object> Parent() override { return MakeItem(client_.GetObject(L"Parent")); }
+    Ref<outlook::Attachments> Attachments() override { return MakeAttachments(client_.GetObject(L"Attachments")); }
     std::wstring Body() override { return client_.GetString(L"Body"); }
     void SetBody(const std::wstring& body) override { client_.Put(L"Body", *ScopedVariant::String(body).Get()); }
     std::wstring HTMLBody() override { return client_.GetString(L"HTMLBody"); }
@@ -47,16 +45,19 @@ public:
     bool UnRead() override { return client_.GetBool(L"UnRead"); }
     void SetUnRead(bool unread) override { client_.Put(L"UnRead", *ScopedVariant::Bool(unread).Get()); }
     Ref<Inspector> GetInspector() override { return MakeInspector(client_.GetObject(L"GetInspector")); }
-    Ref<mapi::Message> MAPIOBJECT() override { NotServedYet(L"MailItem.MAPIOBJECT"); }
-    Ref<outlook::UserProperties> UserProperties() override { NotServedYet(L"MailItem.UserProperties"); }
+    // Nothing when the object does not answer IMessage.
+    Ref<mapi::Message> MAPIOBJECT() override { return WrapMessage(client_.GetUnknown(L"MAPIOBJECT").Get()); }
+    Ref<outlook::UserProperties> UserProperties() override {
+        return MakeUserProperties(client_.GetObject(L"UserProperties"));
+    }
     void Save() override { client_.Call(L"Save"); }
     void Close(InspectorClose mode) override {
         const auto how = ScopedVariant::Int(mode);
         client_.Call(L"Close", {how.Get()});
     }
-    Ref<outlook::Recipients> Recipients() override { NotServedYet(L"MailItem.Recipients"); }
+    Ref<outlook::Recipients> Recipients() override { return MakeRecipients(client_.GetObject(L"Recipients")); }
     bool Sent() override { return client_.GetBool(L"Sent"); }
-    Ref<Account> SendUsingAccount() override { NotServedYet(L"MailItem.SendUsingAccount"); }
+    Ref<Account> SendUsingAccount() override { return MakeAccount(client_.GetObject(L"SendUsingAccount")); }
     ConnectionPoint<ItemEvents>& Events() override { return events_; }
 
 private:
@@ -65,10 +66,6 @@ private:
 };
 
 }  // namespace
-
-void NotServedYet(const wchar_t* member) {
-    throw ComError(E_NOTIMPL, std::wstring(member) + L" is not served through IDispatch yet");
-}
 
 Ref<outlook::MailItem> MakeMailItem(ComPtr<IDispatch> object) {
     if (!object) return nullptr;
@@ -85,6 +82,7 @@ Ref<outlook::Object> MakeItem(ComPtr<IDispatch> object) {
         objectClass = 0;
     }
     if (objectClass == kOlMail) return MakeMailItem(std::move(object));
+    if (objectClass == kOlFolder) return MakeFolder(std::move(object));
     return std::make_shared<DispatchPlainObject>(std::move(object));
 }
 

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "addin/outlook/AccountManagement.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "addin/win32/dispatch/WrapApplication.h"
+#include "diagnostics/Log.h"
+#include "platform/Clock.h"
+#include "platform/Platform.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32TempFolder.h"
+#include "platform/win32/WinHttp.h"
+#include "service/TransportEndpoint.h"
+#include "sim/SimOutlook.h"
+#include "sim/win32/EventForwarder.h"
+#include "sim/win32/ServeObjects.h"
+
+// The Windows test programs' ground: a simulated Outlook served through COM on this apartment thread, with the user's
+// files in a fresh folder and a registry subtree of the test's own.
+namespace sealwing::sim::win32 {
+
+// A simulated Outlook whose Application reaches the add-in only through IDispatch, on this apartment thread.
+class DispatchWorld {
+public:
+    explicit DispatchWorld(int majorVersion)
+        : files_(temp_.At(L"roaming"), temp_.At(L"local")),
+          registry_(L"Software\\SealwingDispatchTests"),
+          clock_(1796871845),
+          outlook_(SimOptions{.majorVersion = majorVersion}, clock_),
+          platform_(WithHttp(outlook_.PlatformWith(files_, registry_), http_)) {
+        diagnostics::ResetActivityLogsForTests();
+        EventFailures().clear();
+    }
+    ~DispatchWorld() {
+        diagnostics::ResetActivityLogsForTests();
+        registry_.DeleteKey(L"");
+    }
+
+    SimOutlook& Outlook() { return outlook_; }
+    // What OnConnection receives in Outlook's process: the served Application, wrapped by the adapter.
+    outlook::Ref<outlook::Object> Host() {
+        const auto served = ServeObject(outlook_.Application());
+        return outlook::win32::WrapApplication(served.Get());
+    }
+    std::string LogFile(const std::wstring& name) const {
+        std::ifstream in(temp_.At(L"local\\Parcelon\\" + name + L".log").c_str(), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+private:
+    static platform::Platform WithHttp(platform::Platform platform, platform::Http& http) {
+        platform.http = &http;
+        return platform;
+    }
+
+    // Start-up's version check finds no service here: a port nothing listens on refuses it at once.
+    service::ScopedServiceEndpoint noService_{service::ServiceEndpoint{.host = "localhost", .port = 1}};
+    platform::win32::WinHttp http_;
+    platform::Win32TempFolder temp_;
+    platform::Win32FileSystem files_;
+    platform::Win32Registry registry_;
+    platform::ManualClock clock_;
+    SimOutlook outlook_;
+    platform::ScopedPlatform platform_;
+};
+
+}  // namespace sealwing::sim::win32

@@ -1,0 +1,612 @@
+// Extended MAPI and Outlook's account-management service between the DLL's adapters and the harness's served COM
+// objects, in one process under Wine: the simulated Outlook's MAPI objects are served as real MAPI interfaces, the
+// DLL's adapters read them back, and the mail-store operations run over them with the expectations they have on the
+// simulation directly.
+#include <gtest/gtest.h>
+
+#include "sim/win32/DispatchWorld.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "addin/outlook/Mapi.h"
+#include "addin/win32/dispatch/DispatchObjects.h"
+#include "addin/win32/mapi/MapiAdapters.h"
+#include "addin/win32/mapi/OlkAdapters.h"
+#include "addin/win32/mapi/PropValues.h"
+#include "diagnostics/Log.h"
+#include "mailstore/AccountHelper.h"
+#include "mailstore/OutlookAccounts.h"
+#include "mailstore/OutlookActions.h"
+#include "platform/Text.h"
+#include "settings/SettingsStore.h"
+#include "sim/win32/ServeAccountManager.h"
+#include "sim/win32/ServeMapi.h"
+// Last: MAPI's macros take the names of the host interface's constants (PR_ENTRYID, PT_UNICODE, ...); below, MAPI's
+// own names are used.
+#include "addin/win32/mapi/MapiHeaders.h"
+#include "addin/win32/mapi/OlkInterfaces.h"
+
+namespace sealwing {
+namespace {
+
+namespace mapi = outlook::mapi;
+namespace olk = outlook::olk;
+using outlook::Ref;
+using sealwing::win32::ComPtr;
+
+constexpr mapi::PropTag kAbsentTag = 0x6666001F;
+constexpr const wchar_t* kUser = L"sim.user@example.com";  // the simulated profile's user
+
+std::string Narrow(const std::wstring& text) { return platform::Utf8FromWide(text); }
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The simulated object as the DLL receives it: served through IDispatch and wrapped by the DLL's adapter.
+Ref<outlook::MailItem> ThroughCom(const Ref<sim::SimMailItem>& item) {
+    return outlook::win32::MakeMailItem(sim::win32::ServeObject(item));
+}
+
+// The references the portable helper holds now.
+std::uint32_t References(olk::AccountHelper& helper) {
+    helper.AddRef();
+    return helper.Release();
+}
+
+std::vector<std::wstring> JournalSince(std::size_t start) {
+    const auto& journal = sim::win32::MapiCallJournal();
+    return std::vector<std::wstring>(journal.begin() + static_cast<std::ptrdiff_t>(start), journal.end());
+}
+
+// The DLL's route to the account-management service (CoCreateInstance) in place of the simulation's, as in
+// Outlook's process. The harness's class object asks the simulation's service, so the route stands aside meanwhile.
+class ComAccountManagerRoute {
+public:
+    ComAccountManagerRoute() { Install(); }
+
+private:
+    void Install() {
+        installed_.emplace([this](Ref<olk::AccountManager>& manager) {
+            installed_.reset();
+            const outlook::HResult result = outlook::win32::CreateComAccountManager(manager);
+            Install();
+            return result;
+        });
+    }
+
+    std::optional<olk::ScopedAccountManagerCreator> installed_;
+};
+
+// A world served through COM, with Outlook's account-management class registered in this process. Everything
+// served must be released, and every block the service handed out given back, by the end of each test.
+class ComGround {
+public:
+    explicit ComGround(int majorVersion) : world_(majorVersion) {}
+
+    void Begin() {
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        settings::SettingsStore::Instance().ResetForTests();
+        diagnostics::OpenThreadLog(L"Main", nullptr);
+        accountClass_.emplace();
+        ASSERT_EQ(accountClass_->Result(), S_OK);
+        journalStart_ = sim::win32::MapiCallJournal().size();
+    }
+    void End() {
+        accountClass_.reset();
+        EXPECT_EQ(sim::win32::LiveMapiObjects(), 0);
+        EXPECT_EQ(sim::win32::LiveAccountObjects(), 0);
+        EXPECT_EQ(sim::win32::OutstandingAccountMemory(), 0u);
+        EXPECT_EQ(sim::win32::ForeignAccountMemoryFrees(), 0u);
+        settings::SettingsStore::Instance().ResetForTests();
+        CoUninitialize();
+    }
+
+    sim::SimOutlook& Outlook() { return world_.Outlook(); }
+    Ref<outlook::Application> Application() {
+        return std::dynamic_pointer_cast<outlook::Application>(world_.Host());
+    }
+    std::vector<std::wstring> Journal() const { return JournalSince(journalStart_); }
+
+private:
+    sim::win32::DispatchWorld world_;
+    std::optional<sim::win32::ScopedAccountManagerClass> accountClass_;
+    std::size_t journalStart_ = 0;
+};
+
+class MapiAdapterTest : public ::testing::Test {
+protected:
+    void SetUp() override { ground_.Begin(); }
+    void TearDown() override { ground_.End(); }
+
+    sim::SimOutlook& Outlook() { return ground_.Outlook(); }
+
+    ComGround ground_{14};
+};
+
+TEST_F(MapiAdapterTest, PropertiesComeBackInTheOrderAskedWithEachFailureInItsPlace) {
+    const auto item = Outlook().AddReceivedMail({.subject = L"Quarterly",
+                                                 .body = std::wstring(40000, L'x'),  // too large for GetProps
+                                                 .transportHeaders = L"X-Parcelon-Copy: true\r\n"});
+    const Ref<mapi::Message> message = ThroughCom(item)->MAPIOBJECT();
+    ASSERT_NE(message, nullptr);
+
+    std::vector<mapi::PropValue> values;
+    EXPECT_EQ(message->GetProps({PR_SUBJECT_W, PR_BODY_W, kAbsentTag, PR_MESSAGE_FLAGS, PR_ENTRYID}, values),
+              MAPI_W_ERRORS_RETURNED);
+    ASSERT_EQ(values.size(), 5u);
+    EXPECT_EQ(values[0], (mapi::PropValue{PR_SUBJECT_W, std::wstring(L"Quarterly")}));
+    EXPECT_EQ(values[1], (mapi::PropValue{PROP_TAG(PT_ERROR, PROP_ID(PR_BODY_W)),
+                                          mapi::PropError{static_cast<outlook::HResult>(MAPI_E_NOT_ENOUGH_MEMORY)}}));
+    EXPECT_EQ(values[2], (mapi::PropValue{PROP_TAG(PT_ERROR, PROP_ID(kAbsentTag)),
+                                          mapi::PropError{static_cast<outlook::HResult>(MAPI_E_NOT_FOUND)}}));
+    EXPECT_EQ(values[3], (mapi::PropValue{PR_MESSAGE_FLAGS, item->MessageFlags()}));
+    EXPECT_EQ(values[4], (mapi::PropValue{PR_ENTRYID, item->EntryIdBytes()}));
+
+    mapi::PropValue one;
+    EXPECT_EQ(mapi::HrGetOneProp(*message, PR_TRANSPORT_MESSAGE_HEADERS_W, one), S_OK);
+    EXPECT_EQ(one.data, mapi::PropData{std::wstring(L"X-Parcelon-Copy: true\r\n")});
+    EXPECT_EQ(mapi::HrGetOneProp(*message, kAbsentTag, one), MAPI_E_NOT_FOUND);
+    EXPECT_EQ(mapi::HrGetOneProp(*message, PR_BODY_W, one), MAPI_E_NOT_ENOUGH_MEMORY);
+
+    // mapi32.dll's own HrGetOneProp, through the decorated import, on the served object.
+    const ComPtr<IUnknown> served = sim::win32::ServeMapiMessage(item->MAPIOBJECT());
+    const auto prop = served.As<IMAPIProp>(IID_IMAPIProp);
+    ASSERT_TRUE(prop);
+    LPSPropValue raw = nullptr;
+    ASSERT_EQ(HrGetOneProp(prop.Get(), PR_SUBJECT_W, &raw), S_OK);
+    const outlook::win32::MapiBuffer<SPropValue> subject(raw);
+    EXPECT_EQ(std::wstring(subject->Value.lpszW), L"Quarterly");
+    raw = nullptr;
+    EXPECT_EQ(HrGetOneProp(prop.Get(), kAbsentTag, &raw), MAPI_E_NOT_FOUND);
+    EXPECT_EQ(raw, nullptr);
+}
+
+TEST_F(MapiAdapterTest, ANamedPropertyIsMappedWrittenAndSavedWithTheMessage) {
+    const auto draft = Outlook().CreateMailItem();
+    const Ref<mapi::Message> message = ThroughCom(draft)->MAPIOBJECT();
+    ASSERT_NE(message, nullptr);
+
+    std::vector<mapi::PropTag> tags;
+    ASSERT_EQ(message->GetIDsFromNames({{mapi::PSETID_Common, 0x8581}}, true, tags), S_OK);
+    ASSERT_EQ(tags.size(), 1u);
+    EXPECT_EQ(PROP_TYPE(tags[0]), static_cast<ULONG>(PT_UNSPECIFIED));
+    EXPECT_GE(PROP_ID(tags[0]), 0x8000u);
+    const mapi::PropTag stamp = PROP_TAG(PT_UNICODE, PROP_ID(tags[0]));
+    EXPECT_EQ(message->SetProps({{stamp, std::wstring(L"00000007 stamp")},
+                                 {PR_SUBJECT_W, std::wstring(L"Typed in MAPI")}}),
+              S_OK);
+    EXPECT_EQ(draft->Subject(), L"Typed in MAPI");
+
+    std::vector<mapi::PropTag> again;
+    EXPECT_EQ(message->GetIDsFromNames({{mapi::PSETID_Common, 0x8581}, {mapi::PSETID_Common, 0x8599}}, false, again),
+              MAPI_W_ERRORS_RETURNED);
+    ASSERT_EQ(again.size(), 2u);
+    EXPECT_EQ(again[0], tags[0]);
+    EXPECT_EQ(PROP_TYPE(again[1]), static_cast<ULONG>(PT_ERROR));
+
+    EXPECT_EQ(draft->EntryID(), L"");
+    EXPECT_EQ(message->SaveChanges(), S_OK);
+    EXPECT_NE(draft->EntryID(), L"");
+    mapi::PropValue read;
+    EXPECT_EQ(mapi::HrGetOneProp(*message, stamp, read), S_OK);
+    EXPECT_EQ(read.data, mapi::PropData{std::wstring(L"00000007 stamp")});
+    EXPECT_EQ(ground_.Journal(), (std::vector<std::wstring>{L"Message.SaveChanges 0x00000002"}));
+
+    // A name given as a string has no id in the simulated store: it comes back unmapped beside the others.
+    const ComPtr<IUnknown> served = sim::win32::ServeMapiMessage(draft->MAPIOBJECT());
+    const auto prop = served.As<IMAPIProp>(IID_IMAPIProp);
+    GUID common = outlook::win32::ToGuid(mapi::PSETID_Common);
+    MAPINAMEID byNumber{&common, MNID_ID, {}};
+    byNumber.Kind.lID = 0x8581;
+    wchar_t text[] = L"x-custom";
+    MAPINAMEID byString{&common, MNID_STRING, {}};
+    byString.Kind.lpwstrName = text;
+    MAPINAMEID* names[] = {&byNumber, &byString};
+    LPSPropTagArray mapped = nullptr;
+    EXPECT_EQ(prop->GetIDsFromNames(2, names, 0, &mapped), MAPI_W_ERRORS_RETURNED);
+    const outlook::win32::MapiBuffer<SPropTagArray> owned(mapped);
+    ASSERT_TRUE(owned);
+    ASSERT_EQ(owned->cValues, 2u);
+    EXPECT_EQ(owned->aulPropTag[0], tags[0]);
+    EXPECT_EQ(PROP_TYPE(owned->aulPropTag[1]), static_cast<ULONG>(PT_ERROR));
+}
+
+TEST_F(MapiAdapterTest, TheSessionOpensTheStoreAndTheFolderThatDeletesForGood) {
+    const auto draft = Outlook().CreateMailItem();
+    draft->Save();
+    const Ref<mapi::Session> session = ground_.Application()->Session()->MAPIOBJECT();
+    ASSERT_NE(session, nullptr);
+    EXPECT_NE(outlook::win32::RawSession(*session), nullptr);
+
+    Ref<mapi::MsgStore> store;
+    ASSERT_EQ(session->OpenMsgStore(draft->OwnerStore()->EntryIdBytes(), store), S_OK);
+    ASSERT_NE(store, nullptr);
+    Ref<mapi::Prop> opened;
+    ASSERT_EQ(store->OpenEntry(draft->EntryIdBytes(), opened), S_OK);
+    EXPECT_NE(std::dynamic_pointer_cast<mapi::Message>(opened), nullptr);
+    ASSERT_EQ(store->OpenEntry(draft->Folder()->EntryIdBytes(), opened), S_OK);
+    const auto folder = std::dynamic_pointer_cast<mapi::Folder>(opened);
+    ASSERT_NE(folder, nullptr);
+
+    EXPECT_EQ(folder->DeleteMessages({draft->EntryIdBytes()}), S_OK);
+    EXPECT_TRUE(draft->IsDeleted());
+    EXPECT_TRUE(Outlook().Folder(outlook::olFolderDeletedItems)->Items().empty());
+    EXPECT_EQ(ground_.Journal(),
+              (std::vector<std::wstring>{L"Session.OpenMsgStore 0x00000011", L"MsgStore.OpenEntry 0x00000010",
+                                         L"MsgStore.OpenEntry 0x00000010", L"Folder.DeleteMessages 1"}));
+
+    EXPECT_EQ(store->OpenEntry({1, 2, 3}, opened), MAPI_E_NOT_FOUND);
+    EXPECT_EQ(opened, nullptr);
+    EXPECT_EQ(session->OpenMsgStore({1, 2, 3}, store), MAPI_E_NOT_FOUND);
+    EXPECT_EQ(store, nullptr);
+}
+
+TEST_F(MapiAdapterTest, TheGlobalProfileSectionNamesTheProfile) {
+    const Ref<mapi::Session> session = ground_.Application()->Session()->MAPIOBJECT();
+    ASSERT_NE(session, nullptr);
+    Ref<mapi::ProfileSection> section;
+    ASSERT_EQ(session->OpenProfileSection(mapi::pbGlobalProfileSectionGuid, section), S_OK);
+    mapi::PropValue name;
+    EXPECT_EQ(mapi::HrGetOneProp(*section, PR_PROFILE_NAME_W, name), S_OK);
+    EXPECT_EQ(name.data, mapi::PropData{std::wstring(L"Outlook")});
+    EXPECT_EQ(ground_.Journal(), (std::vector<std::wstring>{L"Session.OpenProfileSection 0x00000000"}));
+}
+
+TEST_F(MapiAdapterTest, AnAddressEntryAnswersIMailUserWithItsSmtpAndProxyAddresses) {
+    Outlook().AddAddressBookEntry({L"ann", L"/o=Org/cn=ann", L"EX", 0, L"ann@corp.example",
+                                   {L"SMTP:ann@corp.example", L"smtp:a@corp.example"}});
+    const auto recipient = ThroughCom(Outlook().CreateMailItem())->Recipients()->Add(L"ann");
+    ASSERT_TRUE(recipient->Resolve());
+    const Ref<mapi::MailUser> user = recipient->AddressEntry()->MAPIOBJECT();
+    ASSERT_NE(user, nullptr);
+
+    std::vector<mapi::PropValue> values;
+    EXPECT_EQ(user->GetProps({mapi::PR_SMTP_ADDRESS_W, mapi::PR_EMS_AB_PROXY_ADDRESSES}, values), S_OK);
+    ASSERT_EQ(values.size(), 2u);
+    EXPECT_EQ(values[0].data, mapi::PropData{std::wstring(L"ann@corp.example")});
+    const std::vector<std::wstring> proxies{L"SMTP:ann@corp.example", L"smtp:a@corp.example"};
+    EXPECT_EQ(values[1].data, mapi::PropData{proxies});
+
+    // A user entry is no message: asked for IMessage, it answers nothing.
+    const auto simRecipient = Outlook().CreateMailItem()->Recipients()->Add(L"ann");
+    ASSERT_TRUE(simRecipient->Resolve());
+    const ComPtr<IUnknown> served = sim::win32::ServeMapiMailUser(simRecipient->AddressEntry()->MAPIOBJECT());
+    EXPECT_TRUE(served.As<IMailUser>(IID_IMailUser));
+    EXPECT_EQ(outlook::win32::WrapMessage(served.Get()), nullptr);
+}
+
+TEST_F(MapiAdapterTest, ASimulatedFailureArrivesAsTheCallsResult) {
+    const auto item = Outlook().AddReceivedMail({.subject = L"Hi"});
+    const Ref<mapi::Message> message = ThroughCom(item)->MAPIOBJECT();
+    Outlook().FailMember(L"Message.GetProps", static_cast<outlook::HResult>(MAPI_E_CALL_FAILED), L"", 1);
+
+    std::vector<mapi::PropValue> values;
+    EXPECT_EQ(message->GetProps({PR_SUBJECT_W}, values), MAPI_E_CALL_FAILED);
+    EXPECT_TRUE(values.empty());
+    EXPECT_EQ(message->GetProps({PR_SUBJECT_W}, values), S_OK);  // for that one call only
+    Outlook().FailMember(L"Session.OpenMsgStore", static_cast<outlook::HResult>(MAPI_E_LOGON_FAILED), L"", 1);
+    Ref<mapi::MsgStore> store;
+    const Ref<mapi::Session> session = ground_.Application()->Session()->MAPIOBJECT();
+    EXPECT_EQ(session->OpenMsgStore(item->OwnerStore()->EntryIdBytes(), store), MAPI_E_LOGON_FAILED);
+    EXPECT_EQ(store, nullptr);
+}
+
+// The account-management service: the DLL's adapters over the served manager, with the add-in's helper.
+class AccountServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ground_.Begin();
+        Outlook().AddAccount({.type = outlook::olPop3, .displayName = L"Home", .smtpAddress = L"ann@home.example",
+                              .accountId = 5});
+        work_ = Outlook().AddAccount({.type = outlook::olImap, .displayName = L"Work",
+                                      .smtpAddress = L"ann@work.example", .accountId = 9});
+    }
+    void TearDown() override { ground_.End(); }
+
+    sim::SimOutlook& Outlook() { return ground_.Outlook(); }
+    Ref<olk::AccountManager> Manager() {
+        Ref<olk::AccountManager> manager;
+        EXPECT_EQ(outlook::win32::CreateComAccountManager(manager), S_OK);
+        return manager;
+    }
+
+    ComGround ground_{11};
+    Ref<sim::SimAccount> work_;
+};
+
+std::wstring TextProp(olk::Account& account, mapi::PropTag tag) {
+    olk::AccountValue value;
+    if (FAILED(account.GetProp(tag, value))) return L"(failed)";
+    const auto* text = std::get_if<std::wstring>(&value);
+    return text != nullptr ? *text : L"(not text)";
+}
+
+TEST_F(AccountServiceTest, TheServiceListsTheMailAccountsInOrderAndKeepsTheHelperWhileItLives) {
+    Outlook().SetDefaultMailAccount(work_);
+    const mailstore::AccountHelperHolder helper(mailstore::CAccountHelper::Create(L"Outlook", nullptr));
+    {
+        const std::size_t served = sim::win32::AccountManagersServed();
+        const Ref<olk::AccountManager> manager = Manager();
+        ASSERT_NE(manager, nullptr);
+        EXPECT_EQ(sim::win32::AccountManagersServed(), served + 1);  // made by the registered class
+        ASSERT_EQ(manager->Init(*helper, olk::ACCT_INIT_NOSYNCH_MAPI_ACCTS), S_OK);
+        EXPECT_EQ(References(*helper), 2u);  // the creator's, and the one the service keeps
+
+        Ref<olk::AccountEnum> accounts;
+        ASSERT_EQ(manager->EnumerateAccounts(olk::CLSID_OlkMail, nullptr, 0, accounts), S_OK);
+        std::uint32_t count = 0;
+        EXPECT_EQ(accounts->GetCount(count), S_OK);
+        EXPECT_EQ(count, 2u);
+        ASSERT_EQ(accounts->Reset(), S_OK);
+        Ref<olk::Account> account;
+        ASSERT_EQ(accounts->GetNext(account), S_OK);
+        olk::AccountValue id;
+        EXPECT_EQ(account->GetProp(olk::PROP_ACCT_ID, id), S_OK);
+        EXPECT_EQ(id, olk::AccountValue{5u});
+        EXPECT_EQ(TextProp(*account, olk::PROP_ACCT_NAME), L"Home");
+        EXPECT_EQ(TextProp(*account, olk::PROP_ACCT_USER_EMAIL_ADDR), L"ann@home.example");
+        olk::AccountValue missing;
+        EXPECT_EQ(account->GetProp(olk::PROP_ACCT_EXCHANGE_ADDRESS, missing), olk::E_AcctNotFound);
+        ASSERT_EQ(accounts->GetNext(account), S_OK);
+        EXPECT_EQ(TextProp(*account, olk::PROP_ACCT_NAME), L"Work");
+        EXPECT_EQ(accounts->GetNext(account), S_FALSE);
+        EXPECT_EQ(account, nullptr);
+
+        std::vector<std::uint32_t> order;
+        EXPECT_EQ(manager->GetOrder(olk::CLSID_OlkMail, order), S_OK);
+        EXPECT_EQ(order, (std::vector<std::uint32_t>{9, 5}));
+        EXPECT_EQ(sim::win32::OutstandingAccountMemory(), 0u);  // every string and the order given back
+    }
+    EXPECT_EQ(References(*helper), 1u);  // the service let it go with its last reference
+}
+
+TEST_F(AccountServiceTest, TheHelperIsOneComObjectWhoseReferencesAreTheHelpers) {
+    const Ref<mapi::Session> session = ground_.Application()->Session()->MAPIOBJECT();
+    const mailstore::AccountHelperHolder helper(mailstore::CAccountHelper::Create(L"Outlook", session));
+    const auto com = ComPtr<IOlkAccountHelper>::Attach(outlook::win32::NewComAccountHelper(*helper));
+    EXPECT_EQ(References(*helper), 2u);
+
+    const auto unknown = com.As<IUnknown>(IID_IUnknown);
+    const auto again = unknown.As<IOlkAccountHelper>(IID_IOlkAccountHelper);
+    EXPECT_EQ(static_cast<void*>(unknown.Get()), static_cast<void*>(com.Get()));
+    EXPECT_EQ(again.Get(), com.Get());
+    EXPECT_EQ(References(*helper), 4u);
+    EXPECT_FALSE(com.As<IOlkAccount>(IID_IOlkAccount));
+
+    DWORD count = 0;
+    EXPECT_EQ(com->GetIdentity(nullptr, &count), E_OUTOFMEMORY);
+    EXPECT_EQ(count, 8u);  // "Outlook" and its terminator
+    std::wstring identity(count, L'?');
+    EXPECT_EQ(com->GetIdentity(identity.data(), &count), S_OK);
+    EXPECT_EQ(identity, std::wstring(L"Outlook", 8));
+
+    ComPtr<IUnknown> mapiSession;
+    ASSERT_EQ(com->GetMapiSession(mapiSession.Receive()), S_OK);
+    EXPECT_TRUE(mapiSession.As<IMAPISession>(IID_IMAPISession));
+    EXPECT_EQ(static_cast<void*>(mapiSession.Get()), static_cast<void*>(outlook::win32::RawSession(*session)));
+    EXPECT_EQ(com->GetMapiSession(nullptr), E_INVALIDARG);
+
+    const mailstore::AccountHelperHolder sessionless(mailstore::CAccountHelper::Create(L"Outlook", nullptr));
+    const ComPtr<IOlkAccountHelper> bare =
+        ComPtr<IOlkAccountHelper>::Attach(outlook::win32::NewComAccountHelper(*sessionless));
+    EXPECT_EQ(bare->GetMapiSession(mapiSession.Receive()), E_NOTIMPL);
+}
+
+TEST_F(AccountServiceTest, AFailedInitKeepsNothingAndAnUnregisteredClassIsReported) {
+    const mailstore::AccountHelperHolder stranger(mailstore::CAccountHelper::Create(L"Another profile", nullptr));
+    const Ref<olk::AccountManager> manager = Manager();
+    ASSERT_NE(manager, nullptr);
+    EXPECT_EQ(manager->Init(*stranger, olk::ACCT_INIT_NOSYNCH_MAPI_ACCTS), olk::E_AcctNotFound);
+    EXPECT_EQ(References(*stranger), 1u);
+    Ref<olk::AccountEnum> accounts;
+    EXPECT_TRUE(FAILED(manager->EnumerateAccounts(olk::CLSID_OlkMail, nullptr, 0, accounts)));
+    EXPECT_EQ(accounts, nullptr);
+
+    Outlook().FailMember(L"OlkAccountManager.Create", static_cast<outlook::HResult>(E_ACCESSDENIED), L"", 1);
+    Ref<olk::AccountManager> refused;
+    EXPECT_EQ(outlook::win32::CreateComAccountManager(refused), E_ACCESSDENIED);
+    EXPECT_EQ(refused, nullptr);
+}
+
+TEST(AccountServiceClassTest, WithoutOutlooksClassTheServiceIsNotRegistered) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    Ref<olk::AccountManager> manager;
+    EXPECT_EQ(outlook::win32::CreateComAccountManager(manager), REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(manager, nullptr);
+    CoUninitialize();
+}
+
+// The mail-store operations on objects that reach them only through IDispatch, the MAPI interfaces and the
+// account-management service's COM interfaces, in every version.
+class MailStoreThroughComTest : public ::testing::TestWithParam<int> {
+protected:
+    MailStoreThroughComTest() : ground_(GetParam()) {}
+    void SetUp() override { ground_.Begin(); }
+    void TearDown() override { ground_.End(); }
+
+    int Version() const { return GetParam(); }
+    sim::SimOutlook& Outlook() { return ground_.Outlook(); }
+    bool InFolder(outlook::DefaultFolder folder, const Ref<sim::SimMailItem>& item) {
+        const auto& items = Outlook().Folder(folder)->Items();
+        return std::find(items.begin(), items.end(), item) != items.end();
+    }
+    Ref<sim::SimMailItem> Received(std::wstring headers) {
+        return Outlook().AddReceivedMail({.subject = L"Hi", .transportHeaders = std::move(headers)});
+    }
+    Ref<sim::SimAccount> Account(std::wstring name, std::wstring smtp, std::optional<std::uint32_t> id = {}) {
+        return Outlook().AddAccount(
+            {.type = outlook::olPop3, .displayName = std::move(name), .smtpAddress = std::move(smtp), .accountId = id});
+    }
+    template <class Resolve>
+    std::wstring Resolved(Resolve&& resolve) {
+        const std::size_t before = diagnostics::CollectAllLogs().size();
+        std::wstring address = resolve();
+        log_ = diagnostics::CollectAllLogs().substr(before);
+        return address;
+    }
+
+    ComGround ground_;
+    ComAccountManagerRoute route_;
+    std::string log_;
+};
+
+TEST_P(MailStoreThroughComTest, ADraftIsSavedThenDeletedPastDeletedItems) {
+    const auto draft = Outlook().CreateMailItem();
+    draft->SetSubject(L"secure");
+    mailstore::DeleteMessagePermanently(ThroughCom(draft));
+
+    EXPECT_TRUE(draft->IsSaved());
+    EXPECT_TRUE(draft->IsDeleted());
+    EXPECT_FALSE(InFolder(outlook::olFolderDrafts, draft));
+    EXPECT_TRUE(Outlook().Folder(outlook::olFolderDeletedItems)->Items().empty());
+    EXPECT_TRUE(Outlook().User().Shown().empty());
+    EXPECT_EQ(ground_.Journal(),
+              (std::vector<std::wstring>{L"Session.OpenMsgStore 0x00000011", L"MsgStore.OpenEntry 0x00000010",
+                                         L"Folder.DeleteMessages 1"}));
+}
+
+TEST_P(MailStoreThroughComTest, AFailureInTheStoreLeavesTheMessageAndTellsTheUserOnce) {
+    struct Case {
+        const wchar_t* member;
+        const char* line;
+    };
+    for (const Case c : {Case{L"Message.GetProps", "inability to retrieve PR_PARENT_ENTRYID property.\n"},
+                         Case{L"Session.OpenMsgStore", "OpenMsgStore failure.\n"},
+                         Case{L"MsgStore.OpenEntry", "OpenEntry failure.\n"}}) {
+        const auto draft = Outlook().CreateMailItem();
+        const std::size_t boxesBefore = Outlook().User().Shown().size();
+        Outlook().FailMember(c.member, outlook::hr::E_Fail, L"", 1);
+
+        mailstore::DeleteMessagePermanently(ThroughCom(draft));
+
+        EXPECT_TRUE(InFolder(outlook::olFolderDrafts, draft)) << Narrow(c.member);
+        ASSERT_EQ(Outlook().User().Shown().size(), boxesBefore + 1) << Narrow(c.member);
+        EXPECT_EQ(Outlook().User().Shown().back().request.caption, L"Parcelon for Microsoft Outlook");
+        EXPECT_TRUE(Contains(diagnostics::CollectAllLogs(),
+                             std::string("[MAPI] Fatal error. Message cannot be deleted due to ") + c.line))
+            << Narrow(c.member);
+    }
+}
+
+TEST_P(MailStoreThroughComTest, AHeaderIsReadOnlyAtTheStartOfALineAndLowerCased) {
+    struct Case {
+        const char* name;
+        const wchar_t* headers;
+        const wchar_t* value;
+    };
+    const Case cases[] = {
+        {"mixed case", L"Received: x\r\nX-Parcelon-Message-ID: AbC-12 \r\nSubject: s\r\n", L"abc-12 "},
+        {"last line without an end", L"To: a\r\nx-parcelon-message-id: m1", L""},
+        {"quoted in the subject", L"Subject: re: x-parcelon-message-id: forged\r\n", L""},
+        {"absent", L"Subject: s\r\n", L""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(mailstore::GetInternetHeaderValue(mailstore::kMessageIdHeader, ThroughCom(Received(c.headers))),
+                  c.value)
+            << c.name;
+    }
+    EXPECT_EQ(mailstore::GetInternetHeaderValue(mailstore::kMessageIdHeader, ThroughCom(Outlook().CreateMailItem())),
+              L"");
+    EXPECT_TRUE(mailstore::IsServiceCopy(ThroughCom(Received(L"X-Parcelon-Copy: TRUE\r\n"))));
+}
+
+TEST_P(MailStoreThroughComTest, TheProfileNameComesFromTheSessionOrItsGlobalSection) {
+    EXPECT_EQ(mailstore::GetMapiProfileName(ground_.Application()), L"Outlook");
+    EXPECT_EQ(ground_.Journal().size(), Version() == 11 ? 1u : 0u);  // the profile section on Outlook 2003 only
+}
+
+TEST_P(MailStoreThroughComTest, TheServicesListKeepsEveryAccountWithItsIdAndExchangeAddress) {
+    constexpr const wchar_t* kExchangeName = L"/o=Corp/ou=First/cn=Recipients/cn=ann";
+    Outlook().AddAccount({.type = outlook::olPop3, .displayName = L"Home", .smtpAddress = L"ann@home.example"});
+    Outlook().AddAccount({.type = outlook::olExchange, .displayName = L"Exchange", .smtpAddress = L"ann@corp.example",
+                          .currentUserAddress = kExchangeName});
+    Outlook().AddAccount({.type = outlook::olOtherAccount, .displayName = L"Google Apps - ann@apps.example",
+                          .provider = L"GSync", .providerAddresses = L"ann@apps.example;team@apps.example"});
+    const std::size_t served = sim::win32::AccountManagersServed();
+
+    const std::vector<mailstore::OutlookAccount> accounts = mailstore::ListAccounts(ground_.Application(), true);
+
+    EXPECT_GT(sim::win32::AccountManagersServed(), served);
+    ASSERT_EQ(accounts.size(), 3u);
+    EXPECT_EQ(accounts[0].id, 1);
+    EXPECT_EQ(accounts[0].smtpAddress, L"ann@home.example");
+    EXPECT_EQ(accounts[0].typeText, L"POP3");
+    EXPECT_TRUE(accounts[1].isExchange);
+    EXPECT_EQ(accounts[1].smtpAddress, kExchangeName);
+    EXPECT_EQ(accounts[2].typeText, L"GSYNC");
+    EXPECT_EQ(accounts[2].smtpAddress, L"ann@apps.example");
+    EXPECT_TRUE(accounts[2].isGoogleApps);
+    EXPECT_TRUE(Outlook().User().Shown().empty());
+}
+
+TEST_P(MailStoreThroughComTest, TheSenderComesFromTheChosenAccountTheStampOrTheCurrentUser) {
+    Account(L"Home", L"home@example.com", 7);
+    const auto work = Account(L"Work", L"work@example.com", 8);
+    const auto sender = [&](const std::wstring& stamp, const Ref<sim::SimAccount>& account) {
+        const auto draft = Outlook().CreateMailItem();
+        if (!stamp.empty()) draft->SetAccountStamp(stamp);
+        draft->UseAccount(account);
+        return Resolved([&] { return mailstore::GetSenderAddress(ThroughCom(draft)); });
+    };
+    EXPECT_EQ(sender(L"00000007", work), Version() == 11 ? L"home@example.com" : L"work@example.com");
+    EXPECT_EQ(sender(L"00000008", nullptr), L"work@example.com");
+    EXPECT_TRUE(Contains(log_, "Trying to get sender info from 0x8581 property\n"));
+    EXPECT_EQ(sender(L"", nullptr), kUser);
+    EXPECT_TRUE(Contains(log_, "Trying to get sender info from pCurrentUser->Address\n"));
+    EXPECT_FALSE(Contains(log_, "WARNING!"));
+
+    // An Exchange current user: its Exchange user's address from Outlook 2007 on, the mapping before.
+    Outlook().Session()->SetCurrentUser(
+        sim::AddressBookEntry{L"Boss", L"/o=Org/cn=boss", L"EX", 0, L"boss@corp.example", {}});
+    EXPECT_EQ(sender(L"", nullptr), Version() > 11 ? L"boss@corp.example" : L"");
+    EXPECT_EQ(Contains(log_, "WARNING! All attempts to retrieve sender info failed!\n"), Version() == 11);
+}
+
+TEST_P(MailStoreThroughComTest, TheReceiverIsTheReceivingAccountOrTheMailboxItWasDeliveredTo) {
+    const auto work = Account(L"Work", L"work@example.com");
+    const auto mail = Outlook().AddReceivedMail({.subject = L"Hi", .to = {L"me@home.example"}});
+    const auto receiver = [&] { return Resolved([&] { return mailstore::GetReceiverAddress(ThroughCom(mail)); }); };
+
+    EXPECT_EQ(receiver(), L"me@home.example");
+    mail->UseAccount(work);
+    EXPECT_EQ(receiver(), Version() > 11 ? L"work@example.com" : L"me@home.example");
+    mail->UseAccount(nullptr);
+    mail->SetReceivedByAddress(L"");
+    EXPECT_EQ(receiver(), L"");
+    EXPECT_TRUE(Contains(log_, "Getting PR_RECEIVED_BY_EMAIL_ADDRESS_W failed. Error code is 8004010f"));
+}
+
+TEST_P(MailStoreThroughComTest, ARecipientsSmtpAddressComesFromItsExchangeUserOrItsAddressBookProperties) {
+    const auto exchange = [](std::wstring name, std::wstring primary, std::vector<std::wstring> proxies) {
+        return sim::AddressBookEntry{name, L"/o=Org/cn=" + name, L"EX", 0, std::move(primary), std::move(proxies)};
+    };
+    Outlook().AddAddressBookEntry(exchange(L"ann", L"ann@corp.example", {L"smtp:ann2@corp.example"}));
+    Outlook().AddAddressBookEntry(exchange(L"proxied", L"",
+                                           {L"smtp:old@corp.example", L"SMTP:first@corp.example",
+                                            L"SMTP:last@corp.example", L"smtp:later@corp.example"}));
+    Outlook().AddAddressBookEntry(exchange(L"secondary", L"", {L"smtp:a@corp.example"}));
+    struct Case {
+        const wchar_t* recipient;
+        const wchar_t* address;
+    };
+    const Case cases[] = {
+        {L"ann", L"ann@corp.example"},
+        {L"proxied", L"last@corp.example"},
+        {L"secondary", L"/o=Org/cn=secondary"},
+        {L"bob@example.com", L"bob@example.com"},
+    };
+    // The recipients of a received message, resolved as the callers meet them.
+    sim::ReceivedMailSetup setup;
+    for (const Case& c : cases) setup.to.push_back(c.recipient);
+    const Ref<outlook::Recipients> recipients = ThroughCom(Outlook().AddReceivedMail(setup))->Recipients();
+    for (int index = 1; const Case& c : cases) {
+        EXPECT_EQ(mailstore::GetRecipientSmtpAddress(recipients->Item(index++)), c.address) << Narrow(c.recipient);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Outlook, MailStoreThroughComTest, ::testing::Values(11, 12, 14),
+                         [](const auto& info) { return "Outlook" + std::to_string(info.param); });
+
+}  // namespace
+}  // namespace sealwing

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <windows.h>
+#include <unknwn.h>
+
+#include <string>
+#include <vector>
+
+#include "addin/outlook/Mapi.h"
+#include "addin/win32/dispatch/ComTypes.h"
+
+// The simulated Outlook's MAPI objects served as Extended MAPI serves Outlook's: real COM objects answering
+// IMAPIProp and their own interface (IMessage, IMailUser, IProfSect, IMAPIFolder, IMsgStore; IMAPISession), whose
+// calls go to the simulation through the host interface, so its injected failures apply. Values come back in MAPI
+// buffers (MAPIAllocateBuffer, MAPIAllocateMore) that the caller frees with one MAPIFreeBuffer each. What the served
+// objects do not simulate returns MAPI_E_NO_SUPPORT. Everything runs on the harness's one apartment thread.
+namespace sealwing::sim::win32 {
+
+// Nothing for a null object. Each call makes a new COM object holding its own reference to the simulated one.
+sealwing::win32::ComPtr<IUnknown> ServeMapiMessage(const outlook::Ref<outlook::mapi::Message>& message);
+sealwing::win32::ComPtr<IUnknown> ServeMapiMailUser(const outlook::Ref<outlook::mapi::MailUser>& user);
+sealwing::win32::ComPtr<IUnknown> ServeMapiSession(const outlook::Ref<outlook::mapi::Session>& session);
+
+// The calls whose flags matter, as the served objects received them, in order: "Session.OpenMsgStore 0x00000011",
+// "MsgStore.OpenEntry 0x00000010", "Session.OpenProfileSection 0x00000000", "Folder.DeleteMessages 1",
+// "Message.SaveChanges 0x00000002".
+std::vector<std::wstring>& MapiCallJournal();
+// Served MAPI objects not yet released by their last holder.
+long LiveMapiObjects();
+
+}  // namespace sealwing::sim::win32
