@@ -65,6 +65,7 @@ void PublishLogHeaderAccounts(std::vector<AccountFact> accounts) {
 void ForgetPublishedLogHeaderFacts() {
     std::lock_guard guard(g_factsLock);
     g_facts = {};
+    g_accountLister = nullptr;
 }
 
 }  // namespace sealwing::diagnostics

@@ -54,6 +54,6 @@ void PublishLogHeaderAccounts(std::vector<AccountFact> accounts);
 }  // namespace sealwing::diagnostics
 
 namespace sealwing::diagnostics {
-// Tests: back to no facts at all.
+// Tests: back to no facts at all, and no account lister.
 void ForgetPublishedLogHeaderFacts();
 }  // namespace sealwing::diagnostics
