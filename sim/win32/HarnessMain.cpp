@@ -170,6 +170,41 @@ private:
     bool written_ = false;
 };
 
+// The real DLL as Outlook loads it: created, connected at start-up and told that start-up is complete; unloaded
+// the way Outlook shuts down. Every step's result is checked in the report.
+class LoadedAddin {
+public:
+    bool Load(const Options& options, SimOutlook& outlook, Report& report) {
+        std::wstring failure;
+        addin_ = CreateAddin(options.dllPath, failure);
+        report.Check(static_cast<bool>(addin_), "add-in created" + (failure.empty() ? "" : ": " + Narrow(failure)));
+        if (!addin_) return false;
+        application_ = ServeObject(outlook.Application());
+        HRESULT result = addin_->OnConnection(application_.Get(), 1 /* ext_cm_Startup */, nullptr, &custom_);
+        report.Check(result == S_OK, "OnConnection returned " + HexCode(result));
+        result = addin_->OnStartupComplete(&custom_);
+        report.Check(result == S_OK, "OnStartupComplete returned " + HexCode(result));
+        return true;
+    }
+
+    void Unload(Report& report) {
+        HRESULT result = addin_->OnBeginShutdown(&custom_);
+        report.Check(result == S_OK, "OnBeginShutdown returned " + HexCode(result));
+        result = addin_->OnDisconnection(0 /* ext_dm_HostShutdown */, &custom_);
+        report.Check(result == S_OK, "OnDisconnection returned " + HexCode(result));
+    }
+
+    ~LoadedAddin() {
+        addin_.Reset();
+        application_.Reset();
+    }
+
+private:
+    sealwing::win32::ComPtr<IDTExtensibility2> addin_;
+    sealwing::win32::ComPtr<IDispatch> application_;
+    SAFEARRAY* custom_ = nullptr;
+};
+
 // Below the object model: start-up's account list from the account-management service (the legacy path, which the
 // add-in takes in every version to map Exchange accounts, and for its log header on Outlook 2003), and from Outlook
 // 2007 on a Google Apps copy of a secure message that arrives with NewMailEx: its header is read, the copy marked
@@ -197,16 +232,8 @@ bool RunMailStore(const Options& options) {
     const MessageBoxWatch boxes;
     const std::size_t managersBefore = AccountManagersServed();
 
-    std::wstring failure;
-    auto addin = CreateAddin(options.dllPath, failure);
-    report.Check(static_cast<bool>(addin), "add-in created" + (failure.empty() ? "" : ": " + Narrow(failure)));
-    if (!addin) return false;
-    auto application = ServeObject(outlook.Application());
-    SAFEARRAY* custom = nullptr;
-    HRESULT result = addin->OnConnection(application.Get(), 1 /* ext_cm_Startup */, nullptr, &custom);
-    report.Check(result == S_OK, "OnConnection returned " + HexCode(result));
-    result = addin->OnStartupComplete(&custom);
-    report.Check(result == S_OK, "OnStartupComplete returned " + HexCode(result));
+    LoadedAddin addin;
+    if (!addin.Load(options, outlook, report)) return false;
 
     const std::size_t managers = AccountManagersServed() - managersBefore;
     report.Check(managers >= 1, "start-up listed the accounts through CoCreateInstance(CLSID_OlkAccountManager) (" +
@@ -265,16 +292,11 @@ bool RunMailStore(const Options& options) {
     }
     report.Check(boxes.Seen().empty(), "no message box (" + std::to_string(boxes.Seen().size()) + " shown)");
 
-    result = addin->OnBeginShutdown(&custom);
-    report.Check(result == S_OK, "OnBeginShutdown returned " + HexCode(result));
-    result = addin->OnDisconnection(0 /* ext_dm_HostShutdown */, &custom);
-    report.Check(result == S_OK, "OnDisconnection returned " + HexCode(result));
+    addin.Unload(report);
     report.Check(LiveMapiObjects() == 0,
                  "every MAPI object served was released (" + std::to_string(LiveMapiObjects()) + " alive)");
     report.Check(LiveAccountObjects() == 0, "every account-management object served was released");
     report.Check(outlook.WrongThreadCalls() == 0, "no call from a wrong thread");
-    addin.Reset();
-    application.Reset();
     return !report.Failed();
 }
 
@@ -297,17 +319,8 @@ bool RunStartup(const Options& options) {
 
     FrameWindows frames;  // before anything is served
     const MessageBoxWatch boxes;
-    std::wstring failure;
-    auto addin = CreateAddin(options.dllPath, failure);
-    report.Check(static_cast<bool>(addin), "add-in created" + (failure.empty() ? "" : ": " + Narrow(failure)));
-    if (!addin) return false;
-
-    auto application = ServeObject(outlook.Application());
-    SAFEARRAY* custom = nullptr;
-    HRESULT result = addin->OnConnection(application.Get(), 1 /* ext_cm_Startup */, nullptr, &custom);
-    report.Check(result == S_OK, "OnConnection returned " + HexCode(result));
-    result = addin->OnStartupComplete(&custom);
-    report.Check(result == S_OK, "OnStartupComplete returned " + HexCode(result));
+    LoadedAddin addin;
+    if (!addin.Load(options, outlook, report)) return false;
 
     for (std::size_t at = journalBefore; at < outlook.Journal().size(); ++at) {
         report.Note("journal: " + Narrow(outlook.Journal()[at]));
@@ -340,18 +353,13 @@ bool RunStartup(const Options& options) {
         CheckVersionCheck(report, options.expectedVersion, log, boxes.Seen(), frames.For(inbox->FrameWindow()));
     }
 
-    result = addin->OnBeginShutdown(&custom);
-    report.Check(result == S_OK, "OnBeginShutdown returned " + HexCode(result));
-    result = addin->OnDisconnection(0 /* ext_dm_HostShutdown */, &custom);
-    report.Check(result == S_OK, "OnDisconnection returned " + HexCode(result));
+    addin.Unload(report);
     report.Check(outlook.AdvisedSinks() == 0,
                  "everything unadvised after disconnection (open: " + std::to_string(outlook.AdvisedSinks()) + ")");
     report.Check(outlook.WrongThreadCalls() == 0, "no call from a wrong thread");
     for (const auto& failed : EventFailures()) report.Note("event failed: " + Narrow(failed));
     report.Check(EventFailures().empty(), "every event reached the add-in");
 
-    addin.Reset();
-    application.Reset();
     return !report.Failed();
 }
 
