@@ -10,7 +10,7 @@ namespace {
 
 namespace olk = outlook::olk;
 
-class CountedSession : public outlook::mapi::Session {
+class StubSession : public outlook::mapi::Session {
 public:
     outlook::HResult OpenMsgStore(const outlook::mapi::Binary&, outlook::Ref<outlook::mapi::MsgStore>&) override {
         return outlook::hr::E_NotImpl;
@@ -62,7 +62,7 @@ TEST(CAccountHelperTest, GivesTheProfileNameWithItsTerminatorOnlyIntoARoomyBuffe
 }
 
 TEST(CAccountHelperTest, HandsOutTheSessionItHolds) {
-    const auto session = std::make_shared<CountedSession>();
+    const auto session = std::make_shared<StubSession>();
     const AccountHelperHolder helper(CAccountHelper::Create(L"Outlook", session));
     outlook::Ref<outlook::mapi::Session> given;
     EXPECT_EQ(helper->GetMapiSession(nullptr), outlook::hr::E_InvalidArg);

@@ -15,6 +15,14 @@
 
 namespace sealwing::mailstore {
 
+namespace {
+
+bool IsGoogleAppsName(std::wstring_view displayName) {
+    return displayName.find(L"Google Apps") != std::wstring_view::npos;
+}
+
+}  // namespace
+
 bool IsEmailAddress(std::wstring_view text) {
     return text.find(L'@') != std::wstring_view::npos && text.find_first_of(L"/\\") == std::wstring_view::npos;
 }
@@ -42,7 +50,7 @@ std::vector<OutlookAccount> ListObjectModelAccounts(const outlook::Ref<outlook::
             entry.smtpAddress = entry.displayName.substr(kGoogleAppsPrefix.size());
         }
         if (entry.smtpAddress.empty()) continue;
-        entry.isGoogleApps = entry.displayName.find(L"Google Apps") != std::wstring::npos;
+        entry.isGoogleApps = IsGoogleAppsName(entry.displayName);
         list.push_back(std::move(entry));
     }
     return list;
@@ -57,19 +65,6 @@ void ApplyMapping(std::vector<OutlookAccount>& accounts) {
         std::wstring mapped = settings::SettingsStore::Instance().MappedAddress(account.smtpAddress);
         if (!mapped.empty()) account.smtpAddress = std::move(mapped);
     }
-}
-
-// The object model's last account of that display name; nothing when none has it.
-outlook::Ref<outlook::Account> LastAccountNamed(const outlook::Ref<outlook::Application>& application,
-                                                const std::wstring& displayName) {
-    const outlook::Ref<outlook::Accounts> accounts = application->Session()->Accounts();
-    outlook::Ref<outlook::Account> found;
-    const int count = accounts->Count();
-    for (int index = 1; index <= count; ++index) {
-        outlook::Ref<outlook::Account> account = accounts->Item(index);
-        if (account->DisplayName() == displayName) found = std::move(account);
-    }
-    return found;
 }
 
 // The default mail account among `accounts`. The service's order names it by id, which only its own list carries;
@@ -112,10 +107,22 @@ std::optional<std::vector<OutlookAccount>> ListAccountManagerAccounts(
         entry.isExchange = record.isExchange == 1;
         entry.smtpAddress = entry.isExchange ? record.exchangeAddress : record.emailAddress;
         entry.typeText = record.typeText;
-        entry.isGoogleApps = entry.displayName.find(L"Google Apps") != std::wstring::npos;
+        entry.isGoogleApps = IsGoogleAppsName(entry.displayName);
         list.push_back(std::move(entry));
     }
     return list;
+}
+
+outlook::Ref<outlook::Account> LastAccountNamed(const outlook::Ref<outlook::Application>& application,
+                                                const std::wstring& displayName) {
+    const outlook::Ref<outlook::Accounts> accounts = application->Session()->Accounts();
+    outlook::Ref<outlook::Account> found;
+    const int count = accounts->Count();
+    for (int index = 1; index <= count; ++index) {
+        outlook::Ref<outlook::Account> account = accounts->Item(index);
+        if (account->DisplayName() == displayName) found = std::move(account);
+    }
+    return found;
 }
 
 std::vector<OutlookAccount> ListAccounts(const outlook::Ref<outlook::Application>& application, bool forceLegacy) {

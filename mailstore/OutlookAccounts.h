@@ -43,6 +43,11 @@ std::vector<OutlookAccount> ListObjectModelAccounts(const outlook::Ref<outlook::
 // empty. Automation errors go to the caller.
 std::vector<OutlookAccount> ListAccounts(const outlook::Ref<outlook::Application>& application, bool forceLegacy);
 
+// The object model's last account with that display name (Outlook 2007 on); nothing when none has it. Automation
+// errors go to the caller.
+outlook::Ref<outlook::Account> LastAccountNamed(const outlook::Ref<outlook::Application>& application,
+                                                const std::wstring& displayName);
+
 // The account-management path of ListAccounts, without telling the user: nothing when the service cannot be read.
 std::optional<std::vector<OutlookAccount>> ListAccountManagerAccounts(
     const outlook::Ref<outlook::Application>& application);

@@ -85,9 +85,9 @@ protected:
         for (const OutlookAccount& account : accounts) addresses.push_back(account.smtpAddress);
         return addresses;
     }
-    std::vector<sim::ShownDialog> MappingDialogs() const {
+    std::vector<sim::ShownDialog> MappingDialogs() {
         std::vector<sim::ShownDialog> shown;
-        for (const auto& dialog : const_cast<ListAccountsTest*>(this)->world_.Outlook().User().Dialogs()) {
+        for (const auto& dialog : world_.Outlook().User().Dialogs()) {
             if (dialog.templateId == kMapEmailDialogId) shown.push_back(dialog);
         }
         return shown;

@@ -345,13 +345,7 @@ std::wstring GetAccountAddressByDisplayName(const outlook::Ref<outlook::Applicat
     diagnostics::LogScope scope(L"Getting deep info about account address", kSourceFile, 109);
     // Account.CurrentUser came with Outlook 2010.
     if (outlook::MajorVersionOf(*application) < 13) return {};
-    const outlook::Ref<outlook::Accounts> accounts = application->Session()->Accounts();
-    const int count = accounts->Count();
-    outlook::Ref<outlook::Account> named;
-    for (int index = 1; index <= count; ++index) {
-        outlook::Ref<outlook::Account> candidate = accounts->Item(index);
-        if (candidate->DisplayName() == account.displayName) named = std::move(candidate);
-    }
+    const outlook::Ref<outlook::Account> named = LastAccountNamed(application, account.displayName);
     if (named == nullptr) return {};
     const outlook::Ref<outlook::Recipient> user = named->CurrentUser();
     return user != nullptr ? user->Address() : std::wstring{};
