@@ -1,8 +1,9 @@
 #pragma once
 
+#include <exception>
+#include <functional>
 #include <string>
 #include <string_view>
-#include <functional>
 
 #include "addin/outlook/ComError.h"
 #include "addin/outlook/ObjectModel.h"
@@ -42,6 +43,13 @@ std::string CollectAllLogs();
 // previous file's whole text. Without a handler the previous text stays with the log.
 using CrashReportHandler = std::function<void(const std::string& previousText)>;
 void SetCrashReportHandler(CrashReportHandler handler);
+
+// An exception caught at an entry from the host (platform::GuardEntry): a ComError is written as the handler's line
+// "[ERROR] COM exception...", anything else as "[ERROR] Unhandled exception"; then the thread's open operation is
+// closed, since the run goes on and its marker must not report a crash. Never throws.
+void LogEntryFailure(std::exception_ptr failure) noexcept;
+// Makes LogEntryFailure the reporter of every entry guard (where the add-in's world starts).
+void InstallEntryFailureLogging();
 
 // Tests: closes every log, forgets the registry and the published facts, and empties the calling thread's slot.
 // Other threads that opened logs must have ended.
