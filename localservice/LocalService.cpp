@@ -60,7 +60,8 @@ Reply FaultReply(const Fault& fault) {
     return reply;
 }
 
-void WriteReply(Reply reply, const Fault& fault, const httplib::Request& request, httplib::Response& response) {
+void WriteReply(Reply reply, const Fault& fault, const httplib::Request& request, httplib::Response& response,
+                const Gate& stopping) {
     response.status = reply.status;
     for (const auto& [name, value] : reply.headers) {
         response.set_header(name, value);
@@ -78,8 +79,12 @@ void WriteReply(Reply reply, const Fault& fault, const httplib::Request& request
                                       });
     } else if (fault.chunkSize > 0) {
         std::size_t chunk = fault.chunkSize;
+        std::chrono::milliseconds pause = fault.chunkPause;
         response.set_chunked_content_provider(reply.contentType,
-                                              [body, chunk](std::size_t offset, httplib::DataSink& sink) {
+                                              [body, chunk, pause, &stopping](std::size_t offset,
+                                                                              httplib::DataSink& sink) {
+                                                  // A stopping service sends the rest at once.
+                                                  if (pause.count() > 0) stopping.Wait(pause);
                                                   if (offset >= body->size()) {
                                                       sink.done();
                                                   } else {
@@ -136,7 +141,8 @@ std::string LocalService::Start(const std::filesystem::path& certFolder, int por
             DropConnection(request.ssl);
             return;
         }
-        WriteReply(fault.ReplacesAnswer() ? FaultReply(fault) : endpoints_.Answer(recorded), fault, request, response);
+        WriteReply(fault.ReplacesAnswer() ? FaultReply(fault) : endpoints_.Answer(recorded), fault, request, response,
+                   running.stopping);
     };
     running.http.set_pre_routing_handler([](const httplib::Request& request, httplib::Response&) {
         auto& headers = const_cast<httplib::Request&>(request).headers;
