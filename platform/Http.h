@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -18,14 +19,31 @@ class Event;
 inline constexpr std::uint32_t kHttpCannotConnect = 12029;
 inline constexpr std::uint32_t kHttpCancelled = 12017;
 inline constexpr std::uint32_t kHttpFormPostFailed = 12004;
+// A request that ran past its limits (HttpLimits), or a step that ran past the engine's own timeout.
+inline constexpr std::uint32_t kHttpTimedOut = 12002;
 // The form engine's own code for "could not connect", which the log report passes on unchanged.
 inline constexpr int kFormEngineCannotConnect = 7;
+
+// How long one request may take, on top of the engine's own per-step timeouts, so that no silent or trickling
+// service holds a thread forever. A request past a limit ends with kHttpTimedOut (the form engine's posts with
+// kHttpFormPostFailed), keeping the bytes read so far.
+struct HttpLimits {
+    // The whole request: name resolution, proxy discovery, connection, sending and the whole reply together.
+    // Zero: no overall limit.
+    std::chrono::milliseconds total{0};
+    // For transfers that may rightly run long on a slow line (a message upload, an attachment download): the request
+    // fails when fewer than `progressBytes` bytes, sent and received together, moved within `progressWindow`.
+    // A zero window: no such limit.
+    std::chrono::milliseconds progressWindow{0};
+    std::size_t progressBytes = 1;
+};
 
 struct HttpTarget {
     std::string host{};
     int port = 0;       // 0: the HTTPS default, 443
     std::string path{};   // relative, no leading slash: "rest/message.xml"
     std::string userAgent{};
+    HttpLimits limits{};
 };
 
 // An empty user name sends no credentials. Both are sent as UTF-8 Basic credentials.
@@ -69,6 +87,7 @@ public:
 
     virtual HttpProxySettings UserProxySettings() = 0;
 
+    // Requests never throw: every failure, of the engine or of memory, is a platform error number in the reply.
     // A GET. A signalled cancel event (checked while waiting and after each chunk) ends it with kHttpCancelled.
     virtual HttpReply Get(const HttpTarget& target, const HttpCredentials& credentials, const HttpProgress& progress,
                           Event* cancel) = 0;

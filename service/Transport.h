@@ -23,7 +23,8 @@ struct TransportReply {
 };
 
 // An empty user is an anonymous request. Progress and cancel are for downloads the user watches: a signalled
-// cancel ends the request with platform::kHttpCancelled and keeps the bytes read so far.
+// cancel ends the request with platform::kHttpCancelled and keeps the bytes read so far. Every request keeps the
+// limits of RequestLimits (a GET with progress those of a transfer) and ends past them with platform::kHttpTimedOut.
 TransportReply HttpGet(std::string_view path, std::wstring_view user, const platform::HttpProgress& progress = {},
                        platform::Event* cancel = nullptr);
 

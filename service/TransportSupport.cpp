@@ -1,6 +1,7 @@
 #include "service/TransportSupport.h"
 
 #include "diagnostics/Log.h"
+#include "service/RequestLimits.h"
 #include "service/Transport.h"
 #include "service/TransportEndpoint.h"
 #include "settings/PasswordCache.h"
@@ -19,10 +20,14 @@ std::optional<platform::HttpCredentials> GateCredentials(std::wstring_view user)
     return platform::HttpCredentials{.user = std::wstring(user), .password = std::move(*password)};
 }
 
-platform::HttpTarget ServiceTarget(std::string_view path) {
+platform::HttpTarget ServiceTarget(std::string_view path, RequestKind kind) {
     ServiceEndpoint endpoint = CurrentServiceEndpoint();
-    return platform::HttpTarget{
-        .host = std::move(endpoint.host), .port = endpoint.port, .path = std::string(path), .userAgent = kUserAgent};
+    const RequestLimits limits = CurrentRequestLimits();
+    return platform::HttpTarget{.host = std::move(endpoint.host),
+                                .port = endpoint.port,
+                                .path = std::string(path),
+                                .userAgent = kUserAgent,
+                                .limits = kind == RequestKind::Transfer ? limits.transfer : limits.request};
 }
 
 SuspendedOperation::SuspendedOperation() : suspended_(diagnostics::IsOperationInProgress()) {

@@ -12,7 +12,10 @@ namespace sealwing::service::detail {
 // The credentials for `user`, or nothing when a user is named but no password is cached for it (the gate).
 std::optional<platform::HttpCredentials> GateCredentials(std::wstring_view user);
 
-platform::HttpTarget ServiceTarget(std::string_view path);
+// An ordinary request is bounded as a whole; a transfer (the message upload, an attachment download) by its progress.
+enum class RequestKind { Request, Transfer };
+
+platform::HttpTarget ServiceTarget(std::string_view path, RequestKind kind);
 
 // The thread's open log section is suspended for the length of a request, so a run that ends during a long wait is
 // not reported as a crash; it is resumed on every path, with a failure note when nothing else resumed it.

@@ -2,9 +2,11 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <stdexcept>
 
 #include "platform/Text.h"
@@ -14,16 +16,26 @@ namespace sealwing::platform {
 namespace {
 
 // The system HTTP service's numbers for the failures libcurl can report on its paths.
-constexpr std::uint32_t kHttpTimeout = 12002;
 constexpr std::uint32_t kHttpNameNotResolved = 12007;
+constexpr std::uint32_t kHttpInternalError = 12004;
 constexpr std::uint32_t kHttpConnectionError = 12030;
 constexpr std::uint32_t kHttpSecureFailure = 12175;
 
 constexpr long kConnectTimeoutSeconds = 60;
 constexpr long kLowSpeedTimeSeconds = 30;
+// How often a waiting transfer looks at its cancel event and its progress, so a cancel ends it at once.
+constexpr int kWakeIntervalMs = 50;
+
+// A request that cannot even be set up (libcurl refused an option, memory ran out) fails like any other request.
+struct SetupFailed : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 struct EasyDeleter {
     void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+struct MultiDeleter {
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
 };
 struct ListDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
@@ -32,14 +44,15 @@ struct MimeDeleter {
     void operator()(curl_mime* mime) const { curl_mime_free(mime); }
 };
 using Easy = std::unique_ptr<CURL, EasyDeleter>;
+using Multi = std::unique_ptr<CURLM, MultiDeleter>;
 using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
 using Mime = std::unique_ptr<curl_mime, MimeDeleter>;
 
 void GlobalInit() {
     static std::once_flag once;
-    std::call_once(once, [] {
-        if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) throw std::runtime_error("curl_global_init failed");
-    });
+    static CURLcode result = CURLE_OK;
+    std::call_once(once, [] { result = curl_global_init(CURL_GLOBAL_DEFAULT); });
+    if (result != CURLE_OK) throw SetupFailed("curl_global_init failed");
 }
 
 void Append(HeaderList& list, const std::string& line) {
@@ -55,6 +68,7 @@ struct Transfer {
     const HttpProgress* progress = nullptr;
     Event* cancel = nullptr;
     bool cancelled = false;
+    bool failed = false;  // a callback of ours failed; the transfer was aborted
     std::string userName{};
     std::string password{};
 };
@@ -62,22 +76,19 @@ struct Transfer {
 std::size_t OnData(char* data, std::size_t size, std::size_t count, void* context) {
     auto& transfer = *static_cast<Transfer*>(context);
     const std::size_t bytes = size * count;
-    if (transfer.progress != nullptr && *transfer.progress) (*transfer.progress)(bytes);
-    if (transfer.cancel != nullptr && transfer.cancel->IsSet()) {
-        transfer.cancelled = true;
-        return 0;  // aborts the transfer; the bytes read before stay in the body
+    try {
+        if (transfer.progress != nullptr && *transfer.progress) (*transfer.progress)(bytes);
+        if (transfer.cancel != nullptr && transfer.cancel->IsSet()) {
+            transfer.cancelled = true;
+            return 0;  // aborts the transfer; the bytes read before stay in the body
+        }
+        transfer.body.append(data, bytes);
+    } catch (...) {
+        // Nothing may unwind through libcurl: the transfer ends as failed.
+        transfer.failed = true;
+        return 0;
     }
-    transfer.body.append(data, bytes);
     return bytes;
-}
-
-int OnTick(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    auto& transfer = *static_cast<Transfer*>(context);
-    if (transfer.cancel != nullptr && transfer.cancel->IsSet()) {
-        transfer.cancelled = true;
-        return 1;
-    }
-    return 0;
 }
 
 std::string Url(const HttpTarget& target) {
@@ -87,7 +98,7 @@ std::string Url(const HttpTarget& target) {
 }
 
 void Check(CURLcode code) {
-    if (code != CURLE_OK) throw std::runtime_error(std::string("curl_easy_setopt: ") + curl_easy_strerror(code));
+    if (code != CURLE_OK) throw SetupFailed(std::string("curl_easy_setopt: ") + curl_easy_strerror(code));
 }
 
 // The options every request shares: verification always on, the timeouts, the user agent, the credentials.
@@ -106,6 +117,10 @@ Easy OpenEasy(const HttpTarget& target, const HttpCredentials& credentials, cons
     Check(curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds));
     Check(curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, 1L));
     Check(curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, kLowSpeedTimeSeconds));
+    // libcurl's own overall timeout covers resolution, connection, sending and the whole reply.
+    if (target.limits.total.count() > 0) {
+        Check(curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, static_cast<long>(target.limits.total.count())));
+    }
     Check(curl_easy_setopt(e, CURLOPT_USERAGENT, target.userAgent.c_str()));
     Check(curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, OnData));
     Check(curl_easy_setopt(e, CURLOPT_WRITEDATA, &transfer));
@@ -126,17 +141,91 @@ std::uint32_t PlatformError(CURLcode code) {
     case CURLE_COULDNT_CONNECT: return kHttpCannotConnect;
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY: return kHttpNameNotResolved;
-    case CURLE_OPERATION_TIMEDOUT: return kHttpTimeout;
+    case CURLE_OPERATION_TIMEDOUT: return kHttpTimedOut;
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CACERT_BADFILE:
     case CURLE_SSL_CERTPROBLEM: return kHttpSecureFailure;
+    case CURLE_OUT_OF_MEMORY: return kHttpInternalError;
     default: return kHttpConnectionError;
     }
 }
 
-HttpReply Perform(CURL* easy, Transfer& transfer, bool formEngine) {
-    const CURLcode code = curl_easy_perform(easy);
+// The progress limit of a long transfer: fewer than the limit's bytes moved within its window ends it.
+class ProgressWatch {
+public:
+    explicit ProgressWatch(const HttpLimits& limits) : limits_(limits), windowStart_(Now()) {}
+
+    // False when the transfer moved too little in the window that just ended.
+    bool Moving(std::uint64_t bytesMoved) {
+        if (limits_.progressWindow.count() <= 0) return true;
+        const auto now = Now();
+        if (now - windowStart_ < limits_.progressWindow) return true;
+        if (bytesMoved - bytesAtWindowStart_ < limits_.progressBytes) return false;
+        windowStart_ = now;
+        bytesAtWindowStart_ = bytesMoved;
+        return true;
+    }
+
+private:
+    static std::chrono::steady_clock::time_point Now() { return std::chrono::steady_clock::now(); }
+
+    HttpLimits limits_;
+    std::chrono::steady_clock::time_point windowStart_;
+    std::uint64_t bytesAtWindowStart_ = 0;
+};
+
+std::uint64_t BytesMoved(CURL* easy) {
+    curl_off_t received = 0;
+    curl_off_t sent = 0;
+    curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &received);
+    curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &sent);
+    return static_cast<std::uint64_t>(received) + static_cast<std::uint64_t>(sent);
+}
+
+// Runs the transfer through a multi handle, so the thread wakes often enough to see a cancel or a stalled transfer
+// at once instead of after libcurl's next progress report.
+CURLcode RunTransfer(CURL* easy, const HttpLimits& limits, Transfer& transfer, bool& stalled) {
+    Multi multi(curl_multi_init());
+    if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK) return CURLE_OUT_OF_MEMORY;
+    ProgressWatch watch(limits);
+    CURLcode result = CURLE_OK;
+    for (bool done = false; !done;) {
+        int running = 0;
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+            result = CURLE_OUT_OF_MEMORY;
+            break;
+        }
+        int queued = 0;
+        while (const CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+            if (message->msg == CURLMSG_DONE) {
+                result = message->data.result;
+                done = true;
+            }
+        }
+        if (done || running == 0) break;
+        if (transfer.cancel != nullptr && transfer.cancel->IsSet()) {
+            transfer.cancelled = true;
+            result = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        if (!watch.Moving(BytesMoved(easy))) {
+            stalled = true;
+            result = CURLE_OPERATION_TIMEDOUT;
+            break;
+        }
+        if (curl_multi_poll(multi.get(), nullptr, 0, kWakeIntervalMs, nullptr) != CURLM_OK) {
+            result = CURLE_OUT_OF_MEMORY;
+            break;
+        }
+    }
+    curl_multi_remove_handle(multi.get(), easy);
+    return result;
+}
+
+HttpReply Perform(CURL* easy, const HttpLimits& limits, Transfer& transfer, bool formEngine) {
+    bool stalled = false;
+    const CURLcode code = RunTransfer(easy, limits, transfer, stalled);
     HttpReply reply;
     reply.engineCode = static_cast<int>(code);
     long status = 0;
@@ -145,6 +234,8 @@ HttpReply Perform(CURL* easy, Transfer& transfer, bool formEngine) {
     }
     if (transfer.cancelled) {
         reply.error = kHttpCancelled;
+    } else if (transfer.failed) {
+        reply.error = kHttpInternalError;
     } else if (formEngine) {
         reply.error = code == CURLE_OK ? 0 : code == CURLE_COULDNT_CONNECT ? kHttpCannotConnect : kHttpFormPostFailed;
     } else {
@@ -152,6 +243,26 @@ HttpReply Perform(CURL* easy, Transfer& transfer, bool formEngine) {
     }
     reply.body = std::move(transfer.body);
     return reply;
+}
+
+// A request that failed before any byte left: the engine's internal-error number, and libcurl's own code for it.
+HttpReply SetupFailure(CURLcode code = CURLE_FAILED_INIT) {
+    HttpReply reply;
+    reply.error = kHttpInternalError;
+    reply.engineCode = static_cast<int>(code);
+    return reply;
+}
+
+// Runs one request; whatever it throws while being set up becomes a failed reply, never an exception.
+template <class Request>
+HttpReply Guarded(Request&& request) noexcept {
+    try {
+        return request();
+    } catch (const std::bad_alloc&) {
+        return SetupFailure(CURLE_OUT_OF_MEMORY);
+    } catch (...) {
+        return SetupFailure();
+    }
 }
 
 // The header lines the system HTTP service sends for a request that bypasses proxy caches.
@@ -201,51 +312,54 @@ HttpProxySettings CurlHttp::UserProxySettings() {
 
 HttpReply CurlHttp::Get(const HttpTarget& target, const HttpCredentials& credentials, const HttpProgress& progress,
                         Event* cancel) {
-    Transfer transfer{.progress = &progress, .cancel = cancel};
-    Easy easy = OpenEasy(target, credentials, options_, transfer);
-    HeaderList headers;
-    AppendNoCache(headers);
-    Check(curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get()));
-    Check(curl_easy_setopt(easy.get(), CURLOPT_HTTPGET, 1L));
-    if (cancel != nullptr) {
-        Check(curl_easy_setopt(easy.get(), CURLOPT_XFERINFOFUNCTION, OnTick));
-        Check(curl_easy_setopt(easy.get(), CURLOPT_XFERINFODATA, &transfer));
-        Check(curl_easy_setopt(easy.get(), CURLOPT_NOPROGRESS, 0L));
-    }
-    HttpReply reply = Perform(easy.get(), transfer, false);
-    if (reply.error == 0 && progress) progress(0);
-    return reply;
+    return Guarded([&] {
+        Transfer transfer{.progress = &progress, .cancel = cancel};
+        Easy easy = OpenEasy(target, credentials, options_, transfer);
+        HeaderList headers;
+        AppendNoCache(headers);
+        Check(curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get()));
+        Check(curl_easy_setopt(easy.get(), CURLOPT_HTTPGET, 1L));
+        HttpReply reply = Perform(easy.get(), target.limits, transfer, false);
+        if (reply.error == 0 && progress) progress(0);
+        return reply;
+    });
 }
 
 HttpReply CurlHttp::Post(const HttpTarget& target, std::string_view body, std::string_view contentType,
                          const HttpCredentials& credentials) {
-    Transfer transfer;
-    Easy easy = OpenEasy(target, credentials, options_, transfer);
-    HeaderList headers;
-    AppendNoCache(headers);
-    Append(headers, "Expect: 100-continue");
-    Append(headers, "Content-Type: " + std::string(contentType));
-    Check(curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get()));
-    Check(curl_easy_setopt(easy.get(), CURLOPT_POST, 1L));
-    Check(curl_easy_setopt(easy.get(), CURLOPT_POSTFIELDS, body.data()));
-    Check(curl_easy_setopt(easy.get(), CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size())));
-    return Perform(easy.get(), transfer, false);
+    return Guarded([&] {
+        Transfer transfer;
+        Easy easy = OpenEasy(target, credentials, options_, transfer);
+        HeaderList headers;
+        AppendNoCache(headers);
+        Append(headers, "Expect: 100-continue");
+        Append(headers, "Content-Type: " + std::string(contentType));
+        Check(curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get()));
+        Check(curl_easy_setopt(easy.get(), CURLOPT_POST, 1L));
+        Check(curl_easy_setopt(easy.get(), CURLOPT_POSTFIELDS, body.data()));
+        Check(curl_easy_setopt(easy.get(), CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size())));
+        return Perform(easy.get(), target.limits, transfer, false);
+    });
 }
 
 HttpReply CurlHttp::PostForm(const HttpTarget& target, const std::vector<HttpFormPart>& parts,
                              const HttpCredentials& credentials) {
-    Transfer transfer;
-    Easy easy = OpenEasy(target, credentials, options_, transfer);
-    Mime mime(curl_mime_init(easy.get()));
-    if (!mime) throw std::bad_alloc();
-    for (const HttpFormPart& part : parts) {
-        // A part that cannot be added fails the post before any byte leaves: the form must never go out without it.
-        if (const CURLcode code = AddPart(mime.get(), part); code != CURLE_OK) {
-            return HttpReply{.error = kHttpFormPostFailed, .engineCode = static_cast<int>(code)};
+    HttpReply reply = Guarded([&] {
+        Transfer transfer;
+        Easy easy = OpenEasy(target, credentials, options_, transfer);
+        Mime mime(curl_mime_init(easy.get()));
+        if (!mime) throw std::bad_alloc();
+        for (const HttpFormPart& part : parts) {
+            // A part that cannot be added fails the post before any byte leaves: the form must never go out without
+            // it.
+            if (const CURLcode code = AddPart(mime.get(), part); code != CURLE_OK) return SetupFailure(code);
         }
-    }
-    Check(curl_easy_setopt(easy.get(), CURLOPT_MIMEPOST, mime.get()));
-    return Perform(easy.get(), transfer, true);
+        Check(curl_easy_setopt(easy.get(), CURLOPT_MIMEPOST, mime.get()));
+        return Perform(easy.get(), target.limits, transfer, true);
+    });
+    // The form engine knows only three outcomes.
+    if (reply.error != 0 && reply.error != kHttpCannotConnect) reply.error = kHttpFormPostFailed;
+    return reply;
 }
 
 }  // namespace sealwing::platform

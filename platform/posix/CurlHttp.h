@@ -8,8 +8,9 @@
 namespace sealwing::platform {
 
 // The HTTP port on Linux: both engines through libcurl with OpenSSL. The proxy comes from the user's environment
-// (http_proxy, https_proxy, no_proxy), which libcurl applies itself. Timeouts follow the Windows HTTP service's
-// defaults, so a silent server cannot hold a thread forever: 60 s to connect, 30 s without progress.
+// (http_proxy, https_proxy, no_proxy), which libcurl applies itself. Per-step timeouts follow the Windows HTTP
+// service's defaults (60 s to connect, 30 s without a byte); on top of them every request keeps the limits its target
+// names (HttpLimits), and a signalled cancel event ends a GET within a few tens of milliseconds. Nothing here throws.
 class CurlHttp final : public Http {
 public:
     struct Options {
