@@ -18,7 +18,9 @@
 #include "platform/posix/CurlHttp.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/TempFolder.h"
+#include "localservice/SilentListener.h"
 #include "service/MultipartForm.h"
+#include "service/RequestLimits.h"
 #include "service/TransportEndpoint.h"
 #include "settings/PasswordCache.h"
 
@@ -114,6 +116,56 @@ TEST_F(TransportTest, ACancelBeforeTheFirstChunkEndsTheGetWith12017) {
     gate->Release();
     EXPECT_EQ(reply.error, platform::kHttpCancelled);
     EXPECT_LE(progressCalls, 1);
+}
+
+// A cancel is seen while the request waits for its reply, not only between chunks: the GET ends while the service
+// still holds the reply.
+TEST_F(TransportTest, ACancelWhileTheReplyIsHeldEndsTheGetAtOnce) {
+    const std::shared_ptr<localservice::Gate> gate = service_.Faults().Hold(Endpoint::Version);
+    platform::Event cancel(platform::Event::Reset::Manual);
+    auto pending = std::async(std::launch::async, [&] { return HttpGet(kVersionPath, L"", {}, &cancel); });
+    ASSERT_TRUE(service_.Requests().WaitForCount(1, 30s));
+    cancel.Set();
+    const TransportReply reply = pending.get();
+    EXPECT_FALSE(gate->Released());
+    gate->Release();
+    EXPECT_EQ(reply.error, platform::kHttpCancelled);
+}
+
+// No service, however it stalls, holds a request past its limits; a transfer that keeps moving is not cut.
+TEST_F(TransportTest, EveryRequestEndsAtItsLimits) {
+    using namespace std::chrono;
+    const ScopedRequestLimits limits(RequestLimits{.request = {.total = 400ms},
+                                                   .transfer = {.progressWindow = 400ms, .progressBytes = 1}});
+    CacheAnnsPassword();
+    const std::shared_ptr<localservice::Gate> held = service_.Faults().Hold(Endpoint::Version);
+    EXPECT_EQ(HttpGet(kVersionPath, L"").error, platform::kHttpTimedOut) << "TLS accepted, then silence";
+    held->Release();
+    service_.Faults().ClearAll();
+
+    const Fault trickle{.chunkSize = 1, .chunkPause = 40ms};
+    service_.Faults().Set(Endpoint::Version, trickle);
+    const TransportReply trickled = HttpGet(kVersionPath, L"");
+    EXPECT_EQ(trickled.error, platform::kHttpTimedOut) << "a reply trickling a byte at a time";
+    EXPECT_GT(trickled.body.size(), 0U) << "the bytes read so far are kept";
+
+    // A download the user watches moves a byte every 40 ms: it is slow but never stalls, so it completes.
+    service_.Faults().Set(Endpoint::Version, Fault{.chunkSize = 40, .chunkPause = 40ms});
+    const TransportReply download = HttpGet(kVersionPath, L"", [](std::size_t) {});
+    EXPECT_EQ(download.error, 0U);
+    EXPECT_EQ(download.status, 200U);
+    // The upload's reply never comes: the transfer stops moving and ends at its window.
+    const std::shared_ptr<localservice::Gate> upload = service_.Faults().Hold(Endpoint::Send);
+    EXPECT_EQ(HttpPostMultipart("body", MultipartForm::kBoundary, L"ann@example.com").error, platform::kHttpTimedOut);
+    EXPECT_EQ(PostMessageForm(MessageParts(), L"ann@example.com").error, platform::kHttpFormPostFailed);
+    upload->Release();
+
+    localservice::SilentListener silent;
+    ASSERT_NE(silent.Start(), 0);
+    ScopedServiceEndpoint mute(ServiceEndpoint{.host = "localhost", .port = silent.Port()});
+    EXPECT_EQ(HttpGet(kVersionPath, L"").error, platform::kHttpTimedOut) << "TCP accepted, no TLS";
+    EXPECT_NE(PostLogReportForm({{.name = "data", .bytes = "log"}}).engineCode, 0);
+    EXPECT_GE(silent.Accepted(), 2);
 }
 
 TEST_F(TransportTest, ARefusedConnectionGives12029OnEveryPathAndTheEngineCodeToTheLogReport) {
