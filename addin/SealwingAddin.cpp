@@ -8,6 +8,7 @@
 #include "diagnostics/Log.h"
 #include "mailstore/OutlookAccounts.h"
 #include "mailstore/OutlookActions.h"
+#include "platform/EntryGuard.h"
 #include "platform/Graphics.h"
 #include "platform/Platform.h"
 #include "reading/ExplorerExtension.h"
@@ -59,6 +60,7 @@ outlook::HResult CSealwingAddin::OnConnection(const outlook::Ref<outlook::Object
     diagnostics::SetLogHeaderAccountLister([](const outlook::Ref<outlook::Application>& application) {
         return mailstore::AccountFactsOf(mailstore::ListAccounts(application, false));
     });
+    diagnostics::InstallEntryFailureLogging();
     diagnostics::OpenThreadLog(L"Main", application_);
 
     settings::CredentialList saved;
@@ -71,7 +73,8 @@ outlook::HResult CSealwingAddin::OnConnection(const outlook::Ref<outlook::Object
         diagnostics::LogComException(error);
     }
 
-    ConnectWindowsAndEvents();
+    // Whatever fails while connecting is logged; the add-in still starts, with what was set up so far.
+    platform::GuardEntry([this] { ConnectWindowsAndEvents(); });
 
     diagnostics::CloseOperation(false);
     connected_ = true;
@@ -92,7 +95,8 @@ void CSealwingAddin::ConnectWindowsAndEvents() {
         for (int index = 1; index <= explorerCount; ++index) NewExplorer(explorers_->Item(index));
         explorersSink_.Connect(explorers_, static_cast<outlook::ExplorersEvents&>(*this));
 
-        RunVersionCheck(OwnerWindow());
+        // Off the UI thread: Outlook's start must never wait on the network.
+        versionCheck_.Start([this] { return OwnerWindow(); });
 
         g_addinForAbout = this;
 
@@ -113,15 +117,18 @@ void CSealwingAddin::MapExchangeAccounts() {
 void CSealwingAddin::NewMailEx(const std::wstring& entryIds) {
     platform::AssertUiThread(__func__);
     if (!googleAppsAccount_ || majorVersion_ < 12) return;
-    try {
-        mailstore::ProcessNewGoogleAppsCopies(application_->Session(), entryIds);
-    } catch (const outlook::ComError& error) {
-        diagnostics::LogComException(error);
-    }
+    platform::GuardEntry([&] { mailstore::ProcessNewGoogleAppsCopies(application_->Session(), entryIds); });
+}
+
+// Outlook is closing: nothing of start-up's version check may appear any more.
+void CSealwingAddin::Quit() {
+    platform::AssertUiThread(__func__);
+    versionCheck_.Stop();
 }
 
 outlook::HResult CSealwingAddin::OnDisconnection(outlook::DisconnectMode) {
     platform::AssertUiThread(__func__);
+    versionCheck_.Stop();
     inspectorsSink_.Disconnect();
     explorersSink_.Disconnect();
     applicationSink_.Disconnect();
@@ -136,6 +143,7 @@ outlook::HResult CSealwingAddin::OnDisconnection(outlook::DisconnectMode) {
 
 // Undoes what connection set up, so that the add-in can be connected again in the same process.
 void CSealwingAddin::ReleaseEverything() {
+    versionCheck_.Stop();
     inspectorsSink_.Disconnect();
     explorersSink_.Disconnect();
     applicationSink_.Disconnect();
@@ -173,28 +181,36 @@ platform::WindowHandle CSealwingAddin::OwnerWindow() {
 
 void CSealwingAddin::NewInspector(const outlook::Ref<outlook::Inspector>& inspector) {
     platform::AssertUiThread(__func__);
+    platform::GuardEntry([&] { WrapInspector(inspector); });
+}
+
+void CSealwingAddin::WrapInspector(const outlook::Ref<outlook::Inspector>& inspector) {
     diagnostics::LogScope scope(L"New inspector opened", kSourceFile, 132);
     inspectorExtensions_.push_back(std::make_unique<CInspectorExtension>(*this));
     CInspectorExtension* extension = inspectorExtensions_.back().get();
     try {
         if (majorVersion_ > 11) composeWindows_[inspector->Window()] = extension;
         extension->Attach(inspector);
-    } catch (const outlook::ComError& error) {
-        diagnostics::LogComException(error);
+    } catch (...) {
         ReleaseInspectorExtension(extension);  // a half-attached extension would never learn that its window closed
+        throw;
     }
 }
 
 void CSealwingAddin::NewExplorer(const outlook::Ref<outlook::Explorer>& explorer) {
     platform::AssertUiThread(__func__);
+    platform::GuardEntry([&] { WrapExplorer(explorer); });
+}
+
+void CSealwingAddin::WrapExplorer(const outlook::Ref<outlook::Explorer>& explorer) {
     diagnostics::LogScope scope(L"New explorer opened", kSourceFile, 161);
     explorerExtensions_.push_back(std::make_unique<CExplorerExtension>(*this, explorer));
     CExplorerExtension* extension = explorerExtensions_.back().get();
     try {
         extension->ConnectExplorerSink();
-    } catch (const outlook::ComError& error) {
-        diagnostics::LogComException(error);
+    } catch (...) {
         ReleaseExplorerExtension(extension);
+        throw;
     }
 }
 
@@ -230,16 +246,13 @@ void CSealwingAddin::SetResponseCompletion(std::function<void(PendingResponse)> 
 }
 
 void CSealwingAddin::Activate() {
-    responseSink_.Disconnect();
-    if (!pendingResponse_) return;
-    PendingResponse response = std::move(*pendingResponse_);
-    pendingResponse_.reset();
-    if (!responseCompletion_) return;
-    try {
-        responseCompletion_(std::move(response));
-    } catch (const outlook::ComError& error) {
-        diagnostics::LogComException(error);
-    }
+    platform::GuardEntry([this] {
+        responseSink_.Disconnect();
+        if (!pendingResponse_) return;
+        PendingResponse response = std::move(*pendingResponse_);
+        pendingResponse_.reset();
+        if (responseCompletion_) responseCompletion_(std::move(response));
+    });
 }
 
 void CSealwingAddin::AddBodyTimer(platform::TimerId timer, outlook::Ref<outlook::Inspector> inspector,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "addin/SinkConnection.h"
+#include "addin/VersionCheck.h"
 #include "addin/outlook/ObjectModel.h"
 #include "platform/UiThread.h"
 #include "platform/WindowSystem.h"
@@ -33,7 +34,8 @@ struct BodyTimer {
 };
 
 // The object Outlook loads: it starts and stops everything else, wraps every Outlook window in its extension and
-// listens to Outlook's application events. Everything here runs on Outlook's UI thread.
+// listens to Outlook's application events. Everything here runs on Outlook's UI thread; every event handler is an
+// entry from Outlook and lets no exception out.
 class CSealwingAddin final : private outlook::InspectorsEvents,
                              private outlook::ExplorersEvents,
                              private outlook::ApplicationEvents,
@@ -89,6 +91,9 @@ public:
     void AddBodyTimer(platform::TimerId timer, outlook::Ref<outlook::Inspector> inspector, std::wstring html);
     std::optional<BodyTimer> TakeBodyTimer(platform::TimerId timer);
 
+    // Whether start-up's look for a newer add-in is still under way.
+    bool IsCheckingVersion() const { return versionCheck_.Running(); }
+
     // The sinks, by number: 1 inspectors, 2 explorers, 3 application, 4 the pending response's window.
     const SinkConnection<outlook::InspectorsEvents>& InspectorsSink() const { return inspectorsSink_; }
     const SinkConnection<outlook::ExplorersEvents>& ExplorersSink() const { return explorersSink_; }
@@ -102,9 +107,12 @@ private:
     // InspectorEvents of the pending response's window
     void Activate() override;
     // ApplicationEvents
+    void Quit() override;
     void NewMailEx(const std::wstring& entryIds) override;
 
     void ConnectWindowsAndEvents();
+    void WrapInspector(const outlook::Ref<outlook::Inspector>& inspector);
+    void WrapExplorer(const outlook::Ref<outlook::Explorer>& explorer);
     void ReleaseEverything();
 
     SinkConnection<outlook::InspectorsEvents> inspectorsSink_{1};
@@ -126,6 +134,7 @@ private:
     std::function<void(PendingResponse)> responseCompletion_;
     std::map<platform::TimerId, outlook::Ref<outlook::Inspector>> bodyTimerInspectors_;
     std::map<platform::TimerId, std::wstring> bodyTimerTexts_;
+    StartupVersionCheck versionCheck_;
 };
 
 // The connected add-in, for callbacks that have no other way to reach it (timers); null when none.

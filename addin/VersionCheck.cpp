@@ -4,33 +4,85 @@
 
 #include "addin/AddinVersion.h"
 #include "diagnostics/Log.h"
+#include "platform/EntryGuard.h"
 #include "platform/Platform.h"
+#include "platform/Threads.h"
+#include "platform/UiThread.h"
 #include "platform/UserInterface.h"
 #include "service/ServiceOperations.h"
 
 namespace sealwing {
+namespace {
+
+constexpr const char* kSourceFile = "VersionCheck.cpp";
+
+// UI thread.
+void ShowOutcome(service::ServiceResult result, const service::VersionInfo& offered,
+                 const StartupVersionCheck::OwnerWindow& owner) {
+    platform::AssertUiThread(__func__);
+    const bool missing = result == service::ServiceResult::NotFound;
+    const bool newer = result == service::ServiceResult::Success && IsNewerThanThisAddin(offered);
+    if (!missing && !newer) return;
+    diagnostics::LogScope scope(L"Version check finished", kSourceFile, __LINE__);
+    if (missing) {
+        platform::TheUserInterface().ShowMessageBox(
+            {.owner = owner(),
+             .text = L"Parcelon for Microsoft Outlook was not able to check if a new version is available",
+             .caption = L"Security warning",
+             .icon = platform::MessageBoxIcon::Warning});
+        return;
+    }
+    // The notice that offers the download joins with the other notice dialogs; until then the offer is recorded.
+    diagnostics::LogWrite(L"A newer version " + std::to_wstring(offered.major) + L"." + std::to_wstring(offered.minor) +
+                          L" is available at " + offered.info_url + L"\n");
+}
+
+}  // namespace
 
 bool IsNewerThanThisAddin(const service::VersionInfo& offered) {
     const AddinVersion& own = TheAddinVersion();
     return offered.major > own.major || (offered.major == own.major && offered.minor > own.minor);
 }
 
-void RunVersionCheck(platform::WindowHandle owner) {
+struct StartupVersionCheck::Shared {
+    platform::Event cancel{platform::Event::Reset::Manual};
+    // UI thread only: once set, an outcome that arrives is dropped.
+    bool stopped = false;
+    OwnerWindow owner;
+};
+
+void StartupVersionCheck::Start(OwnerWindow owner) {
     platform::AssertUiThread(__func__);
-    service::VersionInfo offered;
-    const service::ServiceResult result = service::CheckVersion(offered);
-    if (result == service::ServiceResult::NotFound) {
-        platform::TheUserInterface().ShowMessageBox(
-            {.owner = owner,
-             .text = L"Parcelon for Microsoft Outlook was not able to check if a new version is available",
-             .caption = L"Security warning",
-             .icon = platform::MessageBoxIcon::Warning});
-        return;
-    }
-    if (result != service::ServiceResult::Success || !IsNewerThanThisAddin(offered)) return;
-    // The notice that offers the download joins with the other notice dialogs; until then the offer is recorded.
-    diagnostics::LogWrite(L"A newer version " + std::to_wstring(offered.major) + L"." + std::to_wstring(offered.minor) +
-                          L" is available at " + offered.info_url + L"\n");
+    if (Running()) return;
+    shared_ = std::make_shared<Shared>();
+    shared_->owner = std::move(owner);
+    worker_ = std::thread([shared = shared_] {
+        platform::GuardEntry([&shared] {
+            diagnostics::OpenThreadLog(L"VersionCheck", nullptr);
+            service::VersionInfo offered;
+            service::ServiceResult result = service::ServiceResult::Failed;
+            {
+                diagnostics::LogScope scope(L"Version check", kSourceFile, __LINE__);
+                result = service::CheckVersion(offered, &shared->cancel);
+            }
+            if (shared->cancel.IsSet()) return;
+            platform::TheUiThread().Post([shared, result, offered] {
+                platform::GuardEntry([&] {
+                    if (!shared->stopped) ShowOutcome(result, offered, shared->owner);
+                });
+            });
+        });
+        diagnostics::CloseThreadLog();
+    });
+}
+
+void StartupVersionCheck::Stop() {
+    if (!shared_) return;
+    platform::AssertUiThread(__func__);
+    shared_->stopped = true;
+    shared_->cancel.Set();
+    if (worker_.joinable()) worker_.join();
+    shared_.reset();
 }
 
 }  // namespace sealwing

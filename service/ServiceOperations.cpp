@@ -38,8 +38,8 @@ std::string EncodeUrlPart(std::wstring_view text) {
     return encoded;
 }
 
-ServiceResult ServiceGet(std::string_view path, std::wstring_view email, std::wstring& reply) {
-    const TransportReply answer = HttpGet(path, email);
+ServiceResult ServiceGet(std::string_view path, std::wstring_view email, std::wstring& reply, platform::Event* cancel) {
+    const TransportReply answer = HttpGet(path, email, {}, cancel);
     diagnostics::LogWrite(L"Error " + Wide(answer.error) + L", response " + Wide(answer.status) + L"\n");
     if (!answer.body.empty()) reply = platform::WideFromUtf8(answer.body);
     return ResultOf(answer);
@@ -94,10 +94,10 @@ ServiceResult DownloadMessage(std::wstring_view messageId, std::wstring_view ema
     return result;
 }
 
-ServiceResult CheckVersion(VersionInfo& version) {
+ServiceResult CheckVersion(VersionInfo& version, platform::Event* cancel) {
     diagnostics::LogWrite(L"[NETWORK] Version check\n");
     std::wstring reply;
-    const ServiceResult result = ServiceGet("downloads/outlook-add-in/version.xml", L"", reply);
+    const ServiceResult result = ServiceGet("downloads/outlook-add-in/version.xml", L"", reply, cancel);
     if (result != ServiceResult::Success) return result;
     ReadVersionInfo(reply, version);
     diagnostics::LogWrite(L"Version on server is " + Wide(version.major) + L"." + Wide(version.minor) + L"\n");

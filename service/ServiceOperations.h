@@ -16,15 +16,18 @@ namespace sealwing::service {
 // "/" included), so an address or id reaches the service as itself and cannot step out of its place in the path.
 std::string EncodeUrlPart(std::wstring_view text);
 
-// One GET of the path: the reply text (UTF-8 decoded, whatever the status) and the result of the status.
-ServiceResult ServiceGet(std::string_view path, std::wstring_view email, std::wstring& reply);
+// One GET of the path: the reply text (UTF-8 decoded, whatever the status) and the result of the status. A signalled
+// cancel event ends it as a failure.
+ServiceResult ServiceGet(std::string_view path, std::wstring_view email, std::wstring& reply,
+                         platform::Event* cancel = nullptr);
 
 ServiceResult CheckAccount(std::wstring_view email, AccountStatus& status);
 ServiceResult Login(std::wstring_view email, AccountInfo& info);
 ServiceResult Ping(std::wstring_view sessionId, bool& alive);
 ServiceResult DownloadMessage(std::wstring_view messageId, std::wstring_view email, SecureMessage& message,
                               std::vector<std::wstring>& explanations);
-ServiceResult CheckVersion(VersionInfo& version);
+// The start-up check runs on a worker of its own, which Outlook's disconnection ends through `cancel`.
+ServiceResult CheckVersion(VersionInfo& version, platform::Event* cancel = nullptr);
 
 // One attachment of a secure message, watched by the user: progress per chunk, and a cancel event.
 struct AttachmentDownload {

@@ -13,6 +13,7 @@ using localservice::Endpoint;
 using localservice::Fault;
 using testing::Occurrences;
 using testing::OutlookWorld;
+using namespace std::chrono_literals;
 
 constexpr const char* kCheckFailedText =
     "Parcelon for Microsoft Outlook was not able to check if a new version is available";
@@ -33,10 +34,19 @@ class StartupVersionCheckTest : public ::testing::TestWithParam<int> {
 protected:
     StartupVersionCheckTest() : world_(GetParam()) {}
 
-    // Starts the add-in as Outlook does and returns the message boxes it showed.
+    // Starts the add-in as Outlook does, lets the version check's outcome arrive on the UI thread, and returns the
+    // message boxes shown.
     std::vector<sim::ShownMessageBox> Start() {
         EXPECT_EQ(addin_.OnConnection(world_.Outlook().Application(), outlook::ext_cm_Startup), 0);
+        ServeOutcome(world_, addin_);
         return world_.Outlook().User().Shown();
+    }
+
+    // The check's thread always posts its outcome, also when there is nothing to show; its log ends with it.
+    static void ServeOutcome(OutlookWorld& world, CSealwingAddin& addin) {
+        ASSERT_TRUE(world.Outlook().Loop().WaitForWork(30s)) << "the version check posted no outcome";
+        world.Outlook().Loop().RunPending();
+        addin.OnDisconnection(outlook::ext_dm_HostShutdown);  // joins the check's thread, which has ended
     }
 
     OutlookWorld world_;
@@ -53,18 +63,22 @@ TEST_P(StartupVersionCheckTest, TheServersVersionIsAskedForAnonymouslyAndANewerO
     ASSERT_EQ(requests.size(), 1U);
     EXPECT_EQ(requests[0].target, "/downloads/outlook-add-in/version.xml");
     EXPECT_FALSE(requests[0].Header("Authorization"));
-    const std::string log = world_.LogFile("Main");
-    EXPECT_NE(log.find("[NETWORK] Version check\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("Version on server is 1.39\n"), std::string::npos) << log;
-    EXPECT_NE(log.find("A newer version 1.39 is available at https://localhost/new\n"), std::string::npos) << log;
+    const std::string check = world_.LogFile("VersionCheck");
+    EXPECT_NE(check.find("===VersionCheck log\n"), std::string::npos) << check;
+    EXPECT_NE(check.find("Version check in VersionCheck.cpp"), std::string::npos) << check;
+    EXPECT_NE(check.find("[NETWORK] Version check\n"), std::string::npos) << check;
+    EXPECT_NE(check.find("Version on server is 1.39\n"), std::string::npos) << check;
+    EXPECT_EQ(check.substr(0, 7), "CLOSED\n");
+    const std::string main = world_.LogFile("Main");
+    EXPECT_NE(main.find("A newer version 1.39 is available at https://localhost/new\n"), std::string::npos) << main;
+    EXPECT_EQ(main.find("[NETWORK]"), std::string::npos) << "the UI thread made no request\n" << main;
 }
 
 TEST_P(StartupVersionCheckTest, TheSameOrAnOlderVersionRecordsNothingMore) {
     world_.Service().State().SetVersion({.major = 1, .minor = 10});
     EXPECT_TRUE(Start().empty());
-    const std::string log = world_.LogFile("Main");
-    EXPECT_NE(log.find("Version on server is 1.10\n"), std::string::npos) << log;
-    EXPECT_EQ(log.find("A newer version"), std::string::npos) << log;
+    EXPECT_NE(world_.LogFile("VersionCheck").find("Version on server is 1.10\n"), std::string::npos);
+    EXPECT_EQ(world_.LogFile("Main").find("A newer version"), std::string::npos);
 }
 
 TEST_P(StartupVersionCheckTest, AMissingVersionFileIsTheOneFailureTheUserIsWarnedOf) {
@@ -78,8 +92,6 @@ TEST_P(StartupVersionCheckTest, AMissingVersionFileIsTheOneFailureTheUserIsWarne
     EXPECT_EQ(shown[0].request.caption, L"Security warning");
     EXPECT_EQ(shown[0].request.icon, platform::MessageBoxIcon::Warning);
     EXPECT_EQ(shown[0].request.owner, inbox->Window());
-    // The steps after the check still ran.
-    EXPECT_NE(addin_.ApplicationSink().Cookie(), outlook::kNotConnected);
 }
 
 TEST_P(StartupVersionCheckTest, WithoutAMainWindowTheWarningHasNoOwner) {
@@ -98,9 +110,57 @@ TEST_P(StartupVersionCheckTest, OtherFailuresAreSilent) {
         world.Service().Faults().Set(Endpoint::Version, fault);
         CSealwingAddin addin;
         ASSERT_EQ(addin.OnConnection(world.Outlook().Application(), outlook::ext_cm_Startup), 0);
+        ServeOutcome(world, addin);
         EXPECT_TRUE(world.Outlook().User().Shown().empty());
-        EXPECT_TRUE(addin.IsConnected());
-        EXPECT_EQ(Occurrences(world.LogFile("Main"), "[NETWORK] Version check\n"), 1U);
+        EXPECT_EQ(Occurrences(world.LogFile("VersionCheck"), "[NETWORK] Version check\n"), 1U);
+    }
+}
+
+// Outlook's start never waits on the network: with the reply held, the add-in is connected and serves its windows;
+// the warning follows on the UI thread once the reply arrives, owned by the main window of that moment.
+TEST_P(StartupVersionCheckTest, StartUpReturnsBeforeTheServiceAnswers) {
+    world_.Service().Faults().Set(Endpoint::Version, Fault{.status = 404});
+    const std::shared_ptr<localservice::Gate> reply = world_.Service().Faults().Hold(Endpoint::Version);
+
+    ASSERT_EQ(addin_.OnConnection(world_.Outlook().Application(), outlook::ext_cm_Startup), 0);
+    EXPECT_TRUE(addin_.IsConnected());
+    EXPECT_TRUE(addin_.IsCheckingVersion());
+    const auto inbox = world_.Outlook().OpenExplorer();
+    EXPECT_EQ(addin_.ExplorerExtensionCount(), 1U) << "the main window that opened meanwhile was wrapped";
+    ASSERT_TRUE(world_.Service().Requests().WaitForCount(1, 30s));
+    world_.Outlook().Loop().RunPending();
+    EXPECT_TRUE(world_.Outlook().User().Shown().empty());
+    EXPECT_FALSE(reply->Released());
+
+    reply->Release();
+    const std::vector<sim::ShownMessageBox> shown = (ServeOutcome(world_, addin_), world_.Outlook().User().Shown());
+    ASSERT_EQ(shown.size(), 1U);
+    EXPECT_EQ(shown[0].request.caption, L"Security warning");
+    EXPECT_EQ(shown[0].request.owner, inbox->Window());
+}
+
+// Disconnection, or Outlook's Quit, while the reply is held ends the check at once: its thread is gone, nothing is
+// shown afterwards, and the add-in can disconnect without waiting for the service.
+TEST_P(StartupVersionCheckTest, DisconnectionOrQuitWhileTheReplyIsHeldEndsTheCheck) {
+    for (const bool quit : {false, true}) {
+        OutlookWorld world(GetParam());
+        world.Service().Faults().Set(Endpoint::Version, Fault{.status = 404});
+        const std::shared_ptr<localservice::Gate> reply = world.Service().Faults().Hold(Endpoint::Version);
+        CSealwingAddin addin;
+        ASSERT_EQ(addin.OnConnection(world.Outlook().Application(), outlook::ext_cm_Startup), 0);
+        ASSERT_TRUE(world.Service().Requests().WaitForCount(1, 30s));
+
+        if (quit) {
+            world.Outlook().Quit();
+            EXPECT_FALSE(addin.IsCheckingVersion()) << "Quit alone ends it";
+        }
+        addin.OnDisconnection(outlook::ext_dm_HostShutdown);
+        EXPECT_FALSE(addin.IsCheckingVersion()) << "quit " << quit;
+        EXPECT_FALSE(reply->Released()) << "ended before the service answered";
+        reply->Release();
+        world.Outlook().Loop().RunPending();
+        EXPECT_TRUE(world.Outlook().User().Shown().empty()) << "quit " << quit;
+        EXPECT_EQ(world.LogFile("VersionCheck").substr(0, 7), "CLOSED\n") << "quit " << quit;
     }
 }
 
