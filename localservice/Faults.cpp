@@ -90,6 +90,10 @@ Fault FaultTable::Take(Endpoint endpoint) {
     if (found == faults_.end()) {
         return {};
     }
+    if (found->second.after > 0) {
+        --found->second.after;
+        return {};
+    }
     Fault fault = found->second;
     if (found->second.times > 0 && --found->second.times == 0) {
         faults_.erase(found);

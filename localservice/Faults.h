@@ -63,6 +63,7 @@ struct Fault {
     std::size_t chunkSize = 0;              // > 0: the body goes out in chunks of this size (chunked encoding)
     std::chrono::milliseconds chunkPause{0};  // with chunkSize: a pause before every chunk (a reply that trickles)
     int times = 0;                          // how many requests it applies to; 0 = every request
+    int after = 0;                          // how many requests it leaves alone before it applies
 
     bool ReplacesAnswer() const { return status || !explanations.empty() || body; }
 };

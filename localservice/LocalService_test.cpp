@@ -232,6 +232,10 @@ TEST_F(LocalServiceTest, FaultsReplaceOrBreakTheAnswer) {
     service_.Faults().Set(Endpoint::Version, {.status = 404, .times = 1});
     EXPECT_EQ(Client()->Get("/downloads/outlook-add-in/version.xml")->status, 404);
     EXPECT_EQ(Client()->Get("/downloads/outlook-add-in/version.xml")->status, 200) << "times=1 applies once";
+    service_.Faults().Set(Endpoint::Version, {.status = 503, .times = 1, .after = 1});
+    EXPECT_EQ(Client()->Get("/downloads/outlook-add-in/version.xml")->status, 200) << "after=1 spares the first";
+    EXPECT_EQ(Client()->Get("/downloads/outlook-add-in/version.xml")->status, 503);
+    EXPECT_EQ(Client()->Get("/downloads/outlook-add-in/version.xml")->status, 200);
     EXPECT_EQ(Client()->Get("/secure/accounts/checkUser?email=bob%40example.com")->status, 200)
         << "other endpoints are unaffected";
 }

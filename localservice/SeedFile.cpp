@@ -234,6 +234,7 @@ std::string LoadFault(Record& record, FaultTable& faults) {
     fault.chunkSize = static_cast<std::size_t>(record.Number("chunk", 0));
     fault.chunkPause = std::chrono::milliseconds(record.Number("chunk_pause_ms", 0));
     fault.times = record.Number("times", 0);
+    fault.after = record.Number("after", 0);
     if (record.Error().empty()) {
         faults.Set(*endpoint, std::move(fault));
     }

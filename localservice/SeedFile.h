@@ -20,7 +20,7 @@ namespace sealwing::localservice {
 //   message id=m1 from=ann@example.com sender_name="Ann Lee" to=bob@example.com;cy@example.com cc= bcc=
 //           subject="Hello" body="Line one\nLine two"
 //   attachment message=m1 id=a1 name=report.txt content="the bytes"      (or file=PATH, relative to the seed file)
-//   fault endpoint=send status=400 explain="Bad & worse|Second" times=1
+//   fault endpoint=send status=400 explain="Bad & worse|Second" times=1 after=0   (after=N: from the N+1st request)
 //   fault endpoint=version drop=before            (drop=before|body; also delay_ms=N, body="<broken", chunk=N,
 //                                                  chunk_pause_ms=N: each chunk after that pause)
 //

@@ -2,6 +2,7 @@
 
 #include "dialogs/LoginDialog.h"
 #include "diagnostics/Log.h"
+#include "platform/EntryGuard.h"
 #include "platform/Platform.h"
 #include "service/ServiceOperations.h"
 #include "settings/PasswordCache.h"
@@ -29,7 +30,7 @@ ServiceResult SessionManager::GetSession(std::wstring_view email, std::wstring& 
     for (int attempt = 0; result == ServiceResult::NotAuthorised; ++attempt) {
         result = LoginWithPrompt(email, attempt, owner);
     }
-    if (result == ServiceResult::Success) sessionId = sessions_.at(std::wstring(email)).session_id;
+    if (result == ServiceResult::Success) sessionId = sessions_.find(std::wstring(email))->second.session_id;
     return result;
 }
 
@@ -45,17 +46,25 @@ ServiceResult SessionManager::LoginWithPrompt(std::wstring_view email, int attem
         settings::PasswordCache::Instance().Forget(email);
         return result;
     }
-    if (result == ServiceResult::Success) {
-        sessions_[std::wstring(email)] = std::move(info);
-        if (pingInterval_ > kPingIntervalMs) StartPingTimer();
-    }
-    return result;
+    if (result != ServiceResult::Success) return result;
+    sessions_[std::wstring(email)] = std::move(info);
+    if (pingInterval_ <= kPingIntervalMs) return result;
+    // The first pass runs at once and may already find the new session dead and fail to renew it: the caller then
+    // has no session, and learns why from the silent login.
+    const Dropped dropped = StartPingTimer();
+    const auto found = dropped.find(std::wstring(email));
+    if (found == dropped.end()) return result;
+    // A password the service no longer takes is forgotten, so the caller's next attempt asks for it.
+    if (found->second == ServiceResult::NotAuthorised) settings::PasswordCache::Instance().Forget(email);
+    return found->second;
 }
 
-void SessionManager::StartPingTimer() {
+SessionManager::Dropped SessionManager::StartPingTimer() {
     pingInterval_ = kPingIntervalMs;
-    timer_ = platform::TheUiThread().SetTimer(kPingIntervalMs, [this](platform::TimerId) { PingAll(); });
-    PingAll();
+    timer_ = platform::TheUiThread().SetTimer(kPingIntervalMs, [this](platform::TimerId) {
+        platform::GuardEntry([this] { PingAll(); });
+    });
+    return PingPass();
 }
 
 ServiceResult SessionManager::IsRegistered(std::wstring_view email, bool& registered) {
@@ -78,9 +87,12 @@ const AccountInfo* SessionManager::Account(std::wstring_view email) const {
 // A session found dead is logged in again with the cached password, without asking; when that fails it leaves the
 // map and the pass starts over, since the map changed under it. A ping that gets no answer proves nothing and
 // leaves the session alone.
-void SessionManager::PingAll() {
+void SessionManager::PingAll() { PingPass(); }
+
+SessionManager::Dropped SessionManager::PingPass() {
     platform::AssertUiThread(__func__);
     diagnostics::LogScope scope(L"Pinging", kSourceFile, __LINE__);
+    Dropped dropped;
     auto session = sessions_.begin();
     while (session != sessions_.end()) {
         bool alive = true;
@@ -89,14 +101,17 @@ void SessionManager::PingAll() {
             continue;
         }
         AccountInfo info;
-        if (Login(session->first, info) == ServiceResult::Success) {
+        const ServiceResult login = Login(session->first, info);
+        if (login == ServiceResult::Success) {
             session->second = std::move(info);
             ++session;
         } else {
+            dropped[session->first] = login;
             sessions_.erase(session);
             session = sessions_.begin();
         }
     }
+    return dropped;
 }
 
 void SessionManager::Reset() {

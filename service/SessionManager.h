@@ -40,8 +40,12 @@ public:
     void Reset();
 
 private:
+    // The sessions a pass dropped, with what the silent login answered for each.
+    using Dropped = std::map<std::wstring, ServiceResult>;
+
     ServiceResult LoginWithPrompt(std::wstring_view email, int attempt, platform::WindowHandle owner);
-    void StartPingTimer();
+    Dropped StartPingTimer();
+    Dropped PingPass();
 
     std::map<std::wstring, AccountInfo> sessions_;
     std::uint32_t pingInterval_ = kNoPingTimer;

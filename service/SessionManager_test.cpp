@@ -129,6 +129,31 @@ TEST_F(SessionManagerTest, EveryHalfHourADeadSessionIsRenewedSilentlyAndAnUnansw
     EXPECT_NE(diagnostics::CollectAllLogs().find("Pinging in SessionManager.cpp("), std::string::npos);
 }
 
+// The first login's immediate ping finds the session dead and the silent login fails: the caller gets that failure
+// and no session, never an exception.
+TEST_F(SessionManagerTest, AFirstSessionFoundDeadAtOnceAndNotRenewedIsTheLoginsFailure) {
+    settings::PasswordCache::Instance().SetPassword(kAnn, L"right");
+    world_.Service().Faults().Set(Endpoint::AuthStatus, localservice::Fault{.body = "<r><auth>false</auth></r>"});
+    world_.Service().Faults().Set(Endpoint::Account, localservice::Fault{.status = 503, .after = 1});
+    std::wstring id;
+    EXPECT_EQ(Sessions().GetSession(kAnn, id), ServiceResult::Failed);
+    EXPECT_EQ(id, L"");
+    EXPECT_EQ(Sessions().SessionCount(), 0u);
+    EXPECT_EQ(Count("/rest/account.xml"), 2u);
+    EXPECT_TRUE(User().Dialogs().empty());
+
+    // A silent login refused outright: the cached password is forgotten and the user is asked, with the notice.
+    Sessions().Reset();
+    world_.Service().Faults().Set(Endpoint::Account, localservice::Fault{.status = 401, .times = 1, .after = 1});
+    User().AtDialog(dialogs::kLoginDialogId, [](sim::DialogScreen& screen) {
+        EXPECT_EQ(screen.Text(dialogs::kLoginPromptId), dialogs::kPasswordIncorrectText);
+        screen.Type(dialogs::kPasswordFieldId, L"right");
+        screen.Press(platform::kDialogOk);
+    });
+    EXPECT_EQ(Sessions().GetSession(kAnn, id), ServiceResult::Success);
+    EXPECT_EQ(User().Dialogs().size(), 1u);
+}
+
 TEST_F(SessionManagerTest, ASessionWhosePasswordChangedIsDroppedAndTheNextLoginAsksWithTheNotice) {
     settings::PasswordCache::Instance().SetPassword(kAnn, L"right");
     world_.Service().State().AddAccount({.email = "bob@example.com", .password = "bobs"});
