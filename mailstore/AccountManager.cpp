@@ -21,7 +21,7 @@ outlook::Ref<olk::AccountManager> OpenAccountManager(const std::wstring& profile
                                                      const outlook::Ref<outlook::Application>& application) {
     outlook::Ref<mapi::Session> session;
     try {
-        session = application->Session()->MAPIOBJECT();
+        session = outlook::Required(application->Session(), L"Application.Session")->MAPIOBJECT();
     } catch (const outlook::ComError& error) {
         diagnostics::LogComError(kSourceFile, __LINE__, error.Code());
         return nullptr;

@@ -21,6 +21,11 @@ bool IsGoogleAppsName(std::wstring_view displayName) {
     return displayName.find(L"Google Apps") != std::wstring_view::npos;
 }
 
+outlook::Ref<outlook::Accounts> SessionAccounts(outlook::Application& application) {
+    return outlook::Required(outlook::Required(application.Session(), L"Application.Session")->Accounts(),
+                             L"NameSpace.Accounts");
+}
+
 }  // namespace
 
 bool IsEmailAddress(std::wstring_view text) {
@@ -31,7 +36,7 @@ std::vector<OutlookAccount> ListObjectModelAccounts(const outlook::Ref<outlook::
                                                     int outlookMajorVersion) {
     platform::AssertUiThread(__func__);
     std::vector<OutlookAccount> list;
-    const outlook::Ref<outlook::Accounts> accounts = application->Session()->Accounts();
+    const outlook::Ref<outlook::Accounts> accounts = SessionAccounts(*application);
     const int count = accounts->Count();
     for (int index = 1; index <= count; ++index) {
         const outlook::Ref<outlook::Account> account = accounts->Item(index);
@@ -39,8 +44,12 @@ std::vector<OutlookAccount> ListObjectModelAccounts(const outlook::Ref<outlook::
         entry.displayName = account->DisplayName();
         entry.smtpAddress = account->SmtpAddress();
         if (entry.smtpAddress.empty() && outlookMajorVersion >= 13) {
-            const std::wstring address = account->CurrentUser()->Address();
-            if (IsEmailAddress(address)) entry.smtpAddress = address;
+            if (const outlook::Ref<outlook::Recipient> user = account->CurrentUser()) {
+                const std::wstring address = user->Address();
+                if (IsEmailAddress(address)) entry.smtpAddress = address;
+            } else {
+                diagnostics::LogWrite(L"WARNING! Account " + entry.displayName + L" has no current user\n");
+            }
         }
         const outlook::AccountType type = account->AccountType();
         entry.isExchange = type == outlook::olExchange;
@@ -115,7 +124,7 @@ std::optional<std::vector<OutlookAccount>> ListAccountManagerAccounts(
 
 outlook::Ref<outlook::Account> LastAccountNamed(const outlook::Ref<outlook::Application>& application,
                                                 const std::wstring& displayName) {
-    const outlook::Ref<outlook::Accounts> accounts = application->Session()->Accounts();
+    const outlook::Ref<outlook::Accounts> accounts = SessionAccounts(*application);
     outlook::Ref<outlook::Account> found;
     const int count = accounts->Count();
     for (int index = 1; index <= count; ++index) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "diagnostics/Log.h"
 #include "mailstore/MapEmailDialogTemplate.h"
 #include "platform/Registry.h"
 #include "settings/SettingsStore.h"
@@ -39,8 +40,13 @@ protected:
 };
 
 TEST_P(ObjectModelAccountsTest, EveryAccountWithAnAddressInOutlooksOrder) {
+    // Outlook answers Nothing for the current user of an account in a broken profile: the account has no address.
+    world_.Outlook().AddAccount({.type = outlook::olExchange, .displayName = L"Userless", .noCurrentUser = true});
+    diagnostics::OpenThreadLog(L"Main", nullptr);
     const std::vector<OutlookAccount> accounts =
         ListObjectModelAccounts(world_.Outlook().Application(), GetParam());
+    EXPECT_EQ(testing::Occurrences(diagnostics::CollectAllLogs(), "WARNING! Account Userless has no current user\n"),
+              GetParam() >= 14 ? 1U : 0U);
 
     std::vector<std::wstring> addresses;
     for (const OutlookAccount& account : accounts) addresses.push_back(account.smtpAddress);

@@ -47,7 +47,7 @@ bool StartsALine(std::wstring_view text, std::size_t at) {
 
 std::wstring GetMapiProfileName(const outlook::Ref<outlook::Application>& application) {
     platform::AssertUiThread(__func__);
-    const outlook::Ref<outlook::NameSpace> session = application->Session();
+    const outlook::Ref<outlook::NameSpace> session = outlook::Required(application->Session(), L"Application.Session");
     if (outlook::MajorVersionOf(*application) >= 12) return session->CurrentProfileName();
 
     outlook::Ref<mapi::Session> mapiSession;
@@ -81,7 +81,8 @@ void DeleteMessagePermanently(const outlook::Ref<outlook::MailItem>& mail) {
     platform::AssertUiThread(__func__);
     diagnostics::LogScope scope(L"[MAPI] Deleting message permanently", kSourceFile, 267);
     const outlook::Ref<mapi::Message> message = mail->MAPIOBJECT();
-    const outlook::Ref<mapi::Session> session = mail->Application()->Session()->MAPIOBJECT();
+    const outlook::Ref<mapi::Session> session =
+        outlook::Required(mail->Application()->Session(), L"Application.Session")->MAPIOBJECT();
     mail->Save();  // a draft that was never saved has no entry ids yet
 
     const std::optional<mapi::Binary> parentId =
@@ -163,7 +164,7 @@ std::vector<std::wstring> SplitEntryIds(std::wstring_view entryIds) {
 
 outlook::Ref<outlook::Account> AccountNamed(const outlook::Ref<outlook::NameSpace>& session,
                                             const std::wstring& displayName) {
-    const outlook::Ref<outlook::Accounts> accounts = session->Accounts();
+    const outlook::Ref<outlook::Accounts> accounts = outlook::Required(session->Accounts(), L"NameSpace.Accounts");
     const int count = accounts->Count();
     for (int index = 1; index <= count; ++index) {
         outlook::Ref<outlook::Account> account = accounts->Item(index);
@@ -177,7 +178,7 @@ void ProcessNewMail(const outlook::Ref<outlook::NameSpace>& session, const std::
     if (item == nullptr) return;
     const auto folder = std::dynamic_pointer_cast<outlook::MAPIFolder>(item->Parent());
     if (folder == nullptr) return;
-    const std::wstring storeName = folder->Store()->DisplayName();
+    const std::wstring storeName = outlook::Required(folder->Store(), L"MAPIFolder.Store")->DisplayName();
     if (!storeName.starts_with(kGoogleAppsPrefix)) return;
     if (!IsServiceCopy(item) || !item->UnRead()) return;
 
@@ -187,7 +188,9 @@ void ProcessNewMail(const outlook::Ref<outlook::NameSpace>& session, const std::
     const outlook::Ref<outlook::Account> account = AccountNamed(session, storeName);
     if (account == nullptr) return;
     // The copy Outlook itself keeps of what was sent is no copy from the service.
-    const outlook::Ref<outlook::MAPIFolder> sent = account->DeliveryStore()->GetDefaultFolder(outlook::olFolderSentMail);
+    const outlook::Ref<outlook::MAPIFolder> sent = outlook::Required(
+        outlook::Required(account->DeliveryStore(), L"Account.DeliveryStore")->GetDefaultFolder(outlook::olFolderSentMail),
+        L"Store.GetDefaultFolder");
     if (folder->EntryID() == sent->EntryID()) return;
 
     item->SetUnRead(false);
@@ -199,7 +202,10 @@ void ProcessNewMail(const outlook::Ref<outlook::NameSpace>& session, const std::
 
 void ProcessNewGoogleAppsCopies(const outlook::Ref<outlook::NameSpace>& session, std::wstring_view entryIds) {
     platform::AssertUiThread(__func__);
-    for (const std::wstring& entryId : SplitEntryIds(entryIds)) ProcessNewMail(session, entryId);
+    const std::vector<std::wstring> ids = SplitEntryIds(entryIds);
+    if (ids.empty()) return;
+    outlook::Required(session, L"Application.Session");
+    for (const std::wstring& entryId : ids) ProcessNewMail(session, entryId);
 }
 
 namespace {

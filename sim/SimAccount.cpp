@@ -32,6 +32,7 @@ std::wstring SimAccount::UserName() {
 
 outlook::Ref<outlook::Recipient> SimAccount::CurrentUser() {
     Enter(L"Account.CurrentUser");
+    if (setup_.noCurrentUser) return nullptr;
     const std::wstring name = setup_.userName.empty() ? setup_.smtpAddress : setup_.userName;
     const bool exchangeName = setup_.currentUserAddress.starts_with(L"/");
     const std::wstring address = setup_.currentUserAddress.empty() ? setup_.smtpAddress : setup_.currentUserAddress;

@@ -20,9 +20,9 @@ public:
     std::wstring DisplayName() override;
     std::wstring SmtpAddress() override;
     std::wstring UserName() override;
-    // A resolved recipient of the account's user name and SMTP address (2010).
+    // A resolved recipient of the account's user name and SMTP address (2010); Nothing when the setup says so.
     outlook::Ref<outlook::Recipient> CurrentUser() override;
-    outlook::Ref<outlook::Store> DeliveryStore() override;  // (2010)
+    outlook::Ref<outlook::Store> DeliveryStore() override;  // (2010); Nothing when the setup says so
 
     const AccountSetup& Setup() const { return setup_; }
 

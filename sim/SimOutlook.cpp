@@ -240,7 +240,9 @@ outlook::Ref<SimAccount> SimOutlook::AddAccount(const AccountSetup& account) {
         next = std::max(next, *existing->Setup().accountId + 1);
     }
     if (!setup.accountId) setup.accountId = next;
-    auto added = std::make_shared<SimAccount>(context_, std::move(setup), Store(account.deliveryStore));
+    std::weak_ptr<SimStore> deliveryStore;
+    if (!account.noDeliveryStore) deliveryStore = Store(account.deliveryStore);
+    auto added = std::make_shared<SimAccount>(context_, std::move(setup), std::move(deliveryStore));
     context_->Model().accounts->Add(added);
     return added;
 }

@@ -21,6 +21,10 @@ struct AccountSetup {
     // Account.CurrentUser.Address: for an Exchange account its SMTP address or its distinguished name
     // ("/o=.../cn=..."), even where SmtpAddress is empty; empty: the SMTP address.
     std::wstring currentUserAddress{};
+    // Outlook answers Nothing for Account.DeliveryStore (an account without a store of its own) or
+    // Account.CurrentUser.
+    bool noDeliveryStore = false;
+    bool noCurrentUser = false;
 
     // What the account-management service reports besides the fields above.
     // Its account id; nothing: the next number after the highest id of the profile (1 for the first).

@@ -96,6 +96,27 @@ TEST_P(GoogleAppsCopiesTest, WithoutAGoogleAppsAccountNewMailIsNotLookedAt) {
     EXPECT_TRUE(copy->UnRead());
 }
 
+// An account without a delivery store has no Sent folder to compare with: Outlook answers Nothing, the copy is left
+// as it is and the handler logs the one automation error.
+TEST_P(GoogleAppsCopiesTest, AnAccountWithoutADeliveryStoreLeavesTheCopyAlone) {
+    constexpr const wchar_t* kStorelessStore = L"Google Apps - cy@example.com";
+    world_.Outlook().AddStore(kStorelessStore);
+    world_.Outlook().AddAccount({.type = outlook::olImap, .displayName = kStorelessStore,
+                                 .smtpAddress = L"cy@example.com", .noDeliveryStore = true});
+    settings::AccountSettings& record = settings::SettingsStore::Instance().SettingsFor(L"cy@example.com");
+    record.place = 1;
+    record.cc = 0;
+
+    const auto copy = Arrives(kCopyHeaders, outlook::olFolderInbox, kStorelessStore);
+
+    EXPECT_TRUE(Kept(copy, outlook::olFolderInbox, kStorelessStore));
+    EXPECT_TRUE(copy->UnRead());
+    EXPECT_EQ(testing::Occurrences(world_.LogFile("Main"),
+                                   "[ERROR] COM exception. Code 80004003. Description \"Account.DeliveryStore is "
+                                   "Nothing\"\n"),
+              Handled() ? 1U : 0U);
+}
+
 INSTANTIATE_TEST_SUITE_P(Outlook, GoogleAppsCopiesTest, ::testing::Values(11, 12, 14),
                          [](const auto& info) { return "Outlook" + std::to_string(info.param); });
 

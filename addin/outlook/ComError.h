@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -42,5 +43,14 @@ private:
     HResult code_;
     std::wstring description_;
 };
+
+// Outlook answers Nothing where an object is missing (an account without a delivery store, a folder without a
+// store). Where the add-in cannot go on without the object, Nothing is the automation error E_POINTER, handled as
+// any other failed call; it is never dereferenced.
+template <class T>
+std::shared_ptr<T> Required(std::shared_ptr<T> object, const wchar_t* member) {
+    if (object == nullptr) throw ComError(hr::E_Pointer, std::wstring(member) + L" is Nothing");
+    return object;
+}
 
 }  // namespace sealwing::outlook
