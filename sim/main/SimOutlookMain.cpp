@@ -2,6 +2,7 @@
 // another one) and Outlook of the chosen version, loads the add-in, opens and closes a main window and a compose
 // window, quits, and shows where the activity logs are and what they say.
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -163,6 +164,7 @@ int main(int argc, char** argv) {
     platformRecord.http = &http;
     platform::InstallPlatform(platformRecord);
     diagnostics::InstallCrashReportOffer();
+    diagnostics::InstallEntryFailureLogging();
 
     const auto application = outlook.Application();
     Step("Outlook " + platform::Utf8FromWide(application->Version()) + " starts; user data in " +
@@ -194,7 +196,15 @@ int main(int argc, char** argv) {
     CSealwingAddin addin;
     addin.OnConnection(application, outlook::ext_cm_Startup);
     addin.OnStartupComplete();
-    Step("Add-in connected: " + std::to_string(addin.ExplorerExtensionCount()) + " main window(s) wrapped");
+    Step("Add-in connected: " + std::to_string(addin.ExplorerExtensionCount()) + " main window(s) wrapped; the version "
+         "check runs on its own thread");
+    // Its outcome comes back to Outlook's thread as posted work.
+    if (outlook.Loop().WaitForWork(std::chrono::seconds(90))) {
+        outlook.Loop().RunPending();
+        Step("The version check's outcome reached Outlook's thread (its request is in VersionCheck.log)");
+    } else {
+        Step("The version check had no outcome after 90 seconds");
+    }
     if (outlook.MajorVersion() == 11) {
         Step("Asked for the Exchange mailbox's address: " +
              platform::Utf8FromWide(settings::SettingsStore::Instance().MappedAddress(kExchangeMailbox)));
