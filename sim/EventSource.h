@@ -9,6 +9,7 @@
 
 #include "addin/outlook/ComError.h"
 #include "addin/outlook/ConnectionPoint.h"
+#include "sim/AddinCallback.h"
 #include "sim/SimContext.h"
 #include "sim/SimResults.h"
 
@@ -54,18 +55,20 @@ public:
     }
 
     // Calls call(sink) for each sink advised when the firing starts and still advised when its turn comes: a handler
-    // may unadvise itself or others, and the source may even be released, while the event is being fired. An
-    // exception from a handler ends the firing and reaches the caller.
+    // may unadvise itself or others, and the source may even be released, while the event is being fired. Each call
+    // is an entry into the add-in (sim/AddinCallback.h): a handler that throws is reported, and the firing goes on to
+    // the next sink, as Outlook's does past a sink whose Invoke returned.
     template <class Call>
     void Fire(std::wstring_view eventName, Call&& call) {
         const std::shared_ptr<State> state = state_;  // outlives `this` if a handler releases the source
         const std::vector<std::pair<outlook::Cookie, Events*>> snapshot(state->sinks.begin(), state->sinks.end());
         if (snapshot.empty()) return;
         if (auto context = context_.lock()) context->Journal().Fired(name_, eventName);
+        const std::wstring entry = name_ + L"." + std::wstring(eventName);
         for (const auto& [cookie, sink] : snapshot) {
             const auto current = state->sinks.find(cookie);
             if (current == state->sinks.end()) continue;
-            call(*current->second);
+            RunAddinCallback(entry, [&call, &current] { call(*current->second); });
         }
     }
 

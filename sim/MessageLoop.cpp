@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "sim/AddinCallback.h"
+
 namespace sealwing::sim {
 namespace {
 
@@ -95,9 +97,9 @@ bool MessageLoop::RunOneJob() {
         jobs_.pop_front();
     }
     if (job.sync) {
-        job.sync->Run();
+        job.sync->Run();  // its exception goes back to the waiting worker
     } else {
-        job.work();
+        RunAddinCallback(L"posted work", job.work);
     }
     return true;
 }
@@ -122,7 +124,8 @@ bool MessageLoop::RunDueTimers() {
             found->second.due = now + found->second.interval;
             callback = found->second.callback;
         }
-        (*callback)(id);
+        // A timer whose callback threw stays set, as a Windows timer does.
+        RunAddinCallback(L"timer", [&callback, id] { (*callback)(id); });
         fired = true;
     }
     return fired;

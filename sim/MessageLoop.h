@@ -20,6 +20,8 @@ namespace sealwing::sim {
 // The UI-thread port of the simulated Outlook: a message loop with a work queue and thread timers. The thread that
 // constructs it is the UI thread (BindToCurrentThread moves it). Timers run on the given clock, so a test advances a
 // ManualClock and calls RunPending; Run waits in real time for work, Quit or Stop.
+// Posted work and timer callbacks are entries from the host (sim/AddinCallback.h): one that throws is reported and
+// the loop goes on, as the Windows adapter's guard makes Outlook's loop go on.
 class MessageLoop : public platform::UiThread {
 public:
     explicit MessageLoop(platform::Clock& clock);

@@ -8,6 +8,7 @@
 
 #include "diagnostics/Log.h"
 #include "platform/Clock.h"
+#include "platform/EntryGuard.h"
 #include "platform/Platform.h"
 #include "localservice/LocalService.h"
 #include "platform/posix/CurlHttp.h"
@@ -40,9 +41,13 @@ public:
         std::filesystem::create_directories(temp_.Narrow() + "/roaming");
         std::filesystem::create_directories(temp_.Narrow() + "/local");
         diagnostics::ResetActivityLogsForTests();
+        diagnostics::InstallEntryFailureLogging();
     }
 
-    ~OutlookWorld() { diagnostics::ResetActivityLogsForTests(); }
+    ~OutlookWorld() {
+        platform::SetEntryFailureReporter(nullptr);
+        diagnostics::ResetActivityLogsForTests();
+    }
 
     sim::SimOutlook& Outlook() { return outlook_; }
     localservice::LocalService& Service() { return service_; }
