@@ -188,9 +188,9 @@ void ProcessNewMail(const outlook::Ref<outlook::NameSpace>& session, const std::
     const outlook::Ref<outlook::Account> account = AccountNamed(session, storeName);
     if (account == nullptr) return;
     // The copy Outlook itself keeps of what was sent is no copy from the service.
-    const outlook::Ref<outlook::MAPIFolder> sent = outlook::Required(
-        outlook::Required(account->DeliveryStore(), L"Account.DeliveryStore")->GetDefaultFolder(outlook::olFolderSentMail),
-        L"Store.GetDefaultFolder");
+    const outlook::Ref<outlook::Store> store = outlook::Required(account->DeliveryStore(), L"Account.DeliveryStore");
+    const outlook::Ref<outlook::MAPIFolder> sent =
+        outlook::Required(store->GetDefaultFolder(outlook::olFolderSentMail), L"Store.GetDefaultFolder");
     if (folder->EntryID() == sent->EntryID()) return;
 
     item->SetUnRead(false);

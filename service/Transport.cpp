@@ -33,7 +33,8 @@ TransportReply HttpGet(std::string_view path, std::wstring_view user, const plat
     detail::SuspendedOperation suspended;
     // A GET the user watches with a progress bar is a download, which may rightly run long on a slow line.
     const auto kind = progress ? detail::RequestKind::Transfer : detail::RequestKind::Request;
-    platform::HttpReply reply = platform::TheHttp().Get(detail::ServiceTarget(path, kind), *credentials, progress, cancel);
+    platform::HttpReply reply =
+        platform::TheHttp().Get(detail::ServiceTarget(path, kind), *credentials, progress, cancel);
     if (reply.error == platform::kHttpCancelled) {
         suspended.Resume(L"HTTP transport operation cancelled", 140);
     } else if (reply.error == 0) {
@@ -49,7 +50,8 @@ TransportReply HttpPostMultipart(std::string_view body, std::string_view boundar
     const std::string contentType = "multipart/form-data; boundary=" + std::string(boundary);
     detail::SuspendedOperation suspended;
     platform::HttpReply reply =
-        platform::TheHttp().Post(detail::ServiceTarget(kMessagePath, detail::RequestKind::Transfer), body, contentType, *credentials);
+        platform::TheHttp().Post(detail::ServiceTarget(kMessagePath, detail::RequestKind::Transfer), body, contentType,
+                                 *credentials);
     if (reply.error == 0) suspended.Resume(L"HTTP transport operation in progress", 231);
     return FromPlatform(std::move(reply));
 }

@@ -13,7 +13,8 @@ TransportReply PostMessageForm(const std::vector<platform::HttpFormPart>& parts,
     platform::HttpReply reply;
     {
         detail::SuspendedOperation suspended;
-        reply = platform::TheHttp().PostForm(detail::ServiceTarget(kMessagePath, detail::RequestKind::Transfer), parts, *credentials);
+        reply = platform::TheHttp().PostForm(detail::ServiceTarget(kMessagePath, detail::RequestKind::Transfer), parts,
+                                             *credentials);
         suspended.Resume(L"HTTP transport operation complete", 318);
     }
     diagnostics::LogWrite(L"CURL error code " + std::to_wstring(reply.engineCode) + L", response " +
@@ -23,7 +24,8 @@ TransportReply PostMessageForm(const std::vector<platform::HttpFormPart>& parts,
 
 LogReportReply PostLogReportForm(const std::vector<platform::HttpFormPart>& parts) {
     const platform::HttpReply reply =
-        platform::TheHttp().PostForm(detail::ServiceTarget(kLogReportPath, detail::RequestKind::Request), parts, platform::HttpCredentials{});
+        platform::TheHttp().PostForm(detail::ServiceTarget(kLogReportPath, detail::RequestKind::Request), parts,
+                                     platform::HttpCredentials{});
     return LogReportReply{.engineCode = reply.engineCode, .status = reply.status};
 }
 
