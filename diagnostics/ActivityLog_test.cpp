@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -11,6 +12,7 @@
 #include "diagnostics/Log.h"
 #include "diagnostics/LogHeaderFacts.h"
 #include "platform/Clock.h"
+#include "platform/EntryGuard.h"
 #include "platform/Platform.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/TempFolder.h"
@@ -162,6 +164,40 @@ TEST_F(ActivityLogTest, AScopeLeftByAnExceptionLeavesTheMarkerOpen) {
     const std::string file = ReadLogFile("Main");
     EXPECT_EQ(file.substr(0, 7), "OPEN  \n");
     EXPECT_EQ(file.find("Log closed"), std::string::npos);
+}
+
+// An entry from the host catches what its operation threw: the run goes on, so the operation is closed and the
+// marker does not report a crash at the next start.
+TEST_F(ActivityLogTest, AnEntryGuardLogsWhatEscapedAndClosesTheOperation) {
+    struct Case {
+        const char* name;
+        std::function<void()> failure;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"automation error", [] { throw outlook::ComError(static_cast<outlook::HResult>(0x80004003), L"Nothing"); },
+         "[ERROR] COM exception. Code 80004003. Description \"Nothing\"\n"},
+        {"anything else", [] { throw std::out_of_range("map::at"); }, "[ERROR] Unhandled exception\n"},
+        {"not even an exception", [] { throw 42; }, "[ERROR] Unhandled exception\n"},
+    };
+    platform::SetEntryFailureReporter(&LogEntryFailure);
+    for (const Case& c : cases) {
+        ResetActivityLogsForTests();
+        OpenThreadLog(L"Main", nullptr);
+        const bool returned = platform::GuardEntry([&] {
+            LogScope scope(L"New inspector opened", "SealwingAddin.cpp", 132);
+            c.failure();
+        });
+        EXPECT_FALSE(returned) << c.name;
+        const std::string file = ReadLogFile("Main");
+        EXPECT_EQ(file.substr(0, 7), "CLOSED\n") << c.name;
+        EXPECT_NE(file.find("New inspector opened in SealwingAddin.cpp(132)\n" + c.line +
+                            "2026-12-10 03:04:05 Log closed...\n\n"),
+                  std::string::npos)
+            << c.name << "\n" << file;
+        EXPECT_FALSE(IsOperationInProgress()) << c.name;
+    }
+    platform::SetEntryFailureReporter(nullptr);
 }
 
 TEST_F(ActivityLogTest, AWaitOnTheNetworkClosesTheOperationUntilItIsReopened) {
