@@ -1,13 +1,16 @@
 // sealwing-localservice: the local service as a program, for the scripts and the main job.
 //
-//   sealwing-localservice [--seed FILE] --cert-dir DIR [--port N] [--record DIR]
+//   sealwing-localservice [--seed FILE] --cert-dir DIR [--port N] [--record DIR] [--silent-port-file FILE]
 //
 // Prints "port=N" and "ca=PATH" (the test CA to trust) on stdout once it listens, then runs until SIGTERM or SIGINT,
 // or until its stdin closes when stdin is a pipe or socket (so a parent that dies takes it along). Exit status 2 for
 // a bad command line, 1 when it cannot start. With --record, every request is also written to a file in DIR (see
-// RequestLog::MirrorTo), for clients in another process that check what the service received.
+// RequestLog::MirrorTo), for clients in another process that check what the service received. With
+// --silent-port-file, it also keeps a port that accepts connections and never answers (SilentListener), and writes
+// that port's number into FILE before it prints its own.
 #include "localservice/LocalService.h"
 #include "localservice/SeedFile.h"
+#include "localservice/SilentListener.h"
 
 #include <poll.h>
 #include <signal.h>
@@ -16,6 +19,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -23,7 +27,8 @@ namespace {
 
 int Usage(const std::string& problem) {
     std::cerr << "sealwing-localservice: " << problem << "\n"
-              << "usage: sealwing-localservice [--seed FILE] --cert-dir DIR [--port N] [--record DIR]\n";
+              << "usage: sealwing-localservice [--seed FILE] --cert-dir DIR [--port N] [--record DIR]"
+                 " [--silent-port-file FILE]\n";
     return 2;
 }
 
@@ -38,6 +43,7 @@ int main(int argc, char** argv) {
     std::string seed;
     std::string certDir;
     std::string recordDir;
+    std::string silentPortFile;
     int port = 0;
     for (int index = 1; index < argc; ++index) {
         std::string argument = argv[index];
@@ -51,6 +57,8 @@ int main(int argc, char** argv) {
             certDir = value;
         } else if (argument == "--record") {
             recordDir = value;
+        } else if (argument == "--silent-port-file") {
+            silentPortFile = value;
         } else if (argument == "--port") {
             char* end = nullptr;
             long number = std::strtol(value.c_str(), &end, 10);
@@ -102,6 +110,15 @@ int main(int argc, char** argv) {
         std::cerr << "sealwing-localservice: " << error << "\n";
         return 1;
     }
+    sealwing::localservice::SilentListener silent;
+    if (!silentPortFile.empty()) {
+        std::ofstream file(silentPortFile, std::ios::trunc);
+        const int silentPort = silent.Start();
+        if (silentPort == 0 || !(file << silentPort << "\n" << std::flush)) {
+            std::cerr << "sealwing-localservice: cannot keep a silent port in " << silentPortFile << "\n";
+            return 1;
+        }
+    }
     std::cout << "port=" << service.Port() << "\nca=" << std::filesystem::absolute(service.CaFile()).string()
               << std::endl;
 
@@ -121,6 +138,7 @@ int main(int argc, char** argv) {
             }
         }
     }
+    silent.Stop();
     service.Stop();
     std::cerr << "sealwing-localservice: stopped after " << service.Requests().Count() << " requests\n";
     close(signals);
