@@ -4,8 +4,15 @@
 
 #include <winhttp.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <new>
 #include <random>
+#include <utility>
 
 #include "platform/Text.h"
 #include "platform/Threads.h"
@@ -15,21 +22,26 @@ namespace {
 
 // The flags of every request: HTTPS, and past any proxy cache.
 constexpr DWORD kRequestFlags = WINHTTP_FLAG_SECURE | WINHTTP_FLAG_REFRESH;
-// WinHTTP's own defaults, stated so that no configuration can leave a thread waiting forever.
-constexpr int kConnectTimeoutMs = 60'000;
-constexpr int kSilenceTimeoutMs = 30'000;
+
+using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::milliseconds;
+
+// WinHTTP's own connect and silence defaults, and a finite resolve timeout where WinHTTP's default waits forever, so
+// that no configuration can leave a thread waiting forever. A request's limits shorten them.
+constexpr Milliseconds kResolveTimeout{30'000};
+constexpr Milliseconds kConnectTimeout{60'000};
+constexpr Milliseconds kSilenceTimeout{30'000};
+// The port's cancel event is no kernel object and wakes no other waiter, so a waiting GET looks at it this often.
+constexpr Milliseconds kCancelPoll{20};
+// How long an ended request waits for WinHTTP's last callback of its handle; see Exchange::CloseRequest.
+constexpr Milliseconds kCloseWait{200};
+// A body goes out in pieces of this size, so that the progress limit sees an upload move.
+constexpr std::size_t kWritePiece = 64 * 1024;
 
 struct InternetDeleter {
     void operator()(void* handle) const { ::WinHttpCloseHandle(handle); }
 };
 using Internet = std::unique_ptr<void, InternetDeleter>;
-
-// The three handles of one request; members close in reverse order, the request first.
-struct Connection {
-    Internet session;
-    Internet connect;
-    Internet request;
-};
 
 std::wstring TakeGlobal(LPWSTR text) {
     if (text == nullptr) return {};
@@ -77,112 +89,449 @@ HttpReply Failure(DWORD error = ::GetLastError()) {
     return reply;
 }
 
-// Asks the platform's proxy resolver when the user's settings want automatic detection.
-void ApplyAutomaticProxy(HINTERNET session, HINTERNET request, const HttpTarget& target,
-                         const WINHTTP_CURRENT_USER_IE_PROXY_CONFIG& config) {
-    if (!config.fAutoDetect) return;
-    WINHTTP_AUTOPROXY_OPTIONS options{};
-    if (config.lpszAutoConfigUrl != nullptr) {
-        options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
-        options.lpszAutoConfigUrl = config.lpszAutoConfigUrl;
-    } else {
-        options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
-        options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
+// The user's Internet Explorer proxy configuration, its strings freed with it.
+struct UserProxyConfig {
+    UserProxyConfig() : read(::WinHttpGetIEProxyConfigForCurrentUser(&config) != FALSE) {}
+    ~UserProxyConfig() {
+        if (!read) return;
+        ::GlobalFree(config.lpszAutoConfigUrl);
+        ::GlobalFree(config.lpszProxy);
+        ::GlobalFree(config.lpszProxyBypass);
     }
-    options.fAutoLogonIfChallenged = TRUE;
-    const std::wstring url = L"https://" + WideFromUtf8(target.host) + L"/";
-    WINHTTP_PROXY_INFO info{};
-    if (::WinHttpGetProxyForUrl(session, url.c_str(), &options, &info)) {
-        ::WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof(info));
-        TakeGlobal(info.lpszProxy);
-        TakeGlobal(info.lpszProxyBypass);
-    }
-}
+    UserProxyConfig(const UserProxyConfig&) = delete;
+    UserProxyConfig& operator=(const UserProxyConfig&) = delete;
 
-// Opens session, connection and request, with the user's named proxy when one is configured.
-bool Open(Connection& connection, const HttpTarget& target, const wchar_t* verb, bool detectProxy) {
     WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config{};
-    const bool haveConfig = ::WinHttpGetIEProxyConfigForCurrentUser(&config) != FALSE;
-    const bool named = haveConfig && config.lpszProxy != nullptr;
-    const std::wstring agent = WideFromUtf8(target.userAgent);
-    connection.session.reset(::WinHttpOpen(agent.c_str(),
-                                           named ? WINHTTP_ACCESS_TYPE_NAMED_PROXY : WINHTTP_ACCESS_TYPE_NO_PROXY,
-                                           named ? config.lpszProxy : WINHTTP_NO_PROXY_NAME,
-                                           named && config.lpszProxyBypass != nullptr ? config.lpszProxyBypass
-                                                                                      : WINHTTP_NO_PROXY_BYPASS,
-                                           0));
-    bool opened = connection.session != nullptr &&
-                  ::WinHttpSetTimeouts(connection.session.get(), 0, kConnectTimeoutMs, kSilenceTimeoutMs,
-                                       kSilenceTimeoutMs);
-    if (opened) {
-        const std::wstring host = WideFromUtf8(target.host);
-        connection.connect.reset(
-            ::WinHttpConnect(connection.session.get(), host.c_str(), static_cast<INTERNET_PORT>(target.port), 0));
-        opened = connection.connect != nullptr;
-    }
-    if (opened) {
-        const std::wstring path = WideFromUtf8(target.path);
-        connection.request.reset(::WinHttpOpenRequest(connection.connect.get(), verb, path.c_str(), nullptr,
-                                                      WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                                      kRequestFlags));
-        opened = connection.request != nullptr;
-    }
-    const DWORD error = ::GetLastError();
-    if (opened && haveConfig && detectProxy) {
-        ApplyAutomaticProxy(connection.session.get(), connection.request.get(), target, config);
-    }
-    if (haveConfig) {
-        TakeGlobal(config.lpszAutoConfigUrl);
-        TakeGlobal(config.lpszProxy);
-        TakeGlobal(config.lpszProxyBypass);
-    }
-    ::SetLastError(error);
-    return opened;
-}
+    const bool read;
+};
 
-bool Send(HINTERNET request, const std::wstring& headers, std::string_view body) {
-    const auto length = static_cast<DWORD>(body.size());
-    LPVOID data = body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(body.data());
-    return ::WinHttpSendRequest(request, headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
-                                headers.empty() ? 0 : static_cast<DWORD>(-1L), data, length, length, 0) &&
-           ::WinHttpReceiveResponse(request, nullptr);
-}
+// When a request runs out of its limits: at its overall deadline, or one progress window after the earliest moment
+// since which fewer than progressBytes bytes moved (the request's start when none moved yet).
+class Limits {
+public:
+    explicit Limits(const HttpLimits& limits) : limits_(limits) { moves_.push_back({start_, 0}); }
 
-// Reads the reply to its end, or until the cancel event is found signalled after a chunk was announced.
-HttpReply ReadReply(HINTERNET request, const HttpProgress& progress, Event* cancel) {
-    HttpReply reply;
-    for (;;) {
-        DWORD available = 0;
-        if (!::WinHttpQueryDataAvailable(request, &available)) return Failure();
-        if (progress) progress(available);
-        if (cancel != nullptr && cancel->IsSet()) {
-            HttpReply cancelled = Failure(kHttpCancelled);
-            cancelled.body = std::move(reply.body);
-            return cancelled;
+    void Moved(std::size_t bytes) {
+        if (bytes == 0 || !WatchesProgress()) return;
+        moved_ += bytes;
+        moves_.push_back({Clock::now(), moved_});
+        // A moment that trails the total by progressBytes or more can start no slow window any more.
+        while (moves_.size() > 1 && moved_ - moves_.front().total >= limits_.progressBytes) moves_.pop_front();
+    }
+
+    // Clock::time_point::max() when the request has no limits.
+    Clock::time_point Expiry() const {
+        Clock::time_point expiry = Clock::time_point::max();
+        if (limits_.total.count() > 0) expiry = start_ + limits_.total;
+        if (WatchesProgress()) expiry = std::min(expiry, moves_.front().at + limits_.progressWindow);
+        return expiry;
+    }
+
+    // One of WinHTTP's per-step timeouts, cut to the time the request has left (at least a millisecond, since 0
+    // would mean no timeout at all).
+    int StepTimeout(Milliseconds step) const {
+        const Clock::time_point expiry = Expiry();
+        if (expiry != Clock::time_point::max()) {
+            const auto left = std::chrono::ceil<Milliseconds>(expiry - Clock::now());
+            step = std::clamp(left, Milliseconds{1}, step);
         }
-        if (available == 0) break;
-        const std::size_t start = reply.body.size();
-        reply.body.resize(start + available);
-        DWORD read = 0;
-        if (!::WinHttpReadData(request, reply.body.data() + start, available, &read)) return Failure();
-        reply.body.resize(start + read);
+        return static_cast<int>(step.count());
     }
-    DWORD status = 0;
-    DWORD size = sizeof(status);
-    if (!::WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                               WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX)) {
-        return Failure();
+
+private:
+    struct Move {
+        Clock::time_point at;
+        std::size_t total;
+    };
+
+    bool WatchesProgress() const { return limits_.progressWindow.count() > 0 && limits_.progressBytes > 0; }
+
+    const HttpLimits limits_;
+    const Clock::time_point start_ = Clock::now();
+    std::size_t moved_ = 0;
+    std::deque<Move> moves_;
+};
+
+// What the request handle shares with WinHTTP's status callback. WinHTTP may still call back, and write into
+// `buffer`, after the requesting thread stopped waiting for it, until the handle's last callback
+// (WINHTTP_CALLBACK_STATUS_HANDLE_CLOSING): the handle holds a reference of its own until then.
+struct Completion {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool done = false;  // the call in flight completed, with `error` 0 or not
+    DWORD error = 0;
+    DWORD bytes = 0;  // the bytes the call reported available, read or written
+    bool closed = false;
+    std::shared_ptr<Completion> handleReference{};
+    std::wstring headers{};
+    std::string buffer{};
+};
+
+void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID information, DWORD length) {
+    auto* completion = reinterpret_cast<Completion*>(context);
+    if (completion == nullptr) return;
+    // Released after the lock, so that the last reference may end the completion.
+    std::shared_ptr<Completion> released;
+    std::lock_guard guard(completion->lock);
+    switch (status) {
+        case WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE:
+        case WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE:
+            break;
+        case WINHTTP_CALLBACK_STATUS_DATA_AVAILABLE:
+        case WINHTTP_CALLBACK_STATUS_WRITE_COMPLETE:
+            completion->bytes = *static_cast<const DWORD*>(information);
+            break;
+        case WINHTTP_CALLBACK_STATUS_READ_COMPLETE:
+            completion->bytes = length;
+            break;
+        case WINHTTP_CALLBACK_STATUS_REQUEST_ERROR:
+            completion->error = static_cast<const WINHTTP_ASYNC_RESULT*>(information)->dwError;
+            break;
+        case WINHTTP_CALLBACK_STATUS_HANDLE_CLOSING:
+            completion->closed = true;
+            released = std::move(completion->handleReference);
+            completion->changed.notify_all();
+            return;
+        default:
+            return;
     }
-    reply.status = status;
-    return reply;
+    completion->done = true;
+    // Under the lock: once HANDLE_CLOSING took the lock, no earlier callback touches the completion any more.
+    completion->changed.notify_all();
 }
 
-HttpReply Exchange(const HttpTarget& target, const wchar_t* verb, const std::wstring& headers, std::string_view body,
-                   const HttpProgress& progress, Event* cancel, bool detectProxy) {
-    Connection connection;
-    if (!Open(connection, target, verb, detectProxy)) return Failure();
-    if (!Send(connection.request.get(), headers, body)) return Failure();
-    return ReadReply(connection.request.get(), progress, cancel);
+// Keeps this module loaded for as long as WinHTTP may still run its code: a thread or a late callback of a request
+// given up on must not find the add-in unloaded. `pin` keeps it loaded until the process ends.
+HMODULE HoldThisModule(bool pin) {
+    HMODULE module = nullptr;
+    const DWORD flags = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | (pin ? GET_MODULE_HANDLE_EX_FLAG_PIN : 0);
+    return ::GetModuleHandleExW(flags, reinterpret_cast<LPCWSTR>(&HoldThisModule), &module) ? module : nullptr;
+}
+
+// What the proxy resolver's thread shares with the request, which may give up on it before it ends.
+struct ProxyDiscovery {
+    explicit ProxyDiscovery(const std::wstring& agent)
+        : session(::WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                                WINHTTP_NO_PROXY_BYPASS, 0)) {}
+    ~ProxyDiscovery() {
+        if (sessionOpen) ::WinHttpCloseHandle(session);
+        ::GlobalFree(info.lpszProxy);
+        ::GlobalFree(info.lpszProxyBypass);
+    }
+    ProxyDiscovery(const ProxyDiscovery&) = delete;
+    ProxyDiscovery& operator=(const ProxyDiscovery&) = delete;
+
+    const HINTERNET session;
+    std::wstring url{};
+    std::wstring autoConfigUrl{};
+    WINHTTP_AUTOPROXY_OPTIONS options{};
+    std::mutex lock;
+    std::condition_variable changed;
+    bool sessionOpen = session != nullptr;
+    bool abandoned = false;
+    bool finished = false;
+    bool found = false;
+    WINHTTP_PROXY_INFO info{};
+};
+
+struct ProxyDiscoveryStart {
+    std::shared_ptr<ProxyDiscovery> discovery;
+    HMODULE module;
+};
+
+DWORD WINAPI DiscoverProxy(void* parameter) {
+    const HMODULE module = static_cast<ProxyDiscoveryStart*>(parameter)->module;
+    {
+        const std::unique_ptr<ProxyDiscoveryStart> start(static_cast<ProxyDiscoveryStart*>(parameter));
+        ProxyDiscovery& discovery = *start->discovery;
+        std::unique_lock guard(discovery.lock);
+        if (!discovery.abandoned) {
+            guard.unlock();
+            WINHTTP_PROXY_INFO info{};
+            const bool found =
+                ::WinHttpGetProxyForUrl(discovery.session, discovery.url.c_str(), &discovery.options, &info) != FALSE;
+            guard.lock();
+            discovery.info = info;
+            discovery.found = found;
+        }
+        discovery.finished = true;
+        discovery.changed.notify_all();
+    }
+    // The module's code must not run once its last reference is gone: this call does not return into it.
+    ::FreeLibraryAndExitThread(module, 0);
+}
+
+// 0, or the error that kept the resolver's thread from starting.
+DWORD StartProxyDiscovery(const std::shared_ptr<ProxyDiscovery>& discovery) {
+    auto start = std::make_unique<ProxyDiscoveryStart>(ProxyDiscoveryStart{discovery, HoldThisModule(false)});
+    if (start->module == nullptr) return ::GetLastError();
+    const HANDLE thread = ::CreateThread(nullptr, 0, DiscoverProxy, start.get(), 0, nullptr);
+    if (thread == nullptr) {
+        const DWORD error = ::GetLastError();
+        ::FreeLibrary(start->module);
+        return error;
+    }
+    start.release();
+    ::CloseHandle(thread);
+    return 0;
+}
+
+// One request in WinHTTP's asynchronous mode, driven step by step from the requesting thread, which waits for each
+// step's completion, the cancel event and the limits together. A step that runs past the limits or is cancelled
+// closes the request handle: WinHTTP documents that this ends an asynchronous request in progress (it promises
+// nothing of the kind for a synchronous one), and the requesting thread returns without waiting for WinHTTP to finish.
+class Exchange {
+public:
+    Exchange(const HttpTarget& target, Event* cancel) : target_(target), cancel_(cancel), limits_(target.limits) {}
+    ~Exchange() { CloseRequest(); }
+    Exchange(const Exchange&) = delete;
+    Exchange& operator=(const Exchange&) = delete;
+
+    HttpReply Run(const wchar_t* verb, const std::wstring& headers, std::string_view body, const HttpProgress& progress,
+                  bool detectProxy) {
+        HttpReply reply;
+        DWORD error = Open(verb, detectProxy);
+        if (error == 0) error = Send(headers, body);
+        if (error == 0) error = Await([this] { return ::WinHttpReceiveResponse(request_, nullptr); });
+        if (error == 0) error = Read(reply.body, progress);
+        DWORD status = 0;
+        DWORD size = sizeof(status);
+        if (error == 0 &&
+            !::WinHttpQueryHeaders(request_, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                                   WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX)) {
+            error = ::GetLastError();
+        }
+        if (error != 0) {
+            reply.error = error;
+            reply.engineCode = static_cast<int>(error);
+        } else {
+            reply.status = status;
+        }
+        return reply;
+    }
+
+private:
+    // Opens session, connection and request, with the user's named proxy when one is configured, or the one
+    // automatic detection finds.
+    DWORD Open(const wchar_t* verb, bool detectProxy) {
+        if (const DWORD stop = Stopped(); stop != 0) return stop;
+        const UserProxyConfig user;
+        const bool named = user.read && user.config.lpszProxy != nullptr;
+        const std::wstring agent = WideFromUtf8(target_.userAgent);
+        session_.reset(::WinHttpOpen(
+            agent.c_str(), named ? WINHTTP_ACCESS_TYPE_NAMED_PROXY : WINHTTP_ACCESS_TYPE_NO_PROXY,
+            named ? user.config.lpszProxy : WINHTTP_NO_PROXY_NAME,
+            named && user.config.lpszProxyBypass != nullptr ? user.config.lpszProxyBypass : WINHTTP_NO_PROXY_BYPASS,
+            WINHTTP_FLAG_ASYNC));
+        if (session_ == nullptr || !SetTimeouts(session_.get())) return ::GetLastError();
+        const std::wstring host = WideFromUtf8(target_.host);
+        connect_.reset(::WinHttpConnect(session_.get(), host.c_str(), static_cast<INTERNET_PORT>(target_.port), 0));
+        if (connect_ == nullptr) return ::GetLastError();
+        const std::wstring path = WideFromUtf8(target_.path);
+        request_ = ::WinHttpOpenRequest(connect_.get(), verb, path.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                        WINHTTP_DEFAULT_ACCEPT_TYPES, kRequestFlags);
+        if (request_ == nullptr) return ::GetLastError();
+        completion_ = std::make_shared<Completion>();
+        auto context = reinterpret_cast<DWORD_PTR>(completion_.get());
+        if (!::WinHttpSetOption(request_, WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof(context))) {
+            return ::GetLastError();
+        }
+        completion_->handleReference = completion_;
+        if (::WinHttpSetStatusCallback(request_, OnStatus,
+                                       WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS | WINHTTP_CALLBACK_FLAG_HANDLES,
+                                       0) == WINHTTP_INVALID_STATUS_CALLBACK) {
+            const DWORD error = ::GetLastError();
+            completion_->handleReference.reset();
+            return error;
+        }
+        calledBack_ = true;
+        if (detectProxy && user.read && user.config.fAutoDetect) return ApplyAutomaticProxy(user.config, agent);
+        return 0;
+    }
+
+    bool SetTimeouts(HINTERNET handle) const {
+        return ::WinHttpSetTimeouts(handle, limits_.StepTimeout(kResolveTimeout), limits_.StepTimeout(kConnectTimeout),
+                                    limits_.StepTimeout(kSilenceTimeout), limits_.StepTimeout(kSilenceTimeout));
+    }
+
+    // Asks the platform's proxy resolver, on a thread and a session of its own, while this thread waits for it, the
+    // cancel event and the limits together. Past the limits or cancelled, the resolver's session is closed, which
+    // WinHTTP documents to end the resolver with ERROR_WINHTTP_OPERATION_CANCELLED, and the request ends without
+    // waiting for it. Not waiting matters under Wine: its resolver fetches the proxy script over a session of its own
+    // that the closed handle does not reach, and a script server that never answers held it past any limit (measured
+    // with Wine 8.0). Without a proxy found the request goes direct, as the resolver's failures are no failures of
+    // the request.
+    DWORD ApplyAutomaticProxy(const WINHTTP_CURRENT_USER_IE_PROXY_CONFIG& config, const std::wstring& agent) {
+        const auto discovery = std::make_shared<ProxyDiscovery>(agent);
+        if (!discovery->sessionOpen || !SetTimeouts(discovery->session)) return 0;
+        discovery->url = L"https://" + WideFromUtf8(target_.host) + L"/";
+        if (config.lpszAutoConfigUrl != nullptr) {
+            discovery->autoConfigUrl = config.lpszAutoConfigUrl;
+            discovery->options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
+            discovery->options.lpszAutoConfigUrl = discovery->autoConfigUrl.c_str();
+        } else {
+            discovery->options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
+            discovery->options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
+        }
+        discovery->options.fAutoLogonIfChallenged = TRUE;
+        if (const DWORD error = StartProxyDiscovery(discovery); error != 0) return error;
+
+        std::unique_lock guard(discovery->lock);
+        while (!discovery->finished) {
+            if (const DWORD stop = Stopped(); stop != 0) {
+                discovery->abandoned = true;
+                discovery->sessionOpen = false;
+                ::WinHttpCloseHandle(discovery->session);
+                return stop;
+            }
+            const Clock::time_point look = NextLook();
+            if (look == Clock::time_point::max()) {
+                discovery->changed.wait(guard);
+            } else {
+                discovery->changed.wait_until(guard, look);
+            }
+        }
+        if (discovery->found)
+            ::WinHttpSetOption(request_, WINHTTP_OPTION_PROXY, &discovery->info, sizeof(discovery->info));
+        return 0;
+    }
+
+    DWORD Send(const std::wstring& headers, std::string_view body) {
+        completion_->headers = headers;
+        const wchar_t* lines = headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : completion_->headers.c_str();
+        const DWORD linesLength = headers.empty() ? 0 : static_cast<DWORD>(-1L);
+        const auto length = static_cast<DWORD>(body.size());
+        const auto context = reinterpret_cast<DWORD_PTR>(completion_.get());
+        DWORD error = Await([&] {
+            return ::WinHttpSendRequest(request_, lines, linesLength, WINHTTP_NO_REQUEST_DATA, 0, length, context);
+        });
+        // The body follows in pieces from the completion's buffer, which WinHTTP may read until the handle closes.
+        for (std::size_t offset = 0; error == 0 && offset < body.size();) {
+            completion_->buffer.assign(body.substr(offset, kWritePiece));
+            DWORD written = 0;
+            error = Await(
+                [this] {
+                    return ::WinHttpWriteData(request_, completion_->buffer.data(),
+                                              static_cast<DWORD>(completion_->buffer.size()), nullptr);
+                },
+                &written);
+            if (error == 0 && written == 0) error = ERROR_WINHTTP_INTERNAL_ERROR;
+            offset += written;
+            limits_.Moved(written);
+        }
+        return error;
+    }
+
+    // Reads the reply to its end, or until the cancel event is found signalled after a chunk was announced.
+    DWORD Read(std::string& body, const HttpProgress& progress) {
+        for (;;) {
+            DWORD available = 0;
+            if (const DWORD error =
+                    Await([this] { return ::WinHttpQueryDataAvailable(request_, nullptr); }, &available);
+                error != 0) {
+                return error;
+            }
+            if (progress) progress(available);
+            if (cancel_ != nullptr && cancel_->IsSet()) return kHttpCancelled;
+            if (available == 0) return 0;
+            completion_->buffer.resize(available);
+            DWORD read = 0;
+            if (const DWORD error = Await(
+                    [this] {
+                        return ::WinHttpReadData(request_, completion_->buffer.data(),
+                                                 static_cast<DWORD>(completion_->buffer.size()), nullptr);
+                    },
+                    &read);
+                error != 0) {
+                return error;
+            }
+            body.append(completion_->buffer, 0, read);
+            limits_.Moved(read);
+        }
+    }
+
+    // Starts one asynchronous call and waits for its completion: 0 or the platform error, kHttpTimedOut past the
+    // limits and kHttpCancelled once the cancel event is seen, both of which end the request.
+    template <class Call>
+    DWORD Await(Call&& call, DWORD* bytes = nullptr) {
+        if (const DWORD stop = Stopped(); stop != 0) return Abandon(stop);
+        {
+            std::lock_guard guard(completion_->lock);
+            completion_->done = false;
+            completion_->error = 0;
+            completion_->bytes = 0;
+        }
+        // WinHTTP may complete the call on this thread before it returns: the callback takes the lock on its own.
+        if (!call()) return ::GetLastError();
+        std::unique_lock guard(completion_->lock);
+        while (!completion_->done) {
+            if (const DWORD stop = Stopped(); stop != 0) {
+                guard.unlock();
+                return Abandon(stop);
+            }
+            const Clock::time_point look = NextLook();
+            if (look == Clock::time_point::max()) {
+                completion_->changed.wait(guard);
+            } else {
+                completion_->changed.wait_until(guard, look);
+            }
+        }
+        if (bytes != nullptr) *bytes = completion_->bytes;
+        return completion_->error;
+    }
+
+    DWORD Stopped() const {
+        if (cancel_ != nullptr && cancel_->IsSet()) return kHttpCancelled;
+        return Clock::now() >= limits_.Expiry() ? kHttpTimedOut : 0;
+    }
+
+    // When to look at the cancel event and the limits again.
+    Clock::time_point NextLook() const {
+        const Clock::time_point expiry = limits_.Expiry();
+        return cancel_ == nullptr ? expiry : std::min(expiry, Clock::now() + kCancelPoll);
+    }
+
+    DWORD Abandon(DWORD stop) {
+        CloseRequest();
+        return stop;
+    }
+
+    // Closes the request handle, which ends a call in flight, and waits a while for WinHTTP's last callback, so that
+    // usually nothing of the request outlives the call. Should it come later, the completion waits for it on its own,
+    // and the module stays loaded for it. Under Wine it does come later: closing the handle ends no call in flight,
+    // which goes on until the service answers or drops the connection (measured with Wine 8.0; its per-step timeouts
+    // did not end a held reply or a TLS handshake that never came either).
+    void CloseRequest() {
+        if (request_ == nullptr) return;
+        ::WinHttpCloseHandle(std::exchange(request_, nullptr));
+        if (!calledBack_) return;
+        std::unique_lock guard(completion_->lock);
+        if (!completion_->changed.wait_for(guard, kCloseWait, [this] { return completion_->closed; })) {
+            HoldThisModule(true);
+        }
+    }
+
+    const HttpTarget& target_;
+    Event* const cancel_;
+    Limits limits_;
+    // Closed in reverse order, after the request handle.
+    Internet session_;
+    Internet connect_;
+    HINTERNET request_ = nullptr;
+    std::shared_ptr<Completion> completion_;
+    bool calledBack_ = false;
+};
+
+// Requests never throw: what would escape (memory, a thread that cannot start, a progress callback) becomes an error.
+template <class Work>
+HttpReply WithoutThrowing(Work&& work) noexcept {
+    try {
+        return std::forward<Work>(work)();
+    } catch (const std::bad_alloc&) {
+        return Failure(ERROR_NOT_ENOUGH_MEMORY);
+    } catch (...) {
+        return Failure(ERROR_WINHTTP_INTERNAL_ERROR);
+    }
 }
 
 // A boundary that occurs in no part, so no value can end its part early.
@@ -227,21 +576,26 @@ HttpProxySettings WinHttp::UserProxySettings() {
 
 HttpReply WinHttp::Get(const HttpTarget& target, const HttpCredentials& credentials, const HttpProgress& progress,
                        Event* cancel) {
-    return Exchange(target, L"GET", AuthorizationHeader(credentials), {}, progress, cancel, true);
+    return WithoutThrowing(
+        [&] { return Exchange(target, cancel).Run(L"GET", AuthorizationHeader(credentials), {}, progress, true); });
 }
 
 HttpReply WinHttp::Post(const HttpTarget& target, std::string_view body, std::string_view contentType,
                         const HttpCredentials& credentials) {
-    const std::wstring headers = AuthorizationHeader(credentials) +
-                                 (AnnounceContinue() ? L"Expect: 100-continue\r\n" : L"") + L"Content-Type: " +
-                                 WideFromUtf8(contentType);
-    return Exchange(target, L"POST", headers, body, {}, nullptr, false);
+    return WithoutThrowing([&] {
+        const std::wstring headers = AuthorizationHeader(credentials) +
+                                     (AnnounceContinue() ? L"Expect: 100-continue\r\n" : L"") + L"Content-Type: " +
+                                     WideFromUtf8(contentType);
+        return Exchange(target, nullptr).Run(L"POST", headers, body, {}, false);
+    });
 }
 
 HttpReply WinHttp::PostForm(const HttpTarget& target, const std::vector<HttpFormPart>& parts,
                             const HttpCredentials& credentials) {
-    const std::string boundary = FormBoundary(parts);
-    HttpReply reply = Post(target, FormBody(parts, boundary), "multipart/form-data; boundary=" + boundary, credentials);
+    HttpReply reply = WithoutThrowing([&] {
+        const std::string boundary = FormBoundary(parts);
+        return Post(target, FormBody(parts, boundary), "multipart/form-data; boundary=" + boundary, credentials);
+    });
     // The form engine's codes: 7 when the service could not be reached, else the platform error as it is.
     if (reply.error == kHttpCannotConnect) {
         reply.engineCode = kFormEngineCannotConnect;
