@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <new>
 #include <numeric>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <variant>
 #include <vector>
 
@@ -18,10 +23,11 @@
 #include "platform/win32/testdata/RootTrust.h"
 #include "platform/win32/testdata/ServiceUnderTest.h"
 #include "service/MultipartForm.h"
+#include "service/TransportEndpoint.h"
 
 // The WinHTTP adapter against the local service over real TLS, under Wine. scripts/run-winhttp-wine.sh starts two
 // services (platform/win32/testdata/WinHttpService.seed): one whose CA main() trusts in the prefix's root store before
-// any test runs, and one whose CA is never trusted.
+// any test runs, and one whose CA is never trusted; and a port that accepts connections and never says a word.
 namespace sealwing::platform::win32 {
 namespace {
 
@@ -35,6 +41,20 @@ constexpr const char* kMessagePath = "rest/message.xml";
 // The seeded attachment that the service always sends in chunks of 7 bytes.
 constexpr const char* kChunkedPath = "rest/attachment/m1/a1.xml";
 constexpr const char* kChunkedContent = "The quick brown fox jumps over the lazy dog, 7 bytes at a time.";
+// Endpoints whose replies the seed holds back for 6 s.
+constexpr const char* kHeldGetPath = "secure/accounts/checkUser";
+constexpr const char* kHeldPostPath = "secure/log/outlookEventReport";
+// The seeded reply that trickles in one byte every 50 ms.
+constexpr const char* kTricklingPath = "secure/accounts/authStatus";
+constexpr const char* kTricklingContent = "Twenty bytes, slowly";
+
+using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::milliseconds;
+// The limit of the tests that run into one.
+constexpr Milliseconds kLimit{400};
+// How soon after its limit or its cancel a request must have ended: generous for Wine on a busy machine, and far
+// below the 6 s the service holds a reply and WinHTTP's own 30 s of silence.
+constexpr Milliseconds kPromptly{2'000};
 
 // Ann's password holds two- and three-byte UTF-8 sequences.
 const HttpCredentials kAnn{.user = L"ann@example.com", .password = L"p\u00E4\u20ACss"};
@@ -50,8 +70,80 @@ bool IsCertificateFailure(std::uint32_t error) {
     return error == 12157 || error == 12175;
 }
 
+// ERROR_WINHTTP_INTERNAL_ERROR, what any exception but one of memory becomes.
+constexpr std::uint32_t kWinHttpInternalError = 12004;
+
 ServiceUnderTest* g_trusted = nullptr;
 ServiceUnderTest* g_untrusted = nullptr;
+service::ServiceEndpoint g_silent;
+
+Milliseconds Since(Clock::time_point start) { return std::chrono::duration_cast<Milliseconds>(Clock::now() - start); }
+
+// Waits until the trusted service recorded `count` requests, woken by change notifications of its record folder.
+bool WaitForRecorded(std::size_t count, Milliseconds limit) {
+    const HANDLE change =
+        ::FindFirstChangeNotificationA(std::getenv("SEALWING_SERVICE_RECORD"), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+    if (change == INVALID_HANDLE_VALUE) return false;
+    const Clock::time_point end = Clock::now() + limit;
+    bool recorded = false;
+    while (!(recorded = g_trusted->Received().size() >= count) && Clock::now() < end) {
+        ::WaitForSingleObject(change, static_cast<DWORD>(std::max<long long>(0, -Since(end).count())));
+        ::FindNextChangeNotification(change);
+    }
+    ::FindCloseChangeNotification(change);
+    return recorded;
+}
+
+// The user's proxy settings, for the length of a test, as Internet Explorer's options write them: automatic detection
+// on, with a proxy script from `url`.
+class ScopedProxyScript {
+public:
+    explicit ScopedProxyScript(const std::string& url) {
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, kConnections, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_,
+                              nullptr) != ERROR_SUCCESS) {
+            key_ = nullptr;
+            return;
+        }
+        DWORD size = 0;
+        if (::RegQueryValueExW(key_, kValue, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+            previous_.emplace(size);
+            ::RegQueryValueExW(key_, kValue, nullptr, nullptr, previous_->data(), &size);
+        }
+        // Version, change counter, flags (direct, proxy script, automatic detection), then three counted strings:
+        // the proxy, its bypass list and the script's address.
+        std::vector<BYTE> settings;
+        const auto add = [&](DWORD value) {
+            for (int shift = 0; shift < 32; shift += 8) settings.push_back(static_cast<BYTE>(value >> shift));
+        };
+        add(0x46);
+        add(1);
+        add(0x01 | 0x04 | 0x08);
+        add(0);
+        add(0);
+        add(static_cast<DWORD>(url.size()));
+        settings.insert(settings.end(), url.begin(), url.end());
+        add(0);
+        ::RegSetValueExW(key_, kValue, 0, REG_BINARY, settings.data(), static_cast<DWORD>(settings.size()));
+    }
+    ~ScopedProxyScript() {
+        if (key_ == nullptr) return;
+        if (previous_) {
+            ::RegSetValueExW(key_, kValue, 0, REG_BINARY, previous_->data(), static_cast<DWORD>(previous_->size()));
+        } else {
+            ::RegDeleteValueW(key_, kValue);
+        }
+        ::RegCloseKey(key_);
+    }
+    ScopedProxyScript(const ScopedProxyScript&) = delete;
+    ScopedProxyScript& operator=(const ScopedProxyScript&) = delete;
+
+private:
+    static constexpr const wchar_t* kConnections =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
+    static constexpr const wchar_t* kValue = L"DefaultConnectionSettings";
+    HKEY key_ = nullptr;
+    std::optional<std::vector<BYTE>> previous_;
+};
 
 class WinHttpTest : public ::testing::Test {
 protected:
@@ -228,6 +320,161 @@ TEST_F(WinHttpTest, AnUntrustedCertificateFailsBeforeAnyCredentialLeaves) {
     EXPECT_EQ(g_untrusted->Received().size(), 0U);
 }
 
+TEST_F(WinHttpTest, EveryRequestEndsAtItsLimitWhenTheServiceHoldsItsReplyOrNeverSpeaks) {
+    enum class Kind { Get, Post, Form };
+    struct Case {
+        const char* name;
+        Kind kind;
+        HttpTarget target;
+        HttpLimits limits;
+    };
+    const HttpTarget silent{
+        .host = g_silent.host, .port = g_silent.port, .path = kMessagePath, .userAgent = kUserAgent};
+    const std::vector<Case> cases = {
+        {"held GET, overall limit", Kind::Get, Target(kHeldGetPath), {.total = kLimit}},
+        {"held GET, progress limit", Kind::Get, Target(kHeldGetPath), {.progressWindow = kLimit}},
+        {"held form post, overall limit", Kind::Form, Target(kHeldPostPath), {.total = kLimit}},
+        {"silent GET, overall limit", Kind::Get, silent, {.total = kLimit}},
+        {"silent POST, overall limit", Kind::Post, silent, {.total = kLimit}},
+        {"silent POST, progress limit", Kind::Post, silent, {.progressWindow = kLimit}},
+        {"silent form post, overall limit", Kind::Form, silent, {.total = kLimit}},
+    };
+    for (Case c : cases) {
+        c.target.limits = c.limits;
+        const Clock::time_point start = Clock::now();
+        HttpReply reply;
+        switch (c.kind) {
+            case Kind::Get:
+                reply = http_.Get(c.target, kAnn, {}, nullptr);
+                break;
+            case Kind::Post:
+                reply = http_.Post(c.target, "body", "text/plain", kAnn);
+                break;
+            case Kind::Form:
+                reply = http_.PostForm(c.target, MessageParts(), kAnn);
+                break;
+        }
+        const Milliseconds took = Since(start);
+        if (c.kind == Kind::Form) {
+            EXPECT_EQ(reply.error, kHttpFormPostFailed) << c.name;
+            EXPECT_EQ(reply.engineCode, static_cast<int>(kHttpTimedOut)) << c.name;
+        } else {
+            EXPECT_EQ(reply.error, kHttpTimedOut) << c.name;
+        }
+        EXPECT_EQ(reply.status, 0U) << c.name;
+        EXPECT_GE(took, kLimit) << c.name;
+        EXPECT_LT(took, kLimit + kPromptly) << c.name;
+    }
+    // The held requests did reach the service: they ended while waiting for the reply, not before.
+    EXPECT_EQ(Received().size(), 3U);
+}
+
+TEST_F(WinHttpTest, ATricklingReplyEndsAtTheOverallLimitAndCompletesWhileEachWindowSeesItsBytes) {
+    struct Case {
+        const char* name;
+        HttpLimits limits;
+        std::uint32_t error;
+    };
+    const std::vector<Case> cases = {
+        {"overall limit shorter than the reply", {.total = Milliseconds{600}}, kHttpTimedOut},
+        {"progress window longer than each pause", {.progressWindow = Milliseconds{1'000}}, 0},
+        {"progress window that sees fewer bytes than it wants",
+         {.progressWindow = Milliseconds{600}, .progressBytes = 100},
+         kHttpTimedOut},
+    };
+    for (const Case& c : cases) {
+        HttpTarget target = Target(kTricklingPath);
+        target.limits = c.limits;
+        std::size_t announced = 0;
+        const HttpReply reply = http_.Get(
+            target, {}, [&](std::size_t bytes) { announced += bytes; }, nullptr);
+        EXPECT_EQ(reply.error, c.error) << c.name;
+        EXPECT_EQ(announced, reply.body.size()) << c.name;
+        if (c.error == 0) {
+            EXPECT_EQ(reply.status, 200U) << c.name;
+            EXPECT_EQ(reply.body, kTricklingContent) << c.name;
+        } else {
+            // The bytes that arrived before the limit are kept.
+            EXPECT_FALSE(reply.body.empty()) << c.name;
+            EXPECT_LT(reply.body.size(), std::string(kTricklingContent).size()) << c.name;
+            EXPECT_EQ(std::string(kTricklingContent).substr(0, reply.body.size()), reply.body) << c.name;
+        }
+    }
+}
+
+TEST_F(WinHttpTest, ACancelWhileTheReplyIsHeldEndsTheGetPromptlyWith12017) {
+    Event cancel(Event::Reset::Manual);
+    Clock::time_point signalled{};
+    bool inFlight = false;
+    std::thread canceller([&] {
+        inFlight = WaitForRecorded(g_trusted->Received().size() + 1, kPromptly);
+        signalled = Clock::now();
+        cancel.Set();
+    });
+    int progressCalls = 0;
+    const HttpReply reply = http_.Get(
+        Target(kHeldGetPath), kAnn, [&](std::size_t) { ++progressCalls; }, &cancel);
+    const Clock::time_point ended = Clock::now();
+    canceller.join();
+    EXPECT_TRUE(inFlight) << "the service never recorded the GET";
+    EXPECT_EQ(reply.error, kHttpCancelled);
+    EXPECT_EQ(reply.body, "");
+    EXPECT_EQ(progressCalls, 0);
+    EXPECT_LT(ended - signalled, kPromptly);
+}
+
+TEST_F(WinHttpTest, AProxyDiscoveryThatHangsEndsTheGetAtItsLimit) {
+    const std::string script = "http://" + g_silent.host + ":" + std::to_string(g_silent.port) + "/proxy.pac";
+    const ScopedProxyScript settings(script);
+    const HttpProxySettings seen = http_.UserProxySettings();
+    ASSERT_TRUE(seen.autoDetect);
+    ASSERT_EQ(seen.autoConfigUrl, std::wstring(script.begin(), script.end()));
+
+    HttpTarget target = Target(kVersionPath);
+    target.limits.total = kLimit;
+    const Clock::time_point start = Clock::now();
+    const HttpReply reply = http_.Get(target, {}, {}, nullptr);
+    const Milliseconds took = Since(start);
+    EXPECT_EQ(reply.error, kHttpTimedOut);
+    EXPECT_GE(took, kLimit);
+    EXPECT_LT(took, kLimit + kPromptly);
+    // The GET never left: it ended while the proxy was still being looked for.
+    EXPECT_EQ(Received().size(), 0U);
+}
+
+TEST_F(WinHttpTest, ABodyOfManyPiecesArrivesWholeUnderAProgressLimit) {
+    std::string body(200'007, '\0');
+    for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>('a' + (i * 7 + i / 251) % 26);
+    HttpTarget target = Target(kMessagePath);
+    target.limits = {.progressWindow = Milliseconds{5'000}};
+    const HttpReply reply = http_.Post(target, body, "application/octet-stream", kAnn);
+    EXPECT_EQ(reply.error, 0U);
+    const std::vector<ReceivedRequest> received = Received();
+    ASSERT_EQ(received.size(), 1U);
+    EXPECT_EQ(received[0].Header("Content-Length"), std::optional<std::string>(std::to_string(body.size())));
+    EXPECT_TRUE(received[0].body == body) << "received " << received[0].body.size() << " bytes";
+}
+
+TEST_F(WinHttpTest, NothingThrownDuringARequestEscapesIt) {
+    struct Case {
+        const char* name;
+        std::function<void()> fault;
+        std::uint32_t error;
+    };
+    const std::vector<Case> cases = {
+        {"out of memory", [] { throw std::bad_alloc(); }, ERROR_NOT_ENOUGH_MEMORY},
+        {"anything else", [] { throw std::runtime_error("progress"); }, kWinHttpInternalError},
+    };
+    for (const Case& c : cases) {
+        HttpReply reply;
+        EXPECT_NO_THROW(reply = http_.Get(
+                            Target(kChunkedPath), kAnn, [&](std::size_t) { c.fault(); }, nullptr))
+            << c.name;
+        EXPECT_EQ(reply.error, c.error) << c.name;
+        EXPECT_EQ(reply.engineCode, static_cast<int>(c.error)) << c.name;
+    }
+}
+
 // Reads a service from the environment, or says what is missing and ends the program.
 ServiceUnderTest ServiceOrExit(const char* endpointVariable, const char* recordVariable) {
     auto service = ServiceUnderTest::FromEnvironment(endpointVariable, recordVariable);
@@ -243,6 +490,13 @@ ServiceUnderTest ServiceOrExit(const char* endpointVariable, const char* recordV
 int RunAgainstTheServices() {
     ServiceUnderTest trusted = ServiceOrExit("SEALWING_SERVICE_ENDPOINT", "SEALWING_SERVICE_RECORD");
     ServiceUnderTest untrusted = ServiceOrExit("SEALWING_UNTRUSTED_ENDPOINT", "SEALWING_UNTRUSTED_RECORD");
+    const char* silent = std::getenv("SEALWING_SILENT_ENDPOINT");
+    if (silent == nullptr || !service::ParseServiceEndpoint(silent, g_silent)) {
+        std::fprintf(stderr,
+                     "sealwing_winhttp_tests: SEALWING_SILENT_ENDPOINT must name the silent port as host:port "
+                     "(run it through scripts/run-winhttp-wine.sh)\n");
+        return 2;
+    }
     const char* ca = std::getenv("SEALWING_SERVICE_CA");
     const std::string trustError = ca == nullptr ? "SEALWING_SERVICE_CA is not set" : testing::TrustRootCertificate(ca);
     if (!trustError.empty()) {
