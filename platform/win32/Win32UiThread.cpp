@@ -4,6 +4,8 @@
 #include <exception>
 #include <utility>
 
+#include "platform/EntryGuard.h"
+
 namespace sealwing::platform {
 namespace {
 
@@ -163,7 +165,7 @@ void Win32UiThread::ServeSyncCalls() {
             call = std::move(syncCalls_.front());
             syncCalls_.pop_front();
         }
-        call->Run();
+        call->Run();  // its exception goes back to the waiting worker
     }
 }
 
@@ -176,7 +178,8 @@ void Win32UiThread::ServePosts() {
             work = std::move(posts_.front());
             posts_.pop_front();
         }
-        work();
+        // One post that throws is reported; the posts behind it still run.
+        GuardEntry(work);
     }
 }
 
@@ -187,7 +190,8 @@ void Win32UiThread::FireTimer(TimerId timer) {
         return;
     }
     const std::shared_ptr<TimerCallback> callback = found->second;  // outlives a KillTimer inside the callback
-    (*callback)(timer);
+    // A callback that threw is reported and its timer stays set, to fire again.
+    GuardEntry([&callback, timer] { (*callback)(timer); });
 }
 
 LRESULT CALLBACK Win32UiThread::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -199,29 +203,35 @@ LRESULT CALLBACK Win32UiThread::WindowProc(HWND window, UINT message, WPARAM wPa
     if (message == kServeSyncCalls || message == kServePosts) {
         auto* owner = reinterpret_cast<Win32UiThread*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
         if (owner == nullptr || !owner->IsUiThread()) return 0;
-        if (message == kServeSyncCalls) {
-            owner->ServeSyncCalls();
-        } else {
-            owner->ServePosts();
-        }
+        // Each piece of work has its own guard; this one covers the queue's lock.
+        GuardEntry([owner, message] {
+            if (message == kServeSyncCalls) {
+                owner->ServeSyncCalls();
+            } else {
+                owner->ServePosts();
+            }
+        });
         return 0;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 void CALLBACK Win32UiThread::TimerProc(HWND, UINT, UINT_PTR id, DWORD) noexcept {
-    Win32UiThread* owner = nullptr;
-    {
-        Instances& instances = TheInstances();
-        std::lock_guard guard(instances.lock);
-        const auto found = instances.byThread.find(::GetCurrentThreadId());
-        if (found != instances.byThread.end()) owner = found->second;
-    }
-    if (owner == nullptr) {
-        ::KillTimer(nullptr, id);
-        return;
-    }
-    owner->FireTimer(id);
+    // The callback has its own guard; this one covers the lookup's lock.
+    GuardEntry([id] {
+        Win32UiThread* owner = nullptr;
+        {
+            Instances& instances = TheInstances();
+            std::lock_guard guard(instances.lock);
+            const auto found = instances.byThread.find(::GetCurrentThreadId());
+            if (found != instances.byThread.end()) owner = found->second;
+        }
+        if (owner == nullptr) {
+            ::KillTimer(nullptr, id);
+            return;
+        }
+        owner->FireTimer(id);
+    });
 }
 
 }  // namespace sealwing::platform

@@ -49,7 +49,9 @@ private:
     using SyncCall = platform::SyncCall;
     using TimerCallback = std::function<void(TimerId)>;
 
-    // An exception escaping work on the UI thread cannot cross the window manager's frames: it ends the process.
+    // Entries from Windows: an exception crossing the window manager's frames would end the process, so posted work
+    // and timer callbacks run through platform::GuardEntry (reported, and the loop goes on); RunSync's work hands its
+    // exception back to the waiting worker instead.
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static void CALLBACK TimerProc(HWND window, UINT message, UINT_PTR id, DWORD time) noexcept;
 

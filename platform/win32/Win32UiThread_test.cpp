@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <exception>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/EntryGuard.h"
 #include "platform/win32/Win32Handle.h"
 
 namespace sealwing::platform {
@@ -173,6 +176,46 @@ TEST(Win32UiThreadTest, AThreadTimerFiresInTheLoopUntilKilled) {
     ui.Shutdown();  // kills the remaining timer
     EXPECT_EQ(ui.SetTimer(10, [](TimerId) {}), 0u);
     EXPECT_FALSE(ui.KillTimer(other));
+}
+
+std::vector<std::string> g_reported;
+
+void Record(std::exception_ptr failure) noexcept {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& error) {
+        g_reported.emplace_back(error.what());
+    } catch (...) {
+        g_reported.emplace_back("an exception of no standard type");
+    }
+}
+
+// Thrown through the window manager's frames, either would end the process.
+TEST(Win32UiThreadTest, PostsAndTimerCallbacksThatThrowAreReportedAndTheLoopGoesOn) {
+    g_reported.clear();
+    SetEntryFailureReporter(&Record);
+    Win32UiThread ui;
+    ASSERT_TRUE(ui.Created());
+
+    Signal posted;
+    ui.Post([] { throw std::runtime_error("the post broke"); });
+    ui.Post([&] { posted.Set(); });  // served in the same round, behind the one that threw
+    ASSERT_TRUE(PumpUntil(posted));
+    EXPECT_EQ(g_reported, std::vector<std::string>{"the post broke"});
+
+    Signal firedTwice;
+    int fired = 0;
+    const TimerId timer = ui.SetTimer(10, [&](TimerId id) {
+        if (++fired == 2) {
+            ui.KillTimer(id);
+            firedTwice.Set();
+        }
+        throw std::runtime_error("the timer broke");
+    });
+    ASSERT_NE(timer, 0u);
+    ASSERT_TRUE(PumpUntil(firedTwice));  // the timer outlived its first failure
+    EXPECT_EQ(g_reported, (std::vector<std::string>{"the post broke", "the timer broke", "the timer broke"}));
+    SetEntryFailureReporter(nullptr);
 }
 
 TEST(Win32UiThreadTest, TheRouterWindowIsMessageOnlyAndHoldsItsOwner) {

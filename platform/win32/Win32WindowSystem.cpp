@@ -1,5 +1,8 @@
 #include "platform/win32/Win32WindowSystem.h"
 
+#include <exception>
+#include <utility>
+
 #include "platform/win32/Win32Headers.h"
 
 namespace sealwing::platform {
@@ -8,9 +11,22 @@ namespace {
 HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 WindowHandle FromHwnd(HWND window) { return reinterpret_cast<WindowHandle>(window); }
 
-BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
-    reinterpret_cast<std::vector<WindowHandle>*>(list)->push_back(FromHwnd(window));
-    return TRUE;
+struct Collection {
+    std::vector<WindowHandle> windows;
+    std::exception_ptr failure;
+};
+
+// A failure to grow the list must not unwind through user32's frames: it stops the enumeration and is rethrown to the
+// caller once EnumWindows has returned.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) noexcept {
+    auto& collection = *reinterpret_cast<Collection*>(context);
+    try {
+        collection.windows.push_back(FromHwnd(window));
+        return TRUE;
+    } catch (...) {
+        collection.failure = std::current_exception();
+        return FALSE;
+    }
 }
 
 }  // namespace
@@ -20,9 +36,10 @@ bool Win32WindowSystem::IsWindow(WindowHandle window) {
 }
 
 std::vector<WindowHandle> Win32WindowSystem::TopLevelWindows() {
-    std::vector<WindowHandle> windows;
-    ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
+    Collection collection;
+    ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&collection));
+    if (collection.failure) std::rethrow_exception(collection.failure);
+    return std::move(collection.windows);
 }
 
 // GetWindow walks one level only; EnumChildWindows would descend into grandchildren.
