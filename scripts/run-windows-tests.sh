@@ -32,9 +32,9 @@ for tool in cmake wine wineboot wineserver xvfb-run; do
 done
 
 cd "$root"
-# The Windows test programs: the adapters' tests, and the object-model, MAPI and account-management adapters against
-# the served simulated Outlook.
-programs=(sealwing_win32_tests sealwing_dispatch_tests)
+# The Windows test programs: the adapters' tests, the object-model, MAPI and account-management adapters against
+# the served simulated Outlook, and the add-in's COM object and event sinks in-process.
+programs=(sealwing_win32_tests sealwing_dispatch_tests sealwing_addin_tests)
 build=$root/build/$preset
 if [[ -n "${SEALWING_WINDOWS_TESTS_BUILD:-}" ]]; then
     build=$(realpath -m "$SEALWING_WINDOWS_TESTS_BUILD")

@@ -4,10 +4,13 @@
 #include <unknwn.h>
 
 #include "addin/win32/ClassFactory.h"
+#include "addin/win32/ComEntry.h"
 #include "addin/win32/Module.h"
 #include "addin/win32/Registration.h"
 #include "addin/win32/RibbonCallback.h"
 
+// Every export is an entry from Windows; those that run code which can throw (the class factory's first creation,
+// the registrar scripts) pass the COM entry guard.
 extern "C" {
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
@@ -24,15 +27,17 @@ HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
     if (!IsEqualCLSID(clsid, CLSID_CSealwingAddin)) return CLASS_E_CLASSNOTAVAILABLE;
-    return sealwing::win32::TheClassFactory().QueryInterface(iid, object);
+    return sealwing::win32::GuardComEntry(
+        [&] { return sealwing::win32::TheClassFactory().QueryInterface(iid, object); });
 }
 
-HRESULT WINAPI DllRegisterServer() { return sealwing::win32::RegisterServer(); }
+HRESULT WINAPI DllRegisterServer() { return sealwing::win32::GuardComEntry(&sealwing::win32::RegisterServer); }
 
-HRESULT WINAPI DllUnregisterServer() { return sealwing::win32::UnregisterServer(); }
+HRESULT WINAPI DllUnregisterServer() { return sealwing::win32::GuardComEntry(&sealwing::win32::UnregisterServer); }
 
 HRESULT WINAPI DllInstall(BOOL install, LPCWSTR commandLine) {
-    return sealwing::win32::InstallServer(install != FALSE, commandLine);
+    return sealwing::win32::GuardComEntry(
+        [&] { return sealwing::win32::InstallServer(install != FALSE, commandLine); });
 }
 
 }  // extern "C"

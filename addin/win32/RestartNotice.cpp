@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <string>
+#include <string_view>
 
 namespace sealwing::win32 {
 namespace {
@@ -13,11 +13,13 @@ struct Search {
     bool found = false;
 };
 
-BOOL CALLBACK InspectWindow(HWND window, LPARAM context) {
+// Allocates nothing, so nothing can be thrown through user32's frames.
+BOOL CALLBACK InspectWindow(HWND window, LPARAM context) noexcept {
     wchar_t title[kTitleLimit + 1] = {};
     GetWindowTextW(window, title, kTitleLimit + 1);
-    const std::wstring text(title);
-    if (text.find(L"Microsoft Outlook") == std::wstring::npos || text.find(L"Parcelon") != std::wstring::npos) {
+    const std::wstring_view text(title);
+    if (text.find(L"Microsoft Outlook") == std::wstring_view::npos ||
+        text.find(L"Parcelon") != std::wstring_view::npos) {
         return TRUE;
     }
     reinterpret_cast<Search*>(context)->found = true;

@@ -1,36 +1,22 @@
 #include "addin/win32/SealwingAddinCom.h"
 
-#include <exception>
-#include <new>
 #include <string>
+#include <string_view>
 
-#include "addin/outlook/ComError.h"
 #include "addin/win32/ButtonPicture.h"
+#include "addin/win32/ComEntry.h"
 #include "addin/win32/Module.h"
 #include "addin/win32/ResourceData.h"
 #include "addin/win32/TypeLibrary.h"
 #include "addin/win32/WindowsPlatform.h"
 #include "addin/win32/dispatch/WrapApplication.h"
+#include "platform/EntryGuard.h"
 
 namespace sealwing::win32 {
 namespace {
 
 constexpr int kComposeRibbonResource = 210;
 constexpr int kExplorerRibbonResource = 211;
-
-// Exceptions never cross the COM boundary: they become the HRESULT they carry.
-template <class Call>
-HRESULT Guarded(Call&& call) {
-    try {
-        return call();
-    } catch (const outlook::ComError& error) {
-        return static_cast<HRESULT>(error.Code());
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (const std::exception&) {
-        return E_FAIL;
-    }
-}
 
 }  // namespace
 
@@ -45,10 +31,10 @@ HRESULT LoadRibbonCallbackTypeInfo(ComPtr<ITypeInfo>& typeInfo) {
 HRESULT CSealwingAddinCom::Create(CSealwingAddinCom** created) {
     if (created == nullptr) return E_POINTER;
     *created = nullptr;
-    ComPtr<ITypeInfo> typeInfo;
-    const HRESULT result = LoadRibbonCallbackTypeInfo(typeInfo);
-    if (FAILED(result)) return result;
-    return Guarded([&] {
+    return GuardComEntry([&] {
+        ComPtr<ITypeInfo> typeInfo;
+        const HRESULT result = LoadRibbonCallbackTypeInfo(typeInfo);
+        if (FAILED(result)) return result;
         *created = new CSealwingAddinCom(std::move(typeInfo));
         return S_OK;
     });
@@ -56,13 +42,21 @@ HRESULT CSealwingAddinCom::Create(CSealwingAddinCom** created) {
 
 CSealwingAddinCom::CSealwingAddinCom(ComPtr<ITypeInfo> typeInfo) : typeInfo_(std::move(typeInfo)) {
     AcquireWindowsPlatform();
-    addin_ = std::make_unique<CSealwingAddin>();
+    try {
+        addin_ = std::make_unique<CSealwingAddin>();
+    } catch (...) {
+        ReleaseWindowsPlatform();  // no destructor runs for an object that was never made
+        throw;
+    }
     LockModule();
 }
 
+// Runs inside the last Release, an entry from Outlook.
 CSealwingAddinCom::~CSealwingAddinCom() {
-    addin_.reset();
-    ReleaseWindowsPlatform();
+    platform::GuardEntry([this] {
+        addin_.reset();
+        ReleaseWindowsPlatform();
+    });
     UnlockModule();
 }
 
@@ -120,9 +114,12 @@ HRESULT CSealwingAddinCom::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPP
 HRESULT CSealwingAddinCom::LoadImage(BSTR imageName, IPictureDisp** picture) {
     if (picture == nullptr) return E_POINTER;
     *picture = nullptr;
-    const std::wstring name = imageName == nullptr ? std::wstring() : std::wstring(imageName, SysStringLen(imageName));
-    if (name != L"SealwingButtonImg") return S_OK;
-    return Guarded([&] { return LoadButtonPicture(picture); });
+    return GuardComEntry([&] {
+        const std::wstring_view name =
+            imageName == nullptr ? std::wstring_view() : std::wstring_view(imageName, SysStringLen(imageName));
+        if (name != L"SealwingButtonImg") return S_OK;
+        return LoadButtonPicture(picture);
+    });
 }
 
 // The commands' behaviour comes with the compose and main-window extensions; until then they accept the call.
@@ -134,7 +131,7 @@ HRESULT CSealwingAddinCom::SealwingAbout(IDispatch*) { return S_OK; }
 HRESULT CSealwingAddinCom::UIStartup(IDispatch*) { return S_OK; }
 
 HRESULT CSealwingAddinCom::OnConnection(IDispatch* application, ext_ConnectMode connectMode, IDispatch*, SAFEARRAY**) {
-    return Guarded([&] {
+    return GuardComEntry([&] {
         ComPtr<IDispatch> outlookApplication;
         if (application != nullptr) {
             application->QueryInterface(kIidOutlookApplication, reinterpret_cast<void**>(outlookApplication.Receive()));
@@ -146,32 +143,33 @@ HRESULT CSealwingAddinCom::OnConnection(IDispatch* application, ext_ConnectMode 
 }
 
 HRESULT CSealwingAddinCom::OnDisconnection(ext_DisconnectMode removeMode, SAFEARRAY**) {
-    return Guarded([&] {
+    return GuardComEntry([&] {
         return static_cast<HRESULT>(addin_->OnDisconnection(static_cast<outlook::DisconnectMode>(removeMode)));
     });
 }
 
 HRESULT CSealwingAddinCom::OnAddInsUpdate(SAFEARRAY**) {
-    return Guarded([&] { return static_cast<HRESULT>(addin_->OnAddInsUpdate()); });
+    return GuardComEntry([&] { return static_cast<HRESULT>(addin_->OnAddInsUpdate()); });
 }
 
 HRESULT CSealwingAddinCom::OnStartupComplete(SAFEARRAY**) {
-    return Guarded([&] { return static_cast<HRESULT>(addin_->OnStartupComplete()); });
+    return GuardComEntry([&] { return static_cast<HRESULT>(addin_->OnStartupComplete()); });
 }
 
 HRESULT CSealwingAddinCom::OnBeginShutdown(SAFEARRAY**) {
-    return Guarded([&] { return static_cast<HRESULT>(addin_->OnBeginShutdown()); });
+    return GuardComEntry([&] { return static_cast<HRESULT>(addin_->OnBeginShutdown()); });
 }
 
 HRESULT CSealwingAddinCom::GetCustomUI(BSTR ribbonId, BSTR* ribbonXml) {
     if (ribbonXml == nullptr) return E_POINTER;
     *ribbonXml = nullptr;
-    const std::wstring id = ribbonId == nullptr ? std::wstring() : std::wstring(ribbonId, SysStringLen(ribbonId));
-    int resource = 0;
-    if (id == L"Microsoft.Outlook.Explorer") resource = kExplorerRibbonResource;
-    if (id == L"Microsoft.Outlook.Mail.Compose") resource = kComposeRibbonResource;
-    if (resource == 0) return S_OK;
-    return Guarded([&] {
+    return GuardComEntry([&] {
+        const std::wstring_view id =
+            ribbonId == nullptr ? std::wstring_view() : std::wstring_view(ribbonId, SysStringLen(ribbonId));
+        int resource = 0;
+        if (id == L"Microsoft.Outlook.Explorer") resource = kExplorerRibbonResource;
+        if (id == L"Microsoft.Outlook.Mail.Compose") resource = kComposeRibbonResource;
+        if (resource == 0) return S_OK;
         const std::optional<std::wstring> text = ResourceText(L"XML", resource);
         if (!text) return HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND);
         *ribbonXml = ScopedBstr(*text).Detach();

@@ -7,6 +7,7 @@
 #include "addin/win32/Module.h"
 #include "addin/win32/mapi/OlkAdapters.h"
 #include "diagnostics/CrashReport.h"
+#include "diagnostics/Log.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32ActivationContext.h"
@@ -67,6 +68,7 @@ void AcquireWindowsPlatform() {
     record.windows = &adapters.windows;
     platform::InstallPlatform(record);
     diagnostics::InstallCrashReportOffer();
+    diagnostics::InstallEntryFailureLogging();
 }
 
 void ReleaseWindowsPlatform() {

@@ -1,5 +1,8 @@
 #include "addin/win32/dispatch/EventSinks.h"
 
+#include <string>
+#include <utility>
+
 #include "addin/win32/dispatch/DispatchClient.h"
 #include "addin/win32/dispatch/DispatchObjects.h"
 
@@ -22,13 +25,19 @@ VARIANT_BOOL* CancelFlag(const DISPPARAMS& parameters, UINT index, const wchar_t
     throw ComError(DISP_E_TYPEMISMATCH, std::wstring(event) + L": the cancel flag is not a VARIANT_BOOL by reference");
 }
 
+// Runs one handler of the add-in; false when it threw (reported, not passed on).
+template <class Handler>
+bool Deliver(Handler&& handler) {
+    return platform::GuardEntry(std::forward<Handler>(handler));
+}
+
+// A handler that failed half-way has not decided to cancel: the flag stays as Outlook passed it.
 template <class Handler>
 void ItemResponse(const DISPPARAMS& parameters, const wchar_t* event, Handler handler) {
     const auto response = MakeItem(DispatchClient::AsObject(Required(parameters, 0, event), event));
     VARIANT_BOOL* flag = CancelFlag(parameters, 1, event);
     bool cancel = *flag != VARIANT_FALSE;
-    handler(response, cancel);
-    *flag = cancel ? VARIANT_TRUE : VARIANT_FALSE;
+    if (Deliver([&] { handler(response, cancel); })) *flag = cancel ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
 }  // namespace
@@ -45,12 +54,13 @@ HRESULT EventFailure(const ComError& error, EXCEPINFO* exception) {
 void DispatchEvent(ApplicationEvents& sink, DISPID id, const DISPPARAMS& parameters) {
     switch (id) {
         case ApplicationEvents::kQuit:
-            sink.Quit();
+            Deliver([&sink] { sink.Quit(); });
             break;
         case ApplicationEvents::kNewMailEx: {
             ScopedVariant ids;
             VariantCopyInd(ids.Get(), const_cast<VARIANT*>(&Required(parameters, 0, L"NewMailEx")));
-            sink.NewMailEx(DispatchClient::AsString(std::move(ids), L"NewMailEx"));
+            const std::wstring entryIds = DispatchClient::AsString(std::move(ids), L"NewMailEx");
+            Deliver([&] { sink.NewMailEx(entryIds); });
             break;
         }
         default:
@@ -60,23 +70,27 @@ void DispatchEvent(ApplicationEvents& sink, DISPID id, const DISPPARAMS& paramet
 
 void DispatchEvent(InspectorsEvents& sink, DISPID id, const DISPPARAMS& parameters) {
     if (id != InspectorsEvents::kNewInspector) return;
-    sink.NewInspector(MakeInspector(DispatchClient::AsObject(Required(parameters, 0, L"NewInspector"), L"NewInspector")));
+    const auto inspector =
+        MakeInspector(DispatchClient::AsObject(Required(parameters, 0, L"NewInspector"), L"NewInspector"));
+    Deliver([&] { sink.NewInspector(inspector); });
 }
 
 void DispatchEvent(ExplorersEvents& sink, DISPID id, const DISPPARAMS& parameters) {
     if (id != ExplorersEvents::kNewExplorer) return;
-    sink.NewExplorer(MakeExplorer(DispatchClient::AsObject(Required(parameters, 0, L"NewExplorer"), L"NewExplorer")));
+    const auto explorer =
+        MakeExplorer(DispatchClient::AsObject(Required(parameters, 0, L"NewExplorer"), L"NewExplorer"));
+    Deliver([&] { sink.NewExplorer(explorer); });
 }
 
 void DispatchEvent(InspectorEvents& sink, DISPID id, const DISPPARAMS&) {
-    if (id == InspectorEvents::kActivate) sink.Activate();
-    if (id == InspectorEvents::kClose) sink.Close();
+    if (id == InspectorEvents::kActivate) Deliver([&sink] { sink.Activate(); });
+    if (id == InspectorEvents::kClose) Deliver([&sink] { sink.Close(); });
 }
 
 void DispatchEvent(ExplorerEvents& sink, DISPID id, const DISPPARAMS&) {
-    if (id == ExplorerEvents::kActivate) sink.Activate();
-    if (id == ExplorerEvents::kSelectionChange) sink.SelectionChange();
-    if (id == ExplorerEvents::kClose) sink.Close();
+    if (id == ExplorerEvents::kActivate) Deliver([&sink] { sink.Activate(); });
+    if (id == ExplorerEvents::kSelectionChange) Deliver([&sink] { sink.SelectionChange(); });
+    if (id == ExplorerEvents::kClose) Deliver([&sink] { sink.Close(); });
 }
 
 void DispatchEvent(ItemEvents& sink, DISPID id, const DISPPARAMS& parameters) {

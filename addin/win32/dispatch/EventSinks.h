@@ -12,6 +12,7 @@
 #include "addin/outlook/Events.h"
 #include "addin/win32/dispatch/ComErrorFrom.h"
 #include "addin/win32/dispatch/ComTypes.h"
+#include "platform/EntryGuard.h"
 
 // Outlook's events reach the add-in's C++ sinks through a small COM sink per event interface: an IDispatch whose
 // Invoke maps the interface's DISPIDs to the sink's virtual calls, wrapping object arguments in adapter objects.
@@ -27,7 +28,9 @@ inline const VARIANT* EventArgument(const DISPPARAMS& parameters, UINT index) {
 }
 
 // What each event interface does with an Invoke; an event the interface does not handle is ignored, as an event
-// map that lists only some DISPIDs ignores the others. Throws ComError for arguments of the wrong type.
+// map that lists only some DISPIDs ignores the others. Throws ComError for arguments that are missing or of the wrong
+// type, before the handler runs. The handler is the add-in's own entry: what it throws is reported
+// (platform::GuardEntry) and goes no further, and a cancel flag is then left as Outlook passed it.
 void DispatchEvent(ApplicationEvents& sink, DISPID id, const DISPPARAMS& parameters);
 void DispatchEvent(InspectorsEvents& sink, DISPID id, const DISPPARAMS& parameters);
 void DispatchEvent(ExplorersEvents& sink, DISPID id, const DISPPARAMS& parameters);
@@ -35,7 +38,8 @@ void DispatchEvent(InspectorEvents& sink, DISPID id, const DISPPARAMS& parameter
 void DispatchEvent(ExplorerEvents& sink, DISPID id, const DISPPARAMS& parameters);
 void DispatchEvent(ItemEvents& sink, DISPID id, const DISPPARAMS& parameters);
 
-// Reports a C++ failure of an event handler to the source as DISP_E_EXCEPTION rather than letting it cross COM.
+// Arguments the sink could not read: the event never reached the add-in, and the source learns so as DISP_E_EXCEPTION
+// with the error's code and description. A handler's own failure is the add-in's alone and is not told.
 HRESULT EventFailure(const ComError& error, EXCEPINFO* exception);
 
 // COM objects are destroyed by their own Release, never through a base pointer: the interfaces have no virtual
@@ -85,12 +89,18 @@ public:
         // A handler may end the connection (a window's Close): the sink stays alive until its Invoke returns.
         const ComPtr<DispatchSink> self(this);
         static const DISPPARAMS kNoArguments{nullptr, nullptr, 0, 0};
-        try {
-            DispatchEvent(*sink_, id, parameters != nullptr ? *parameters : kNoArguments);
-        } catch (const ComError& error) {
-            return EventFailure(error, exception);
-        }
-        return S_OK;
+        // An entry from Outlook. The handler's failures stay inside DispatchEvent; what arrives here is the decoding's
+        // (or memory's), reported as well, and the event counts as not delivered.
+        HRESULT answer = S_OK;
+        const bool delivered = platform::GuardEntry([&] {
+            try {
+                DispatchEvent(*sink_, id, parameters != nullptr ? *parameters : kNoArguments);
+            } catch (const ComError& error) {
+                answer = EventFailure(error, exception);
+                throw;
+            }
+        });
+        return (delivered || FAILED(answer)) ? answer : E_UNEXPECTED;
     }
 
 private:

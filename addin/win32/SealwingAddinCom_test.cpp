@@ -1,0 +1,71 @@
+#include "addin/win32/SealwingAddinCom.h"
+
+#include <gtest/gtest.h>
+
+#include <exception>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/EntryGuard.h"
+
+namespace sealwing::win32 {
+namespace {
+
+std::vector<std::string> g_reported;
+
+void Record(std::exception_ptr failure) noexcept {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& error) {
+        g_reported.emplace_back(error.what());
+    } catch (...) {
+        g_reported.emplace_back("an exception of no standard type");
+    }
+}
+
+#pragma GCC diagnostic push
+// COM objects are destroyed by Release, never deleted through an interface.
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+// A host that breaks COM's rule: its QueryInterface throws a C++ exception into the add-in's OnConnection.
+class ThrowingHost final : public IDispatch {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { throw std::runtime_error("the host broke"); }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the test's stack
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+};
+#pragma GCC diagnostic pop
+
+// The object as Outlook makes it, on this thread (its UI thread), from the type library in this program's resources.
+TEST(SealwingAddinComTest, AMethodWhoseWorkThrowsReturnsEUnexpectedAndTheObjectGoesOn) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    {
+        CSealwingAddinCom* created = nullptr;
+        ASSERT_EQ(CSealwingAddinCom::Create(&created), S_OK);
+        const auto addin = ComPtr<CSealwingAddinCom>::Attach(created);
+        // Making the object installed the add-in's log as the reporter; the test listens in its place.
+        g_reported.clear();
+        platform::SetEntryFailureReporter(&Record);
+
+        ThrowingHost host;
+        EXPECT_EQ(addin->OnConnection(&host, ext_ConnectMode{}, nullptr, nullptr), E_UNEXPECTED);
+        EXPECT_EQ(g_reported, std::vector<std::string>{"the host broke"});
+
+        // HRESULTs the code returns itself reach the caller unchanged, and the object still works.
+        EXPECT_EQ(addin->GetCustomUI(nullptr, nullptr), E_POINTER);
+        EXPECT_EQ(addin->OnConnection(nullptr, ext_ConnectMode{}, nullptr, nullptr), S_OK);
+        EXPECT_EQ(addin->OnDisconnection(ext_DisconnectMode{}, nullptr), S_OK);
+        EXPECT_EQ(g_reported.size(), 1u);
+        platform::SetEntryFailureReporter(nullptr);
+    }
+    CoUninitialize();
+}
+
+}  // namespace
+}  // namespace sealwing::win32
