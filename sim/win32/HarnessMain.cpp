@@ -32,6 +32,7 @@
 #include "platform/Text.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/testdata/RootTrust.h"
+#include "sim/AddinCallback.h"
 #include "sim/SimOutlook.h"
 #include "sim/win32/AddinHost.h"
 #include "sim/win32/EventForwarder.h"
@@ -126,6 +127,23 @@ void CheckVersionCheck(Report& report, const std::wstring& expected, const std::
     const std::string offer = LineAfter(log, "A newer version " + version + " is available at ");
     report.Check(offer.starts_with("https://"), "log: A newer version " + version + " is available at " + offer);
     report.Check(boxes.empty(), "no message box (" + std::to_string(boxes.size()) + " shown)");
+}
+
+// Exceptions that escaped the harness's sinks and callbacks into the simulated Outlook (sim/AddinCallback.h).
+std::vector<std::string>& SimulationFailures() {
+    static std::vector<std::string> failures;
+    return failures;
+}
+
+void RecordSimulationFailure(const std::string& failure) { SimulationFailures().push_back(failure); }
+
+// No exception reached Outlook's side, and none was caught at the DLL's entries from Outlook and Windows, whose guard
+// writes one that is no COM error as "[ERROR] Unhandled exception" (a COM error's line may be an expected one).
+void CheckNoEscapedExceptions(Report& report, const std::string& log) {
+    for (const auto& failure : SimulationFailures()) report.Note(failure);
+    report.Check(SimulationFailures().empty(), "no exception escaped into the simulated Outlook");
+    report.Check(log.find("[ERROR] Unhandled exception") == std::string::npos,
+                 "no exception other than a COM error was caught at the add-in's entries");
 }
 
 std::wstring MainLogPath() {
@@ -297,6 +315,7 @@ bool RunMailStore(const Options& options) {
                  "every MAPI object served was released (" + std::to_string(LiveMapiObjects()) + " alive)");
     report.Check(LiveAccountObjects() == 0, "every account-management object served was released");
     report.Check(outlook.WrongThreadCalls() == 0, "no call from a wrong thread");
+    CheckNoEscapedExceptions(report, ReadText(logPath));
     return !report.Failed();
 }
 
@@ -359,6 +378,7 @@ bool RunStartup(const Options& options) {
     report.Check(outlook.WrongThreadCalls() == 0, "no call from a wrong thread");
     for (const auto& failed : EventFailures()) report.Note("event failed: " + Narrow(failed));
     report.Check(EventFailures().empty(), "every event reached the add-in");
+    CheckNoEscapedExceptions(report, ReadText(logPath));
 
     return !report.Failed();
 }
@@ -411,6 +431,7 @@ int wmain(int argc, wchar_t** argv) {
             return 1;
         }
     }
+    sealwing::sim::SetAddinCallbackFailureHandler(&RecordSimulationFailure);
     bool passed = false;
     {
         const ScopedAccountManagerClass accountManagerClass;
