@@ -17,3 +17,29 @@ sealwing_duration() {
         printf '%ds' "$seconds"
     fi
 }
+
+# The Windows build that this machine's Wine can run: x86 where the kernel runs 32-bit programs, else x64. Some
+# kernels boot with their 32-bit emulation off; the wine32 loader then fails with "Exec format error".
+sealwing_wine_arch() {
+    if [[ -x /lib/ld-linux.so.2 ]] && /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+        echo x86
+    else
+        echo x64
+    fi
+}
+
+# Prepares Wine for a Windows architecture (x86 or x64): WINEARCH, and in SEALWING_WINE the loader that starts
+# programs. For x64 that is the 64-bit loader started directly: Debian's wine command goes through the 32-bit loader
+# whenever wine32 is installed, which a kernel without 32-bit emulation cannot start.
+sealwing_use_wine() {
+    SEALWING_WINE=wine
+    if [[ "$1" == x64 ]]; then
+        export WINEARCH=win64
+        if [[ -x /usr/lib/wine/wine64 ]]; then
+            SEALWING_WINE=/usr/lib/wine/wine64
+            export WINELOADER=$SEALWING_WINE
+        fi
+    else
+        export WINEARCH=win32
+    fi
+}

@@ -16,9 +16,10 @@ NATIVE_PACKAGES=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-d
                  libcpp-httplib-dev libssl-dev libcurl4-openssl-dev)
 SANITIZER_PACKAGES=(clang libclang-rt-dev)
 CROSS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev)
-# wine:       Windows programs under Wine, headless: 32-bit Wine (the i386 architecture is added first), an X server
-#             for windows and dialogs, and GoogleTest's sources for the Windows test programs.
-WINE_PACKAGES=(wine wine32:i386 xvfb xauth googletest)
+# wine:       Windows programs under Wine, headless: 32-bit Wine (the i386 architecture is added first) and 64-bit Wine
+#             (for the 64-bit DLL, and for machines whose kernel cannot run 32-bit programs), an X server for windows
+#             and dialogs, and GoogleTest's sources for the Windows test programs.
+WINE_PACKAGES=(wine wine32:i386 wine64 xvfb xauth googletest)
 
 groups=("$@")
 [[ ${#groups[@]} -eq 0 ]] && groups=(all)

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Registers the 32-bit add-in DLL with Wine's regsvr32 in a throw-away Wine prefix and checks the registry: the
+# Registers the add-in DLL with Wine's regsvr32 in a throw-away Wine prefix and checks the registry: the
 # machine-wide registration, its removal, the per-user registration (DllInstall "user", any case) and "users" (which
 # is not "user", so machine-wide). With the probe program it also checks the restart notice under Xvfb.
 #
 #   bash scripts/test-registration-wine.sh [path/to/Sealwing.dll]    (default: build/windows-x86/bin/Sealwing.dll)
 #
-# Needs wine and wine32 (scripts/install-deps.sh); xvfb-run for the notice check, which is skipped with a message
-# when it is missing. Exit status 0 when every check passed.
+# Sealwing_x64.dll (the windows-x64 preset) is registered in a 64-bit prefix of its own, under 64-bit Wine.
+# Needs wine and wine32, or wine64 for the 64-bit DLL (scripts/install-deps.sh); xvfb-run for the notice check, which
+# is skipped with a message when it is missing. Exit status 0 when every check passed.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -30,13 +31,20 @@ for tool in wine wineboot wineserver; do
 done
 [[ -f "$dll" ]] || { echo "test-registration-wine: no DLL at $dll (build the windows-x86 preset first)"; exit 2; }
 
-export WINEPREFIX="$work/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+arch=x86
+[[ "$(basename "$dll")" == *_x64.dll ]] && arch=x64
+sealwing_use_wine "$arch"
+prefix=$work/prefix
+[[ "$arch" == x64 ]] && prefix=$work/prefix-x64
+typelibPlatform=win32
+[[ "$arch" == x64 ]] && typelibPlatform=win64
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY  # nothing here needs a window: a box that could not be shown must fail, not wait
 mkdir -p "$work"
 : >"$log"
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     echo "test-registration-wine: making a Wine prefix in $WINEPREFIX"
-    if ! { wineboot -i && wineserver -w; } >>"$log" 2>&1; then
+    if ! { "$SEALWING_WINE" wineboot -i && wineserver -w; } >>"$log" 2>&1; then
         echo "test-registration-wine: wineboot failed, see $log"
         exit 1
     fi
@@ -47,12 +55,12 @@ trap 'wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1' EXIT
 clsid='{D5CCAD9E-B3AB-402C-B633-78A9489DCA1B}'
 libid='{21C78960-4070-40EE-841D-7C478B12A219}'
 addins='Software\Microsoft\Office\Outlook\Addins'
-module=$(winepath -w "$dll" 2>>"$log")
+module=$("$SEALWING_WINE" winepath -w "$dll" 2>>"$log" | tr -d '\r')
 
 # The registry's text for a key and everything below it, without Wine's carriage returns and blank lines.
-dump() { wine reg query "$1" /s 2>>"$log" | tr -d '\r' | sed '/^$/d'; }
-exists() { wine reg query "$1" >/dev/null 2>>"$log"; }
-regsvr() { timeout 60 wine regsvr32 "$@" >>"$log" 2>&1; }
+dump() { "$SEALWING_WINE" reg query "$1" /s 2>>"$log" | tr -d '\r' | sed '/^$/d'; }
+exists() { "$SEALWING_WINE" reg query "$1" >/dev/null 2>>"$log"; }
+regsvr() { timeout 60 "$SEALWING_WINE" regsvr32 "$@" >>"$log" 2>&1; }
 
 expect_exists() { if exists "$1"; then pass "$2"; else fail "$2: $1 is missing"; fi; }
 expect_absent() { if exists "$1"; then fail "$2: $1 is still there"; else pass "$2"; fi; }
@@ -108,7 +116,7 @@ check_machine_wide() {
             'HKEY_LOCAL_MACHINE\Software\Classes\Sealwing.SealwingAddin\CurVer' \
             '    (Default)    REG_SZ    Sealwing.SealwingAddin.1')" "$what: version-independent ProgID"
     expect_dump "HKLM\\$addins" "$(expected_addin HKEY_LOCAL_MACHINE)" "$what: Outlook add-in entry under HKLM"
-    expect_exists "HKLM\\Software\\Classes\\TypeLib\\$libid\\1.0\\0\\win32" "$what: type library registered"
+    expect_exists "HKLM\\Software\\Classes\\TypeLib\\$libid\\1.0\\0\\$typelibPlatform" "$what: type library registered"
     expect_absent "HKCU\\Software\\Classes\\CLSID\\$clsid" "$what: nothing under the user's classes"
     expect_absent "HKCU\\$addins\\Sealwing.SealwingAddin" "$what: no add-in entry under HKCU"
 }
@@ -164,7 +172,7 @@ check_removed "users uninstall" HKLM 'HKLM\Software\Classes'
 
 echo "== COM server through its exports (probe com)"
 if [[ -f "$probe" ]]; then
-    com_output=$(timeout 120 wine "$probe" com "$module" 2>>"$log" | tr -d '\r')
+    com_output=$(timeout 120 "$SEALWING_WINE" "$probe" com "$module" 2>>"$log" | tr -d '\r')
     com_status=$?
     sed 's/^ok:   /ok:   com: /; s/^FAIL: /FAIL: com: /' <<<"$com_output"
     failures=$((failures + $(grep -c '^FAIL:' <<<"$com_output")))
@@ -185,7 +193,7 @@ else
         # Wine's desktop belongs to the session that started it: a fresh one per display, or boxes cannot show.
         wineserver -k >/dev/null 2>&1
         wineserver -w >/dev/null 2>&1
-        output=$(timeout 120 xvfb-run -a wine "$probe" notice "$module" "$@" 2>>"$log" | tr -d '\r')
+        output=$(timeout 120 xvfb-run -a "$SEALWING_WINE" "$probe" notice "$module" "$@" 2>>"$log" | tr -d '\r')
         local count
         count=$(sed -n 's/^notices=//p' <<<"$output")
         if [[ "$count" != "$expected" ]]; then

@@ -89,22 +89,31 @@ run_fuzzers() {
     echo "fuzzing: $(grep -Eo 'Done [0-9]+ runs in [0-9]+ second' build/sanitizers/fuzz.log | tail -n 1)s"
 }
 
-# The Windows test programs under Wine; their GoogleTest counts join the totals.
+# The Windows test programs under Wine; their GoogleTest counts join the totals. They run the 32-bit build, or the
+# 64-bit one on a machine whose kernel runs no 32-bit programs.
 run_wine_tests() {
-    local rc passed=0 failed=0 log count checks
-    bash scripts/run-windows-tests.sh x86
+    local rc passed=0 failed=0 log count checks arch windows dll registration harness
+    arch=$(sealwing_wine_arch)
+    windows=build/windows-$arch
+    dll=$windows/bin/Sealwing.dll
+    if [[ "$arch" == x64 ]]; then
+        dll=$windows/bin/Sealwing_x64.dll
+        echo "wine: this machine runs no 32-bit programs; the Windows tests run the 64-bit build under 64-bit Wine"
+    fi
+    bash scripts/run-windows-tests.sh "$arch"
     rc=$?
-    bash scripts/run-winhttp-wine.sh || rc=1
-    cmake --build --preset windows-x86 >build/windows-x86/wine-build.log 2>&1 ||
-        { cat build/windows-x86/wine-build.log; return 1; }
+    bash scripts/run-winhttp-wine.sh "$windows" || rc=1
+    cmake --build --preset "windows-$arch" >"$windows/wine-build.log" 2>&1 ||
+        { cat "$windows/wine-build.log"; return 1; }
     # Checks that print "ok" / "FAIL" lines count one each.
-    for script in test-registration-wine.sh run-harness-wine.sh; do
-        checks=$(bash "scripts/$script" 2>&1) || rc=1
+    registration=$(bash scripts/test-registration-wine.sh "$dll" 2>&1) || rc=1
+    harness=$(bash scripts/run-harness-wine.sh "$windows" 2>&1) || rc=1
+    for checks in "$registration" "$harness"; do
         printf '%s\n' "$checks"
         passed=$((passed + $(grep -c '^ok' <<<"$checks")))
         failed=$((failed + $(grep -c '^FAIL' <<<"$checks")))
     done
-    for log in build/windows-x86/*_tests.log; do
+    for log in "$windows"/*_tests.log; do
         [[ -f "$log" ]] || continue
         count=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?.*/\1/p' "$log" | tail -n 1)
         passed=$((passed + ${count:-0}))
