@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Windows test programs with the cross compiler and runs them under Wine, headless: a private
 # X server from xvfb-run stands in for the display that Wine needs for child windows. Installs nothing: MinGW-w64,
-# Wine (32-bit; wine64 as well for x64), xvfb-run and Debian's googletest sources must be present
-# (scripts/install-deps.sh). The Wine prefix is made once, under build/, and reused.
+# Wine (wine32 for x86, wine64 for x64), xvfb-run and Debian's googletest sources must be present
+# (scripts/install-deps.sh). The Wine prefix is made once per architecture, under build/, and reused. x64 programs are
+# started by the 64-bit loader itself, so they also run where the kernel cannot start 32-bit programs.
 #
 #   bash scripts/run-windows-tests.sh [x86|x64] [gtest arguments...]   (default x86)
 #
@@ -13,16 +14,14 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=scripts/common.sh
+source "$root/scripts/common.sh"
 arch=x86
 if [[ $# -gt 0 && ( "$1" == x86 || "$1" == x64 ) ]]; then
     arch=$1
     shift
 fi
 preset=windows-$arch
-case "$arch" in
-    x86) winearch=win32 ;;
-    x64) winearch=win64 ;;
-esac
 
 for tool in cmake wine wineboot wineserver xvfb-run; do
     if ! command -v "$tool" >/dev/null 2>&1; then
@@ -50,31 +49,71 @@ else
     cmake --build --preset "$preset" --target "${programs[@]}"
 fi
 
+# WINEARCH, and the loader that starts every program (for x64 the 64-bit loader itself: see common.sh).
+sealwing_use_wine "$arch"
 export WINEPREFIX=${SEALWING_WINDOWS_TESTS_WINEPREFIX:-$root/build/wine-prefix-$arch}
-export WINEARCH=$winearch
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     echo "run-windows-tests: making the Wine prefix $WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
+    "$SEALWING_WINE" wineboot -i >/dev/null 2>&1
     wineserver -w
 fi
 # Without a window manager, Wine waits about two seconds for each managed window to be mapped; unmanaged, Wine maps
 # it at once and draws its caption itself, so the dialog tests run quickly and their screenshots show the caption.
 if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg"; then
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    "$SEALWING_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
 fi
+
+# Tests left out of a program's run: "<program> <test>" each.
+left_out=()
+if [[ "$arch" == x64 ]]; then
+    # This test calls mapi32.dll's own HrGetOneProp. A 64-bit program imports it by its plain name, the one 64-bit
+    # MAPI exports (x64 has no stdcall decoration), but Wine 8's 64-bit mapi32.dll exports it only as
+    # "HrGetOneProp@12", a 32-bit name: the call aborts the whole program ("unimplemented function
+    # MAPI32.dll.HrGetOneProp"). The add-in itself never calls it (it reads one property through IMAPIProp::GetProps),
+    # and the 32-bit run keeps the test.
+    left_out+=("sealwing_dispatch_tests MapiAdapterTest.Mapi32sOwnHrGetOnePropReadsAServedObject")
+fi
+
+# gtest_arguments <program> <arguments...>: the arguments, with the program's left-out tests added to its filter (the
+# one given, if any, else every test).
+gtest_arguments() {
+    local program=$1 entry exclude="" filter="" argument
+    shift
+    for entry in "${left_out[@]}"; do
+        [[ "${entry%% *}" == "$program" ]] && exclude+="${exclude:+:}${entry#* }"
+    done
+    if [[ -z "$exclude" ]]; then
+        if (($# > 0)); then printf '%s\0' "$@"; fi
+        return
+    fi
+    for argument in "$@"; do
+        if [[ "$argument" == --gtest_filter=* ]]; then
+            filter=${argument#--gtest_filter=}
+        else
+            printf '%s\0' "$argument"
+        fi
+    done
+    if [[ "$filter" == *-* ]]; then filter+=":$exclude"; else filter="${filter:-*}-$exclude"; fi
+    printf '%s\0' "--gtest_filter=$filter"
+}
 
 overall=0
 for name in "${programs[@]}"; do
     program=$build/bin/$name.exe
     log=$build/$name.log
     status=0
+    mapfile -d '' arguments < <(gtest_arguments "$name" "$@")
+    for entry in "${left_out[@]}"; do
+        [[ "${entry%% *}" == "$name" ]] &&
+            echo "run-windows-tests ($arch): $name runs without ${entry#* }, which Wine cannot run (see this script)"
+    done
     # The wineserver is waited for inside the X session, so it never outlives its display.
-    xvfb-run -a bash -c 'wine "$0" "$@"; status=$?; wineserver -w; exit $status' "$program" "$@" >"$log" 2>&1 ||
-        status=$?
+    xvfb-run -a bash -c '"$0" "$@"; status=$?; wineserver -w; exit $status' "$SEALWING_WINE" "$program" \
+        "${arguments[@]}" >"$log" 2>&1 || status=$?
     if [[ $status -ne 0 ]]; then
         cat "$log"
         overall=$status

@@ -148,8 +148,12 @@ TEST_F(MapiAdapterTest, PropertiesComeBackInTheOrderAskedWithEachFailureInItsPla
     EXPECT_EQ(one.data, mapi::PropData{std::wstring(L"X-Parcelon-Copy: true\r\n")});
     EXPECT_EQ(mapi::HrGetOneProp(*message, kAbsentTag, one), MAPI_E_NOT_FOUND);
     EXPECT_EQ(mapi::HrGetOneProp(*message, PR_BODY_W, one), MAPI_E_NOT_ENOUGH_MEMORY);
+}
 
-    // mapi32.dll's own HrGetOneProp, through the decorated import, on the served object.
+// mapi32.dll's own HrGetOneProp on the served object: through the decorated import in a 32-bit program, by the plain
+// name in a 64-bit one (which 64-bit Wine 8 lacks: scripts/run-windows-tests.sh leaves this test out there).
+TEST_F(MapiAdapterTest, Mapi32sOwnHrGetOnePropReadsAServedObject) {
+    const auto item = Outlook().AddReceivedMail({.subject = L"Quarterly"});
     const ComPtr<IUnknown> served = sim::win32::ServeMapiMessage(item->MAPIOBJECT());
     const auto prop = served.As<IMAPIProp>(IID_IMAPIProp);
     ASSERT_TRUE(prop);
