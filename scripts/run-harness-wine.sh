@@ -1,46 +1,65 @@
 #!/usr/bin/env bash
-# The real add-in DLL in the simulated Outlook under Wine: registers Sealwing.dll with regsvr32, lets the harness create
+# The real add-in DLL in the simulated Outlook under Wine: registers the DLL with regsvr32, lets the harness create
 # the add-in from its registered class and run start-up against Outlook 2003, 2007 and 2010, follows the add-in into
 # the MAPI store and Outlook's account-management service in each (the "mailstore" scenario), then unregisters it.
 # Start-up's version check reaches the local service over real TLS: two services run natively for the length of the
 # script, one offering a newer add-in (sim/win32/HarnessService.seed), one without a version file
 # (sim/win32/HarnessServiceNoVersion.seed), whose warning box the harness answers. For each run the harness trusts
 # the service's test CA in this script's own Wine prefix, and forgets it afterwards.
-# Installs nothing (scripts/install-deps.sh wine); builds nothing (the windows-x86 preset has built the DLL and the
-# harness, the native preset the local service). Exits non-zero when any scenario fails.
+# Installs nothing (scripts/install-deps.sh wine); builds nothing (the windows-x86 or windows-x64 preset has built the
+# DLL and the harness, the native preset the local service). Exits non-zero when any scenario fails.
 #
 #   bash scripts/run-harness-wine.sh [windows build folder] [native build folder]
 #                                    (defaults build/windows-x86 and build/native)
 #
-# SEALWING_HARNESS_WINEPREFIX names another Wine prefix than build/wine-prefix-harness.
+# A Windows folder configured for x86_64 (the windows-x64 preset) holds Sealwing_x64.dll and a 64-bit harness: they run
+# under 64-bit Wine, started by its own loader, so also where the kernel cannot start 32-bit programs.
+# SEALWING_HARNESS_WINEPREFIX names another Wine prefix than build/wine-prefix-harness (build/wine-prefix-harness-x64
+# for a 64-bit folder); each architecture needs a prefix of its own.
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(realpath -m "${1:-$root/build/windows-x86}")
 native=$(realpath -m "${2:-$root/build/native}")
+# shellcheck source=scripts/common.sh
+source "$root/scripts/common.sh"
 for tool in wine wineboot wineserver xvfb-run; do
     command -v "$tool" >/dev/null 2>&1 ||
         { echo "run-harness-wine: '$tool' is missing (scripts/install-deps.sh wine installs it)" >&2; exit 2; }
 done
-for file in "$build/bin/Sealwing.dll" "$build/bin/sealwing_harness.exe"; do
-    [[ -f "$file" ]] || { echo "run-harness-wine: $file is missing (cmake --build --preset windows-x86)" >&2; exit 2; }
+# The folder's architecture: its compiler's, or else the DLL it holds.
+arch=x86
+if grep -qs '^CMAKE_TOOLCHAIN_FILE:.*x86_64' "$build/CMakeCache.txt" ||
+    [[ ! -f "$build/CMakeCache.txt" && -f "$build/bin/Sealwing_x64.dll" ]]; then
+    arch=x64
+fi
+dll=$build/bin/Sealwing.dll
+prefix=$root/build/wine-prefix-harness
+if [[ "$arch" == x64 ]]; then
+    dll=$build/bin/Sealwing_x64.dll
+    prefix=$root/build/wine-prefix-harness-x64
+fi
+for file in "$dll" "$build/bin/sealwing_harness.exe"; do
+    [[ -f "$file" ]] ||
+        { echo "run-harness-wine: $file is missing (cmake --build --preset windows-$arch)" >&2; exit 2; }
 done
 service=$native/bin/sealwing-localservice
 [[ -x "$service" ]] || { echo "run-harness-wine: $service is missing (cmake --build --preset native)" >&2; exit 2; }
 
-export WINEPREFIX=${SEALWING_HARNESS_WINEPREFIX:-$root/build/wine-prefix-harness}
-export WINEARCH=win32
+# WINEARCH, and in SEALWING_WINE the loader that starts every program (for x64 the 64-bit one itself: common.sh).
+sealwing_use_wine "$arch"
+export WINEPREFIX=${SEALWING_HARNESS_WINEPREFIX:-$prefix}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 log=$build/harness.log
 : >"$log"
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
-    timeout 300 wineboot -i >>"$log" 2>&1
+    timeout 300 "$SEALWING_WINE" wineboot -i >>"$log" 2>&1
     timeout 60 wineserver -w
 fi
 # Unmanaged windows are mapped at once; with no window manager, Wine would wait for each message box to be mapped.
 if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg"; then
-    timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$log" 2>&1
+    timeout 60 "$SEALWING_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$log" 2>&1
 fi
 # A Wine session's desktop belongs to the display it started on: start each X session with no wineserver running.
 # Wine keeps the prefix's trusted roots for the life of its wineserver only, so this also drops a CA that a killed run
@@ -72,7 +91,7 @@ failures=0
 (
     close_pipes
     exec timeout 300 xvfb-run -a bash -c '
-        build=$0; log=$1; work=$2; offered=$3; failures=0
+        build=$0; log=$1; work=$2; offered=$3; dll=$4; wine=$5; failures=0
         # service <name>: once the service listens, its port and the Windows path of its CA (drive Z: is the root).
         service() {
             local path
@@ -95,15 +114,16 @@ failures=0
                 return
             fi
             shift 4
-            if SEALWING_SERVICE_ENDPOINT=localhost:${address%% *} timeout 120 wine "$build/bin/sealwing_harness.exe" \
-                --scenario "$scenario" --trust-ca "${address#* }" "$@" >"$log.$name" 2>&1; then
+            if SEALWING_SERVICE_ENDPOINT=localhost:${address%% *} timeout 120 "$wine" \
+                "$build/bin/sealwing_harness.exe" --scenario "$scenario" --trust-ca "${address#* }" "$@" \
+                >"$log.$name" 2>&1; then
                 echo "ok   $what"
             else
                 cat "$log.$name"; echo "FAIL $what"; failures=$((failures + 1))
             fi
         }
-        if ! timeout 120 wine regsvr32 /s "$build/bin/Sealwing.dll" >>"$log" 2>&1; then
-            echo "FAIL regsvr32 could not register Sealwing.dll"; exit 1
+        if ! timeout 120 "$wine" regsvr32 /s "$dll" >>"$log" 2>&1; then
+            echo "FAIL regsvr32 could not register ${dll##*/}"; exit 1
         fi
         for version in 11 12 14; do
             harness "$version" "start-up in Outlook $version, add-in created from its registered class; the service\
@@ -120,13 +140,13 @@ failures=0
         harness 14-mailstore "mail store in Outlook 14: the account list through the account-management service; a\
  Google Apps copy read by its header, marked read and deleted for good through MAPI" newer mailstore \
             --outlook-version 14
-        timeout 120 wine regsvr32 /s /u "$build/bin/Sealwing.dll" >>"$log" 2>&1 ||
-            { echo "FAIL regsvr32 /u could not unregister Sealwing.dll"; failures=$((failures + 1)); }
+        timeout 120 "$wine" regsvr32 /s /u "$dll" >>"$log" 2>&1 ||
+            { echo "FAIL regsvr32 /u could not unregister ${dll##*/}"; failures=$((failures + 1)); }
         # Asked to stop, the wineserver saves the registry and ends at once; left alone it would linger for seconds.
         wineserver -k >/dev/null 2>&1
         timeout 60 wineserver -w
         exit $failures
-    ' "$build" "$log" "$work" "$offered"
+    ' "$build" "$log" "$work" "$offered" "$dll" "$SEALWING_WINE"
 ) || failures=$?
 stop_services
 
