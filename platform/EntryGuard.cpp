@@ -11,6 +11,7 @@ std::atomic<EntryFailureReporter> g_reporter{nullptr};
 }  // namespace
 
 void SetEntryFailureReporter(EntryFailureReporter reporter) { g_reporter.store(reporter); }
+EntryFailureReporter CurrentEntryFailureReporter() { return g_reporter.load(); }
 
 void ReportEntryFailure(std::exception_ptr failure) noexcept {
     if (const EntryFailureReporter reporter = g_reporter.load(); reporter != nullptr) {

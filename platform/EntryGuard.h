@@ -14,6 +14,7 @@ using EntryFailureReporter = void (*)(std::exception_ptr failure) noexcept;
 // Installed where the add-in's world starts (the DLL's platform, the simulated Outlook's main job, tests); any
 // thread. Without a reporter the failure is written to the standard error stream.
 void SetEntryFailureReporter(EntryFailureReporter reporter);
+EntryFailureReporter CurrentEntryFailureReporter();
 void ReportEntryFailure(std::exception_ptr failure) noexcept;
 
 // Runs the call; true when it returned, false when it threw (the exception was reported, not passed on).

@@ -8,17 +8,13 @@
 
 #include "addin/outlook/ComError.h"
 #include "platform/Clock.h"
-#include "platform/EntryGuard.h"
+#include "platform/EntryFailureRecorder.h"
 #include "sim/EventSource.h"
 #include "sim/MessageLoop.h"
 #include "sim/WindowTree.h"
 
 namespace sealwing::sim {
 namespace {
-
-// What the entry reporter saw, as the add-in's log would: the Windows adapters report there too.
-int g_reported = 0;
-void CountReport(std::exception_ptr) noexcept { ++g_reported; }
 
 struct ThrowingSink : outlook::ExplorerEvents {
     int activations = 0;
@@ -35,11 +31,8 @@ struct CountingSink : outlook::ExplorerEvents {
 
 class AddinCallbackTest : public ::testing::Test {
 protected:
-    AddinCallbackTest() {
-        g_reported = 0;
-        platform::SetEntryFailureReporter(&CountReport);
-    }
-    ~AddinCallbackTest() override { platform::SetEntryFailureReporter(nullptr); }
+    // What the entry reporter saw, as the add-in's log would: the Windows adapters report there too.
+    const platform::ScopedEntryFailureRecorder reported_;
 
     platform::ManualClock clock_;
     MessageLoop loop_{clock_};
@@ -51,7 +44,7 @@ TEST_F(AddinCallbackTest, PostedWorkThatThrowsFailsTheTestAndTheLoopGoesOn) {
     loop_.Post([&] { later = true; });
     EXPECT_NONFATAL_FAILURE(loop_.RunPending(), "add-in's posted work into the simulated Outlook: posted work broke");
     EXPECT_TRUE(later);
-    EXPECT_EQ(g_reported, 1);
+    EXPECT_EQ(reported_.Count(), 1u);
 }
 
 TEST_F(AddinCallbackTest, ATimerThatThrowsFailsTheTestEachTimeAndStaysSet) {
@@ -67,7 +60,7 @@ TEST_F(AddinCallbackTest, ATimerThatThrowsFailsTheTestEachTimeAndStaysSet) {
         EXPECT_EQ(fired, round);
     }
     EXPECT_EQ(loop_.ActiveTimers(), 1u);
-    EXPECT_EQ(g_reported, 2);
+    EXPECT_EQ(reported_.Count(), 2u);
 }
 
 TEST_F(AddinCallbackTest, AnEventSinkThatThrowsFailsTheTestAndTheFiringGoesOn) {
@@ -82,7 +75,7 @@ TEST_F(AddinCallbackTest, AnEventSinkThatThrowsFailsTheTestAndTheFiringGoesOn) {
                             "add-in's ExplorerEvents.Activate into the simulated Outlook: sink broke");
     EXPECT_EQ(first.activations, 1);
     EXPECT_EQ(second.activations, 1);
-    EXPECT_EQ(g_reported, 1);
+    EXPECT_EQ(reported_.Count(), 1u);
 }
 
 }  // namespace

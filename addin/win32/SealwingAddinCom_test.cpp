@@ -7,22 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/EntryGuard.h"
+#include "platform/EntryFailureRecorder.h"
 
 namespace sealwing::win32 {
 namespace {
-
-std::vector<std::string> g_reported;
-
-void Record(std::exception_ptr failure) noexcept {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const std::exception& error) {
-        g_reported.emplace_back(error.what());
-    } catch (...) {
-        g_reported.emplace_back("an exception of no standard type");
-    }
-}
 
 #pragma GCC diagnostic push
 // COM objects are destroyed by Release, never deleted through an interface.
@@ -50,19 +38,17 @@ TEST(SealwingAddinComTest, AMethodWhoseWorkThrowsReturnsEUnexpectedAndTheObjectG
         ASSERT_EQ(CSealwingAddinCom::Create(&created), S_OK);
         const auto addin = ComPtr<CSealwingAddinCom>::Attach(created);
         // Making the object installed the add-in's log as the reporter; the test listens in its place.
-        g_reported.clear();
-        platform::SetEntryFailureReporter(&Record);
+        const platform::ScopedEntryFailureRecorder reported;
 
         ThrowingHost host;
         EXPECT_EQ(addin->OnConnection(&host, ext_ConnectMode{}, nullptr, nullptr), E_UNEXPECTED);
-        EXPECT_EQ(g_reported, std::vector<std::string>{"the host broke"});
+        EXPECT_EQ(reported.Texts(), std::vector<std::string>{"the host broke"});
 
         // HRESULTs the code returns itself reach the caller unchanged, and the object still works.
         EXPECT_EQ(addin->GetCustomUI(nullptr, nullptr), E_POINTER);
         EXPECT_EQ(addin->OnConnection(nullptr, ext_ConnectMode{}, nullptr, nullptr), S_OK);
         EXPECT_EQ(addin->OnDisconnection(ext_DisconnectMode{}, nullptr), S_OK);
-        EXPECT_EQ(g_reported.size(), 1u);
-        platform::SetEntryFailureReporter(nullptr);
+        EXPECT_EQ(reported.Count(), 1u);
     }
     CoUninitialize();
 }

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/EntryGuard.h"
+#include "platform/EntryFailureRecorder.h"
 #include "platform/win32/Win32Handle.h"
 
 namespace sealwing::platform {
@@ -178,22 +178,9 @@ TEST(Win32UiThreadTest, AThreadTimerFiresInTheLoopUntilKilled) {
     EXPECT_FALSE(ui.KillTimer(other));
 }
 
-std::vector<std::string> g_reported;
-
-void Record(std::exception_ptr failure) noexcept {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const std::exception& error) {
-        g_reported.emplace_back(error.what());
-    } catch (...) {
-        g_reported.emplace_back("an exception of no standard type");
-    }
-}
-
 // Thrown through the window manager's frames, either would end the process.
 TEST(Win32UiThreadTest, PostsAndTimerCallbacksThatThrowAreReportedAndTheLoopGoesOn) {
-    g_reported.clear();
-    SetEntryFailureReporter(&Record);
+    const ScopedEntryFailureRecorder reported;
     Win32UiThread ui;
     ASSERT_TRUE(ui.Created());
 
@@ -201,7 +188,7 @@ TEST(Win32UiThreadTest, PostsAndTimerCallbacksThatThrowAreReportedAndTheLoopGoes
     ui.Post([] { throw std::runtime_error("the post broke"); });
     ui.Post([&] { posted.Set(); });  // served in the same round, behind the one that threw
     ASSERT_TRUE(PumpUntil(posted));
-    EXPECT_EQ(g_reported, std::vector<std::string>{"the post broke"});
+    EXPECT_EQ(reported.Texts(), std::vector<std::string>{"the post broke"});
 
     Signal firedTwice;
     int fired = 0;
@@ -214,8 +201,7 @@ TEST(Win32UiThreadTest, PostsAndTimerCallbacksThatThrowAreReportedAndTheLoopGoes
     });
     ASSERT_NE(timer, 0u);
     ASSERT_TRUE(PumpUntil(firedTwice));  // the timer outlived its first failure
-    EXPECT_EQ(g_reported, (std::vector<std::string>{"the post broke", "the timer broke", "the timer broke"}));
-    SetEntryFailureReporter(nullptr);
+    EXPECT_EQ(reported.Texts(), (std::vector<std::string>{"the post broke", "the timer broke", "the timer broke"}));
 }
 
 TEST(Win32UiThreadTest, TheRouterWindowIsMessageOnlyAndHoldsItsOwner) {

@@ -5,13 +5,10 @@
 #include <exception>
 #include <stdexcept>
 
-#include "platform/EntryGuard.h"
+#include "platform/EntryFailureRecorder.h"
 
 namespace sealwing::outlook::win32 {
 namespace {
-
-int g_reported = 0;
-void Count(std::exception_ptr) noexcept { ++g_reported; }
 
 // Handlers that fail as the add-in's could: with anything, or with a COM error of an object-model call.
 struct FailingHandlers : ExplorerEvents, ItemEvents {
@@ -27,11 +24,7 @@ struct FailingHandlers : ExplorerEvents, ItemEvents {
 
 class EventSinksTest : public ::testing::Test {
 protected:
-    EventSinksTest() {
-        g_reported = 0;
-        platform::SetEntryFailureReporter(&Count);
-    }
-    ~EventSinksTest() override { platform::SetEntryFailureReporter(nullptr); }
+    const platform::ScopedEntryFailureRecorder reported_;
 
     template <class Events>
     ComPtr<DispatchSink<Events>> SinkFor(Events& handlers) {
@@ -63,7 +56,7 @@ TEST_F(EventSinksTest, AHandlerThatThrowsIsReportedAndInvokeReturnsNormally) {
         EXPECT_EQ(sink->Invoke(event, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, &exception, nullptr), S_OK)
             << "event " << event;
     }
-    EXPECT_EQ(g_reported, 2);
+    EXPECT_EQ(reported_.Count(), 2u);
     EXPECT_EQ(exception.scode, 0) << "the source is told nothing of a handler's failure";
 
     // A handler that set the cancel flag and then failed has not decided: Outlook's own reply goes ahead.
@@ -72,7 +65,7 @@ TEST_F(EventSinksTest, AHandlerThatThrowsIsReportedAndInvokeReturnsNormally) {
     EXPECT_EQ(InvokeReply(*itemSink.Get(), cancel, exception), S_OK);
     EXPECT_EQ(handlers_.replies, 1);
     EXPECT_EQ(cancel, VARIANT_FALSE);
-    EXPECT_EQ(g_reported, 3);
+    EXPECT_EQ(reported_.Count(), 3u);
 }
 
 TEST_F(EventSinksTest, ArgumentsTheSinkCannotReadAreReportedAndToldToTheSource) {
@@ -82,7 +75,7 @@ TEST_F(EventSinksTest, ArgumentsTheSinkCannotReadAreReportedAndToldToTheSource) 
     EXPECT_EQ(InvokeReply(*sink.Get(), cancel, exception, 1), DISP_E_EXCEPTION);  // the cancel flag is missing
     EXPECT_EQ(exception.scode, DISP_E_BADPARAMCOUNT);
     EXPECT_EQ(handlers_.replies, 0);
-    EXPECT_EQ(g_reported, 1);
+    EXPECT_EQ(reported_.Count(), 1u);
     SysFreeString(exception.bstrDescription);
 }
 
