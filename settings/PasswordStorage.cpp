@@ -15,6 +15,9 @@ namespace {
 
 constexpr const char* kSourceFile = "PasswordStorage.cpp";
 
+// What a file that has no folder fails with (ERROR_PATH_NOT_FOUND).
+constexpr std::uint32_t kPathNotFound = 3;
+
 // A platform error number in the HRESULT form the log shows for file failures.
 std::uint32_t AsHResult(std::uint32_t error) { return error == 0 ? 0 : (0x80070000u | (error & 0xFFFFu)); }
 
@@ -29,7 +32,9 @@ std::wstring EscapeBackslashes(const std::wstring& value) { return platform::Rep
 
 std::wstring PasswordStoragePath() {
     auto& files = platform::Files();
-    const std::wstring folder = files.Join(files.KnownFolderPath(platform::KnownFolder::RoamingAppData), L"Parcelon");
+    const std::wstring root = files.KnownFolderPath(platform::KnownFolder::RoamingAppData);
+    if (root.empty()) return {};
+    const std::wstring folder = files.Join(root, L"Parcelon");
     if (!files.FolderExists(folder)) files.CreateFolder(folder);
     return files.Join(folder, L"storage.bin");
 }
@@ -48,7 +53,9 @@ std::wstring CredentialsDocumentText(const CredentialList& list) {
 void LoadPasswordStorage(CredentialList& list) {
     diagnostics::LogScope scope(L"Loading password storage", kSourceFile, __LINE__);
     list.Clear();
-    const auto read = platform::Files().ReadFile(PasswordStoragePath());
+    const std::wstring path = PasswordStoragePath();
+    if (path.empty()) return LogFailure(L"Failed to open password storage. Error code ", AsHResult(kPathNotFound));
+    const auto read = platform::Files().ReadFile(path);
     if (!read.opened) return LogFailure(L"Failed to open password storage. Error code ", AsHResult(read.error));
     if (!read.ok) return LogFailure(L"Failed to read password storage. Error code ", AsHResult(read.error));
 
@@ -75,6 +82,8 @@ void LoadPasswordStorage(CredentialList& list) {
 
 void SavePasswordStorage(const CredentialList& list) {
     diagnostics::LogScope scope(L"Updating password storage", kSourceFile, __LINE__);
+    const std::wstring path = PasswordStoragePath();
+    if (path.empty()) return LogFailure(L"Failed to open password storage. Error code ", AsHResult(kPathNotFound));
     std::string plain = platform::Utf16LeFromWide(CredentialsDocumentText(list));
     plain.append(2, '\0');  // the text's terminating NUL travels with it
 
@@ -84,7 +93,7 @@ void SavePasswordStorage(const CredentialList& list) {
         return LogFailure(L"Failed to encrypt password. Error code is ", error);
     }
     platform::FileError fileError = 0;
-    if (!platform::Files().ReplaceFile(PasswordStoragePath(), blob, platform::FileAccess::OwnerOnly, fileError)) {
+    if (!platform::Files().ReplaceFile(path, blob, platform::FileAccess::OwnerOnly, fileError)) {
         LogFailure(L"Failed to update password storage. Error code ", AsHResult(fileError));
     }
 }

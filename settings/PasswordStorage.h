@@ -8,7 +8,8 @@
 // for the current user, holding the credentials document as UTF-16LE text with its terminating NUL. UI thread only.
 namespace sealwing::settings {
 
-// The file's path; the "Parcelon" folder is created when missing.
+// The file's path; the "Parcelon" folder is created when missing. Empty when the user's roaming folder is unknown:
+// a relative path would put the passwords wherever Outlook happens to run.
 std::wstring PasswordStoragePath();
 
 // Empties the list, then fills it from the file. Every failure is logged and leaves the list empty.

@@ -152,6 +152,32 @@ TEST_F(PasswordStorageTest, AFailedSaveIsLoggedAndLeavesNoFile) {
     EXPECT_TRUE(std::filesystem::is_directory(StoragePath()));
 }
 
+// With the user's folders unknown the path would be relative, landing in whatever folder Outlook runs in.
+TEST_F(PasswordStorageTest, WithoutAKnownFolderNothingIsWrittenOrReadAndBothAreLogged) {
+    platform::PosixFileSystem nowhere(L"", temp_.Path() + L"/local");
+    platform::ScopedPlatform unknownFolders(
+        platform::Platform{.clock = &clock_, .files = &nowhere, .secrets = &secrets_});
+    const std::filesystem::path outlookFolder = temp_.Narrow() + "/outlook-runs-here";
+    std::filesystem::create_directories(outlookFolder);
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(outlookFolder);
+
+    EXPECT_EQ(PasswordStoragePath(), L"");
+    CredentialList saved;
+    saved.Add(L"ann@example.com", L"pw");
+    SavePasswordStorage(saved);
+    const CredentialList loaded = Loaded();
+    std::filesystem::current_path(before);
+
+    EXPECT_TRUE(std::filesystem::is_empty(outlookFolder));
+    EXPECT_EQ(loaded.Entries().size(), 0U);
+    const std::string log = diagnostics::CollectAllLogs();
+    const std::string line = "Failed to open password storage. Error code 80070003\n";
+    const std::size_t first = log.find(line);
+    ASSERT_NE(first, std::string::npos) << log;
+    EXPECT_NE(log.find(line, first + line.size()), std::string::npos) << "both the save and the load\n" << log;
+}
+
 TEST(PasswordCacheTest, LookupsAreExactAndForgetRemovesOnlyThatUser) {
     PasswordCache& cache = PasswordCache::Instance();
     cache.ClearForTests();
