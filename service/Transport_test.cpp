@@ -86,6 +86,20 @@ TEST_F(TransportTest, AnonymousGetSendsNoCredentialsAndNamesTheUserAgent) {
     EXPECT_EQ(requests[0].Header("User-Agent"), std::optional<std::string>(kUserAgent));
 }
 
+// The system HTTP service names no accept types and speaks HTTP/1.1; the Linux engine sends the same requests.
+TEST_F(TransportTest, EveryRequestNamesNoAcceptTypes) {
+    CacheAnnsPassword();
+    HttpGet(kVersionPath, L"");
+    HttpPostMultipart("body", MultipartForm::kBoundary, L"ann@example.com");
+    PostMessageForm(MessageParts(), L"ann@example.com");
+    PostLogReportForm({{.name = "data", .bytes = "log"}});
+    const auto requests = service_.Requests().All();
+    ASSERT_EQ(requests.size(), 4U);
+    for (const auto& request : requests) {
+        EXPECT_FALSE(request.Header("Accept")) << request.method << " " << request.target;
+    }
+}
+
 TEST_F(TransportTest, AChunkedReplyArrivesWholeWithOneProgressCallPerChunkAndAFinalZero) {
     const std::string whole = HttpGet(kVersionPath, L"").body;
     ASSERT_GT(whole.size(), 20U);

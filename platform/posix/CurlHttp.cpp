@@ -122,6 +122,8 @@ Easy OpenEasy(const HttpTarget& target, const HttpCredentials& credentials, cons
         Check(curl_easy_setopt(e, CURLOPT_TIMEOUT_MS, static_cast<long>(target.limits.total.count())));
     }
     Check(curl_easy_setopt(e, CURLOPT_USERAGENT, target.userAgent.c_str()));
+    // The system HTTP service speaks HTTP/1.1 to the service; both engines must send the same requests.
+    Check(curl_easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)));
     Check(curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, OnData));
     Check(curl_easy_setopt(e, CURLOPT_WRITEDATA, &transfer));
     if (!credentials.user.empty()) {
@@ -265,10 +267,12 @@ HttpReply Guarded(Request&& request) noexcept {
     }
 }
 
-// The header lines the system HTTP service sends for a request that bypasses proxy caches.
-void AppendNoCache(HeaderList& headers) {
+// The header lines the system HTTP service sends for a request that bypasses proxy caches and names no accept
+// types ("Accept:" with no value removes the one libcurl would add).
+void AppendRequestHeaders(HeaderList& headers) {
     Append(headers, "Pragma: no-cache");
     Append(headers, "Cache-Control: no-cache");
+    Append(headers, "Accept:");
 }
 
 CURLcode AddPart(curl_mime* mime, const HttpFormPart& part) {
@@ -316,7 +320,7 @@ HttpReply CurlHttp::Get(const HttpTarget& target, const HttpCredentials& credent
         Transfer transfer{.progress = &progress, .cancel = cancel};
         Easy easy = OpenEasy(target, credentials, options_, transfer);
         HeaderList headers;
-        AppendNoCache(headers);
+        AppendRequestHeaders(headers);
         Check(curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get()));
         Check(curl_easy_setopt(easy.get(), CURLOPT_HTTPGET, 1L));
         HttpReply reply = Perform(easy.get(), target.limits, transfer, false);
@@ -331,7 +335,7 @@ HttpReply CurlHttp::Post(const HttpTarget& target, std::string_view body, std::s
         Transfer transfer;
         Easy easy = OpenEasy(target, credentials, options_, transfer);
         HeaderList headers;
-        AppendNoCache(headers);
+        AppendRequestHeaders(headers);
         Append(headers, "Expect: 100-continue");
         Append(headers, "Content-Type: " + std::string(contentType));
         Check(curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get()));
@@ -355,6 +359,10 @@ HttpReply CurlHttp::PostForm(const HttpTarget& target, const std::vector<HttpFor
             if (const CURLcode code = AddPart(mime.get(), part); code != CURLE_OK) return SetupFailure(code);
         }
         Check(curl_easy_setopt(easy.get(), CURLOPT_MIMEPOST, mime.get()));
+        // Like the Windows form writer's posts, no accept types.
+        HeaderList headers;
+        Append(headers, "Accept:");
+        Check(curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get()));
         return Perform(easy.get(), target.limits, transfer, true);
     });
     // The form engine knows only three outcomes.
