@@ -11,6 +11,7 @@
 #include "platform/EntryGuard.h"
 #include "platform/Graphics.h"
 #include "platform/Platform.h"
+#include "platform/Registry.h"
 #include "reading/ExplorerExtension.h"
 #include "service/SessionManager.h"
 #include "settings/PasswordCache.h"
@@ -62,6 +63,10 @@ outlook::HResult CSealwingAddin::OnConnection(const outlook::Ref<outlook::Object
     });
     diagnostics::InstallEntryFailureLogging();
     diagnostics::OpenThreadLog(L"Main", application_);
+    // A damaged settings file is reported once, however often the add-in connects.
+    if (const std::wstring problem = platform::TheRegistry().TakeLoadProblem(); !problem.empty()) {
+        diagnostics::LogWrite(L"WARNING! " + problem + L"\n");
+    }
 
     settings::CredentialList saved;
     settings::LoadPasswordStorage(saved);

@@ -30,6 +30,10 @@ public:
     virtual bool WriteDword(const std::wstring& keyPath, const std::wstring& name, std::uint32_t value) = 0;
     virtual bool WriteString(const std::wstring& keyPath, const std::wstring& name, const std::wstring& value) = 0;
     virtual bool DeleteValue(const std::wstring& keyPath, const std::wstring& name) = 0;
+
+    // What went wrong reading the stored hive when it was opened, for the add-in's log: given once, empty afterwards
+    // and when nothing went wrong (the Windows registry itself has no such problem to report).
+    virtual std::wstring TakeLoadProblem() { return {}; }
 };
 
 }  // namespace sealwing::platform

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <thread>
 
 #include "addin/SealwingAddin.h"
@@ -319,6 +320,26 @@ TEST_P(StartupTest, BodyTimersAreTakenOnceAndKilledAtDisconnection) {
     addin_.OnDisconnection(outlook::ext_dm_HostShutdown);
     EXPECT_EQ(loop.ActiveTimers(), 0u);
     EXPECT_FALSE(addin_.TakeBodyTimer(second).has_value());
+}
+
+// A settings file that cannot be read starts the add-in with defaults; the Main log says so once, however often the
+// add-in connects.
+TEST_P(StartupTest, ADamagedSettingsFileIsReportedOnceInTheMainLog) {
+    platform::TempFolder folder;
+    const std::string file = folder.Narrow() + "/registry.txt";
+    std::ofstream(file, std::ios::binary) << "SealwingRegistry 1\n[Software]\ngarbage\n";
+    platform::FileRegistry damaged(folder.Path() + L"/registry.txt");
+    platform::Platform withDamage = platform::CurrentPlatform();
+    withDamage.registry = &damaged;
+    const platform::ScopedPlatform scoped(withDamage);
+
+    Connect();
+    addin_.OnDisconnection(outlook::ext_dm_HostShutdown);
+    Connect();
+
+    const std::string log = world_.LogFile("Main");
+    EXPECT_EQ(Occurrences(log, "WARNING! Registry file " + file + ": "), 1u) << log;
+    EXPECT_EQ(Occurrences(log, "The file will be kept as " + file + ".corrupt at the first change.\n"), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Outlook, StartupTest, ::testing::Values(11, 12, 14),

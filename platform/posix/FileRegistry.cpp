@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "platform/Text.h"
 #include "platform/posix/PosixIo.h"
@@ -58,6 +59,11 @@ void FileRegistry::Load() {
 std::wstring FileRegistry::LoadProblem() const {
     std::lock_guard guard(lock_);
     return loadProblem_;
+}
+
+std::wstring FileRegistry::TakeLoadProblem() {
+    std::lock_guard guard(lock_);
+    return std::exchange(loadProblemTaken_, true) ? std::wstring() : loadProblem_;
 }
 
 const RegistryKey* FileRegistry::FindLocked(const std::wstring& keyPath) const {

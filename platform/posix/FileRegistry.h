@@ -22,6 +22,7 @@ public:
 
     // What went wrong reading the file at construction; empty when it was read or did not exist.
     std::wstring LoadProblem() const;
+    std::wstring TakeLoadProblem() override;
 
     bool CreateKey(const std::wstring& keyPath) override;
     bool KeyExists(const std::wstring& keyPath) override;
@@ -51,6 +52,7 @@ private:
     const std::string path_;
     RegistryKey root_;
     std::wstring loadProblem_;
+    bool loadProblemTaken_ = false;
     std::string setAsidePath_;  // where the unreadable file goes before the first change; empty when nothing to do
 };
 
