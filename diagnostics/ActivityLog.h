@@ -45,6 +45,8 @@ public:
     bool FileOk() const { return fileOk_; }
     bool PreviousAbnormal() const { return previousAbnormal_; }
     const std::string& PreviousText() const { return previousText_; }
+    // The previous run's text has served its crash report; it need not stay in memory for the rest of the run.
+    void ForgetPreviousText() { std::string().swap(previousText_); }
     // A copy of everything this run wrote after the marker, taken under the lock.
     std::string RunText() const;
 

@@ -64,7 +64,10 @@ ActivityLog& OpenThreadLog(std::wstring_view name, const outlook::Ref<outlook::A
             std::lock_guard guard(g_crashHandlerLock);
             handler = g_crashHandler;
         }
-        if (handler) handler(log.PreviousText());
+        if (handler) {
+            handler(log.PreviousText());
+            log.ForgetPreviousText();  // whatever the user chose
+        }
     }
     return log;
 }

@@ -40,7 +40,7 @@ bool IsOperationInProgress();
 std::string CollectAllLogs();
 
 // The crash-report step, run on the thread whose log found that its previous run ended abnormally, with the
-// previous file's whole text. Without a handler the previous text stays with the log.
+// previous file's whole text, which the log then lets go of. Without a handler the previous text stays with the log.
 using CrashReportHandler = std::function<void(const std::string& previousText)>;
 void SetCrashReportHandler(CrashReportHandler handler);
 
