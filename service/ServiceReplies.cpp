@@ -73,12 +73,12 @@ void ReadAccountStatus(std::wstring_view reply, AccountStatus& status) {
         status.registered = false;
         return;
     }
+    // A missing "status", "acc" or "type" keeps what the reader had: registered, and a type that is not "free".
     const XmlNode* standing = Child(*root, L"status");
-    if (standing == nullptr) return;
-    ReadFlag(*standing, L"acc", status.registered);
+    if (standing != nullptr) ReadFlag(*standing, L"acc", status.registered);
     if (!status.registered) return;
     std::wstring type;
-    ReadText(*standing, L"type", type);
+    if (standing != nullptr) ReadText(*standing, L"type", type);
     status.pro = platform::ToLower(type) != L"free";
 }
 

@@ -16,7 +16,11 @@ TEST(ServiceRepliesTest, AccountCheckReadsRegisteredAndPro) {
              Case{L"<r><success>true</success><status><acc>true</acc><type>FREE</type></status></r>", true, false},
              Case{L"<r><success>true</success><status><acc>false</acc><type>pro</type></status></r>", false, false},
              Case{L"<r><success>false</success><status><acc>true</acc><type>pro</type></status></r>", false, false},
-             Case{L"<r><success>true</success></r>", true, false},
+             // What the reply leaves out keeps its starting value: registered, and a type that is not "free".
+             Case{L"<r><success>true</success></r>", true, true},
+             Case{L"<r><success>true</success><status><acc>true</acc></status></r>", true, true},
+             Case{L"<r><success>true</success><status><type>free</type></status></r>", true, false},
+             // Only a reply that does not parse leaves the starting status, registered and not pro.
              Case{L"not xml at all", true, false},
          }) {
         AccountStatus status{.registered = false, .pro = true};
