@@ -102,6 +102,8 @@ void SettingsStore::SetSuppressUnregisteredWarnings() {
 std::wstring SettingsStore::MappedAddress(std::wstring_view exchangeAddress) {
     platform::AssertUiThread(__func__);
     const std::wstring name = MappingName(exchangeAddress);
+    // An empty name would read the mapping key's default value, which maps no account.
+    if (name.empty()) return {};
     for (const auto& [mapped, email] : mappings_) {
         if (mapped == name) return email;
     }
@@ -113,6 +115,7 @@ std::wstring SettingsStore::MappedAddress(std::wstring_view exchangeAddress) {
 void SettingsStore::SetMappedAddress(std::wstring_view exchangeAddress, std::wstring_view email) {
     platform::AssertUiThread(__func__);
     const std::wstring name = MappingName(exchangeAddress);
+    if (name.empty()) return;  // nothing to map, and no default value to overwrite
     if (EnsureKey(kMappingKey) && !platform::TheRegistry().WriteString(kMappingKey, name, std::wstring(email))) {
         diagnostics::LogWrite(L"Cannot write registry value " + std::wstring(kMappingKey) + L"\\" + name + L"\n");
     }

@@ -110,6 +110,12 @@ TEST_F(SettingsStoreTest, ExchangeAddressesMapByTheirUpperCasedPathAndSurviveARe
     Store().ResetForTests();
     EXPECT_EQ(Store().MappedAddress(L"/o=Org/cn=ann"), L"ann@corp.example.com");
     EXPECT_EQ(Registry().ValueNames(kMappingKey), std::vector<std::wstring>{L"/O=ORG/CN=ANN"});
+
+    // No address is no name: it must not read or write the key's default value, whatever that holds.
+    ASSERT_TRUE(Registry().WriteString(kMappingKey, L"", L"someone@else.example"));
+    EXPECT_EQ(Store().MappedAddress(L""), L"");
+    Store().SetMappedAddress(L"", L"unreadable@example.com");
+    EXPECT_EQ(Registry().ReadString(kMappingKey, L""), std::optional<std::wstring>(L"someone@else.example"));
 }
 
 TEST_F(SettingsStoreTest, ANewUsersChoiceToSilenceTheWarningsIsKept) {
