@@ -115,7 +115,7 @@ void CSealwingAddin::ConnectWindowsAndEvents() {
 
 void CSealwingAddin::MapExchangeAccounts() {
     platform::AssertUiThread(__func__);
-    googleAppsAccount_ = mailstore::MapExchangeAccounts(application_, OwnerWindow());
+    mailstore::MapExchangeAccounts(application_, OwnerWindow(), googleAppsAccount_);
 }
 
 // Copies of the user's own secure messages that the service delivers into a Google Apps store.

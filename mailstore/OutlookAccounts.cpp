@@ -166,10 +166,12 @@ std::wstring ChooseDefaultSenderAddress(const outlook::Ref<outlook::Application>
     return candidate;
 }
 
-bool MapExchangeAccounts(const outlook::Ref<outlook::Application>& application, platform::WindowHandle owner) {
+void MapExchangeAccounts(const outlook::Ref<outlook::Application>& application, platform::WindowHandle owner,
+                         bool& googleAppsAccount) {
     platform::AssertUiThread(__func__);
     const std::vector<OutlookAccount> accounts = ListAccounts(application, true);
-    const bool googleApps =
+    // Known before the steps below, any of which may end the mapping with an automation error.
+    googleAppsAccount =
         std::any_of(accounts.begin(), accounts.end(), [](const OutlookAccount& entry) { return entry.isGoogleApps; });
     const int version = outlook::MajorVersionOf(*application);
     settings::SettingsStore& settings = settings::SettingsStore::Instance();
@@ -195,7 +197,6 @@ bool MapExchangeAccounts(const outlook::Ref<outlook::Application>& application, 
             if (dialog.Show(owner) == platform::kDialogOk) settings.SetMappedAddress(entry.smtpAddress, dialog.Email());
         }
     }
-    return googleApps;
 }
 
 std::vector<diagnostics::AccountFact> AccountFactsOf(const std::vector<OutlookAccount>& accounts) {

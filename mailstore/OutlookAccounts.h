@@ -60,8 +60,10 @@ std::wstring ChooseDefaultSenderAddress(const outlook::Ref<outlook::Application>
 
 // Fills the Exchange-address mapping for every Exchange account that has no e-mail address: from the object model's
 // account of the same name (Outlook 2007 on), else by asking the user (Outlook 2003, dialog owned by `owner`).
-// Returns whether the profile has a Google Apps account. Automation errors go to the caller.
-bool MapExchangeAccounts(const outlook::Ref<outlook::Application>& application, platform::WindowHandle owner);
+// Sets `googleAppsAccount` to whether the profile has a Google Apps account, before anything that can fail.
+// Automation errors go to the caller.
+void MapExchangeAccounts(const outlook::Ref<outlook::Application>& application, platform::WindowHandle owner,
+                         bool& googleAppsAccount);
 
 // The account list as every log header prints it.
 std::vector<diagnostics::AccountFact> AccountFactsOf(const std::vector<OutlookAccount>& accounts);

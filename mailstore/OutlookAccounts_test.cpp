@@ -144,7 +144,9 @@ TEST_P(ListAccountsTest, ExchangeAddressesAreMappedFromTheObjectModelOrByTheUser
     auto& outlook = world_.Outlook();
     if (GetParam() >= 12) {
         // The object model's account of the same name gives its address.
-        EXPECT_TRUE(MapExchangeAccounts(outlook.Application(), platform::kNoWindow));
+        bool googleApps = false;
+        MapExchangeAccounts(outlook.Application(), platform::kNoWindow, googleApps);
+        EXPECT_TRUE(googleApps);
         EXPECT_TRUE(MappingDialogs().empty());
         EXPECT_EQ(settings::SettingsStore::Instance().MappedAddress(kExchangeName), L"ann@corp.example");
         return;
@@ -154,21 +156,34 @@ TEST_P(ListAccountsTest, ExchangeAddressesAreMappedFromTheObjectModelOrByTheUser
         screen.Type(kMapEmailAddressFieldId, L"ann@corp.example");
         screen.Press(platform::kDialogOk);
     });
-    EXPECT_TRUE(MapExchangeAccounts(outlook.Application(), platform::kNoWindow));
+    bool googleApps = false;
+    MapExchangeAccounts(outlook.Application(), platform::kNoWindow, googleApps);
+    EXPECT_TRUE(googleApps);
     ASSERT_EQ(MappingDialogs().size(), 1u);
     EXPECT_EQ(MappingDialogs()[0].caption, L"Parcelon for Microsoft Outlook");
     EXPECT_EQ(settings::SettingsStore::Instance().MappedAddress(kExchangeName), L"ann@corp.example");
 
     // Mapped now: the next run asks nothing.
-    EXPECT_TRUE(MapExchangeAccounts(outlook.Application(), platform::kNoWindow));
+    MapExchangeAccounts(outlook.Application(), platform::kNoWindow, googleApps);
     EXPECT_EQ(MappingDialogs().size(), 1u);
+}
+
+// The flag is known before the per-account step, which may end with an automation error.
+TEST_P(ListAccountsTest, TheGoogleAppsFlagSurvivesAFailureOfTheMappingStep) {
+    if (GetParam() < 12) GTEST_SKIP() << "Outlook 2003 maps through the dialog, without the object model's accounts";
+    world_.Outlook().FailMember(L"NameSpace.Accounts", outlook::hr::E_Fail, L"no accounts");
+    bool googleApps = false;
+    EXPECT_THROW(MapExchangeAccounts(world_.Outlook().Application(), platform::kNoWindow, googleApps),
+                 outlook::ComError);
+    EXPECT_TRUE(googleApps);
 }
 
 // The mapping dialog is Outlook 2003's.
 class MappingDialogTest : public ListAccountsTest {};
 
 TEST_P(MappingDialogTest, ClosingItStoresNothing) {
-    MapExchangeAccounts(world_.Outlook().Application(), platform::kNoWindow);  // unscripted: closed with Escape
+    bool googleApps = false;
+    MapExchangeAccounts(world_.Outlook().Application(), platform::kNoWindow, googleApps);  // unscripted: Escape
     ASSERT_EQ(MappingDialogs().size(), 1u);
     EXPECT_EQ(MappingDialogs()[0].result, platform::kDialogCancel);
     EXPECT_FALSE(platform::TheRegistry().ReadString(settings::kMappingKey, settings::MappingName(kExchangeName)));
