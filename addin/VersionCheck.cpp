@@ -1,5 +1,6 @@
 #include "addin/VersionCheck.h"
 
+#include <atomic>
 #include <string>
 
 #include "addin/AddinVersion.h"
@@ -46,6 +47,7 @@ bool IsNewerThanThisAddin(const service::VersionInfo& offered) {
 
 struct StartupVersionCheck::Shared {
     platform::Event cancel{platform::Event::Reset::Manual};
+    std::atomic<bool> ended{false};  // the thread's body has returned
     // UI thread only: once set, an outcome that arrives is dropped.
     bool stopped = false;
     OwnerWindow owner;
@@ -53,7 +55,7 @@ struct StartupVersionCheck::Shared {
 
 void StartupVersionCheck::Start(OwnerWindow owner) {
     platform::AssertUiThread(__func__);
-    if (Running()) return;
+    if (worker_.joinable()) return;
     shared_ = std::make_shared<Shared>();
     shared_->owner = std::move(owner);
     worker_ = std::thread([shared = shared_] {
@@ -73,8 +75,11 @@ void StartupVersionCheck::Start(OwnerWindow owner) {
             });
         });
         diagnostics::CloseThreadLog();
+        shared->ended = true;
     });
 }
+
+bool StartupVersionCheck::Running() const { return shared_ != nullptr && !shared_->ended; }
 
 void StartupVersionCheck::Stop() {
     if (!shared_) return;

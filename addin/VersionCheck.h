@@ -25,12 +25,13 @@ public:
     StartupVersionCheck(const StartupVersionCheck&) = delete;
     StartupVersionCheck& operator=(const StartupVersionCheck&) = delete;
 
-    // UI thread: starts the check and returns at once. A second start while one runs does nothing.
+    // UI thread: starts the check and returns at once. A second start before Stop does nothing.
     void Start(OwnerWindow owner);
     // UI thread: cancels a running check's request and waits for its thread, which then ends at once; nothing of it
     // is shown afterwards, even an outcome already on its way. Safe when nothing runs.
     void Stop();
-    bool Running() const { return worker_.joinable(); }
+    // Whether the check's thread is still at work (its request, or its outcome on the way).
+    bool Running() const;
 
 private:
     struct Shared;
