@@ -41,22 +41,19 @@ ServiceResult SessionManager::LoginWithPrompt(std::wstring_view email, int attem
         }
     }
     AccountInfo info;
-    const ServiceResult result = Login(email, info);
-    if (result == ServiceResult::NotAuthorised) {
-        settings::PasswordCache::Instance().Forget(email);
-        return result;
+    ServiceResult result = Login(email, info);
+    if (result == ServiceResult::Success) {
+        sessions_[std::wstring(email)] = std::move(info);
+        // The first pass of pings runs at once and may already find the new session dead and fail to renew it: the
+        // caller then has no session, and learns why from the silent login.
+        if (pingInterval_ > kPingIntervalMs) {
+            const Dropped dropped = StartPingTimer();
+            if (const auto found = dropped.find(std::wstring(email)); found != dropped.end()) result = found->second;
+        }
     }
-    if (result != ServiceResult::Success) return result;
-    sessions_[std::wstring(email)] = std::move(info);
-    if (pingInterval_ <= kPingIntervalMs) return result;
-    // The first pass runs at once and may already find the new session dead and fail to renew it: the caller then
-    // has no session, and learns why from the silent login.
-    const Dropped dropped = StartPingTimer();
-    const auto found = dropped.find(std::wstring(email));
-    if (found == dropped.end()) return result;
-    // A password the service no longer takes is forgotten, so the caller's next attempt asks for it.
-    if (found->second == ServiceResult::NotAuthorised) settings::PasswordCache::Instance().Forget(email);
-    return found->second;
+    // A password the service does not take is forgotten, so that the next attempt asks for it.
+    if (result == ServiceResult::NotAuthorised) settings::PasswordCache::Instance().Forget(email);
+    return result;
 }
 
 SessionManager::Dropped SessionManager::StartPingTimer() {
