@@ -248,5 +248,26 @@ TEST_F(CrashReportTest, ASaveThatFailsShowsTheUserNothingAndIsLogged) {
               std::string::npos);
 }
 
+TEST_F(CrashReportTest, SavingOverTheRunningMainLogIsRefusedAndTheLogGoesOnInItsFile) {
+    OpenThreadLog(L"Main", nullptr);
+    LogWrite(L"before the save\n");
+    const std::wstring mainLog = platform::Files().Join(platform::Files().Join(LocalFolder(), L"Parcelon"), L"Main.log");
+    User().AnswerSaveFile(mainLog);
+    User().AtDialog(kLogViewerDialogId, [](sim::DialogScreen& screen) {
+        screen.Press(kSaveLogId);
+        screen.Press(kCloseLogViewerId);
+    });
+
+    ShowLogViewer("the viewer's text\n", platform::kNoWindow);
+    LogWrite(L"after the save\n");
+
+    EXPECT_TRUE(User().Shown().empty());
+    const std::string log = world_.LogFile("Main");
+    EXPECT_EQ(log.find("the viewer's text"), std::string::npos);
+    EXPECT_NE(log.find("before the save"), std::string::npos);
+    EXPECT_NE(log.find("[ERROR] Cannot save the activity log to " + platform::Utf8FromWide(mainLog)), std::string::npos);
+    EXPECT_NE(log.find("after the save"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace sealwing

@@ -252,6 +252,23 @@ TEST_F(PosixFileSystemTest, ASecondOpenOfAHeldLogFailsUntilTheFirstIsClosed) {
     EXPECT_NE(files_.OpenLogFile(WideAt("Attachments.log"), error), nullptr);
 }
 
+TEST_F(PosixFileSystemTest, AnOpenLogIsNotReplacedAndKeepsWritingToItsPath) {
+    FileError error = 0;
+    auto log = files_.OpenLogFile(WideAt("Main.log"), error);
+    ASSERT_NE(log, nullptr);
+    ASSERT_TRUE(log->Append("before\n"));
+
+    EXPECT_FALSE(files_.ReplaceFile(WideAt("Main.log"), "saved over", FileAccess::Default, error));
+    EXPECT_EQ(error, static_cast<FileError>(EBUSY));
+    EXPECT_TRUE(log->Append("after\n"));
+    EXPECT_EQ(Slurp(At("Main.log")), "before\nafter\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp_.Narrow()), {}), 1) << "no temporary is left";
+
+    log.reset();
+    EXPECT_TRUE(files_.ReplaceFile(WideAt("Main.log"), "saved over", FileAccess::Default, error));
+    EXPECT_EQ(Slurp(At("Main.log")), "saved over");
+}
+
 TEST_F(PosixFileSystemTest, OpenLogFileInAMissingFolderFails) {
     FileError error = 0;
     EXPECT_EQ(files_.OpenLogFile(WideAt("missing/Main.log"), error), nullptr);

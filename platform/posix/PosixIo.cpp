@@ -1,6 +1,7 @@
 #include "platform/posix/PosixIo.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +29,22 @@ std::string TemporaryNameFor(const std::string& path) {
 void SyncFolder(const std::string& folder) {
     UniqueFd fd = OpenFd(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd.Valid()) ::fsync(fd.Get());
+}
+
+// An activity log holds an exclusive flock for as long as it is open. A rename would not stop at that lock: the log
+// would go on writing to a file nobody can find. So the target is opened and share-locked first, as Windows refuses
+// to replace a file opened without delete sharing; the lock is kept until the rename is done, so the log cannot open
+// the old file in between. EBUSY when an open log holds it; a target that cannot be opened is left to the rename.
+int LockTargetAgainstOpenLogs(const std::string& path, UniqueFd& held) {
+    held = OpenFd(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (!held.Valid()) return 0;
+    int locked;
+    do {
+        locked = ::flock(held.Get(), LOCK_SH | LOCK_NB);
+    } while (locked != 0 && errno == EINTR);
+    if (locked == 0 || errno != EWOULDBLOCK) return 0;
+    held.Close();
+    return EBUSY;
 }
 
 }  // namespace
@@ -122,6 +139,8 @@ int ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool 
     if (error == 0) error = WriteFully(fd.Get(), bytes);
     if (error == 0 && ::fsync(fd.Get()) != 0) error = errno;
     if (error == 0) error = fd.Close();
+    UniqueFd target;
+    if (error == 0) error = LockTargetAgainstOpenLogs(path, target);
     if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
     if (error != 0) {
         fd.Close();

@@ -44,7 +44,8 @@ int ReadAt(int fd, std::uint64_t offset, std::size_t maxSize, std::string& bytes
 // Replaces the file at path as one step: the bytes go to a temporary file in the same folder, which is flushed to
 // disk and renamed over the target, and the folder is flushed so the rename itself survives a power loss.
 // ownerOnly creates the new file 0600 whatever the umask; otherwise it gets 0666 less the umask. The old file's
-// permissions never carry over, since the result is a new file.
+// permissions never carry over, since the result is a new file. A file that an open log file holds is not replaced:
+// EBUSY, and the log keeps writing to the file at that path.
 int ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly);
 
 }  // namespace sealwing::platform::posix

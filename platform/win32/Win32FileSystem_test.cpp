@@ -194,15 +194,18 @@ TEST_F(Win32FileSystemTest, ALogFileIsSharedForReadingOnly) {
     FileError second = 0;
     EXPECT_EQ(files_.OpenLogFile(path, second), nullptr);
     EXPECT_EQ(second, static_cast<FileError>(ERROR_SHARING_VIOLATION));
-    // Readers, the log viewer among them, still get in.
+    // Readers, the log viewer among them, still get in; a replacement (Save as... over the log) does not.
     EXPECT_EQ(files_.ReadFile(path).bytes, "line 1\r\n");
+    EXPECT_FALSE(files_.ReplaceFile(path, "saved over", FileAccess::Default, second));
+    ASSERT_TRUE(log->Append("line 2\r\n"));
+    EXPECT_EQ(files_.ReadFile(path).bytes, "line 1\r\nline 2\r\n");
 
     log.reset();
     auto reopened = files_.OpenLogFile(path, error);
     ASSERT_NE(reopened, nullptr);
     std::string bytes;
     ASSERT_TRUE(reopened->ReadAll(bytes, error));
-    EXPECT_EQ(bytes, "line 1\r\n");  // opening keeps what is there
+    EXPECT_EQ(bytes, "line 1\r\nline 2\r\n");  // opening keeps what is there
 }
 
 TEST_F(Win32FileSystemTest, WriteAtAndReadsLeaveAppendAtTheEnd) {
