@@ -34,14 +34,6 @@ bool IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-void CreateFolderWithParents(const std::string& path) {
-    if (path.empty() || IsFolder(path)) return;
-    for (auto slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-        ::mkdir(path.substr(0, slash).c_str(), 0700);  // a failure shows up at the last level
-    }
-    ::mkdir(path.c_str(), 0700);
-}
-
 }  // namespace
 
 PosixFileSystem::PosixFileSystem(std::wstring roamingAppData, std::wstring localAppData)
@@ -57,7 +49,8 @@ std::wstring PosixFileSystem::KnownFolderPath(KnownFolder folder) {
     } else {
         path = XdgFolder("XDG_STATE_HOME", ".local/state");
     }
-    CreateFolderWithParents(path);
+    // A folder that cannot be made shows up as the failure of whatever is written there.
+    if (!path.empty() && !IsFolder(path)) posix::CreatePrivateFolders(path);
     return WideFromUtf8(path);
 }
 
@@ -72,9 +65,7 @@ std::wstring PosixFileSystem::Join(std::wstring_view folder, std::wstring_view n
 bool PosixFileSystem::FolderExists(const std::wstring& path) { return IsFolder(Utf8FromWide(path)); }
 
 bool PosixFileSystem::CreateFolder(const std::wstring& path) {
-    const std::string narrow = Utf8FromWide(path);
-    if (::mkdir(narrow.c_str(), 0700) == 0) return true;
-    return errno == EEXIST && IsFolder(narrow);
+    return posix::CreatePrivateFolder(Utf8FromWide(path)) == 0;
 }
 
 ReadResult PosixFileSystem::ReadFile(const std::wstring& path) {

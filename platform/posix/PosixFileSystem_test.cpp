@@ -124,6 +124,10 @@ TEST_F(PosixFileSystemTest, CreateFolderMakesOneLevelPrivateAndAcceptsAnExisting
     EXPECT_TRUE(files_.FolderExists(WideAt("Parcelon")));
     EXPECT_EQ(ModeOf(At("Parcelon")), 0700u);
     EXPECT_TRUE(files_.CreateFolder(WideAt("Parcelon")));
+    const mode_t previous = ::umask(0277);  // would leave the owner unable to write in a new folder
+    EXPECT_TRUE(files_.CreateFolder(WideAt("Parcelon2")));
+    ::umask(previous);
+    EXPECT_EQ(ModeOf(At("Parcelon2")), 0700u);
 
     EXPECT_FALSE(files_.CreateFolder(WideAt("missing/child")));
     WriteRaw(At("file"), "x");

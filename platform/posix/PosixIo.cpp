@@ -47,6 +47,28 @@ int LockTargetAgainstOpenLogs(const std::string& path, UniqueFd& held) {
     return EBUSY;
 }
 
+// Writes the bytes to a new temporary file beside path and flushes them; 0 and the temporary's name, or the errno
+// with nothing left behind.
+int WriteTemporaryBeside(const std::string& path, std::string_view bytes, bool ownerOnly, std::string& temporary) {
+    UniqueFd fd;
+    do {
+        temporary = TemporaryNameFor(path);
+        fd = OpenFd(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, ownerOnly ? 0600 : 0666);
+    } while (!fd.Valid() && errno == EEXIST);  // a stale file left by a crashed process that had our id
+    if (!fd.Valid()) return errno;
+
+    int error = 0;
+    if (ownerOnly && ::fchmod(fd.Get(), 0600) != 0) error = errno;  // the umask may have taken the owner's bits
+    if (error == 0) error = WriteFully(fd.Get(), bytes);
+    if (error == 0 && ::fsync(fd.Get()) != 0) error = errno;
+    if (error == 0) error = fd.Close();
+    if (error != 0) {
+        fd.Close();
+        ::unlink(temporary.c_str());
+    }
+    return error;
+}
+
 }  // namespace
 
 UniqueFd::~UniqueFd() { Close(); }
@@ -127,23 +149,12 @@ int ReadAt(int fd, std::uint64_t offset, std::size_t maxSize, std::string& bytes
 
 int ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly) {
     std::string temporary;
-    UniqueFd fd;
-    do {
-        temporary = TemporaryNameFor(path);
-        fd = OpenFd(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, ownerOnly ? 0600 : 0666);
-    } while (!fd.Valid() && errno == EEXIST);  // a stale file left by a crashed process that had our id
-    if (!fd.Valid()) return errno;
-
-    int error = 0;
-    if (ownerOnly && ::fchmod(fd.Get(), 0600) != 0) error = errno;  // the umask may have taken the owner's bits
-    if (error == 0) error = WriteFully(fd.Get(), bytes);
-    if (error == 0 && ::fsync(fd.Get()) != 0) error = errno;
-    if (error == 0) error = fd.Close();
+    int error = WriteTemporaryBeside(path, bytes, ownerOnly, temporary);
+    if (error != 0) return error;
     UniqueFd target;
-    if (error == 0) error = LockTargetAgainstOpenLogs(path, target);
+    error = LockTargetAgainstOpenLogs(path, target);
     if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
     if (error != 0) {
-        fd.Close();
         ::unlink(temporary.c_str());
         return error;
     }
@@ -152,6 +163,35 @@ int ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool 
     // content after a power loss, never a mix, which is all the replacement promises.
     SyncFolder(FolderOf(path));
     return 0;
+}
+
+int CreateFileOnce(const std::string& path, std::string_view bytes) {
+    std::string temporary;
+    int error = WriteTemporaryBeside(path, bytes, true, temporary);
+    if (error != 0) return error;
+    // link, unlike rename, fails when the name is taken: whoever came first keeps the file.
+    if (::link(temporary.c_str(), path.c_str()) != 0) error = errno;
+    ::unlink(temporary.c_str());
+    if (error == 0) SyncFolder(FolderOf(path));
+    return error;
+}
+
+int CreatePrivateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0700) != 0) {
+        const int error = errno;
+        struct stat status {};
+        return error == EEXIST && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode) ? 0 : error;
+    }
+    // The umask may have taken the owner's own bits; nobody else may look in either way.
+    return ::chmod(path.c_str(), 0700) == 0 ? 0 : errno;
+}
+
+int CreatePrivateFolders(const std::string& path) {
+    for (auto slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        if (slash + 1 == path.size()) break;  // a trailing separator names the last level itself
+        if (const int error = CreatePrivateFolder(path.substr(0, slash)); error != 0) return error;
+    }
+    return CreatePrivateFolder(path);
 }
 
 }  // namespace sealwing::platform::posix

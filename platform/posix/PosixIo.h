@@ -48,4 +48,14 @@ int ReadAt(int fd, std::uint64_t offset, std::size_t maxSize, std::string& bytes
 // EBUSY, and the log keeps writing to the file at that path.
 int ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly);
 
+// Creates the file with these bytes only when no file of that name exists: EEXIST otherwise, and the existing file
+// is left as it is. The bytes are written and flushed under a temporary name and linked into place, so a reader
+// never sees the file half written. The file is 0600 whatever the umask.
+int CreateFileOnce(const std::string& path, std::string_view bytes);
+
+// Creates the folder (one level) 0700 whatever the umask; 0 when it exists already, whose permissions stay.
+int CreatePrivateFolder(const std::string& path);
+// The same for every missing level of an absolute path.
+int CreatePrivateFolders(const std::string& path);
+
 }  // namespace sealwing::platform::posix

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sodium.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -48,38 +47,45 @@ std::optional<std::string> SodiumSecretProtection::Key(bool create, std::uint32_
         error = ENOENT;
         return std::nullopt;
     }
-    std::string key;
-    {
-        const posix::UniqueFd fd = posix::OpenFd(keyFile_, O_RDONLY | O_CLOEXEC);
-        if (fd.Valid()) {
-            if (const int readError = posix::ReadFromStart(fd.Get(), key); readError != 0) {
-                error = static_cast<std::uint32_t>(readError);
-                return std::nullopt;
-            }
-            if (key.size() != crypto_secretbox_KEYBYTES) {
-                error = EBADMSG;  // a damaged key file is never replaced: that would lose every secret it protects
-                return std::nullopt;
-            }
-            key_ = std::move(key);
-            return key_;
-        }
-        if (errno != ENOENT || !create) {
-            error = static_cast<std::uint32_t>(errno);
-            return std::nullopt;
-        }
+    if (ReadKey(error) || error != ENOENT || !create) return key_;
+
+    const std::string folder = std::filesystem::path(keyFile_).parent_path().string();
+    if (const int folderError = posix::CreatePrivateFolders(folder); folderError != 0) {
+        error = static_cast<std::uint32_t>(folderError);
+        return std::nullopt;
     }
-    const std::filesystem::path folder = std::filesystem::path(keyFile_).parent_path();
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    ::chmod(folder.c_str(), 0700);
-    key.resize(crypto_secretbox_KEYBYTES);
+    std::string key(crypto_secretbox_KEYBYTES, '\0');
     crypto_secretbox_keygen(Bytes(key));
-    if (const int writeError = posix::ReplaceFileAtomically(keyFile_, key, true); writeError != 0) {
-        error = static_cast<std::uint32_t>(writeError);
+    // Another process of the same user may have made its key a moment ago and sealed secrets with it already:
+    // that key is kept and read back, never replaced.
+    if (const int createError = posix::CreateFileOnce(keyFile_, key); createError == EEXIST) {
+        ReadKey(error);
+        return key_;
+    } else if (createError != 0) {
+        error = static_cast<std::uint32_t>(createError);
         return std::nullopt;
     }
     key_ = std::move(key);
     return key_;
+}
+
+bool SodiumSecretProtection::ReadKey(std::uint32_t& error) {
+    const posix::UniqueFd fd = posix::OpenFd(keyFile_, O_RDONLY | O_CLOEXEC);
+    if (!fd.Valid()) {
+        error = static_cast<std::uint32_t>(errno);
+        return false;
+    }
+    std::string key;
+    if (const int readError = posix::ReadFromStart(fd.Get(), key); readError != 0) {
+        error = static_cast<std::uint32_t>(readError);
+        return false;
+    }
+    if (key.size() != crypto_secretbox_KEYBYTES) {
+        error = EBADMSG;  // a damaged key file is never replaced: that would lose every secret it protects
+        return false;
+    }
+    key_ = std::move(key);
+    return true;
 }
 
 bool SodiumSecretProtection::Protect(std::string_view plain, std::string& blob, std::uint32_t& error) {

@@ -12,7 +12,8 @@ namespace sealwing::platform {
 // kept in a file only the user can read. Another key (another user) or a changed blob fails with EBADMSG.
 class SodiumSecretProtection final : public SecretProtection {
 public:
-    // The key file is created (0600, in a 0700 folder) the first time something is protected.
+    // The key file is created (0600, its missing folders 0700) the first time something is protected; a key that
+    // another process made first is used instead.
     explicit SodiumSecretProtection(std::string keyFile);
     // $XDG_CONFIG_HOME (or ~/.config) / "parcelon-keys" / "user.key".
     static std::string DefaultKeyFile();
@@ -23,6 +24,8 @@ public:
 private:
     // The key, read or (when `create`) made; nothing with the errno when it cannot be had.
     std::optional<std::string> Key(bool create, std::uint32_t& error);
+    // Reads the key file into key_; false with the errno (EBADMSG for a file of the wrong size) otherwise.
+    bool ReadKey(std::uint32_t& error);
 
     std::mutex lock_;
     const std::string keyFile_;
