@@ -21,8 +21,9 @@ namespace mapi = outlook::mapi;
 
 constexpr const char* kSourceFile = "OutlookActions.cpp";
 
-// Writes the failure to the log and tells the user once; the message stays where it is.
-void FailDeletion(const wchar_t* logLine) {
+// Writes the failure to the log and tells the user once; the message stays where it is. Always false, the outcome
+// of the deletion.
+bool FailDeletion(const std::wstring& logLine) {
     diagnostics::LogWrite(logLine);
     platform::TheUserInterface().ShowMessageBox(
         {.text = L"There was an error while attempting to delete your secure message from drafts folder.\n"
@@ -30,6 +31,7 @@ void FailDeletion(const wchar_t* logLine) {
          .caption = L"Parcelon for Microsoft Outlook",
          .icon = platform::MessageBoxIcon::Error,
          .taskModal = true});
+    return false;
 }
 
 std::optional<mapi::Binary> ReadBinary(mapi::Prop& object, mapi::PropTag tag) {
@@ -77,7 +79,7 @@ std::wstring GetMapiProfileName(const outlook::Ref<outlook::Application>& applic
     return name != nullptr ? *name : std::wstring{};
 }
 
-void DeleteMessagePermanently(const outlook::Ref<outlook::MailItem>& mail) {
+bool DeleteMessagePermanently(const outlook::Ref<outlook::MailItem>& mail) {
     platform::AssertUiThread(__func__);
     diagnostics::LogScope scope(L"[MAPI] Deleting message permanently", kSourceFile, 267);
     const outlook::Ref<mapi::Message> message = mail->MAPIOBJECT();
@@ -113,10 +115,13 @@ void DeleteMessagePermanently(const outlook::Ref<outlook::MailItem>& mail) {
     if (!entryId) {
         return FailDeletion(L"[MAPI] Fatal error. Message cannot be deleted due to PR_ENTRYID retrival failure.\n");
     }
+    // Anything but S_OK, a partial completion among them, means the one message may still be there: the caller
+    // must not take it for gone (a draft left behind would be sent a second time).
     if (const outlook::HResult deleted = folder->DeleteMessages({*entryId}); deleted != outlook::hr::S_Ok) {
-        diagnostics::LogWrite(L"[MAPI] DeleteMessages returned " + platform::HexW(static_cast<std::uint32_t>(deleted)) +
-                              L"\n");
+        return FailDeletion(L"[MAPI] DeleteMessages returned " +
+                            platform::HexW(static_cast<std::uint32_t>(deleted)) + L"\n");
     }
+    return true;
 }
 
 std::wstring GetInternetHeaderValue(std::wstring_view headerName, const outlook::Ref<outlook::MailItem>& mail) {
@@ -195,7 +200,7 @@ void ProcessNewMail(const outlook::Ref<outlook::NameSpace>& session, const std::
 
     item->SetUnRead(false);
     item->Save();
-    if (settings.cc == 0) DeleteMessagePermanently(item);
+    if (settings.cc == 0) DeleteMessagePermanently(item);  // a failure was logged and shown; the copy stays
 }
 
 }  // namespace

@@ -17,10 +17,10 @@ inline constexpr const wchar_t* kServiceCopyHeader = L"x-parcelon-copy: ";
 // to the caller.
 std::wstring GetMapiProfileName(const outlook::Ref<outlook::Application>& application);
 
-// Saves the item, then deletes it from its folder for good, past Deleted Items. A failure in the store is logged and
-// shown to the user once, and leaves the message where it is; an automation error of Save or Close goes to the
-// caller.
-void DeleteMessagePermanently(const outlook::Ref<outlook::MailItem>& mail);
+// Saves the item, then deletes it from its folder for good, past Deleted Items; true when the store confirmed the
+// deletion. A failure in the store, DeleteMessages' own included, is logged and shown to the user once, leaves the
+// message where it is and gives false; an automation error of Save or Close goes to the caller.
+bool DeleteMessagePermanently(const outlook::Ref<outlook::MailItem>& mail);
 
 // The value of one Internet header of a received message, lower-cased and untrimmed; empty when the item, its
 // headers or that header is missing. `headerName` is lower case with its colon and blank ("x-parcelon-copy: ") and
