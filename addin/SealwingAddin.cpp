@@ -118,10 +118,12 @@ void CSealwingAddin::MapExchangeAccounts() {
     mailstore::MapExchangeAccounts(application_, OwnerWindow(), googleAppsAccount_);
 }
 
-// Copies of the user's own secure messages that the service delivers into a Google Apps store.
+// Copies of the user's own secure messages that the service delivers into a Google Apps store. Outlook 2010 is the
+// first whose accounts tell their delivery store, where the account's Sent folder is found; earlier versions would
+// only raise an automation error at every new mail.
 void CSealwingAddin::NewMailEx(const std::wstring& entryIds) {
     platform::AssertUiThread(__func__);
-    if (!googleAppsAccount_ || majorVersion_ < 12) return;
+    if (!googleAppsAccount_ || majorVersion_ < 14) return;
     platform::GuardEntry([&] { mailstore::ProcessNewGoogleAppsCopies(application_->Session(), entryIds); });
 }
 

@@ -32,8 +32,8 @@ bool IsServiceCopy(const outlook::Ref<outlook::MailItem>& mail);
 
 // New mail (the comma-separated entry ids of NewMailEx) in a Google Apps store: a copy of the user's own secure
 // message is marked read, and deleted for good unless the account asks the service for copies. Only for profiles
-// with a Google Apps account, from Outlook 2007 on; the caller checks both. Automation errors of the session, its
-// accounts or the sent folder go to the caller.
+// with a Google Apps account, from Outlook 2010 on (Account.DeliveryStore); the caller checks both. Automation
+// errors of the session, its accounts or the sent folder go to the caller.
 void ProcessNewGoogleAppsCopies(const outlook::Ref<outlook::NameSpace>& session, std::wstring_view entryIds);
 
 // Who sends and who received: each resolver below tries a fixed chain of sources, writes every step to the activity

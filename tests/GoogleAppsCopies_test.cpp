@@ -50,8 +50,8 @@ protected:
         const auto& items = world_.Outlook().Folder(folder, store)->Items();
         return std::find(items.begin(), items.end(), item) != items.end();
     }
-    // Outlook 2003 is left alone; Outlook 2007 looks, but its accounts have no delivery store to find the Sent
-    // folder in, and the automation error ends the handling.
+    // From Outlook 2010 on: the accounts of 2003 and 2007 have no delivery store to find the Sent folder in, and
+    // asking for it would log an automation error at every new mail.
     bool Handled() const { return GetParam() >= 14; }
 
     testing::OutlookWorld world_;
@@ -69,8 +69,7 @@ TEST_P(GoogleAppsCopiesTest, ACopyIsMarkedReadAndDeletedUnlessTheAccountAsksForC
     EXPECT_TRUE(Kept(kept));
     EXPECT_EQ(kept->UnRead(), !Handled());
     EXPECT_TRUE(world_.Outlook().User().Shown().empty());
-    EXPECT_EQ(world_.LogFile("Main").find("[ERROR] COM exception. Code 80020006") != std::string::npos,
-              GetParam() == 12);
+    EXPECT_EQ(world_.LogFile("Main").find("[ERROR] COM exception"), std::string::npos);
 }
 
 TEST_P(GoogleAppsCopiesTest, WhatIsNoQualifyingCopyIsLeftUntouched) {
