@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "addin/CompanionRegistration.h"
 #include "addin/RegistrarScript.h"
 #include "addin/win32/Module.h"
 #include "addin/win32/RegistryExecutor.h"
@@ -28,8 +29,8 @@ bool g_perUser = false;
 using RegisterTypeLibForUserFunction = HRESULT(WINAPI*)(ITypeLib*, OLECHAR*, OLECHAR*);
 using UnRegisterTypeLibForUserFunction = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
 
-// The 64-bit companion registers itself in its own process; its result is not awaited. The 64-bit build is the
-// companion, so it starts none.
+// The 64-bit companion registers itself in its own process, per user when this DLL is; its result is not awaited.
+// The 64-bit build is the companion, so it starts none.
 void StartCompanion([[maybe_unused]] bool unregister) {
 #ifndef _WIN64
     wchar_t system[MAX_PATH] = {};
@@ -37,7 +38,7 @@ void StartCompanion([[maybe_unused]] bool unregister) {
     if (length == 0 || length >= MAX_PATH) return;
     const std::wstring program = std::wstring(system) + L"\\regsvr32.exe";
     const std::wstring companion = ModuleFolder() + L"Sealwing_x64.dll";
-    const std::wstring parameters = (unregister ? L"/s /u \"" : L"/s \"") + companion + L"\"";
+    const std::wstring parameters = registrar::CompanionRegsvrParameters(companion, unregister, g_perUser);
     ShellExecuteW(nullptr, L"open", program.c_str(), parameters.c_str(), nullptr, SW_HIDE);
 #endif
 }
