@@ -23,6 +23,7 @@
 #include "service/RequestLimits.h"
 #include "service/TransportEndpoint.h"
 #include "settings/PasswordCache.h"
+#include "tests/HostileFormParts.h"
 
 namespace sealwing::service {
 namespace {
@@ -263,6 +264,29 @@ TEST_F(TransportTest, AFormPostWithFilesIsParsedBackByTheService) {
         EXPECT_EQ(received[i].isFile, parts[i].isFile);
         EXPECT_EQ(received[i].fileName, parts[i].fileName);
         EXPECT_EQ(received[i].contentType, parts[i].isFile ? "application/octet-stream" : "");
+    }
+}
+
+TEST_F(TransportTest, NamesThatWouldBreakTheirQuotesReachTheServiceEncodedAndAddNothing) {
+    CacheAnnsPassword();
+    // After the message's own fields, which the service requires.
+    std::vector<platform::HttpFormPart> parts = MessageParts();
+    const std::size_t first = parts.size();
+    const std::vector<sealwing::testing::HostileFormPart> hostile = sealwing::testing::HostileFormParts();
+    for (const sealwing::testing::HostileFormPart& part : hostile) parts.push_back(part.part);
+    const TransportReply reply = PostMessageForm(parts, L"ann@example.com");
+    ASSERT_EQ(reply.status, 200U) << reply.body;
+
+    const std::vector<localservice::StoredMessage> stored = service_.State().Messages();
+    ASSERT_EQ(stored.size(), 1U);
+    const std::vector<localservice::FormPart>& received = stored[0].form;
+    ASSERT_EQ(received.size(), parts.size());
+    for (std::size_t i = 0; i < parts.size() - first; ++i) {
+        const sealwing::testing::HostileFormPart& sent = hostile[i];
+        EXPECT_EQ(received[first + i].name, sent.nameSeen);
+        EXPECT_EQ(received[first + i].fileName, sent.fileNameSeen);
+        EXPECT_EQ(received[first + i].content, sent.part.bytes);
+        EXPECT_EQ(received[first + i].contentType, sent.part.isFile ? "application/octet-stream" : "") << sent.nameSeen;
     }
 }
 

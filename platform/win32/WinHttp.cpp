@@ -14,6 +14,7 @@
 #include <random>
 #include <utility>
 
+#include "platform/FormParameter.h"
 #include "platform/Text.h"
 #include "platform/Threads.h"
 
@@ -542,7 +543,8 @@ std::string FormBoundary(const std::vector<HttpFormPart>& parts) {
         bool clash = false;
         for (const HttpFormPart& part : parts) {
             clash = clash || part.bytes.find(boundary) != std::string::npos ||
-                    part.fileName.find(boundary) != std::string::npos || part.name.find(boundary) != std::string::npos;
+                    QuotedFormParameter(part.fileName).find(boundary) != std::string::npos ||
+                    QuotedFormParameter(part.name).find(boundary) != std::string::npos;
         }
         if (!clash) return boundary;
     }
@@ -551,9 +553,10 @@ std::string FormBoundary(const std::vector<HttpFormPart>& parts) {
 std::string FormBody(const std::vector<HttpFormPart>& parts, const std::string& boundary) {
     std::string body;
     for (const HttpFormPart& part : parts) {
-        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + part.name + "\"";
+        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + QuotedFormParameter(part.name) +
+                "\"";
         if (part.isFile) {
-            body += "; filename=\"" + part.fileName + "\"";
+            body += "; filename=\"" + QuotedFormParameter(part.fileName) + "\"";
             if (!part.contentHeader.empty()) body += "\r\n" + part.contentHeader;
         }
         body += "\r\n\r\n" + part.bytes + "\r\n";

@@ -24,6 +24,7 @@
 #include "platform/win32/testdata/ServiceUnderTest.h"
 #include "service/MultipartForm.h"
 #include "service/TransportEndpoint.h"
+#include "tests/HostileFormParts.h"
 
 // The WinHTTP adapter against the local service over real TLS, under Wine. scripts/run-winhttp-wine.sh starts two
 // services (platform/win32/testdata/WinHttpService.seed): one whose CA main() trusts in the prefix's root store before
@@ -290,6 +291,35 @@ TEST_F(WinHttpTest, AFormPostWithFilesIsParsedBackByTheService) {
         EXPECT_EQ((*parsed)[i].isFile, parts[i].isFile) << parts[i].name;
         EXPECT_EQ((*parsed)[i].fileName, parts[i].fileName) << parts[i].name;
         EXPECT_EQ((*parsed)[i].contentType, parts[i].isFile ? "application/octet-stream" : "") << parts[i].name;
+    }
+}
+
+// The same parts as the form engine of the Linux build sends them (its transport test has the same cases).
+TEST_F(WinHttpTest, NamesThatWouldBreakTheirQuotesReachTheServiceEncodedAndAddNothing) {
+    // After the message's own fields, which the service requires.
+    std::vector<HttpFormPart> parts = MessageParts();
+    const std::size_t first = parts.size();
+    const std::vector<sealwing::testing::HostileFormPart> hostile = sealwing::testing::HostileFormParts();
+    for (const sealwing::testing::HostileFormPart& part : hostile) parts.push_back(part.part);
+    const HttpReply reply = http_.PostForm(Target(kMessagePath), parts, kAnn);
+    ASSERT_EQ(reply.status, 200U) << reply.body;
+
+    const std::vector<ReceivedRequest> received = Received();
+    ASSERT_EQ(received.size(), 1U);
+    const std::optional<std::string> boundary =
+        localservice::MultipartBoundary(received[0].Header("Content-Type").value_or(""));
+    ASSERT_TRUE(boundary);
+    const std::optional<std::vector<localservice::FormPart>> parsed =
+        localservice::ParseMultipart(received[0].body, *boundary);
+    ASSERT_TRUE(parsed);
+    ASSERT_EQ(parsed->size(), parts.size());
+    for (std::size_t i = 0; i < parts.size() - first; ++i) {
+        const sealwing::testing::HostileFormPart& sent = hostile[i];
+        EXPECT_EQ((*parsed)[first + i].name, sent.nameSeen);
+        EXPECT_EQ((*parsed)[first + i].fileName, sent.fileNameSeen);
+        EXPECT_EQ((*parsed)[first + i].content, sent.part.bytes);
+        EXPECT_EQ((*parsed)[first + i].contentType, sent.part.isFile ? "application/octet-stream" : "")
+            << sent.nameSeen;
     }
 }
 
