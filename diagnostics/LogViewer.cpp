@@ -46,10 +46,10 @@ void CLogViewDlg::SaveAs(platform::DialogView& view) {
                                                      .filterPattern = L"*.txt",
                                                      .defaultExtension = L"txt"});
     if (!path) return;
-    platform::FileError error = 0;
-    if (!platform::Files().ReplaceFile(*path, text_, platform::FileAccess::Default, error)) {
-        LogWrite(L"[ERROR] Cannot save the activity log to " + *path + L". Error code is " + platform::HexW(error) +
-                 L"\n");
+    if (const platform::WriteResult saved = platform::Files().ReplaceFile(*path, text_, platform::FileAccess::Default);
+        !saved.ok) {
+        LogWrite(L"[ERROR] Cannot save the activity log to " + *path + L". Error code is " +
+                 platform::HexW(saved.error) + L"\n");
     }
 }
 

@@ -29,6 +29,13 @@ struct ReadResult {
     FileError error = 0;
 };
 
+struct WriteResult {
+    bool ok = false;
+    // The new file could be created: a failure then came while writing it. Either way the old file is unchanged.
+    bool opened = false;
+    FileError error = 0;
+};
+
 // A log file held open for the life of its log: one writer, others may only read it (a second OpenLogFile of the
 // same path fails while this one is open). Writes reach the file at once; nothing is buffered in the process.
 class LogFile {
@@ -60,9 +67,9 @@ public:
     virtual bool CreateFolder(const std::wstring& path) = 0;
 
     virtual ReadResult ReadFile(const std::wstring& path) = 0;
-    // Replaces the file as one step: a crash leaves the old content or the new one, never a mix.
-    virtual bool ReplaceFile(const std::wstring& path, std::string_view bytes, FileAccess access,
-                             FileError& error) = 0;
+    // Replaces the file as one step: a failure or a crash leaves the old content or the new one, never a mix. A file
+    // that an open log file holds is not replaced (as Windows' sharing rules have it).
+    virtual WriteResult ReplaceFile(const std::wstring& path, std::string_view bytes, FileAccess access) = 0;
     virtual bool DeleteFile(const std::wstring& path) = 0;
 
     // Opens (creating when missing) a log file; nullptr and the error when it cannot be opened.

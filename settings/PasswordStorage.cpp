@@ -92,9 +92,12 @@ void SavePasswordStorage(const CredentialList& list) {
     if (!platform::Secrets().Protect(plain, blob, error)) {
         return LogFailure(L"Failed to encrypt password. Error code is ", error);
     }
-    platform::FileError fileError = 0;
-    if (!platform::Files().ReplaceFile(path, blob, platform::FileAccess::OwnerOnly, fileError)) {
-        LogFailure(L"Failed to update password storage. Error code ", AsHResult(fileError));
+    // The file is replaced as one step, so a failure at either point leaves the previous file as it was.
+    const platform::WriteResult saved = platform::Files().ReplaceFile(path, blob, platform::FileAccess::OwnerOnly);
+    if (!saved.ok) {
+        LogFailure(saved.opened ? L"Failed to update password storage. Error code "
+                                : L"Failed to open password storage. Error code ",
+                   AsHResult(saved.error));
     }
 }
 

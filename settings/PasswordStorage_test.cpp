@@ -142,14 +142,91 @@ TEST_F(PasswordStorageTest, AFileThatCannotBeUsedYieldsNoPasswordsAndItsLogLine)
     }
 }
 
-TEST_F(PasswordStorageTest, AFailedSaveIsLoggedAndLeavesNoFile) {
+TEST_F(PasswordStorageTest, AFileThatCannotBeCreatedIsLoggedAsNotOpened) {
     std::filesystem::create_directories(StoragePath() + "/in-the-way");
     CredentialList saved;
     saved.Add(L"ann@example.com", L"pw");
     SavePasswordStorage(saved);
-    EXPECT_NE(diagnostics::CollectAllLogs().find("Failed to update password storage. Error code 80070015\n"),
+    EXPECT_NE(diagnostics::CollectAllLogs().find("Failed to open password storage. Error code 80070015\n"),
               std::string::npos);
     EXPECT_TRUE(std::filesystem::is_directory(StoragePath()));
+}
+
+// Secrets that cannot be sealed (the user's key store is unavailable).
+class FailingSecrets final : public platform::SecretProtection {
+public:
+    bool Protect(std::string_view, std::string&, std::uint32_t& error) override {
+        error = 0x8009000B;
+        return false;
+    }
+    bool Unprotect(std::string_view, std::string&, std::uint32_t& error) override {
+        error = 0x8009000B;
+        return false;
+    }
+};
+
+// The real files, but a replacement that fails at one step (the port's own test shows a real failure keeps the
+// previous file; here what matters is which step the log names).
+class FailingReplace final : public platform::FileSystem {
+public:
+    FailingReplace(platform::FileSystem& real, platform::WriteResult failure) : real_(real), failure_(failure) {}
+    std::wstring KnownFolderPath(platform::KnownFolder folder) override { return real_.KnownFolderPath(folder); }
+    std::wstring Join(std::wstring_view folder, std::wstring_view name) override { return real_.Join(folder, name); }
+    bool FolderExists(const std::wstring& path) override { return real_.FolderExists(path); }
+    bool CreateFolder(const std::wstring& path) override { return real_.CreateFolder(path); }
+    platform::ReadResult ReadFile(const std::wstring& path) override { return real_.ReadFile(path); }
+    platform::WriteResult ReplaceFile(const std::wstring&, std::string_view, platform::FileAccess) override {
+        return failure_;
+    }
+    bool DeleteFile(const std::wstring& path) override { return real_.DeleteFile(path); }
+    std::unique_ptr<platform::LogFile> OpenLogFile(const std::wstring& path, platform::FileError& error) override {
+        return real_.OpenLogFile(path, error);
+    }
+
+private:
+    platform::FileSystem& real_;
+    platform::WriteResult failure_;
+};
+
+TEST_F(PasswordStorageTest, AFailedSaveKeepsThePreviousFileAndLogsTheStepThatFailed) {
+    CredentialList previous;
+    previous.Add(L"ann@example.com", L"first");
+    SavePasswordStorage(previous);
+    std::ifstream in(StoragePath(), std::ios::binary);
+    const std::string before((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(before.empty());
+
+    FailingSecrets failingSecrets;
+    FailingReplace notWritten(files_, {.ok = false, .opened = true, .error = 28});    // ENOSPC
+    FailingReplace notOpened(files_, {.ok = false, .opened = false, .error = 13});  // EACCES
+    struct Case {
+        const char* step;
+        platform::Platform platform;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"encryption", {.clock = &clock_, .files = &files_, .secrets = &failingSecrets},
+         "Failed to encrypt password. Error code is 8009000b\n"},
+        {"write", {.clock = &clock_, .files = &notWritten, .secrets = &secrets_},
+         "Failed to update password storage. Error code 8007001c\n"},
+        {"creation", {.clock = &clock_, .files = &notOpened, .secrets = &secrets_},
+         "Failed to open password storage. Error code 8007000d\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string logBefore = diagnostics::CollectAllLogs();
+        {
+            platform::ScopedPlatform failing(c.platform);
+            CredentialList changed;
+            changed.Add(L"ann@example.com", L"second");
+            SavePasswordStorage(changed);
+        }
+        std::ifstream after(StoragePath(), std::ios::binary);
+        EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()), before)
+            << c.step;
+        const std::string logged = diagnostics::CollectAllLogs().substr(logBefore.size());
+        EXPECT_NE(logged.find(c.line), std::string::npos) << c.step << ": " << logged;
+        EXPECT_EQ(Loaded().Entries().at(0).password, L"first") << c.step;
+    }
 }
 
 // With the user's folders unknown the path would be relative, landing in whatever folder Outlook runs in.

@@ -36,8 +36,7 @@ void SimAttachment::SaveAsFile(const std::wstring& path) {
     Enter(L"Attachment.SaveAsFile");
     platform::FileSystem* files = platform::CurrentPlatform().files;
     if (files == nullptr) throw std::logic_error("the simulated Outlook writes attachments through the files port");
-    platform::FileError error = 0;
-    if (!files->ReplaceFile(path, bytes_, platform::FileAccess::Default, error)) {
+    if (!files->ReplaceFile(path, bytes_, platform::FileAccess::Default).ok) {
         throw outlook::ComError(result::kAccessDenied, result::kCannotSaveText);
     }
 }

@@ -41,14 +41,10 @@ public:
         if (found == files.end()) return platform::ReadResult{.error = 2};
         return platform::ReadResult{.ok = true, .opened = true, .bytes = found->second};
     }
-    bool ReplaceFile(const std::wstring& path, std::string_view bytes, platform::FileAccess,
-                     platform::FileError& error) override {
-        if (path.find(L"/readonly/") != std::wstring::npos) {
-            error = 13;
-            return false;
-        }
+    platform::WriteResult ReplaceFile(const std::wstring& path, std::string_view bytes, platform::FileAccess) override {
+        if (path.find(L"/readonly/") != std::wstring::npos) return platform::WriteResult{.error = 13};
         files[path] = std::string(bytes);
-        return true;
+        return platform::WriteResult{.ok = true, .opened = true};
     }
     bool DeleteFile(const std::wstring& path) override { return files.erase(path) != 0; }
     std::unique_ptr<platform::LogFile> OpenLogFile(const std::wstring&, platform::FileError& error) override {

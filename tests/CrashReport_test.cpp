@@ -48,8 +48,7 @@ protected:
         platform::FileSystem& files = platform::Files();
         const std::wstring folder = files.Join(LocalFolder(), L"Parcelon");
         files.CreateFolder(folder);
-        platform::FileError error = 0;
-        ASSERT_TRUE(files.ReplaceFile(files.Join(folder, name + L".log"), text, platform::FileAccess::Default, error));
+        ASSERT_TRUE(files.ReplaceFile(files.Join(folder, name + L".log"), text, platform::FileAccess::Default).ok);
     }
 
     static std::wstring LocalFolder() { return platform::Files().KnownFolderPath(platform::KnownFolder::LocalAppData); }
@@ -205,8 +204,7 @@ TEST_F(CrashReportTest, ACrashInTheWorkersLastRunIsOfferedWhenTheWorkerStartsNot
 TEST_F(CrashReportTest, SaveAsReplacesAnExistingFileWithTheTextAsReceivedWithoutAsking) {
     const std::string text = "===Main log\nfirst line\n\nlast line without end";
     const std::wstring path = platform::Files().Join(LocalFolder(), L"activity.txt");
-    platform::FileError error = 0;
-    ASSERT_TRUE(platform::Files().ReplaceFile(path, std::string(4000, 'x'), platform::FileAccess::Default, error));
+    ASSERT_TRUE(platform::Files().ReplaceFile(path, std::string(4000, 'x'), platform::FileAccess::Default).ok);
     const auto inbox = world_.Outlook().OpenExplorer();
     platform::WindowHandle viewerWindow = platform::kNoWindow;
     User().AnswerSaveFile(path);

@@ -220,8 +220,8 @@ protected:
     }
 
     static void WriteFile(const std::wstring& path, const std::string& bytes) {
-        platform::FileError error = 0;
-        ASSERT_TRUE(platform::Files().ReplaceFile(path, bytes, platform::FileAccess::Default, error)) << error;
+        const platform::WriteResult written = platform::Files().ReplaceFile(path, bytes, platform::FileAccess::Default);
+        ASSERT_TRUE(written.ok) << written.error;
     }
     static std::string ReadFile(const std::wstring& path) { return platform::Files().ReadFile(path).bytes; }
 

@@ -82,11 +82,14 @@ ReadResult PosixFileSystem::ReadFile(const std::wstring& path) {
     return result;
 }
 
-bool PosixFileSystem::ReplaceFile(const std::wstring& path, std::string_view bytes, FileAccess access,
-                                  FileError& error) {
-    error = static_cast<FileError>(
-        posix::ReplaceFileAtomically(Utf8FromWide(path), bytes, access == FileAccess::OwnerOnly));
-    return error == 0;
+WriteResult PosixFileSystem::ReplaceFile(const std::wstring& path, std::string_view bytes, FileAccess access) {
+    bool failedWriting = false;
+    WriteResult result;
+    result.error = static_cast<FileError>(posix::ReplaceFileAtomically(
+        Utf8FromWide(path), bytes, access == FileAccess::OwnerOnly, &failedWriting));
+    result.ok = result.error == 0;
+    result.opened = result.ok || failedWriting;
+    return result;
 }
 
 bool PosixFileSystem::DeleteFile(const std::wstring& path) { return ::unlink(Utf8FromWide(path).c_str()) == 0; }

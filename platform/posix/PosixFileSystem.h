@@ -27,7 +27,7 @@ public:
     bool CreateFolder(const std::wstring& path) override;
 
     ReadResult ReadFile(const std::wstring& path) override;
-    bool ReplaceFile(const std::wstring& path, std::string_view bytes, FileAccess access, FileError& error) override;
+    WriteResult ReplaceFile(const std::wstring& path, std::string_view bytes, FileAccess access) override;
     bool DeleteFile(const std::wstring& path) override;
 
     std::unique_ptr<LogFile> OpenLogFile(const std::wstring& path, FileError& error) override;

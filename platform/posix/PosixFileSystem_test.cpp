@@ -2,10 +2,12 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -156,9 +158,10 @@ TEST_F(PosixFileSystemTest, ReplaceFileSwapsInANewFileAndLeavesNoTemporary) {
     const int oldReader = ::open(At("storage.bin").c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(oldReader, 0);
 
-    FileError error = 1;
-    EXPECT_TRUE(files_.ReplaceFile(WideAt("storage.bin"), "new content", FileAccess::Default, error));
-    EXPECT_EQ(error, 0u);
+    const WriteResult replaced = files_.ReplaceFile(WideAt("storage.bin"), "new content", FileAccess::Default);
+    EXPECT_TRUE(replaced.ok);
+    EXPECT_TRUE(replaced.opened);
+    EXPECT_EQ(replaced.error, 0u);
     EXPECT_EQ(Slurp(At("storage.bin")), "new content");
     char buffer[16] = {};
     EXPECT_EQ(::pread(oldReader, buffer, sizeof buffer, 0), 3);
@@ -174,24 +177,44 @@ TEST_F(PosixFileSystemTest, ReplaceFileSetsPermissionsOfTheNewFileWhateverTheOld
     const mode_t oldMask = ::umask(022);
     WriteRaw(At("secret"), "old");
     ::chmod(At("secret").c_str(), 0666);
-    FileError error = 0;
-    EXPECT_TRUE(files_.ReplaceFile(WideAt("secret"), "s", FileAccess::OwnerOnly, error));
+    EXPECT_TRUE(files_.ReplaceFile(WideAt("secret"), "s", FileAccess::OwnerOnly).ok);
     EXPECT_EQ(ModeOf(At("secret")), 0600u);
 
-    EXPECT_TRUE(files_.ReplaceFile(WideAt("plain"), "p", FileAccess::Default, error));
+    EXPECT_TRUE(files_.ReplaceFile(WideAt("plain"), "p", FileAccess::Default).ok);
     EXPECT_EQ(ModeOf(At("plain")), 0644u);
 
     ::umask(0277);  // a mask that would take the owner's write bit: secrets are still written 0600
-    EXPECT_TRUE(files_.ReplaceFile(WideAt("secret"), "s2", FileAccess::OwnerOnly, error));
+    EXPECT_TRUE(files_.ReplaceFile(WideAt("secret"), "s2", FileAccess::OwnerOnly).ok);
     ::umask(oldMask);
     EXPECT_EQ(ModeOf(At("secret")), 0600u);
     EXPECT_EQ(Slurp(At("secret")), "s2");
 }
 
 TEST_F(PosixFileSystemTest, ReplaceFileInAMissingFolderFailsWithTheErrno) {
-    FileError error = 0;
-    EXPECT_FALSE(files_.ReplaceFile(WideAt("missing/file"), "x", FileAccess::Default, error));
-    EXPECT_EQ(error, static_cast<FileError>(ENOENT));
+    const WriteResult replaced = files_.ReplaceFile(WideAt("missing/file"), "x", FileAccess::Default);
+    EXPECT_FALSE(replaced.ok);
+    EXPECT_FALSE(replaced.opened);
+    EXPECT_EQ(replaced.error, static_cast<FileError>(ENOENT));
+}
+
+// A file-size limit makes the new file's write fail half way, as a full disk would.
+TEST_F(PosixFileSystemTest, AWriteThatFailsHalfWayLeavesThePreviousFileAsItWas) {
+    WriteRaw(At("storage.bin"), "previous content");
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);  // EFBIG instead of the signal
+    rlimit previousLimit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previousLimit), 0);
+    rlimit small = previousLimit;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const WriteResult replaced = files_.ReplaceFile(WideAt("storage.bin"), std::string(10000, 'n'), FileAccess::Default);
+    ::setrlimit(RLIMIT_FSIZE, &previousLimit);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(replaced.ok);
+    EXPECT_TRUE(replaced.opened) << "the failure came while writing";
+    EXPECT_EQ(replaced.error, static_cast<FileError>(EFBIG));
+    EXPECT_EQ(Slurp(At("storage.bin")), "previous content");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp_.Narrow()), {}), 1) << "no temporary is left";
 }
 
 TEST_F(PosixFileSystemTest, DeleteFileRemovesAnExistingFileOnly) {
@@ -262,14 +285,16 @@ TEST_F(PosixFileSystemTest, AnOpenLogIsNotReplacedAndKeepsWritingToItsPath) {
     ASSERT_NE(log, nullptr);
     ASSERT_TRUE(log->Append("before\n"));
 
-    EXPECT_FALSE(files_.ReplaceFile(WideAt("Main.log"), "saved over", FileAccess::Default, error));
-    EXPECT_EQ(error, static_cast<FileError>(EBUSY));
+    const WriteResult refused = files_.ReplaceFile(WideAt("Main.log"), "saved over", FileAccess::Default);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_FALSE(refused.opened);
+    EXPECT_EQ(refused.error, static_cast<FileError>(EBUSY));
     EXPECT_TRUE(log->Append("after\n"));
     EXPECT_EQ(Slurp(At("Main.log")), "before\nafter\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp_.Narrow()), {}), 1) << "no temporary is left";
 
     log.reset();
-    EXPECT_TRUE(files_.ReplaceFile(WideAt("Main.log"), "saved over", FileAccess::Default, error));
+    EXPECT_TRUE(files_.ReplaceFile(WideAt("Main.log"), "saved over", FileAccess::Default).ok);
     EXPECT_EQ(Slurp(At("Main.log")), "saved over");
 }
 

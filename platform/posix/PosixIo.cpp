@@ -48,14 +48,17 @@ int LockTargetAgainstOpenLogs(const std::string& path, UniqueFd& held) {
 }
 
 // Writes the bytes to a new temporary file beside path and flushes them; 0 and the temporary's name, or the errno
-// with nothing left behind.
-int WriteTemporaryBeside(const std::string& path, std::string_view bytes, bool ownerOnly, std::string& temporary) {
+// with nothing left behind (`created` tells whether the temporary could be made at all).
+int WriteTemporaryBeside(const std::string& path, std::string_view bytes, bool ownerOnly, std::string& temporary,
+                         bool& created) {
+    created = false;
     UniqueFd fd;
     do {
         temporary = TemporaryNameFor(path);
         fd = OpenFd(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, ownerOnly ? 0600 : 0666);
     } while (!fd.Valid() && errno == EEXIST);  // a stale file left by a crashed process that had our id
     if (!fd.Valid()) return errno;
+    created = true;
 
     int error = 0;
     if (ownerOnly && ::fchmod(fd.Get(), 0600) != 0) error = errno;  // the umask may have taken the owner's bits
@@ -147,9 +150,11 @@ int ReadAt(int fd, std::uint64_t offset, std::size_t maxSize, std::string& bytes
     return 0;
 }
 
-int ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly) {
+int ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly, bool* failedWriting) {
     std::string temporary;
-    int error = WriteTemporaryBeside(path, bytes, ownerOnly, temporary);
+    bool created = false;
+    int error = WriteTemporaryBeside(path, bytes, ownerOnly, temporary, created);
+    if (failedWriting != nullptr) *failedWriting = error != 0 && created;
     if (error != 0) return error;
     UniqueFd target;
     error = LockTargetAgainstOpenLogs(path, target);
@@ -167,7 +172,8 @@ int ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool 
 
 int CreateFileOnce(const std::string& path, std::string_view bytes) {
     std::string temporary;
-    int error = WriteTemporaryBeside(path, bytes, true, temporary);
+    bool created = false;
+    int error = WriteTemporaryBeside(path, bytes, true, temporary, created);
     if (error != 0) return error;
     // link, unlike rename, fails when the name is taken: whoever came first keeps the file.
     if (::link(temporary.c_str(), path.c_str()) != 0) error = errno;

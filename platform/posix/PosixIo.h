@@ -46,7 +46,10 @@ int ReadAt(int fd, std::uint64_t offset, std::size_t maxSize, std::string& bytes
 // ownerOnly creates the new file 0600 whatever the umask; otherwise it gets 0666 less the umask. The old file's
 // permissions never carry over, since the result is a new file. A file that an open log file holds is not replaced:
 // EBUSY, and the log keeps writing to the file at that path.
-int ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly);
+// failedWriting, when given, tells a failure that came while writing the new bytes from one that kept the new file
+// from being made or put in place.
+int ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly,
+                          bool* failedWriting = nullptr);
 
 // Creates the file with these bytes only when no file of that name exists: EEXIST otherwise, and the existing file
 // is left as it is. The bytes are written and flushed under a temporary name and linked into place, so a reader

@@ -113,14 +113,14 @@ ReadResult Win32FileSystem::ReadFile(const std::wstring& path) {
     return result;
 }
 
-bool Win32FileSystem::ReplaceFile(const std::wstring& path, std::string_view bytes, FileAccess access,
-                                  FileError& error) {
+WriteResult Win32FileSystem::ReplaceFile(const std::wstring& path, std::string_view bytes, FileAccess access) {
+    WriteResult result;
     win32::OwnerOnlySecurity ownerOnly;
     SECURITY_ATTRIBUTES* security = nullptr;
     if (access == FileAccess::OwnerOnly) {
         if (!ownerOnly.Ok()) {
-            error = ownerOnly.Error();
-            return false;
+            result.error = ownerOnly.Error();
+            return result;
         }
         security = ownerOnly.Attributes();
     }
@@ -128,18 +128,21 @@ bool Win32FileSystem::ReplaceFile(const std::wstring& path, std::string_view byt
     win32::UniqueHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, security, CREATE_NEW,
                                            FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
-        error = ::GetLastError();
-        return false;
+        result.error = ::GetLastError();
+        return result;
     }
     const bool written = WriteAll(file.Get(), bytes) && ::FlushFileBuffers(file.Get());
-    error = written ? 0 : ::GetLastError();
+    result.error = written ? 0 : ::GetLastError();
     file.Close();
+    // A failed move is the target that cannot be replaced (in use, a folder, no access): it was never opened.
     if (written && ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
+        result.ok = result.opened = true;
+        return result;
     }
-    if (error == 0) error = ::GetLastError();
+    result.opened = !written;
+    if (result.error == 0) result.error = ::GetLastError();
     ::DeleteFileW(temporary.c_str());
-    return false;
+    return result;
 }
 
 bool Win32FileSystem::DeleteFile(const std::wstring& path) { return ::DeleteFileW(path.c_str()) != FALSE; }

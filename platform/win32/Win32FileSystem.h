@@ -25,7 +25,7 @@ public:
     ReadResult ReadFile(const std::wstring& path) override;
     // A temporary file beside the target, flushed, then moved over it write-through. OwnerOnly gives the new file a
     // protected DACL for the current user alone.
-    bool ReplaceFile(const std::wstring& path, std::string_view bytes, FileAccess access, FileError& error) override;
+    WriteResult ReplaceFile(const std::wstring& path, std::string_view bytes, FileAccess access) override;
     bool DeleteFile(const std::wstring& path) override;
 
     std::unique_ptr<LogFile> OpenLogFile(const std::wstring& path, FileError& error) override;

@@ -94,20 +94,23 @@ TEST_F(Win32FileSystemTest, ReadFileReportsTheSystemError) {
 }
 
 TEST_F(Win32FileSystemTest, ReplaceFileSwapsInTheNewContentAndLeavesNoTemporary) {
-    FileError error = 1;
     const std::wstring path = temp_.At(L"storage.bin");
-    ASSERT_TRUE(files_.ReplaceFile(path, "first", FileAccess::Default, error));
-    EXPECT_EQ(error, 0u);
+    const WriteResult first = files_.ReplaceFile(path, "first", FileAccess::Default);
+    ASSERT_TRUE(first.ok);
+    EXPECT_TRUE(first.opened);
+    EXPECT_EQ(first.error, 0u);
     const std::string large(200000, 'z');  // more than one write
-    ASSERT_TRUE(files_.ReplaceFile(path, large, FileAccess::Default, error));
+    ASSERT_TRUE(files_.ReplaceFile(path, large, FileAccess::Default).ok);
     EXPECT_EQ(files_.ReadFile(path).bytes, large);
-    ASSERT_TRUE(files_.ReplaceFile(path, "", FileAccess::Default, error));
+    ASSERT_TRUE(files_.ReplaceFile(path, "", FileAccess::Default).ok);
     EXPECT_TRUE(files_.ReadFile(path).ok);
     EXPECT_EQ(files_.ReadFile(path).bytes, "");
     EXPECT_EQ(FilesIn(temp_.Path()), std::vector<std::wstring>{L"storage.bin"});
 
-    EXPECT_FALSE(files_.ReplaceFile(temp_.At(L"missing\\storage.bin"), "x", FileAccess::Default, error));
-    EXPECT_EQ(error, static_cast<FileError>(ERROR_PATH_NOT_FOUND));
+    const WriteResult missing = files_.ReplaceFile(temp_.At(L"missing\\storage.bin"), "x", FileAccess::Default);
+    EXPECT_FALSE(missing.ok);
+    EXPECT_FALSE(missing.opened);
+    EXPECT_EQ(missing.error, static_cast<FileError>(ERROR_PATH_NOT_FOUND));
 }
 
 std::vector<unsigned char> CurrentUserSid() {
@@ -162,11 +165,10 @@ std::vector<unsigned char> LocalSystemSid() {
 // Windows keeps the DACL as written: the user alone. Wine maps it onto the Unix mode bits and reads back the owner's
 // bits as the user and LocalSystem; what must never appear is anyone else, which a default file does show.
 TEST_F(Win32FileSystemTest, OwnerOnlyFilesGrantNobodyButTheCurrentUser) {
-    FileError error = 1;
     const std::wstring secret = temp_.At(L"secret.bin");
     const std::wstring plain = temp_.At(L"plain.bin");
-    ASSERT_TRUE(files_.ReplaceFile(secret, "secret", FileAccess::OwnerOnly, error));
-    ASSERT_TRUE(files_.ReplaceFile(plain, "plain", FileAccess::Default, error));
+    ASSERT_TRUE(files_.ReplaceFile(secret, "secret", FileAccess::OwnerOnly).ok);
+    ASSERT_TRUE(files_.ReplaceFile(plain, "plain", FileAccess::Default).ok);
     EXPECT_EQ(files_.ReadFile(secret).bytes, "secret");
 
     const auto user = CurrentUserSid();
@@ -196,7 +198,9 @@ TEST_F(Win32FileSystemTest, ALogFileIsSharedForReadingOnly) {
     EXPECT_EQ(second, static_cast<FileError>(ERROR_SHARING_VIOLATION));
     // Readers, the log viewer among them, still get in; a replacement (Save as... over the log) does not.
     EXPECT_EQ(files_.ReadFile(path).bytes, "line 1\r\n");
-    EXPECT_FALSE(files_.ReplaceFile(path, "saved over", FileAccess::Default, second));
+    const WriteResult refused = files_.ReplaceFile(path, "saved over", FileAccess::Default);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_FALSE(refused.opened);
     ASSERT_TRUE(log->Append("line 2\r\n"));
     EXPECT_EQ(files_.ReadFile(path).bytes, "line 1\r\nline 2\r\n");
 

@@ -45,8 +45,7 @@ TEST_F(PasswordStorageOnWindowsTest, ASavedFileLoadsBackAndATamperedOneIsRefused
     auto blob = files_.ReadFile(PasswordStoragePath());
     ASSERT_TRUE(blob.ok);
     blob.bytes[blob.bytes.size() - 3] = static_cast<char>(blob.bytes[blob.bytes.size() - 3] ^ 0x10);
-    platform::FileError error = 0;
-    ASSERT_TRUE(files_.ReplaceFile(PasswordStoragePath(), blob.bytes, platform::FileAccess::OwnerOnly, error));
+    ASSERT_TRUE(files_.ReplaceFile(PasswordStoragePath(), blob.bytes, platform::FileAccess::OwnerOnly).ok);
 
     LoadPasswordStorage(loaded);
     EXPECT_EQ(loaded.Size(), 0u);
