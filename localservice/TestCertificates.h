@@ -7,7 +7,9 @@ namespace sealwing::localservice {
 
 struct CertificateFiles {
     std::filesystem::path caCertificate;      // the test CA, for the client's trust store
-    std::filesystem::path serverCertificate;  // "localhost" and 127.0.0.1, issued by the test CA
+    // "localhost" alone, issued by the test CA: 127.0.0.1 reaches the same server under a name the certificate does
+    // not hold, which host-name checks must refuse.
+    std::filesystem::path serverCertificate;
     std::filesystem::path serverKey;          // mode 0600
     std::string error;                        // empty on success
 };

@@ -215,6 +215,22 @@ TEST_F(TransportTest, AnUntrustedCertificateFailsBeforeAnyCredentialLeaves) {
     EXPECT_EQ(service_.Requests().Count(), 0U);
 }
 
+// 127.0.0.1 reaches the service, but its certificate names "localhost" alone: a trusted certificate for another host
+// must fail just as an untrusted one does.
+TEST_F(TransportTest, ATrustedCertificateForAnotherHostFailsBeforeAnythingIsSent) {
+    const ScopedServiceEndpoint otherName(ServiceEndpoint{.host = "127.0.0.1", .port = service_.Port()});
+    CacheAnnsPassword();
+
+    const TransportReply get = HttpGet(kLoginPath, L"ann@example.com");
+    const TransportReply post = HttpPostMultipart("body", MultipartForm::kBoundary, L"ann@example.com");
+    const TransportReply form = PostMessageForm(MessageParts(), L"ann@example.com");
+    EXPECT_EQ(get.error, 12175U);
+    EXPECT_EQ(post.error, 12175U);
+    EXPECT_EQ(form.error, platform::kHttpFormPostFailed);
+    for (const TransportReply& reply : {get, post, form}) EXPECT_EQ(reply.status, 0U);
+    EXPECT_EQ(service_.Requests().Count(), 0U);
+}
+
 TEST_F(TransportTest, BasicCredentialsAreSentAsUtf8) {
     CacheAnnsPassword();
     const TransportReply reply = HttpGet(kLoginPath, L"ann@example.com");

@@ -66,7 +66,7 @@ bool UnderWine() {
     return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
-// The untrusted-certificate error: 12157 under Wine, 12175 on Windows.
+// The untrusted-certificate error, and that of a certificate for another host: 12157 under Wine, 12175 on Windows.
 bool IsCertificateFailure(std::uint32_t error) {
     return error == 12157 || error == 12175;
 }
@@ -348,6 +348,22 @@ TEST_F(WinHttpTest, AnUntrustedCertificateFailsBeforeAnyCredentialLeaves) {
     EXPECT_TRUE(IsCertificateFailure(static_cast<std::uint32_t>(form.engineCode))) << form.engineCode;
     for (const HttpReply& reply : {get, post, form}) EXPECT_EQ(reply.status, 0U);
     EXPECT_EQ(g_untrusted->Received().size(), 0U);
+}
+
+// 127.0.0.1 reaches the trusted service, but its certificate names "localhost" alone.
+TEST_F(WinHttpTest, ATrustedCertificateForAnotherHostFailsBeforeAnythingIsSent) {
+    HttpTarget otherName = Target(kAccountPath);
+    otherName.host = "127.0.0.1";
+    const HttpReply get = http_.Get(otherName, kAnn, {}, nullptr);
+    otherName.path = kMessagePath;
+    const HttpReply post = http_.Post(otherName, "body", "text/plain", kAnn);
+    const HttpReply form = http_.PostForm(otherName, MessageParts(), kAnn);
+    EXPECT_TRUE(IsCertificateFailure(get.error)) << get.error;
+    EXPECT_TRUE(IsCertificateFailure(post.error)) << post.error;
+    EXPECT_EQ(form.error, kHttpFormPostFailed);
+    EXPECT_TRUE(IsCertificateFailure(static_cast<std::uint32_t>(form.engineCode))) << form.engineCode;
+    for (const HttpReply& reply : {get, post, form}) EXPECT_EQ(reply.status, 0U);
+    EXPECT_EQ(Received().size(), 0U);
 }
 
 TEST_F(WinHttpTest, EveryRequestEndsAtItsLimitWhenTheServiceHoldsItsReplyOrNeverSpeaks) {
