@@ -4,6 +4,7 @@
 
 #include "platform/Text.h"
 #include "platform/Threads.h"
+#include "platform/posix/TextAnsi.h"
 #include "service/ServiceOperations.h"
 #include "tests/LocalServiceTest.h"
 
@@ -66,6 +67,41 @@ TEST_F(SendMessageTest, AMessageWithoutAttachmentsArrivesAsTheOwnWritersBodyByte
               std::string::npos)
         << log;
     EXPECT_NE(log.find("Error code 0, response 200\n"), std::string::npos) << log;
+}
+
+// Here the ANSI code page is UTF-8, which would hide a field sent in the wrong one: a stand-in code page tells them
+// apart.
+TEST_F(SendMessageTest, TheFormEngineSendsTheAddressesInTheAnsiCodePageAndTheTextInUtf8) {
+    const platform::ScopedLatin1AnsiCodePage latin1;
+    CacheAnnsPassword();
+    OutgoingMessage message = Message();
+    message.recipients = L"b\u00F6b@example.com";
+    message.recipients_cc = L"z\u00E9@example.com";
+    message.recipients_bcc = L"\u00E5sa@example.com";
+    message.body = L"Gr\u00FC\u00DFe";
+    message.attachments = {{L"\u00E9t\u00E9.txt", "x"}};
+
+    std::wstring errorText;
+    ASSERT_EQ(SendMessage(message, errorText), ServiceResult::Success) << platform::Utf8FromWide(errorText);
+
+    const std::vector<localservice::StoredMessage> stored = service_.State().Messages();
+    ASSERT_EQ(stored.size(), 1U);
+    const std::vector<localservice::FormPart>& form = stored[0].form;
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"message", "Gr\xC3\xBC\xC3\x9F" "e"},
+        {"email", "ann@example.com"},
+        {"recipients", "b\xF6" "b@example.com"},
+        {"recipients_cc", "z\xE9@example.com"},
+        {"recipients_bcc", "\xE5sa@example.com"},
+        {"subject", "Caf\xC3\xA9 & more"},
+        {"0", "x"},
+    };
+    ASSERT_EQ(form.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(form[i].name, expected[i].first);
+        EXPECT_EQ(form[i].content, expected[i].second) << expected[i].first;
+    }
+    EXPECT_EQ(form.back().fileName, "\xC3\xA9t\xC3\xA9.txt") << "file names go in UTF-8";
 }
 
 TEST_F(SendMessageTest, AMessageWithAttachmentsGoesThroughTheFormEngineWithEveryPartIntact) {
