@@ -135,7 +135,7 @@ failures=0
  service (CoCreateInstance, IOlkAccountHelper) and the profile section, frees and releases all of it" newer mailstore \
             --outlook-version 11
         harness 12-mailstore "mail store in Outlook 12: the account list through the account-management service; a\
- Google Apps copy recognised by its header, then left as Outlook 2007 has no delivery store" newer mailstore \
+ Google Apps copy left alone without an error, as Outlook 2007 has no delivery store" newer mailstore \
             --outlook-version 12
         harness 14-mailstore "mail store in Outlook 14: the account list through the account-management service; a\
  Google Apps copy read by its header, marked read and deleted for good through MAPI" newer mailstore \

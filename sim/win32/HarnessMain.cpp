@@ -249,8 +249,9 @@ private:
 
 // Below the object model: start-up's account list from the account-management service (the legacy path, which the
 // add-in takes in every version to map Exchange accounts, and for its log header on Outlook 2003), and from Outlook
-// 2007 on a Google Apps copy of a secure message that arrives with NewMailEx: its header is read, the copy marked
-// read and deleted through IMAPIFolder::DeleteMessages; a message without the header stays as it came.
+// 2010 on a Google Apps copy of a secure message that arrives with NewMailEx: its header is read, the copy marked
+// read and deleted through IMAPIFolder::DeleteMessages; a message without the header stays as it came. Outlook 2007
+// delivers the same mail to an add-in that leaves it alone.
 bool RunMailStore(const Options& options) {
     Report report;
     platform::SystemClock clock;
@@ -321,12 +322,11 @@ bool RunMailStore(const Options& options) {
                          "deleted with OpenMsgStore(MDB_NO_DIALOG | MAPI_BEST_ACCESS), OpenEntry(MAPI_BEST_ACCESS) "
                          "and one DeleteMessages");
         } else {
-            // Outlook 2007's accounts have no DeliveryStore: the copy is recognised, then the automation error ends
-            // the handling, as it does natively.
+            // Outlook 2007's accounts have no DeliveryStore to find the Sent folder in: new mail is not looked at.
             report.Check(!copy->IsDeleted() && copy->UnRead(), "Outlook 2007: the copy stays, unread");
             report.Check(deletion.empty(), "Outlook 2007: nothing was opened in the store");
-            report.Check(ReadText(logPath).find("[ERROR] COM exception. Code 80020006") != std::string::npos,
-                         "Outlook 2007: the log has the automation error of Account.DeliveryStore (80020006)");
+            report.Check(ReadText(logPath).find("[ERROR] COM exception") == std::string::npos,
+                         "Outlook 2007: the log has no automation error");
         }
     }
     for (const SeenMessageBox& box : boxes.Seen()) {
