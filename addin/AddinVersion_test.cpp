@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "addin/SealwingAddin.h"
-#include "addin/outlook/OutlookVersion.h"
+#include "outlook/OutlookVersion.h"
 
 namespace sealwing {
 namespace {

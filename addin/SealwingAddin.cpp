@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "addin/VersionCheck.h"
-#include "addin/outlook/OutlookVersion.h"
+#include "outlook/OutlookVersion.h"
 #include "compose/InspectorExtension.h"
 #include "diagnostics/Log.h"
 #include "mailstore/OutlookAccounts.h"

@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "addin/SinkConnection.h"
+#include "diagnostics/Log.h"
+#include "outlook/SinkConnection.h"
 #include "addin/VersionCheck.h"
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/ObjectModel.h"
 #include "platform/UiThread.h"
 #include "platform/WindowSystem.h"
 #include "service/SecureMessage.h"
@@ -115,10 +116,10 @@ private:
     void WrapExplorer(const outlook::Ref<outlook::Explorer>& explorer);
     void ReleaseEverything();
 
-    SinkConnection<outlook::InspectorsEvents> inspectorsSink_{1};
-    SinkConnection<outlook::ExplorersEvents> explorersSink_{2};
-    SinkConnection<outlook::ApplicationEvents> applicationSink_{3};
-    SinkConnection<outlook::InspectorEvents> responseSink_{4};
+    SinkConnection<outlook::InspectorsEvents> inspectorsSink_{&diagnostics::LogComException};
+    SinkConnection<outlook::ExplorersEvents> explorersSink_{&diagnostics::LogComException};
+    SinkConnection<outlook::ApplicationEvents> applicationSink_{&diagnostics::LogComException};
+    SinkConnection<outlook::InspectorEvents> responseSink_{&diagnostics::LogComException};
 
     outlook::Ref<outlook::Application> application_;
     outlook::Ref<outlook::Inspectors> inspectors_;

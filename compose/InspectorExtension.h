@@ -1,7 +1,8 @@
 #pragma once
 
-#include "addin/SinkConnection.h"
-#include "addin/outlook/ObjectModel.h"
+#include "diagnostics/Log.h"
+#include "outlook/SinkConnection.h"
+#include "outlook/ObjectModel.h"
 #include "platform/WindowSystem.h"
 
 namespace sealwing {
@@ -34,7 +35,7 @@ private:
     platform::WindowHandle ownerWindow_ = platform::kNoWindow;
     outlook::Ref<outlook::Inspector> inspector_;
     outlook::Ref<outlook::MailItem> item_;
-    SinkConnection<outlook::InspectorEvents> inspectorSink_{1};
+    SinkConnection<outlook::InspectorEvents> inspectorSink_{&diagnostics::LogComException};
 };
 
 }  // namespace sealwing

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "addin/outlook/ComError.h"
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/ComError.h"
+#include "outlook/ObjectModel.h"
 
 // The calling thread's activity log. Every function acts on the log in the thread's slot; on a thread that has not
 // opened a log they do nothing.

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/ObjectModel.h"
 
 namespace sealwing::diagnostics {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "addin/outlook/AccountManagement.h"
+#include "outlook/AccountManagement.h"
 
 namespace sealwing::mailstore {
 

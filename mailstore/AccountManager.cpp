@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "addin/outlook/AccountManagement.h"
-#include "addin/outlook/Mapi.h"
+#include "outlook/AccountManagement.h"
+#include "outlook/Mapi.h"
 #include "diagnostics/Log.h"
 #include "mailstore/AccountHelper.h"
 #include "platform/Platform.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/ObjectModel.h"
 
 // The user's accounts as Outlook's account-management service reports them. UI thread only.
 namespace sealwing::mailstore {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "addin/outlook/OutlookVersion.h"
+#include "outlook/OutlookVersion.h"
 #include "diagnostics/Log.h"
 #include "mailstore/AccountManager.h"
 #include "mailstore/MapEmailDialog.h"

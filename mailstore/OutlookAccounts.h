@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/ObjectModel.h"
 #include "diagnostics/LogHeaderFacts.h"
 #include "platform/WindowSystem.h"
 

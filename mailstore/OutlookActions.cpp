@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "addin/outlook/Mapi.h"
-#include "addin/outlook/OutlookVersion.h"
+#include "outlook/Mapi.h"
+#include "outlook/OutlookVersion.h"
 #include "diagnostics/Log.h"
 #include "mailstore/OutlookAccounts.h"
 #include "platform/Platform.h"

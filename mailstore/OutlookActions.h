@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/ObjectModel.h"
 #include "mailstore/OutlookAccounts.h"
 
 // What the add-in does below Outlook's object model, in the message store through Extended MAPI. UI thread only.

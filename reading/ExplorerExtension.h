@@ -1,7 +1,8 @@
 #pragma once
 
-#include "addin/SinkConnection.h"
-#include "addin/outlook/ObjectModel.h"
+#include "diagnostics/Log.h"
+#include "outlook/SinkConnection.h"
+#include "outlook/ObjectModel.h"
 
 namespace sealwing {
 
@@ -29,7 +30,7 @@ private:
     bool commandBarBuilt_ = false;
     CSealwingAddin& addin_;
     outlook::Ref<outlook::Explorer> explorer_;
-    SinkConnection<outlook::ExplorerEvents> explorerSink_{1};
+    SinkConnection<outlook::ExplorerEvents> explorerSink_{&diagnostics::LogComException};
 };
 
 }  // namespace sealwing

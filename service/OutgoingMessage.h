@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/outlook/Ref.h"
+#include "outlook/Ref.h"
 #include "settings/AccountSettings.h"
 
 namespace sealwing::outlook {

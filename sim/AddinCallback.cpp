@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "addin/outlook/ComError.h"
+#include "outlook/ComError.h"
 #include "platform/EntryGuard.h"
 #include "platform/Text.h"
 

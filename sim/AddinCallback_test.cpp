@@ -6,7 +6,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "addin/outlook/ComError.h"
+#include "outlook/ComError.h"
 #include "platform/Clock.h"
 #include "platform/EntryFailureRecorder.h"
 #include "sim/EventSource.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "addin/outlook/Mapi.h"
+#include "outlook/Mapi.h"
 
 namespace sealwing::sim {
 

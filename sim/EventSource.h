@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "addin/outlook/ComError.h"
-#include "addin/outlook/ConnectionPoint.h"
+#include "outlook/ComError.h"
+#include "outlook/ConnectionPoint.h"
 #include "sim/AddinCallback.h"
 #include "sim/SimContext.h"
 #include "sim/SimResults.h"

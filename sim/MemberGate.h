@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "addin/outlook/ComError.h"
+#include "outlook/ComError.h"
 
 namespace sealwing::sim {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "addin/outlook/Mapi.h"
+#include "outlook/Mapi.h"
 
 namespace sealwing::sim {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/outlook/Mapi.h"
+#include "outlook/Mapi.h"
 
 namespace sealwing::sim {
 

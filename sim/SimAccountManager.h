@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "addin/outlook/AccountManagement.h"
+#include "outlook/AccountManagement.h"
 #include "sim/SimObject.h"
 #include "sim/SimSetups.h"
 

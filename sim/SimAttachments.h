@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/ObjectModel.h"
 #include "sim/SimObject.h"
 
 namespace sealwing::sim {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/ObjectModel.h"
 #include "sim/SimObject.h"
 
 namespace sealwing::sim {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "addin/outlook/Mapi.h"
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/Mapi.h"
+#include "outlook/ObjectModel.h"
 #include "sim/SimObject.h"
 
 namespace sealwing::sim {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/ObjectModel.h"
 #include "platform/WindowSystem.h"
 #include "sim/EventSource.h"
 #include "sim/SimObject.h"

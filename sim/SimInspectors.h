@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/ObjectModel.h"
 #include "sim/EventSource.h"
 #include "sim/SimObject.h"
 #include "sim/WindowList.h"

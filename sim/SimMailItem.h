@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "addin/outlook/Mapi.h"
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/Mapi.h"
+#include "outlook/ObjectModel.h"
 #include "sim/EventSource.h"
 #include "sim/PropertyBag.h"
 #include "sim/SimObject.h"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "addin/outlook/Mapi.h"
+#include "outlook/Mapi.h"
 #include "sim/SimMapiProp.h"
 
 namespace sealwing::sim {

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "addin/outlook/Mapi.h"
+#include "outlook/Mapi.h"
 #include "sim/NamedPropertyMap.h"
 #include "sim/PropertyBag.h"
 #include "sim/SimObject.h"

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "addin/outlook/Mapi.h"
+#include "outlook/Mapi.h"
 #include "sim/SimObject.h"
 
 namespace sealwing::sim {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "addin/outlook/Mapi.h"
+#include "outlook/Mapi.h"
 #include "sim/SimFolder.h"
 #include "sim/SimMailItem.h"
 #include "sim/SimOutlook.h"

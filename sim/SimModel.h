@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "addin/outlook/Mapi.h"
-#include "addin/outlook/Ref.h"
+#include "outlook/Mapi.h"
+#include "outlook/Ref.h"
 #include "sim/SimSetups.h"
 
 namespace sealwing::sim {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <optional>
 
-#include "addin/outlook/Mapi.h"
+#include "outlook/Mapi.h"
 #include "sim/SimMapiProp.h"
 
 namespace sealwing::sim {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/ObjectModel.h"
 #include "sim/SimObject.h"
 #include "sim/SimSetups.h"
 

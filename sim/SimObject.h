@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "addin/outlook/ComError.h"
+#include "outlook/ComError.h"
 #include "sim/SimContext.h"
 #include "sim/SimResults.h"
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "addin/outlook/AccountManagement.h"
-#include "addin/outlook/ComError.h"
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/AccountManagement.h"
+#include "outlook/ComError.h"
+#include "outlook/ObjectModel.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "sim/MessageLoop.h"

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "addin/outlook/Mapi.h"
+#include "outlook/Mapi.h"
 
 // MAPI property tags and flags the simulated stores hold beyond those the host interface names.
 namespace sealwing::sim::prop {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/ObjectModel.h"
 #include "sim/SimObject.h"
 #include "sim/SimSetups.h"
 

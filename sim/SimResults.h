@@ -1,6 +1,6 @@
 #pragma once
 
-#include "addin/outlook/ComError.h"
+#include "outlook/ComError.h"
 
 // The failures the simulated Outlook reports, with the descriptions Outlook and COM give them.
 namespace sealwing::sim::result {

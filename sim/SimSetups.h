@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/ObjectModel.h"
 
 // What a test or the main job hands the simulated Outlook to script the world: accounts, address-book entries and
 // received mail.

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "addin/outlook/Mapi.h"
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/Mapi.h"
+#include "outlook/ObjectModel.h"
 #include "sim/NamedPropertyMap.h"
 #include "sim/PropertyBag.h"
 #include "sim/SimObject.h"

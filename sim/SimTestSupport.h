@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "addin/outlook/ComError.h"
-#include "addin/outlook/Events.h"
-#include "addin/outlook/ObjectModel.h"
+#include "outlook/ComError.h"
+#include "outlook/Events.h"
+#include "outlook/ObjectModel.h"
 #include "platform/Files.h"
 
 namespace sealwing::sim::testing {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "addin/outlook/Ref.h"
+#include "outlook/Ref.h"
 
 namespace sealwing::sim {
 

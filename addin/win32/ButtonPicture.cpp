@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "addin/win32/ResourceData.h"
-#include "addin/win32/dispatch/ComTypes.h"
+#include "outlook/win32/dispatch/ComTypes.h"
 
 namespace sealwing::win32 {
 namespace {

@@ -15,7 +15,7 @@
 
 #include "addin/win32/OfficeInterfaces.h"
 #include "addin/win32/RibbonCallback.h"
-#include "addin/win32/dispatch/ComTypes.h"
+#include "outlook/win32/dispatch/ComTypes.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "addin/win32/ResourceData.h"
 #include "addin/win32/TypeLibrary.h"
 #include "addin/win32/WindowsPlatform.h"
-#include "addin/win32/dispatch/WrapApplication.h"
+#include "outlook/win32/dispatch/WrapApplication.h"
 #include "platform/EntryGuard.h"
 
 namespace sealwing::win32 {

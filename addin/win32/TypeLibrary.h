@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "addin/win32/dispatch/ComTypes.h"
+#include "outlook/win32/dispatch/ComTypes.h"
 
 namespace sealwing::win32 {
 

@@ -3,9 +3,9 @@
 #include <memory>
 #include <mutex>
 
-#include "addin/outlook/AccountManagement.h"
+#include "outlook/AccountManagement.h"
 #include "addin/win32/Module.h"
-#include "addin/win32/mapi/OlkAdapters.h"
+#include "outlook/win32/mapi/OlkAdapters.h"
 #include "diagnostics/CrashReport.h"
 #include "diagnostics/Log.h"
 #include "platform/Clock.h"

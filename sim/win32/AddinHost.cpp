@@ -1,6 +1,6 @@
 #include "sim/win32/AddinHost.h"
 
-#include "addin/win32/dispatch/ComErrorFrom.h"
+#include "outlook/win32/dispatch/ComErrorFrom.h"
 
 namespace sealwing::sim::win32 {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "addin/win32/dispatch/ComTypes.h"
+#include "outlook/win32/dispatch/ComTypes.h"
 
 // How the harness reaches the add-in: as Outlook does, through the add-in interface of the class it created.
 namespace sealwing::sim::win32 {

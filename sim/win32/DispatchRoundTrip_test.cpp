@@ -2,7 +2,7 @@
 // simulated Outlook is served through IDispatch, wrapped again by the adapter, and the portable add-in starts on the
 // result exactly as it starts on the simulation directly.
 
-#include "addin/outlook/AccountManagement.h"
+#include "outlook/AccountManagement.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "addin/outlook/AccountManagement.h"
+#include "outlook/AccountManagement.h"
 
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "addin/win32/dispatch/WrapApplication.h"
+#include "outlook/win32/dispatch/WrapApplication.h"
 #include "diagnostics/Log.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "addin/outlook/Events.h"
-#include "addin/win32/dispatch/ComTypes.h"
+#include "outlook/Events.h"
+#include "outlook/win32/dispatch/ComTypes.h"
 
 namespace sealwing::sim::win32 {
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "addin/outlook/ComError.h"
+#include "outlook/ComError.h"
 
 namespace sealwing::sim::win32 {
 namespace {

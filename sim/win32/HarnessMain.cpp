@@ -16,7 +16,7 @@
 //
 // Like Outlook, the harness registers the account-management service's class in its process while it runs.
 
-#include "addin/outlook/AccountManagement.h"
+#include "outlook/AccountManagement.h"
 
 #include <windows.h>
 

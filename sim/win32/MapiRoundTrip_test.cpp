@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "addin/outlook/Mapi.h"
-#include "addin/win32/dispatch/DispatchObjects.h"
-#include "addin/win32/mapi/MapiAdapters.h"
-#include "addin/win32/mapi/OlkAdapters.h"
-#include "addin/win32/mapi/PropValues.h"
+#include "outlook/Mapi.h"
+#include "outlook/win32/dispatch/DispatchObjects.h"
+#include "outlook/win32/mapi/MapiAdapters.h"
+#include "outlook/win32/mapi/OlkAdapters.h"
+#include "outlook/win32/mapi/PropValues.h"
 #include "diagnostics/Log.h"
 #include "mailstore/AccountHelper.h"
 #include "mailstore/OutlookAccounts.h"
@@ -26,8 +26,8 @@
 #include "sim/win32/ServeMapi.h"
 // Last: MAPI's macros take the names of the host interface's constants (PR_ENTRYID, PT_UNICODE, ...); below, MAPI's
 // own names are used.
-#include "addin/win32/mapi/MapiHeaders.h"
-#include "addin/win32/mapi/OlkInterfaces.h"
+#include "outlook/win32/mapi/MapiHeaders.h"
+#include "outlook/win32/mapi/OlkInterfaces.h"
 
 namespace sealwing {
 namespace {

@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "addin/win32/dispatch/ComTypes.h"
-#include "addin/win32/mapi/MapiAdapters.h"
-#include "addin/win32/mapi/OlkInterfaces.h"
-#include "addin/win32/mapi/PropValues.h"
-#include "addin/win32/mapi/MapiHeaders.h"
+#include "outlook/win32/dispatch/ComTypes.h"
+#include "outlook/win32/mapi/MapiAdapters.h"
+#include "outlook/win32/mapi/OlkInterfaces.h"
+#include "outlook/win32/mapi/PropValues.h"
+#include "outlook/win32/mapi/MapiHeaders.h"
 #include "sim/win32/ServedUnknown.h"
 
 namespace sealwing::sim::win32 {

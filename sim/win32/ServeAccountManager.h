@@ -1,6 +1,6 @@
 #pragma once
 
-#include "addin/outlook/AccountManagement.h"
+#include "outlook/AccountManagement.h"
 
 #include <windows.h>
 #include <unknwn.h>

@@ -6,9 +6,9 @@
 #include <memory>
 #include <utility>
 
-#include "addin/win32/mapi/PropValues.h"
+#include "outlook/win32/mapi/PropValues.h"
 #include "sim/win32/ServedUnknown.h"
-#include "addin/win32/mapi/MapiHeaders.h"
+#include "outlook/win32/mapi/MapiHeaders.h"
 
 namespace sealwing::sim::win32 {
 namespace {

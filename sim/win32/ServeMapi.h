@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "addin/outlook/Mapi.h"
-#include "addin/win32/dispatch/ComTypes.h"
+#include "outlook/Mapi.h"
+#include "outlook/win32/dispatch/ComTypes.h"
 
 // The simulated Outlook's MAPI objects served as Extended MAPI serves Outlook's: real COM objects answering
 // IMAPIProp and their own interface (IMessage, IMailUser, IProfSect, IMAPIFolder, IMsgStore; IMAPISession), whose

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "addin/win32/dispatch/DispatchObjects.h"
+#include "outlook/win32/dispatch/DispatchObjects.h"
 #include "sim/win32/FrameWindows.h"
 #include "sim/win32/ServeMapi.h"
 #include "sim/win32/ServerConnectionPoint.h"

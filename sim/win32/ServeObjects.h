@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include "addin/outlook/ObjectModel.h"
-#include "addin/win32/dispatch/ComTypes.h"
+#include "outlook/ObjectModel.h"
+#include "outlook/win32/dispatch/ComTypes.h"
 
 namespace sealwing::sim::win32 {
 

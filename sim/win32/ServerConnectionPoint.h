@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "addin/outlook/ComError.h"
-#include "addin/outlook/ConnectionPoint.h"
-#include "addin/win32/dispatch/ComTypes.h"
+#include "outlook/ComError.h"
+#include "outlook/ConnectionPoint.h"
+#include "outlook/win32/dispatch/ComTypes.h"
 #include "sim/win32/EventForwarder.h"
 #include "sim/win32/ServerObject.h"
 

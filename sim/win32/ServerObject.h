@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "addin/outlook/ComError.h"
-#include "addin/win32/dispatch/ComTypes.h"
+#include "outlook/ComError.h"
+#include "outlook/win32/dispatch/ComTypes.h"
 #include "platform/WindowSystem.h"
 
 // The harness's side of COM: the simulated Outlook's objects served as IDispatch objects with Outlook's member names,

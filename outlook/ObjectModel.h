@@ -1,0 +1,269 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+
+#include "outlook/ConnectionPoint.h"
+#include "outlook/Events.h"
+#include "outlook/Ref.h"
+#include "platform/WindowSystem.h"
+
+// The part of Outlook's object model the add-in relies upon. Every member may throw ComError: a failed call, a
+// member the running version lacks (as a missing name through IDispatch fails), or a call from a thread other than
+// Outlook's user-interface thread. All of it is for the UI thread only. Members marked (2007) or (2010) exist from
+// that version on. Collections count from 1.
+namespace sealwing::outlook {
+
+namespace mapi {
+class MailUser;
+class Message;
+class Session;
+}  // namespace mapi
+
+class Account;
+class Accounts;
+class AddressEntry;
+class Attachment;
+class Attachments;
+class COMAddIn;
+class COMAddIns;
+class ExchangeUser;
+class Explorer;
+class Explorers;
+class Inspector;
+class Inspectors;
+class MailItem;
+class MAPIFolder;
+class NameSpace;
+class Recipient;
+class Recipients;
+class Store;
+class UserProperties;
+class UserProperty;
+
+// A VARIANT as the members below need it.
+using Variant = std::variant<std::monostate, bool, std::int32_t, double, std::wstring>;
+
+enum DefaultFolder : int {
+    olFolderDeletedItems = 3,
+    olFolderOutbox = 4,
+    olFolderSentMail = 5,
+    olFolderInbox = 6,
+    olFolderDrafts = 16,
+};
+
+enum RecipientType : int { olOriginator = 0, olTo = 1, olCC = 2, olBCC = 3 };
+enum AccountType : int { olExchange = 0, olImap = 1, olPop3 = 2, olHttp = 3, olOtherAccount = 5 };
+enum UserPropertyType : int { olText = 1, olNumber = 3, olDateTime = 5, olYesNo = 6 };
+enum AttachmentType : int { olByValue = 1, olEmbeddeditem = 5, olOLE = 6 };
+enum InspectorClose : int { olSave = 0, olDiscard = 1, olPromptForSave = 2 };
+enum ConnectMode : int { ext_cm_AfterStartup = 0, ext_cm_Startup = 1 };
+enum DisconnectMode : int { ext_dm_HostShutdown = 0, ext_dm_UserClosed = 1 };
+
+// Any object-model object. Typed objects are reached with std::dynamic_pointer_cast, as QueryInterface would.
+class Object {
+public:
+    virtual ~Object() = default;
+};
+
+class Application : public Object {
+public:
+    // "major.0.0.build", for example "12.0.0.4518".
+    virtual std::wstring Version() = 0;
+    virtual Ref<NameSpace> Session() = 0;
+    // Nothing when no such window is open.
+    virtual Ref<Explorer> ActiveExplorer() = 0;
+    virtual Ref<Inspector> ActiveInspector() = 0;
+    virtual Ref<outlook::Explorers> Explorers() = 0;
+    virtual Ref<outlook::Inspectors> Inspectors() = 0;
+    // Nothing when Office does not provide the collection.
+    virtual Ref<outlook::COMAddIns> COMAddIns() = 0;
+    virtual ConnectionPoint<ApplicationEvents>& Events() = 0;
+};
+
+class NameSpace : public Object {
+public:
+    virtual Ref<Recipient> CurrentUser() = 0;
+    virtual Ref<MAPIFolder> GetDefaultFolder(DefaultFolder folder) = 0;
+    // Nothing-free: an unknown id throws, as Outlook does.
+    virtual Ref<Object> GetItemFromID(const std::wstring& entryId, const std::wstring& storeId) = 0;
+    virtual Ref<mapi::Session> MAPIOBJECT() = 0;
+    virtual Ref<outlook::Accounts> Accounts() = 0;                 // (2007)
+    virtual std::wstring CurrentProfileName() = 0;        // (2007)
+};
+
+class Explorers : public Object {
+public:
+    virtual int Count() = 0;
+    virtual Ref<Explorer> Item(int index) = 0;
+    virtual ConnectionPoint<ExplorersEvents>& Events() = 0;
+};
+
+// A main window.
+class Explorer : public Object {
+public:
+    // The frame window (IOleWindow::GetWindow).
+    virtual platform::WindowHandle Window() = 0;
+    virtual std::wstring Caption() = 0;
+    virtual ConnectionPoint<ExplorerEvents>& Events() = 0;
+};
+
+class Inspectors : public Object {
+public:
+    virtual int Count() = 0;
+    virtual Ref<Inspector> Item(int index) = 0;
+    virtual ConnectionPoint<InspectorsEvents>& Events() = 0;
+};
+
+// An item window.
+class Inspector : public Object {
+public:
+    // The frame window (IOleWindow::GetWindow).
+    virtual platform::WindowHandle Window() = 0;
+    virtual std::wstring Caption() = 0;
+    // The item shown: a MailItem, or another kind of item.
+    virtual Ref<Object> CurrentItem() = 0;
+    virtual ConnectionPoint<InspectorEvents>& Events() = 0;
+};
+
+class MailItem : public Object {
+public:
+    virtual Ref<outlook::Application> Application() = 0;
+    virtual Ref<NameSpace> Session() = 0;
+    // The folder that holds the item.
+    virtual Ref<Object> Parent() = 0;
+    virtual Ref<outlook::Attachments> Attachments() = 0;
+    virtual std::wstring Body() = 0;
+    virtual void SetBody(const std::wstring& body) = 0;
+    virtual std::wstring HTMLBody() = 0;
+    virtual void SetHTMLBody(const std::wstring& html) = 0;
+    virtual std::wstring Subject() = 0;
+    virtual void SetSubject(const std::wstring& subject) = 0;
+    // Empty until the item is first saved.
+    virtual std::wstring EntryID() = 0;
+    virtual bool UnRead() = 0;
+    virtual void SetUnRead(bool unread) = 0;
+    virtual Ref<Inspector> GetInspector() = 0;
+    virtual Ref<mapi::Message> MAPIOBJECT() = 0;
+    virtual Ref<outlook::UserProperties> UserProperties() = 0;
+    virtual void Save() = 0;
+    virtual void Close(InspectorClose mode) = 0;
+    virtual Ref<outlook::Recipients> Recipients() = 0;
+    // True for sent and received items, false for drafts.
+    virtual bool Sent() = 0;
+    virtual Ref<Account> SendUsingAccount() = 0;  // (2007)
+    virtual ConnectionPoint<ItemEvents>& Events() = 0;
+};
+
+class MAPIFolder : public Object {
+public:
+    virtual std::wstring EntryID() = 0;
+    virtual Ref<outlook::Store> Store() = 0;  // (2007)
+};
+
+class Store : public Object {
+public:
+    virtual std::wstring DisplayName() = 0;
+    virtual Ref<MAPIFolder> GetDefaultFolder(DefaultFolder folder) = 0;  // (2010)
+};
+
+class Recipients : public Object {
+public:
+    virtual int Count() = 0;
+    virtual Ref<Recipient> Item(int index) = 0;
+    // A new recipient of type To.
+    virtual Ref<Recipient> Add(const std::wstring& name) = 0;
+    virtual void Remove(int index) = 0;
+};
+
+class Recipient : public Object {
+public:
+    virtual Ref<outlook::Application> Application() = 0;
+    virtual std::wstring Name() = 0;
+    virtual std::wstring Address() = 0;
+    virtual RecipientType Type() = 0;
+    virtual void SetType(RecipientType type) = 0;
+    virtual Ref<outlook::AddressEntry> AddressEntry() = 0;
+    // True when the name resolved to an address.
+    virtual bool Resolve() = 0;
+};
+
+class AddressEntry : public Object {
+public:
+    virtual std::wstring Name() = 0;
+    virtual std::wstring Address() = 0;
+    virtual Ref<mapi::MailUser> MAPIOBJECT() = 0;
+    // Below 10: an Exchange kind (2007).
+    virtual int AddressEntryUserType() = 0;
+    // Nothing for an entry that is not an Exchange user (2007).
+    virtual Ref<ExchangeUser> GetExchangeUser() = 0;
+};
+
+class ExchangeUser : public Object {
+public:
+    virtual std::wstring PrimarySmtpAddress() = 0;
+};
+
+class Accounts : public Object {
+public:
+    virtual int Count() = 0;
+    virtual Ref<Account> Item(int index) = 0;
+};
+
+class Account : public Object {
+public:
+    virtual outlook::AccountType AccountType() = 0;
+    virtual std::wstring DisplayName() = 0;
+    virtual std::wstring SmtpAddress() = 0;
+    virtual std::wstring UserName() = 0;
+    virtual Ref<Recipient> CurrentUser() = 0;   // (2010)
+    virtual Ref<Store> DeliveryStore() = 0;     // (2010)
+};
+
+class UserProperties : public Object {
+public:
+    virtual Ref<UserProperty> Add(const std::wstring& name, UserPropertyType type, bool addToFolderFields,
+                                  int displayFormat) = 0;
+    // Nothing when absent.
+    virtual Ref<UserProperty> Find(const std::wstring& name) = 0;
+};
+
+class UserProperty : public Object {
+public:
+    virtual std::wstring Name() = 0;
+    virtual Variant Value() = 0;
+    virtual void SetValue(const Variant& value) = 0;
+};
+
+class Attachments : public Object {
+public:
+    virtual int Count() = 0;
+    virtual Ref<Attachment> Item(int index) = 0;
+    // Attaches the file at the path by value, under the display name when one is given.
+    virtual Ref<Attachment> Add(const std::wstring& sourcePath, AttachmentType type, int position,
+                                const std::wstring& displayName) = 0;
+};
+
+class Attachment : public Object {
+public:
+    virtual std::wstring FileName() = 0;
+    virtual std::wstring DisplayName() = 0;
+    virtual AttachmentType Type() = 0;
+    virtual void SaveAsFile(const std::wstring& path) = 0;
+};
+
+class COMAddIns : public Object {
+public:
+    virtual int Count() = 0;
+    virtual Ref<COMAddIn> Item(int index) = 0;
+};
+
+class COMAddIn : public Object {
+public:
+    virtual std::wstring Guid() = 0;
+    virtual std::wstring ProgId() = 0;
+    virtual std::wstring Description() = 0;
+};
+
+}  // namespace sealwing::outlook

@@ -1,0 +1,96 @@
+#include <utility>
+
+#include "outlook/win32/dispatch/DispatchClient.h"
+#include "outlook/win32/dispatch/DispatchObjects.h"
+#include "outlook/win32/dispatch/EventSinks.h"
+
+// Outlook's windows and their collections, through IDispatch; frame windows through IOleWindow. UI thread only.
+namespace sealwing::outlook::win32 {
+namespace {
+
+ComPtr<IDispatch> ItemOf(const DispatchClient& client, int index) {
+    const auto at = ScopedVariant::Int(index);
+    const auto item = client.Call(L"Item", {at.Get()});
+    return DispatchClient::AsObject(*item.Get(), L"Item");
+}
+
+class DispatchExplorers final : public outlook::Explorers {
+public:
+    explicit DispatchExplorers(ComPtr<IDispatch> object)
+        : client_(std::move(object), L"Explorers"), events_(client_.Raw()) {}
+
+    int Count() override { return client_.GetInt(L"Count"); }
+    Ref<Explorer> Item(int index) override { return MakeExplorer(ItemOf(client_, index)); }
+    ConnectionPoint<ExplorersEvents>& Events() override { return events_; }
+
+private:
+    DispatchClient client_;
+    DispatchConnectionPoint<ExplorersEvents> events_;
+};
+
+class DispatchExplorer final : public outlook::Explorer {
+public:
+    explicit DispatchExplorer(ComPtr<IDispatch> object)
+        : client_(std::move(object), L"Explorer"), events_(client_.Raw()) {}
+
+    platform::WindowHandle Window() override { return client_.Window(); }
+    std::wstring Caption() override { return client_.GetString(L"Caption"); }
+    ConnectionPoint<ExplorerEvents>& Events() override { return events_; }
+
+private:
+    DispatchClient client_;
+    DispatchConnectionPoint<ExplorerEvents> events_;
+};
+
+class DispatchInspectors final : public outlook::Inspectors {
+public:
+    explicit DispatchInspectors(ComPtr<IDispatch> object)
+        : client_(std::move(object), L"Inspectors"), events_(client_.Raw()) {}
+
+    int Count() override { return client_.GetInt(L"Count"); }
+    Ref<Inspector> Item(int index) override { return MakeInspector(ItemOf(client_, index)); }
+    ConnectionPoint<InspectorsEvents>& Events() override { return events_; }
+
+private:
+    DispatchClient client_;
+    DispatchConnectionPoint<InspectorsEvents> events_;
+};
+
+class DispatchInspector final : public outlook::Inspector {
+public:
+    explicit DispatchInspector(ComPtr<IDispatch> object)
+        : client_(std::move(object), L"Inspector"), events_(client_.Raw()) {}
+
+    platform::WindowHandle Window() override { return client_.Window(); }
+    std::wstring Caption() override { return client_.GetString(L"Caption"); }
+    Ref<Object> CurrentItem() override { return MakeItem(client_.GetObject(L"CurrentItem")); }
+    ConnectionPoint<InspectorEvents>& Events() override { return events_; }
+
+private:
+    DispatchClient client_;
+    DispatchConnectionPoint<InspectorEvents> events_;
+};
+
+}  // namespace
+
+Ref<outlook::Explorers> MakeExplorers(ComPtr<IDispatch> object) {
+    if (!object) return nullptr;
+    return std::make_shared<DispatchExplorers>(std::move(object));
+}
+
+Ref<outlook::Explorer> MakeExplorer(ComPtr<IDispatch> object) {
+    if (!object) return nullptr;
+    return std::make_shared<DispatchExplorer>(std::move(object));
+}
+
+Ref<outlook::Inspectors> MakeInspectors(ComPtr<IDispatch> object) {
+    if (!object) return nullptr;
+    return std::make_shared<DispatchInspectors>(std::move(object));
+}
+
+Ref<outlook::Inspector> MakeInspector(ComPtr<IDispatch> object) {
+    if (!object) return nullptr;
+    return std::make_shared<DispatchInspector>(std::move(object));
+}
+
+}  // namespace sealwing::outlook::win32
