@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "addin/LogHeaderGathering.h"
 #include "addin/VersionCheck.h"
 #include "outlook/OutlookVersion.h"
 #include "compose/InspectorExtension.h"
@@ -58,11 +59,8 @@ outlook::HResult CSealwingAddin::OnConnection(const outlook::Ref<outlook::Object
     if (application_ == nullptr) return outlook::hr::S_Ok;  // not Outlook: nothing to serve
     g_application = application_;
 
-    diagnostics::SetLogHeaderAccountLister([](const outlook::Ref<outlook::Application>& application) {
-        return mailstore::AccountFactsOf(mailstore::ListAccounts(application, false));
-    });
     diagnostics::InstallEntryFailureLogging();
-    diagnostics::OpenThreadLog(L"Main", application_);
+    diagnostics::OpenThreadLog(L"Main", [this] { return GatherLogHeaderFacts(application_); });
     // A damaged settings file is reported once, however often the add-in connects.
     if (const std::wstring problem = platform::TheRegistry().TakeLoadProblem(); !problem.empty()) {
         diagnostics::LogWrite(L"WARNING! " + problem + L"\n");

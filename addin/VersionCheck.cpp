@@ -60,7 +60,7 @@ void StartupVersionCheck::Start(OwnerWindow owner) {
     shared_->owner = std::move(owner);
     worker_ = std::thread([shared = shared_] {
         platform::GuardEntry([&shared] {
-            diagnostics::OpenThreadLog(L"VersionCheck", nullptr);
+            diagnostics::OpenThreadLog(L"VersionCheck");
             service::VersionInfo offered;
             service::ServiceResult result = service::ServiceResult::Failed;
             {

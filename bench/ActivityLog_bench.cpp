@@ -21,7 +21,7 @@ public:
         : files_(temp_.Path() + L"/roaming", temp_.Path() + L"/local"),
           platform_(platform::Platform{.clock = &clock_, .files = &files_}) {
         diagnostics::ResetActivityLogsForTests();
-        diagnostics::OpenThreadLog(L"Main", nullptr);
+        diagnostics::OpenThreadLog(L"Main");
     }
     ~LogFixture() { diagnostics::ResetActivityLogsForTests(); }
 

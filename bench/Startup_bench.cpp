@@ -20,7 +20,7 @@ double Seconds(Clock::duration duration) { return std::chrono::duration<double>(
 void BM_OnConnectionAgainstOneVersionRequest(benchmark::State& state) {
     testing::OutlookWorld world(14);
     world.Outlook().OpenExplorer();
-    diagnostics::OpenThreadLog(L"Main", nullptr);
+    diagnostics::OpenThreadLog(L"Main");
     double connecting = 0;
     double requesting = 0;
     for (auto _ : state) {

@@ -72,7 +72,7 @@ TEST_F(ActivityLogTest, FirstStartWritesTheHeaderBetweenCreateAndClosedAndOffers
     int reports = 0;
     SetCrashReportHandler([&reports](const std::string&) { ++reports; });
 
-    ActivityLog& log = OpenThreadLog(L"Main", nullptr);
+    ActivityLog& log = OpenThreadLog(L"Main");
 
     EXPECT_TRUE(log.FileOk());
     EXPECT_FALSE(log.PreviousAbnormal());
@@ -85,7 +85,7 @@ TEST_F(ActivityLogTest, HeaderListsAccountsOnceKnownAndSaysWhenComAddInsAreMissi
     PublishLogHeaderFacts({.outlookVersion = L"11.0.0.8312", .comAddInsPresent = false});
     PublishLogHeaderAccounts({{L"ann@example.com", false, L"POP3", L"Ann"}, {L"", true, L"Exchange", L"Work"}});
 
-    ActivityLog& log = OpenThreadLog(L"Main", nullptr);
+    ActivityLog& log = OpenThreadLog(L"Main");
 
     EXPECT_EQ(log.RunText(),
               "===Main log\n2026-12-10 03:04\nParcelon for Microsoft Outlook version 1.38 x86\n"
@@ -107,7 +107,7 @@ TEST_P(PreviousRunTest, MarkerOfThePreviousFileDecidesTheCrashReport) {
     std::vector<std::string> reports;
     SetCrashReportHandler([&reports](const std::string& text) { reports.push_back(text); });
 
-    ActivityLog& log = OpenThreadLog(L"Main", nullptr);
+    ActivityLog& log = OpenThreadLog(L"Main");
 
     EXPECT_EQ(log.PreviousAbnormal(), param.abnormal);
     if (param.abnormal) {
@@ -131,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ActivityLogTest, NestedScopesWriteOneOpenedAndClosedPair) {
-    OpenThreadLog(L"Main", nullptr);
+    OpenThreadLog(L"Main");
     {
         LogScope outer(L"New inspector opened", "addin/SealwingAddin.cpp", 132);
         EXPECT_TRUE(IsOperationInProgress());
@@ -155,7 +155,7 @@ TEST_F(ActivityLogTest, NestedScopesWriteOneOpenedAndClosedPair) {
 }
 
 TEST_F(ActivityLogTest, AScopeLeftByAnExceptionLeavesTheMarkerOpen) {
-    OpenThreadLog(L"Main", nullptr);
+    OpenThreadLog(L"Main");
     try {
         LogScope scope(L"Send secure", "InspectorExtension.cpp", 0);
         throw std::runtime_error("failure");
@@ -183,7 +183,7 @@ TEST_F(ActivityLogTest, AnEntryGuardLogsWhatEscapedAndClosesTheOperation) {
     platform::SetEntryFailureReporter(&LogEntryFailure);
     for (const Case& c : cases) {
         ResetActivityLogsForTests();
-        OpenThreadLog(L"Main", nullptr);
+        OpenThreadLog(L"Main");
         const bool returned = platform::GuardEntry([&] {
             LogScope scope(L"New inspector opened", "SealwingAddin.cpp", 132);
             c.failure();
@@ -201,7 +201,7 @@ TEST_F(ActivityLogTest, AnEntryGuardLogsWhatEscapedAndClosesTheOperation) {
 }
 
 TEST_F(ActivityLogTest, AWaitOnTheNetworkClosesTheOperationUntilItIsReopened) {
-    OpenThreadLog(L"Main", nullptr);
+    OpenThreadLog(L"Main");
     LogScope scope(L"Send secure", "InspectorExtension.cpp", 0);
     CloseOperation(true);
     EXPECT_EQ(ReadLogFile("Main").substr(0, 7), "CLOSED\n");
@@ -211,7 +211,7 @@ TEST_F(ActivityLogTest, AWaitOnTheNetworkClosesTheOperationUntilItIsReopened) {
 }
 
 TEST_F(ActivityLogTest, ErrorLinesCarryTheCodeInHexadecimal) {
-    OpenThreadLog(L"Main", nullptr);
+    OpenThreadLog(L"Main");
     const auto before = ReadLogFile("Main").size();
     LogComError("mailstore/OutlookActions.cpp", 214, static_cast<outlook::HResult>(0x8004010F));
     LogComException(outlook::ComError(static_cast<outlook::HResult>(0x80020006), L"Unknown name."));
@@ -221,11 +221,11 @@ TEST_F(ActivityLogTest, ErrorLinesCarryTheCodeInHexadecimal) {
 }
 
 TEST_F(ActivityLogTest, ViewerShowsMainThenWorkerLogsInTheOrderTheirThreadsStarted) {
-    OpenThreadLog(L"Main", nullptr);
+    OpenThreadLog(L"Main");
     LogWrite(L"main line\n");
     for (const wchar_t* name : {L"Shipper", L"Attachments"}) {
         std::thread worker([name] {
-            OpenThreadLog(name, nullptr);
+            OpenThreadLog(name);
             LogWrite(std::wstring(name) + L" line\n");
         });
         worker.join();
@@ -246,9 +246,9 @@ TEST_F(ActivityLogTest, ViewerShowsMainThenWorkerLogsInTheOrderTheirThreadsStart
 // Registered: like every log, it outlives its thread (the viewer may show an ended thread's log), which the
 // sanitizers' build would report as a use after free otherwise.
 TEST_F(ActivityLogTest, ASecondLogOfTheSameNameRecordsNothingButIsRegistered) {
-    OpenThreadLog(L"Main", nullptr);
+    OpenThreadLog(L"Main");
     std::thread first([] {
-        OpenThreadLog(L"Attachments", nullptr);
+        OpenThreadLog(L"Attachments");
         LogWrite(L"first download\n");
     });
     first.join();
@@ -257,7 +257,7 @@ TEST_F(ActivityLogTest, ASecondLogOfTheSameNameRecordsNothingButIsRegistered) {
 
     ActivityLog* second = nullptr;
     std::thread secondThread([&second] {
-        second = &OpenThreadLog(L"Attachments", nullptr);
+        second = &OpenThreadLog(L"Attachments");
         LogWrite(L"second download\n");
     });
     secondThread.join();
@@ -274,7 +274,7 @@ TEST_F(ActivityLogTest, AFolderThatCannotBeCreatedLeavesALogThatRecordsNothing) 
     std::filesystem::remove_all(temp_.Narrow() + "/local");
     std::ofstream(temp_.Narrow() + "/local") << "a file where the folder should be";
 
-    ActivityLog& log = OpenThreadLog(L"Main", nullptr);
+    ActivityLog& log = OpenThreadLog(L"Main");
     LogWrite(L"lost\n");
     LogScope scope(L"Operation", "File.cpp", 1);
 
@@ -283,9 +283,9 @@ TEST_F(ActivityLogTest, AFolderThatCannotBeCreatedLeavesALogThatRecordsNothing) 
 }
 
 TEST_F(ActivityLogTest, ReopeningTheLogOfTheSameNameOnOneThreadKeepsIt) {
-    ActivityLog& first = OpenThreadLog(L"Main", nullptr);
+    ActivityLog& first = OpenThreadLog(L"Main");
     LogWrite(L"before reconnecting\n");
-    ActivityLog& second = OpenThreadLog(L"Main", nullptr);
+    ActivityLog& second = OpenThreadLog(L"Main");
     EXPECT_EQ(&first, &second);
     EXPECT_NE(ReadLogFile("Main").find("before reconnecting\n"), std::string::npos);
 }

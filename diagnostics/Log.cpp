@@ -38,11 +38,11 @@ bool OnUiThread() {
 
 }  // namespace
 
-ActivityLog& OpenThreadLog(std::wstring_view name, const outlook::Ref<outlook::Application>& application) {
+ActivityLog& OpenThreadLog(std::wstring_view name, const LogHeaderGathering& gatherFacts) {
     if (t_threadLog != nullptr && t_threadLog->Name() == platform::AnsiFromWide(name)) return *t_threadLog;
 
     // Outlook is asked before anything is written, and only from its own thread.
-    if (application != nullptr && OnUiThread()) PublishLogHeaderFacts(GatherLogHeaderFacts(application));
+    if (gatherFacts && OnUiThread()) PublishLogHeaderFacts(gatherFacts());
 
     auto owned = std::make_unique<ActivityLog>(name);
     ActivityLog& log = *owned;

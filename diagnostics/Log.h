@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "diagnostics/LogHeaderFacts.h"
 #include "outlook/ComError.h"
-#include "outlook/ObjectModel.h"
 
 // The calling thread's activity log. Every function acts on the log in the thread's slot; on a thread that has not
 // opened a log they do nothing.
@@ -14,11 +14,14 @@ namespace sealwing::diagnostics {
 
 class ActivityLog;
 
+// Asks Outlook for what the header says of it; runs on Outlook's UI thread only. The add-in supplies it.
+using LogHeaderGathering = std::function<LogHeaderFacts()>;
+
 // Opens the thread's log under the name ("Main", "Shipper", "Attachments"), registers it and, when the previous
-// run of that log ended abnormally, runs the crash-report step. On Outlook's UI thread with the Application given,
-// the header's facts are gathered afresh from Outlook and published; anywhere else the published facts are reused
-// and Outlook is not called. A thread that already holds a log of that name keeps it. Never throws.
-ActivityLog& OpenThreadLog(std::wstring_view name, const outlook::Ref<outlook::Application>& application);
+// run of that log ended abnormally, runs the crash-report step. On Outlook's UI thread with a gathering given, the
+// header's facts are gathered afresh and published before the header is written; anywhere else the published facts
+// are reused. A thread that already holds a log of that name keeps it, and gathers nothing. Never throws.
+ActivityLog& OpenThreadLog(std::wstring_view name, const LogHeaderGathering& gatherFacts = {});
 // Closes the calling thread's log file and empties its slot; the text stays with the viewer.
 void CloseThreadLog();
 

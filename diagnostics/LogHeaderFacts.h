@@ -1,11 +1,9 @@
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "outlook/ObjectModel.h"
 
 namespace sealwing::diagnostics {
 
@@ -22,8 +20,8 @@ struct AccountFact {
     std::wstring displayName;
 };
 
-// What every log header says about the running Outlook. Only Outlook's UI thread may ask Outlook, so the facts are
-// gathered there once and every later log, on any thread, reuses them.
+// What every log header says about the running Outlook, as plain facts. Only Outlook's UI thread may ask Outlook, so
+// the add-in gathers them there once and every later log, on any thread, reuses them.
 struct LogHeaderFacts {
     std::wstring outlookVersion{};
     bool comAddInsPresent = false;
@@ -36,15 +34,6 @@ struct LogHeaderFacts {
     std::wstring gatherError{};
 };
 
-// How the header learns the user's accounts: the mail store's enumeration, installed by the add-in, which this
-// library cannot call itself. May throw ComError.
-using AccountLister = std::function<std::vector<AccountFact>(const outlook::Ref<outlook::Application>&)>;
-void SetLogHeaderAccountLister(AccountLister lister);
-
-// UI thread only: asks Outlook for its version, its COM add-ins and (through the installed lister) its accounts.
-// Never throws; a failure is kept in gatherError.
-LogHeaderFacts GatherLogHeaderFacts(const outlook::Ref<outlook::Application>& application);
-
 // The process-wide facts that logs opened from now on print; any thread.
 void PublishLogHeaderFacts(LogHeaderFacts facts);
 LogHeaderFacts PublishedLogHeaderFacts();
@@ -54,6 +43,6 @@ void PublishLogHeaderAccounts(std::vector<AccountFact> accounts);
 }  // namespace sealwing::diagnostics
 
 namespace sealwing::diagnostics {
-// Tests: back to no facts at all, and no account lister.
+// Tests: back to no facts at all.
 void ForgetPublishedLogHeaderFacts();
 }  // namespace sealwing::diagnostics

@@ -42,7 +42,7 @@ protected:
 TEST_P(ObjectModelAccountsTest, EveryAccountWithAnAddressInOutlooksOrder) {
     // Outlook answers Nothing for the current user of an account in a broken profile: the account has no address.
     world_.Outlook().AddAccount({.type = outlook::olExchange, .displayName = L"Userless", .noCurrentUser = true});
-    diagnostics::OpenThreadLog(L"Main", nullptr);
+    diagnostics::OpenThreadLog(L"Main");
     const std::vector<OutlookAccount> accounts =
         ListObjectModelAccounts(world_.Outlook().Application(), GetParam());
     EXPECT_EQ(testing::Occurrences(diagnostics::CollectAllLogs(), "WARNING! Account Userless has no current user\n"),

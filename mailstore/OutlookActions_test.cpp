@@ -14,7 +14,7 @@ constexpr const char* kFailureText =
 
 class OutlookActionsTest : public ::testing::TestWithParam<int> {
 protected:
-    OutlookActionsTest() : world_(GetParam()) { diagnostics::OpenThreadLog(L"Main", nullptr); }
+    OutlookActionsTest() : world_(GetParam()) { diagnostics::OpenThreadLog(L"Main"); }
 
     sim::SimOutlook& Outlook() { return world_.Outlook(); }
     bool InFolder(outlook::DefaultFolder folder, const outlook::Ref<sim::SimMailItem>& item) {

@@ -35,7 +35,7 @@ class SenderAddressTest : public ::testing::TestWithParam<int> {
 protected:
     SenderAddressTest() : world_(GetParam()) {
         settings::SettingsStore::Instance().ResetForTests();
-        diagnostics::OpenThreadLog(L"Main", nullptr);
+        diagnostics::OpenThreadLog(L"Main");
     }
     ~SenderAddressTest() override { settings::SettingsStore::Instance().ResetForTests(); }
 

@@ -18,7 +18,7 @@ using localservice::Fault;
 
 class SendMessageTest : public testing::LocalServiceTest {
 protected:
-    SendMessageTest() { diagnostics::OpenThreadLog(L"Main", nullptr); }
+    SendMessageTest() { diagnostics::OpenThreadLog(L"Main"); }
 
     static OutgoingMessage Message() {
         OutgoingMessage message;
@@ -208,7 +208,7 @@ TEST_F(AttachmentAndReportTest, AnAttachmentIsItsBytesAndAFailureItsExplanations
     stored.to = {"ann@example.com"};
     stored.attachments = {{.id = "a/1", .name = "r.bin", .content = std::string("\0\xFF<error/>", 10)}};
     service_.State().StoreMessage(stored);
-    diagnostics::OpenThreadLog(L"Main", nullptr);
+    diagnostics::OpenThreadLog(L"Main");
 
     std::size_t progressBytes = 0;
     const AttachmentDownload found =

@@ -9,7 +9,7 @@ namespace {
 
 class ServiceOperationsTest : public testing::LocalServiceTest {
 protected:
-    ServiceOperationsTest() { diagnostics::OpenThreadLog(L"Main", nullptr); }
+    ServiceOperationsTest() { diagnostics::OpenThreadLog(L"Main"); }
     static bool Logged(const std::string& line) { return diagnostics::CollectAllLogs().find(line) != std::string::npos; }
 };
 

@@ -21,7 +21,7 @@ protected:
         settings::PasswordCache::Instance().ClearForTests();
         world_.Service().State().AddAccount({.email = "ann@example.com", .password = "right"});
         world_.Outlook().OpenExplorer();
-        diagnostics::OpenThreadLog(L"Main", nullptr);
+        diagnostics::OpenThreadLog(L"Main");
     }
     ~SessionManagerTest() override {
         Sessions().Reset();

@@ -326,7 +326,7 @@ TEST_F(TransportTest, TheOpenOperationIsSuspendedAcrossTheRequestAndResumedWithI
     CacheAnnsPassword();
     for (const Case& c : cases) {
         diagnostics::ResetActivityLogsForTests();
-        diagnostics::OpenThreadLog(L"Main", nullptr);
+        diagnostics::OpenThreadLog(L"Main");
         {
             diagnostics::LogScope scope(L"Sending", "Caller.cpp", 1);
             c.request();
@@ -344,7 +344,7 @@ TEST_F(TransportTest, ARefusedGetResumesTheOperationAsUnsuccessful) {
     ASSERT_EQ(stopped.Start(temp_.Narrow() + "/stopped"), "");
     ScopedServiceEndpoint nobody(ServiceEndpoint{.host = "localhost", .port = stopped.Port()});
     stopped.Stop();
-    diagnostics::OpenThreadLog(L"Main", nullptr);
+    diagnostics::OpenThreadLog(L"Main");
     {
         diagnostics::LogScope scope(L"Checking account", "Caller.cpp", 1);
         HttpGet(kVersionPath, L"");

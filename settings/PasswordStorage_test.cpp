@@ -27,7 +27,7 @@ protected:
           secrets_(temp_.Narrow() + "/keys/ann.key"),
           platform_(platform::Platform{.clock = &clock_, .files = &files_, .secrets = &secrets_}) {
         diagnostics::ResetActivityLogsForTests();
-        diagnostics::OpenThreadLog(L"Main", nullptr);
+        diagnostics::OpenThreadLog(L"Main");
     }
     ~PasswordStorageTest() override { diagnostics::ResetActivityLogsForTests(); }
 

@@ -257,7 +257,7 @@ TEST_P(StartupTest, WorkerLogsReuseTheFactsGatheredOnOutlooksThread) {
 
     std::string shipperText;
     std::thread worker([&shipperText] {
-        diagnostics::OpenThreadLog(L"Shipper", TheOutlookApplication());
+        diagnostics::OpenThreadLog(L"Shipper");
         shipperText = diagnostics::CollectAllLogs();
         diagnostics::CloseThreadLog();
     });

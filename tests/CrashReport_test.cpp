@@ -98,7 +98,7 @@ TEST_F(CrashReportTest, AnUploadAnsweredWith500ShowsTheErrorBoxWithCodeZeroAndSt
     LeavePreviousLog(L"Main", kCrashedMainLog);
     User().AtDialog(kCrashReportDialogId, Press(kSendReportId));
 
-    OpenThreadLog(L"Main", nullptr);
+    OpenThreadLog(L"Main");
 
     EXPECT_EQ(ReportRequests(), 1u);
     EXPECT_TRUE(ReportsReceived().empty());
@@ -119,7 +119,7 @@ TEST_F(CrashReportTest, AnUploadThatGetsNoAnswerShowsTheEnginesCodeAndStatusZero
     LeavePreviousLog(L"Main", kCrashedMainLog);
     User().AtDialog(kCrashReportDialogId, Press(kSendReportId));
 
-    OpenThreadLog(L"Main", nullptr);
+    OpenThreadLog(L"Main");
 
     ASSERT_EQ(User().Shown().size(), 1u);
     const std::string text = platform::Utf8FromWide(User().Shown()[0].request.text);
@@ -141,7 +141,7 @@ TEST_F(CrashReportTest, CancelOrEscapeDropsTheReportWithoutSendingAnything) {
         LeavePreviousLog(L"Main", kCrashedMainLog);
         User().AtDialog(kCrashReportDialogId, way);
 
-        OpenThreadLog(L"Main", nullptr);
+        OpenThreadLog(L"Main");
 
         ASSERT_FALSE(User().Dialogs().empty());
         EXPECT_EQ(User().Dialogs().back().result, platform::kDialogCancel);
@@ -163,7 +163,7 @@ TEST_F(CrashReportTest, ViewContentShowsTheReportWithCarriageReturnsOverTheCrash
     });
     User().AtDialog(kLogViewerDialogId, Press(kCloseLogViewerId));
 
-    OpenThreadLog(L"Main", nullptr);
+    OpenThreadLog(L"Main");
 
     ASSERT_EQ(User().Dialogs().size(), 2u);
     const sim::ShownDialog& viewer = User().Dialogs()[1];
@@ -188,7 +188,7 @@ TEST_F(CrashReportTest, ACrashInTheWorkersLastRunIsOfferedWhenTheWorkerStartsNot
 
     User().AtDialog(kCrashReportDialogId, Press(kSendReportId));
     std::thread worker([] {
-        OpenThreadLog(L"Shipper", TheOutlookApplication());
+        OpenThreadLog(L"Shipper");
         CloseThreadLog();
     });
     worker.join();
@@ -230,7 +230,7 @@ TEST_F(CrashReportTest, SaveAsReplacesAnExistingFileWithTheTextAsReceivedWithout
 }
 
 TEST_F(CrashReportTest, ASaveThatFailsShowsTheUserNothingAndIsLogged) {
-    OpenThreadLog(L"Main", nullptr);
+    OpenThreadLog(L"Main");
     const std::wstring path = platform::Files().Join(LocalFolder(), L"no such folder/activity.txt");
     User().AnswerSaveFile(path);
     User().AtDialog(kLogViewerDialogId, [](sim::DialogScreen& screen) {
@@ -247,7 +247,7 @@ TEST_F(CrashReportTest, ASaveThatFailsShowsTheUserNothingAndIsLogged) {
 }
 
 TEST_F(CrashReportTest, SavingOverTheRunningMainLogIsRefusedAndTheLogGoesOnInItsFile) {
-    OpenThreadLog(L"Main", nullptr);
+    OpenThreadLog(L"Main");
     LogWrite(L"before the save\n");
     const std::wstring mainLog = platform::Files().Join(platform::Files().Join(LocalFolder(), L"Parcelon"), L"Main.log");
     User().AnswerSaveFile(mainLog);

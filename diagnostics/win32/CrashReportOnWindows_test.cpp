@@ -228,7 +228,7 @@ protected:
     // Opens the main log while the user plays the steps; every step must have run.
     static void OpenMainLogPlaying(std::vector<Step> steps) {
         UserAtTheDialogs user(std::move(steps));
-        OpenThreadLog(L"Main", nullptr);
+        OpenThreadLog(L"Main");
         EXPECT_TRUE(user.Finished()) << "the dialogs ended before the user was done";
     }
 

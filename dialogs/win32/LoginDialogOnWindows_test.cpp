@@ -132,7 +132,7 @@ protected:
           platform_(platform::Platform{
               .clock = &clock_, .files = &files_, .secrets = &secrets_, .uiThread = &uiThread_, .ui = &ui_}) {
         diagnostics::ResetActivityLogsForTests();
-        diagnostics::OpenThreadLog(L"Main", nullptr);
+        diagnostics::OpenThreadLog(L"Main");
         settings::PasswordCache::Instance().ClearForTests();
     }
     ~LoginDialogOnWindowsTest() override {

@@ -21,7 +21,7 @@ protected:
         ::CreateDirectoryW(temp_.At(L"roaming").c_str(), nullptr);
         ::CreateDirectoryW(temp_.At(L"local").c_str(), nullptr);
         diagnostics::ResetActivityLogsForTests();
-        diagnostics::OpenThreadLog(L"Main", nullptr);
+        diagnostics::OpenThreadLog(L"Main");
     }
     ~PasswordStorageOnWindowsTest() override { diagnostics::ResetActivityLogsForTests(); }
 

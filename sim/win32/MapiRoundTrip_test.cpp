@@ -87,7 +87,7 @@ public:
     void Begin() {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         settings::SettingsStore::Instance().ResetForTests();
-        diagnostics::OpenThreadLog(L"Main", nullptr);
+        diagnostics::OpenThreadLog(L"Main");
         accountClass_.emplace();
         ASSERT_EQ(accountClass_->Result(), S_OK);
         journalStart_ = sim::win32::MapiCallJournal().size();
