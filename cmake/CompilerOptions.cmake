@@ -4,6 +4,9 @@ target_compile_options(sealwing_options INTERFACE
   -Wall -Wextra -Wpedantic -Werror
   -Wnon-virtual-dtor -Woverloaded-virtual -Wcast-qual -Wformat=2 -Wimplicit-fallthrough)
 target_include_directories(sealwing_options INTERFACE ${PROJECT_SOURCE_DIR})
+# The version, from project() alone: the code, the user agent and the DLL's version resource read it from here.
+configure_file(${PROJECT_SOURCE_DIR}/cmake/SealwingVersion.h.in ${PROJECT_BINARY_DIR}/generated/SealwingVersion.h @ONLY)
+target_include_directories(sealwing_options INTERFACE ${PROJECT_BINARY_DIR}/generated)
 
 # GCC 12 at -O2 and above reports false -Wrestrict, -Warray-bounds, -Wstringop-*, -Wmaybe-uninitialized and
 # -Wfree-nonheap-object warnings inside libstdc++ (`"text" + std::string`, std::vector::insert, std::variant; GCC

@@ -1,6 +1,6 @@
 #include "diagnostics/ActivityLog.h"
 
-#include "addin/AddinVersion.h"
+#include "SealwingVersion.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/Platform.h"
@@ -55,9 +55,8 @@ void ActivityLog::WriteHeader(const LogHeaderFacts& facts) {
     auto& clock = platform::TheClock();
     Write(L"===" + platform::WideFromAnsi(name_) + L" log\n");
     WriteNarrow(platform::FormatUtc(clock.UtcSeconds(), "%Y-%m-%d %H:%M\n"));
-    const auto& version = TheAddinVersion();
-    Write(L"Parcelon for Microsoft Outlook version " + std::to_wstring(version.major) + L"." +
-          std::to_wstring(version.minor) + L" ");
+    Write(L"Parcelon for Microsoft Outlook version " + std::to_wstring(SEALWING_VERSION_MAJOR) + L"." +
+          std::to_wstring(SEALWING_VERSION_MINOR) + L" ");
     Write(L"x86\n");
     Write(L"Outlook version " + facts.outlookVersion + L" \nCOM add-ins:\n");
     if (facts.comAddInsPresent) {

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "SealwingVersion.h"
 #include "platform/Http.h"
 
 // Every exchange with the service: one HTTPS request, its reply bytes and its HTTP status. The transport knows
@@ -12,7 +13,7 @@
 // error 0, exactly what a rejected login produces.
 namespace sealwing::service {
 
-inline constexpr const char* kUserAgent = "Parcelon outlook addin v1.38.0";
+inline constexpr const char* kUserAgent = "Parcelon outlook addin v" SEALWING_VERSION_TEXT ".0";
 inline constexpr const char* kMessagePath = "rest/message.xml";
 inline constexpr const char* kLogReportPath = "secure/log/outlookEventReport";
 
