@@ -8,7 +8,6 @@
 #include "diagnostics/LogViewer.h"
 #include "platform/Platform.h"
 #include "platform/UserInterface.h"
-#include "service/ServiceOperations.h"
 
 namespace sealwing::diagnostics {
 namespace {
@@ -36,10 +35,10 @@ std::optional<int> CCrashReportDlg::OnCommand(platform::DialogView& view, int co
     return std::nullopt;
 }
 
-void OfferCrashReport(const std::string& previousText) {
+void OfferCrashReport(const std::string& previousText, const CrashReportUpload& upload) {
     CCrashReportDlg dialog(previousText);
     if (dialog.Show() != kSendReportId) return;
-    const service::LogReportReply reply = service::SubmitLogReport(previousText);
+    const CrashReportUploadResult reply = upload(previousText);
     if (reply.engineCode == 0 && reply.status == 200) return;
     platform::TheUserInterface().ShowMessageBox({.owner = platform::kNoWindow,
                                                  .text = UploadFailedText(reply.engineCode, reply.status),
@@ -48,6 +47,10 @@ void OfferCrashReport(const std::string& previousText) {
                                                  .buttons = platform::MessageBoxButtons::Ok});
 }
 
-void InstallCrashReportOffer() { SetCrashReportHandler(&OfferCrashReport); }
+void InstallCrashReportOffer(CrashReportUpload upload) {
+    SetCrashReportHandler([upload = std::move(upload)](const std::string& previousText) {
+        OfferCrashReport(previousText, upload);
+    });
+}
 
 }  // namespace sealwing::diagnostics

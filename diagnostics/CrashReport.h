@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,12 +28,20 @@ private:
     const std::string& previousText_;
 };
 
-// The crash-report step: asks, and sends `previousText` to the service when the user agrees; a failed upload is
-// reported in a message box and not kept. Whatever happens, the calling thread goes on with its work.
-void OfferCrashReport(const std::string& previousText);
+// What sending a report came to: the form engine's own code (0 when the request went through) and the HTTP status.
+struct CrashReportUploadResult {
+    int engineCode = 0;
+    std::uint32_t status = 0;
+};
+// Sends a report to the service; the service client supplies it (service::UploadCrashReport).
+using CrashReportUpload = std::function<CrashReportUploadResult(const std::string& report)>;
 
-// Makes OfferCrashReport the step that every log opened from now on runs when its previous run ended abnormally.
-// Done where the add-in's world starts: the DLL's platform, the simulated Outlook's main job, tests.
-void InstallCrashReportOffer();
+// The crash-report step: asks, and sends `previousText` when the user agrees; a failed upload is reported in a
+// message box and not kept. Whatever happens, the calling thread goes on with its work.
+void OfferCrashReport(const std::string& previousText, const CrashReportUpload& upload);
+
+// Makes OfferCrashReport, with this upload, the step that every log opened from now on runs when its previous run
+// ended abnormally. Done where the add-in's world starts: the DLL's platform, the simulated Outlook's main job, tests.
+void InstallCrashReportOffer(CrashReportUpload upload);
 
 }  // namespace sealwing::diagnostics

@@ -128,4 +128,9 @@ LogReportReply SubmitLogReport(std::string_view ansiReport) {
     return PostLogReportForm({{.name = "data", .bytes = platform::Utf8FromWide(platform::WideFromAnsi(ansiReport))}});
 }
 
+diagnostics::CrashReportUploadResult UploadCrashReport(const std::string& ansiReport) {
+    const LogReportReply reply = SubmitLogReport(ansiReport);
+    return {.engineCode = reply.engineCode, .status = reply.status};
+}
+
 }  // namespace sealwing::service

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "diagnostics/CrashReport.h"
 #include "platform/Http.h"
 #include "service/Transport.h"
 #include "service/ServiceRecords.h"
@@ -42,5 +43,7 @@ AttachmentDownload DownloadAttachment(std::wstring_view messageId, std::wstring_
 
 // Sends an activity-log report (ANSI text). Anything but engine code 0 with status 200 is a failure.
 LogReportReply SubmitLogReport(std::string_view ansiReport);
+// SubmitLogReport as the crash-report step takes it (diagnostics::InstallCrashReportOffer).
+diagnostics::CrashReportUploadResult UploadCrashReport(const std::string& ansiReport);
 
 }  // namespace sealwing::service

@@ -10,6 +10,7 @@
 
 #include "addin/SealwingAddin.h"
 #include "diagnostics/CrashReport.h"
+#include "service/ServiceOperations.h"
 #include "diagnostics/CrashReportDialogTemplate.h"
 #include "diagnostics/Log.h"
 #include "diagnostics/LogViewer.h"
@@ -40,7 +41,7 @@ protected:
     CrashReportTest() {
         // The add-in's own version: start-up's version check has nothing to say.
         world_.Service().State().SetVersion({.major = 1, .minor = 38});
-        InstallCrashReportOffer();
+        InstallCrashReportOffer(&service::UploadCrashReport);
     }
 
     // Leaves the file that the log of that name finds from its previous run.
@@ -137,7 +138,7 @@ TEST_F(CrashReportTest, CancelOrEscapeDropsTheReportWithoutSendingAnything) {
     for (const auto& [name, way] : ways) {
         SCOPED_TRACE(name);
         ResetActivityLogsForTests();
-        InstallCrashReportOffer();
+        InstallCrashReportOffer(&service::UploadCrashReport);
         LeavePreviousLog(L"Main", kCrashedMainLog);
         User().AtDialog(kCrashReportDialogId, way);
 

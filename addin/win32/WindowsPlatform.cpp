@@ -7,6 +7,7 @@
 #include "addin/win32/Module.h"
 #include "outlook/win32/mapi/OlkAdapters.h"
 #include "diagnostics/CrashReport.h"
+#include "service/ServiceOperations.h"
 #include "diagnostics/Log.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
@@ -67,7 +68,7 @@ void AcquireWindowsPlatform() {
     record.ui = &adapters.ui;
     record.windows = &adapters.windows;
     platform::InstallPlatform(record);
-    diagnostics::InstallCrashReportOffer();
+    diagnostics::InstallCrashReportOffer(&service::UploadCrashReport);
     diagnostics::InstallEntryFailureLogging();
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "diagnostics/CrashReport.h"
+#include "service/ServiceOperations.h"
 #include "diagnostics/CrashReportDialogTemplate.h"
 #include "diagnostics/Log.h"
 #include "diagnostics/LogViewer.h"
@@ -206,7 +207,7 @@ class CrashReportOnWindowsTest : public ::testing::Test {
 protected:
     CrashReportOnWindowsTest() {
         ResetActivityLogsForTests();
-        InstallCrashReportOffer();
+        InstallCrashReportOffer(&service::UploadCrashReport);
     }
     ~CrashReportOnWindowsTest() override { ResetActivityLogsForTests(); }
 

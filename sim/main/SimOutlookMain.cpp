@@ -14,6 +14,7 @@
 
 #include "addin/SealwingAddin.h"
 #include "diagnostics/CrashReport.h"
+#include "service/ServiceOperations.h"
 #include "diagnostics/Log.h"
 #include "dialogs/LoginDialogTemplate.h"
 #include "diagnostics/CrashReportDialogTemplate.h"
@@ -163,7 +164,7 @@ int main(int argc, char** argv) {
     platform::CurlHttp http(httpOptions);
     platformRecord.http = &http;
     platform::InstallPlatform(platformRecord);
-    diagnostics::InstallCrashReportOffer();
+    diagnostics::InstallCrashReportOffer(&service::UploadCrashReport);
     diagnostics::InstallEntryFailureLogging();
 
     const auto application = outlook.Application();
