@@ -77,13 +77,13 @@ run_ctest() {
 
 # Replays each seed corpus, then fuzzes for a bounded time from it (new inputs stay in the build tree).
 run_fuzzers() {
-    local fuzzer=build/sanitizers/bin/sealwing_xml_fuzz corpus=service/fuzz/corpus found=build/sanitizers/fuzz-corpus
+    local fuzzer=build/sanitizers/bin/sealwing_xml_fuzz corpus=xml/fuzz/corpus found=build/sanitizers/fuzz-corpus
     [[ -x "$fuzzer" ]] || { echo "fuzz target missing: $fuzzer"; return 1; }
     mkdir -p "$found"
     if ! "$fuzzer" "$corpus"/* >build/sanitizers/fuzz-replay.log 2>&1; then
         tail -n 40 build/sanitizers/fuzz-replay.log; echo "the XML reader failed on its seed corpus"; return 1
     fi
-    if ! "$fuzzer" -max_total_time=20 -dict=service/fuzz/xml.dict "$found" "$corpus" >build/sanitizers/fuzz.log 2>&1; then
+    if ! "$fuzzer" -max_total_time=20 -dict=xml/fuzz/xml.dict "$found" "$corpus" >build/sanitizers/fuzz.log 2>&1; then
         tail -n 60 build/sanitizers/fuzz.log; echo "fuzzing the XML reader found a failure (input saved as crash-*)"; return 1
     fi
     echo "fuzzing: $(grep -Eo 'Done [0-9]+ runs in [0-9]+ second' build/sanitizers/fuzz.log | tail -n 1)s"

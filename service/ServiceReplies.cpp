@@ -9,21 +9,12 @@ namespace sealwing::service {
 namespace {
 
 // The reply's root element, or null when the reply does not parse.
-const XmlNode* ParseRoot(XmlDocument& document, std::wstring_view reply) {
+const xml::XmlNode* ParseRoot(xml::XmlDocument& document, std::wstring_view reply) {
     if (!document.Load(reply)) return nullptr;
     return Root(document);
 }
 
 }  // namespace
-
-std::wstring ConvertBack(std::wstring text) {
-    for (const auto& [reference, character] : {std::pair{L"&lt;", L"<"}, std::pair{L"&gt;", L">"},
-                                               std::pair{L"&quot;", L"\""}, std::pair{L"&apos;", L"'"},
-                                               std::pair{L"&amp;", L"&"}}) {
-        text = platform::ReplaceAll(text, reference, character);
-    }
-    return text;
-}
 
 std::int32_t ParseInteger(std::wstring_view text) {
     std::size_t at = 0;
@@ -41,31 +32,31 @@ std::int32_t ParseInteger(std::wstring_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-void ReadText(const XmlNode& parent, std::wstring_view name, std::wstring& target) {
-    if (const XmlNode* child = Child(parent, name)) target = Text(*child);
+void ReadText(const xml::XmlNode& parent, std::wstring_view name, std::wstring& target) {
+    if (const xml::XmlNode* child = Child(parent, name)) target = Text(*child);
 }
 
-void ReadInteger(const XmlNode& parent, std::wstring_view name, std::int32_t& target) {
-    if (const XmlNode* child = Child(parent, name)) target = ParseInteger(Text(*child));
+void ReadInteger(const xml::XmlNode& parent, std::wstring_view name, std::int32_t& target) {
+    if (const xml::XmlNode* child = Child(parent, name)) target = ParseInteger(Text(*child));
 }
 
-void ReadFlag(const XmlNode& parent, std::wstring_view name, bool& target) {
-    if (const XmlNode* child = Child(parent, name)) target = platform::ToLower(Text(*child)) == L"true";
+void ReadFlag(const xml::XmlNode& parent, std::wstring_view name, bool& target) {
+    if (const xml::XmlNode* child = Child(parent, name)) target = platform::ToLower(Text(*child)) == L"true";
 }
 
 std::vector<std::wstring> ReadErrorExplanations(std::wstring_view reply) {
-    XmlDocument document;
-    const XmlNode* root = ParseRoot(document, reply);
+    xml::XmlDocument document;
+    const xml::XmlNode* root = ParseRoot(document, reply);
     std::vector<std::wstring> explanations;
     if (root == nullptr || root->name != L"error") return explanations;
-    for (const auto& child : root->children) explanations.push_back(ConvertBack(Text(*child)));
+    for (const auto& child : root->children) explanations.push_back(xml::ConvertBack(Text(*child)));
     return explanations;
 }
 
 void ReadAccountStatus(std::wstring_view reply, AccountStatus& status) {
     status = AccountStatus{};
-    XmlDocument document;
-    const XmlNode* root = ParseRoot(document, reply);
+    xml::XmlDocument document;
+    const xml::XmlNode* root = ParseRoot(document, reply);
     if (root == nullptr) return;
     bool success = false;
     ReadFlag(*root, L"success", success);
@@ -74,7 +65,7 @@ void ReadAccountStatus(std::wstring_view reply, AccountStatus& status) {
         return;
     }
     // A missing "status", "acc" or "type" keeps what the reader had: registered, and a type that is not "free".
-    const XmlNode* standing = Child(*root, L"status");
+    const xml::XmlNode* standing = Child(*root, L"status");
     if (standing != nullptr) ReadFlag(*standing, L"acc", status.registered);
     if (!status.registered) return;
     std::wstring type;
@@ -83,8 +74,8 @@ void ReadAccountStatus(std::wstring_view reply, AccountStatus& status) {
 }
 
 void ReadAccountInfo(std::wstring_view reply, AccountInfo& info) {
-    XmlDocument document;
-    const XmlNode* root = ParseRoot(document, reply);
+    xml::XmlDocument document;
+    const xml::XmlNode* root = ParseRoot(document, reply);
     if (root == nullptr) return;
     ReadText(*root, L"email", info.email);
     ReadText(*root, L"first_name", info.first_name);
@@ -98,33 +89,33 @@ void ReadAccountInfo(std::wstring_view reply, AccountInfo& info) {
 }
 
 bool ReadSessionAlive(std::wstring_view reply) {
-    XmlDocument document;
-    const XmlNode* root = ParseRoot(document, reply);
+    xml::XmlDocument document;
+    const xml::XmlNode* root = ParseRoot(document, reply);
     if (root == nullptr) return false;
-    const XmlNode* auth = Child(*root, L"auth");
+    const xml::XmlNode* auth = Child(*root, L"auth");
     return auth != nullptr && Text(*auth) == L"true";
 }
 
 void ReadSecureMessage(std::wstring_view reply, SecureMessage& message) {
-    XmlDocument document;
-    const XmlNode* root = ParseRoot(document, reply);
+    xml::XmlDocument document;
+    const xml::XmlNode* root = ParseRoot(document, reply);
     if (root == nullptr) return;
     ReadText(*root, L"body", message.body);
-    message.body = ConvertBack(std::move(message.body));
+    message.body = xml::ConvertBack(std::move(message.body));
     ReadText(*root, L"subject", message.subject);
     ReadText(*root, L"sender_name", message.sender_name);
     ReadText(*root, L"sender_email", message.sender_email);
     ReadText(*root, L"recipient", message.recipient);
-    if (const XmlNode* recipients = Child(*root, L"recipients")) {
+    if (const xml::XmlNode* recipients = Child(*root, L"recipients")) {
         for (const auto& [listName, list] : {std::pair{L"to", &message.to}, std::pair{L"cc", &message.cc}}) {
-            const XmlNode* listNode = Child(*recipients, listName);
+            const xml::XmlNode* listNode = Child(*recipients, listName);
             if (listNode == nullptr) continue;
             for (const auto& item : listNode->children) {
                 if (item->name == L"item") list->push_back(Text(*item));
             }
         }
     }
-    if (const XmlNode* attachments = Child(*root, L"attachments")) {
+    if (const xml::XmlNode* attachments = Child(*root, L"attachments")) {
         for (const auto& entry : attachments->children) {
             SecureAttachment attachment;
             ReadText(*entry, L"id", attachment.id);
@@ -137,8 +128,8 @@ void ReadSecureMessage(std::wstring_view reply, SecureMessage& message) {
 }
 
 void ReadVersionInfo(std::wstring_view reply, VersionInfo& version) {
-    XmlDocument document;
-    const XmlNode* root = ParseRoot(document, reply);
+    xml::XmlDocument document;
+    const xml::XmlNode* root = ParseRoot(document, reply);
     if (root == nullptr) return;
     ReadText(*root, L"date", version.date);
     ReadText(*root, L"info_url", version.info_url);

@@ -5,22 +5,19 @@
 #include <vector>
 
 #include "service/ServiceRecords.h"
-#include "service/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 // Reading the service's XML replies into the records the rest of the add-in uses. Every reply is parsed afresh; a
 // reply that does not parse leaves the records as they were. Element texts keep the five special characters as
 // references, except where a reader converts them back (the message body and error explanations).
 namespace sealwing::service {
 
-// "&lt;", "&gt;", "&quot;", "&apos;" and then "&amp;" back to their characters.
-std::wstring ConvertBack(std::wstring text);
-
 // The three readers of a child taken by exact name; an absent child leaves the target unchanged.
-void ReadText(const XmlNode& parent, std::wstring_view name, std::wstring& target);
+void ReadText(const xml::XmlNode& parent, std::wstring_view name, std::wstring& target);
 // Signed decimal: leading white space and a sign accepted, stops at the first other character, no digits give 0.
-void ReadInteger(const XmlNode& parent, std::wstring_view name, std::int32_t& target);
+void ReadInteger(const xml::XmlNode& parent, std::wstring_view name, std::int32_t& target);
 // True when the text lower-cased is "true".
-void ReadFlag(const XmlNode& parent, std::wstring_view name, bool& target);
+void ReadFlag(const xml::XmlNode& parent, std::wstring_view name, bool& target);
 std::int32_t ParseInteger(std::wstring_view text);
 
 // The explanations of an error reply (root "error": every child's text, converted back); empty for anything else.

@@ -7,8 +7,7 @@
 #include "platform/Platform.h"
 #include "platform/SecretProtection.h"
 #include "platform/Text.h"
-#include "service/ServiceReplies.h"
-#include "service/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 namespace sealwing::settings {
 namespace {
@@ -40,14 +39,14 @@ std::wstring PasswordStoragePath() {
 }
 
 std::wstring CredentialsDocumentText(const CredentialList& list) {
-    service::XmlDocument document;
-    service::XmlNode& credentials = service::AppendChild(document, L"credentials", L"");
+    xml::XmlDocument document;
+    xml::XmlNode& credentials = xml::AppendChild(document, L"credentials", L"");
     for (const auto& entry : list.Entries()) {
-        service::XmlNode& user = service::AppendChild(credentials, L"user", L"");
-        service::AppendChild(user, L"username", EscapeBackslashes(entry.user));
-        service::AppendChild(user, L"password", EscapeBackslashes(entry.password));
+        xml::XmlNode& user = xml::AppendChild(credentials, L"user", L"");
+        xml::AppendChild(user, L"username", EscapeBackslashes(entry.user));
+        xml::AppendChild(user, L"password", EscapeBackslashes(entry.password));
     }
-    return service::Serialise(document);
+    return xml::Serialise(document);
 }
 
 void LoadPasswordStorage(CredentialList& list) {
@@ -68,15 +67,15 @@ void LoadPasswordStorage(CredentialList& list) {
     text.resize(std::min(text.size(), text.find(L'\0')));
     if (text.empty()) return;
 
-    service::XmlDocument document;
+    xml::XmlDocument document;
     if (!document.Load(text)) return;
-    const service::XmlNode* root = service::Root(document);
+    const xml::XmlNode* root = xml::Root(document);
     if (root == nullptr) return;
     for (const auto& entry : root->children) {
-        const service::XmlNode* user = service::Child(*entry, L"username");
-        const service::XmlNode* password = service::Child(*entry, L"password");
+        const xml::XmlNode* user = xml::Child(*entry, L"username");
+        const xml::XmlNode* password = xml::Child(*entry, L"password");
         if (user == nullptr || password == nullptr) continue;
-        list.Add(service::ConvertBack(service::Text(*user)), service::ConvertBack(service::Text(*password)));
+        list.Add(xml::ConvertBack(xml::Text(*user)), xml::ConvertBack(xml::Text(*password)));
     }
 }
 

@@ -1,8 +1,8 @@
 #include <algorithm>
 
-#include "service/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
-namespace sealwing::service {
+namespace sealwing::xml {
 namespace {
 
 bool IsWhite(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f'; }
@@ -308,4 +308,4 @@ private:
 
 std::optional<std::size_t> XmlDocument::Load(std::wstring_view text) { return Reader(*this, text).LoadDocument(); }
 
-}  // namespace sealwing::service
+}  // namespace sealwing::xml

@@ -1,6 +1,8 @@
-#include "service/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
-namespace sealwing::service {
+#include "platform/Text.h"
+
+namespace sealwing::xml {
 namespace {
 
 class Writer {
@@ -126,4 +128,13 @@ std::wstring Serialise(const XmlNode& node, const XmlDisplayOptions& options) {
     return writer.Take();
 }
 
-}  // namespace sealwing::service
+std::wstring ConvertBack(std::wstring text) {
+    for (const auto& [reference, character] : {std::pair{L"&lt;", L"<"}, std::pair{L"&gt;", L">"},
+                                               std::pair{L"&quot;", L"\""}, std::pair{L"&apos;", L"'"},
+                                               std::pair{L"&amp;", L"&"}}) {
+        text = platform::ReplaceAll(text, reference, character);
+    }
+    return text;
+}
+
+}  // namespace sealwing::xml

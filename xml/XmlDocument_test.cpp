@@ -1,8 +1,8 @@
-#include "service/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 #include <gtest/gtest.h>
 
-namespace sealwing::service {
+namespace sealwing::xml {
 namespace {
 
 struct FailureCase {
@@ -195,4 +195,4 @@ TEST(XmlTest, AppendedChildrenSerialiseAsTheCredentialsFileNeedsThem) {
 }
 
 }  // namespace
-}  // namespace sealwing::service
+}  // namespace sealwing::xml

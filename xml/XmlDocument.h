@@ -11,7 +11,7 @@
 // The system's own compact, forgiving XML reader and writer for the service's replies and the credentials file.
 // Not a validating parser: names are taken verbatim, only the five predefined entity references are known, a
 // backslash escapes the character after it inside text, and the parse stops quietly at the end of the input.
-namespace sealwing::service {
+namespace sealwing::xml {
 
 enum class XmlNodeType { Element = 0, ProcessingInstruction = 1, Comment = 2, CData = 3, Document = 4 };
 
@@ -112,5 +112,8 @@ std::wstring Text(const XmlNode& node);
 std::wstring Serialise(const XmlNode& node, const XmlDisplayOptions& options = SharedDisplayOptions());
 // The text with the five special characters written as references.
 std::wstring EncodeEntities(std::wstring_view text, const XmlEntityTable& table = SharedEntityTable());
+// "&lt;", "&gt;", "&quot;", "&apos;" and then "&amp;" back to their characters: what callers apply to a text whose
+// entity references the reader left as they were.
+std::wstring ConvertBack(std::wstring text);
 
-}  // namespace sealwing::service
+}  // namespace sealwing::xml

@@ -1,6 +1,6 @@
-#include "service/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
-namespace sealwing::service {
+namespace sealwing::xml {
 
 const XmlEntityTable& SharedEntityTable() {
     static const XmlEntityTable table = {{
@@ -45,4 +45,4 @@ XmlNode& AppendChild(XmlNode& parent, std::wstring_view name, std::wstring_view 
     return *parent.children.back();
 }
 
-}  // namespace sealwing::service
+}  // namespace sealwing::xml

@@ -7,12 +7,12 @@
 #include <string_view>
 
 #include "platform/Text.h"
-#include "service/XmlDocument.h"
+#include "xml/XmlDocument.h"
 
 namespace {
 
-void Walk(const sealwing::service::XmlNode& node, int depth) {
-    if (depth > sealwing::service::kMaxXmlDepth + 2) std::abort();  // the depth limit did not hold
+void Walk(const sealwing::xml::XmlNode& node, int depth) {
+    if (depth > sealwing::xml::kMaxXmlDepth + 2) std::abort();  // the depth limit did not hold
     for (const auto& child : node.children) {
         if (child->parent != &node) std::abort();
         Walk(*child, depth + 1);
@@ -25,7 +25,7 @@ void Walk(const sealwing::service::XmlNode& node, int depth) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace sealwing::service;
+    using namespace sealwing::xml;
     const std::wstring text =
         sealwing::platform::WideFromUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
     XmlDocument document;
