@@ -14,9 +14,11 @@
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "reading/ExplorerExtension.h"
+#include "service/ServiceOperations.h"
 #include "service/SessionManager.h"
 #include "settings/PasswordCache.h"
 #include "settings/PasswordStorage.h"
+#include "settings/SettingsStore.h"
 
 namespace sealwing {
 namespace {
@@ -60,6 +62,7 @@ outlook::HResult CSealwingAddin::OnConnection(const outlook::Ref<outlook::Object
     g_application = application_;
 
     diagnostics::InstallEntryFailureLogging();
+    settings::SettingsStore::Instance().SetStandingCheck(&service::IsProAccount);
     diagnostics::OpenThreadLog(L"Main", [this] { return GatherLogHeaderFacts(application_); });
     // A damaged settings file is reported once, however often the add-in connects.
     if (const std::wstring problem = platform::TheRegistry().TakeLoadProblem(); !problem.empty()) {

@@ -124,6 +124,11 @@ AttachmentDownload DownloadAttachment(std::wstring_view messageId, std::wstring_
     return download;
 }
 
+bool IsProAccount(std::wstring_view email) {
+    AccountStatus status;
+    return CheckAccount(email, status) == ServiceResult::Success && status.pro;
+}
+
 LogReportReply SubmitLogReport(std::string_view ansiReport) {
     return PostLogReportForm({{.name = "data", .bytes = platform::Utf8FromWide(platform::WideFromAnsi(ansiReport))}});
 }

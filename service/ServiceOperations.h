@@ -23,6 +23,8 @@ ServiceResult ServiceGet(std::string_view path, std::wstring_view email, std::ws
                          platform::Event* cancel = nullptr);
 
 ServiceResult CheckAccount(std::wstring_view email, AccountStatus& status);
+// True when the check succeeds and finds a pro account; the settings' standing check.
+bool IsProAccount(std::wstring_view email);
 ServiceResult Login(std::wstring_view email, AccountInfo& info);
 ServiceResult Ping(std::wstring_view sessionId, bool& alive);
 ServiceResult DownloadMessage(std::wstring_view messageId, std::wstring_view email, SecureMessage& message,

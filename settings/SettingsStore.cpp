@@ -4,7 +4,6 @@
 #include "platform/Platform.h"
 #include "platform/Registry.h"
 #include "platform/Text.h"
-#include "service/ServiceOperations.h"
 
 namespace sealwing::settings {
 namespace {
@@ -49,6 +48,8 @@ SettingsStore& SettingsStore::Instance() {
     return store;
 }
 
+void SettingsStore::SetStandingCheck(StandingCheck check) { standingCheck_ = std::move(check); }
+
 AccountSettings& SettingsStore::SettingsFor(std::wstring_view email) {
     platform::AssertUiThread(__func__);
     for (auto& [address, record] : accounts_) {
@@ -64,8 +65,7 @@ AccountSettings& SettingsStore::SettingsFor(std::wstring_view email) {
     if (record.destruct == AccountSettings::kDestructNotChosen) {
         // Pro accounts keep messages for ever by default; everyone else, and anyone the service cannot vouch for
         // now, for a week. Stored with the record's next write only.
-        service::AccountStatus status;
-        const bool pro = service::CheckAccount(email, status) == service::ServiceResult::Success && status.pro;
+        const bool pro = standingCheck_ && standingCheck_(email);
         record.destruct = pro ? kDestructForPro : kDestructForFree;
     }
     record.loaded = true;
@@ -132,6 +132,7 @@ void SettingsStore::ResetForTests() {
     accounts_.clear();
     mappings_.clear();
     suppressWarnings_.reset();
+    standingCheck_ = nullptr;
 }
 
 }  // namespace sealwing::settings

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,8 +30,14 @@ class SettingsStore {
 public:
     static SettingsStore& Instance();
 
-    // The account's record, read from the registry on first use (asking the service for the expiry default when
-    // none is stored). Callers change it in place, mark it dirty and write it; it stays valid for the run.
+    // Whether the service vouches for the account as a pro account now; false when it cannot tell. The service
+    // client supplies it (service::IsProAccount), so that reading the settings makes no network call of its own.
+    using StandingCheck = std::function<bool(std::wstring_view email)>;
+    void SetStandingCheck(StandingCheck check);
+
+    // The account's record, read from the registry on first use (asking the standing check for the expiry default
+    // when none is stored; without a check, the default of an account nobody vouches for). Callers change it in
+    // place, mark it dirty and write it; it stays valid for the run.
     AccountSettings& SettingsFor(std::wstring_view email);
     // Writes the record's five values when it is dirty, creating the account's key when needed.
     void WriteSettings(AccountSettings& record);
@@ -53,6 +60,7 @@ private:
     std::deque<std::pair<std::wstring, AccountSettings>> accounts_;
     std::vector<std::pair<std::wstring, std::wstring>> mappings_;
     std::optional<bool> suppressWarnings_;
+    StandingCheck standingCheck_;
 };
 
 }  // namespace sealwing::settings

@@ -4,6 +4,7 @@
 
 #include "platform/Platform.h"
 #include "platform/Registry.h"
+#include "service/ServiceOperations.h"
 #include "tests/OutlookWorld.h"
 
 namespace sealwing::settings {
@@ -16,6 +17,7 @@ class SettingsStoreTest : public ::testing::Test {
 protected:
     SettingsStoreTest() {
         Store().ResetForTests();
+        Store().SetStandingCheck(&service::IsProAccount);
         world_.Service().State().AddAccount({.email = "pro@example.com", .password = "pw", .type = "pro"});
         world_.Service().State().AddAccount({.email = "free@example.com", .password = "pw", .type = "free"});
         world_.Service().State().AddAccount({.email = "pro2@example.com", .password = "pw", .type = "pro"});
@@ -53,6 +55,12 @@ TEST_F(SettingsStoreTest, ANewAccountGetsTheDefaultsAndAnExpiryThatDependsOnItsS
     }
     EXPECT_EQ(Requests(), cases.size());
     EXPECT_FALSE(Registry().KeyExists(kProductKey));  // nothing is written until a record is saved
+}
+
+TEST_F(SettingsStoreTest, WithoutAStandingCheckReadingSettingsAsksNobody) {
+    Store().ResetForTests();
+    EXPECT_EQ(Store().SettingsFor(L"pro@example.com").destruct, 7) << "the default of an account nobody vouches for";
+    EXPECT_EQ(Requests(), 0U);
 }
 
 TEST_F(SettingsStoreTest, WrittenSettingsSurviveARestartAndAStoredExpiryNeedsNoRequest) {
