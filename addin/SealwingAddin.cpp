@@ -7,6 +7,7 @@
 #include "outlook/OutlookVersion.h"
 #include "compose/InspectorExtension.h"
 #include "diagnostics/Log.h"
+#include "dialogs/LoginDialog.h"
 #include "mailstore/OutlookAccounts.h"
 #include "mailstore/OutlookActions.h"
 #include "platform/EntryGuard.h"
@@ -63,6 +64,7 @@ outlook::HResult CSealwingAddin::OnConnection(const outlook::Ref<outlook::Object
 
     diagnostics::InstallEntryFailureLogging();
     settings::SettingsStore::Instance().SetStandingCheck(&service::IsProAccount);
+    service::SessionManager::Instance().SetPasswordPrompt(&dialogs::AskForPassword);
     diagnostics::OpenThreadLog(L"Main", [this] { return GatherLogHeaderFacts(application_); });
     // A damaged settings file is reported once, however often the add-in connects.
     if (const std::wstring problem = platform::TheRegistry().TakeLoadProblem(); !problem.empty()) {

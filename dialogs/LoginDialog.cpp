@@ -64,4 +64,8 @@ std::optional<int> CCredentialsDlg::OnCommand(platform::DialogView& view, int co
     return platform::kDialogOk;
 }
 
+bool AskForPassword(std::wstring_view email, int failedAttempts, platform::WindowHandle owner) {
+    return CCredentialsDlg(std::wstring(email), failedAttempts).Show(owner) == platform::kDialogOk;
+}
+
 }  // namespace sealwing::dialogs

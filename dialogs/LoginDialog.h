@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/Dialog.h"
 #include "settings/CredentialList.h"
@@ -27,5 +28,9 @@ private:
     bool showIncorrect_;
     std::wstring login_;
 };
+
+// The session logic's password prompt (service::SessionManager::SetPasswordPrompt): the login dialog over `owner`;
+// true once the password is in the cache.
+bool AskForPassword(std::wstring_view email, int failedAttempts, platform::WindowHandle owner);
 
 }  // namespace sealwing::dialogs

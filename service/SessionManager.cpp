@@ -1,6 +1,5 @@
 #include "service/SessionManager.h"
 
-#include "dialogs/LoginDialog.h"
 #include "diagnostics/Log.h"
 #include "platform/EntryGuard.h"
 #include "platform/Platform.h"
@@ -36,9 +35,7 @@ ServiceResult SessionManager::GetSession(std::wstring_view email, std::wstring& 
 
 ServiceResult SessionManager::LoginWithPrompt(std::wstring_view email, int attempt, platform::WindowHandle owner) {
     if (!settings::PasswordCache::Instance().HasPassword(email)) {
-        if (dialogs::CCredentialsDlg(std::wstring(email), attempt).Show(owner) != platform::kDialogOk) {
-            return ServiceResult::Cancelled;
-        }
+        if (!prompt_ || !prompt_(email, attempt, owner)) return ServiceResult::Cancelled;
     }
     AccountInfo info;
     ServiceResult result = Login(email, info);
@@ -117,5 +114,7 @@ void SessionManager::Reset() {
     pingInterval_ = kNoPingTimer;
     sessions_.clear();
 }
+
+void SessionManager::SetPasswordPrompt(PasswordPrompt prompt) { prompt_ = std::move(prompt); }
 
 }  // namespace sealwing::service

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -21,9 +22,16 @@ public:
 
     static SessionManager& Instance();
 
-    // The account's session id: the stored one, or a new login that asks with the login dialog (owned by `owner`)
-    // until the service accepts a password or the user cancels. Success, Cancelled, Failed or NotFound; never
-    // NotAuthorised.
+    // Asks the user for the account's password, over `owner`; true once a password is in the cache, false when the
+    // user cancelled. `failedAttempts` counts the passwords the service refused so far. The login dialog supplies
+    // it (dialogs::AskForPassword), so the session logic stays below the dialogs.
+    using PasswordPrompt =
+        std::function<bool(std::wstring_view email, int failedAttempts, platform::WindowHandle owner)>;
+    void SetPasswordPrompt(PasswordPrompt prompt);
+
+    // The account's session id: the stored one, or a new login that asks with the password prompt (owned by
+    // `owner`) until the service accepts a password or the user cancels. Success, Cancelled, Failed or NotFound;
+    // never NotAuthorised. Without a prompt, an account with no cached password ends Cancelled.
     ServiceResult GetSession(std::wstring_view email, std::wstring& sessionId,
                              platform::WindowHandle owner = platform::kNoWindow);
     // An account with a session is registered; otherwise the service is asked.
@@ -50,6 +58,7 @@ private:
     std::map<std::wstring, AccountInfo> sessions_;
     std::uint32_t pingInterval_ = kNoPingTimer;
     platform::TimerId timer_ = 0;
+    PasswordPrompt prompt_;
 };
 
 }  // namespace sealwing::service

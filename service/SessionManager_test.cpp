@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "diagnostics/Log.h"
+#include "dialogs/LoginDialog.h"
 #include "dialogs/LoginDialogTemplate.h"
 #include "settings/PasswordCache.h"
 #include "tests/OutlookWorld.h"
@@ -18,6 +19,7 @@ class SessionManagerTest : public ::testing::Test {
 protected:
     SessionManagerTest() {
         Sessions().Reset();
+        Sessions().SetPasswordPrompt(&dialogs::AskForPassword);
         settings::PasswordCache::Instance().ClearForTests();
         world_.Service().State().AddAccount({.email = "ann@example.com", .password = "right"});
         world_.Outlook().OpenExplorer();
