@@ -11,6 +11,8 @@
 #include "diagnostics/Log.h"
 #include "outlook/SinkConnection.h"
 #include "addin/VersionCheck.h"
+#include "compose/InspectorExtension.h"
+#include "reading/ExplorerExtension.h"
 #include "outlook/ObjectModel.h"
 #include "platform/UiThread.h"
 #include "platform/WindowSystem.h"
@@ -18,8 +20,6 @@
 
 namespace sealwing {
 
-class CExplorerExtension;
-class CInspectorExtension;
 
 // A reply or forward of a secure message whose window is about to open.
 struct PendingResponse {
@@ -37,7 +37,9 @@ struct BodyTimer {
 // The object Outlook loads: it starts and stops everything else, wraps every Outlook window in its extension and
 // listens to Outlook's application events. Everything here runs on Outlook's UI thread; every event handler is an
 // entry from Outlook and lets no exception out.
-class CSealwingAddin final : private outlook::InspectorsEvents,
+class CSealwingAddin final : public CInspectorExtension::Owner,
+                             public CExplorerExtension::Owner,
+                             private outlook::InspectorsEvents,
                              private outlook::ExplorersEvents,
                              private outlook::ApplicationEvents,
                              private outlook::InspectorEvents {
@@ -55,7 +57,7 @@ public:
     outlook::HResult OnBeginShutdown() { return outlook::hr::S_Ok; }
 
     // 11 (2003), 12 (2007), 14 (2010): the leading number of Application.Version; 0 before connection.
-    int OutlookMajorVersion() const { return majorVersion_; }
+    int OutlookMajorVersion() const override { return majorVersion_; }
     // The owner of message boxes and dialogs shown outside a compose window: the active main window, or none.
     platform::WindowHandle OwnerWindow();
     bool IsConnected() const { return connected_; }
@@ -70,14 +72,14 @@ public:
 
     // Compose windows by their window handle (filled from Outlook 2007 on, for the ribbon).
     CInspectorExtension* FindComposeWindow(platform::WindowHandle window) const;
-    void ForgetComposeWindow(platform::WindowHandle window);
+    void ForgetComposeWindow(platform::WindowHandle window) override;
     std::size_t ComposeWindowCount() const { return composeWindows_.size(); }
     std::size_t InspectorExtensionCount() const { return inspectorExtensions_.size(); }
     std::size_t ExplorerExtensionCount() const { return explorerExtensions_.size(); }
 
     // Called by an extension whose Outlook window closed, as the last thing it does: the extension is destroyed.
-    void ReleaseInspectorExtension(CInspectorExtension* extension);
-    void ReleaseExplorerExtension(CExplorerExtension* extension);
+    void ReleaseInspectorExtension(CInspectorExtension* extension) override;
+    void ReleaseExplorerExtension(CExplorerExtension* extension) override;
 
     // Keeps the response's window, the received item and the message until that window is activated; false, and
     // nothing kept, while another response is pending. ComError when Outlook fails to give the window.

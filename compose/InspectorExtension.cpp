@@ -1,6 +1,5 @@
 #include "compose/InspectorExtension.h"
 
-#include "addin/SealwingAddin.h"
 #include "diagnostics/Log.h"
 #include "platform/Platform.h"
 
@@ -9,7 +8,7 @@ namespace {
 constexpr const char* kSourceFile = "InspectorExtension.cpp";
 }  // namespace
 
-CInspectorExtension::CInspectorExtension(CSealwingAddin& addin) : addin_(addin) {}
+CInspectorExtension::CInspectorExtension(Owner& owner) : owner_(owner) {}
 
 CInspectorExtension::~CInspectorExtension() = default;
 
@@ -27,9 +26,9 @@ void CInspectorExtension::Close() {
         diagnostics::LogScope scope(L"Inspector is being closed", kSourceFile, __LINE__);
         inspectorSink_.Disconnect();
         item_.reset();
-        if (addin_.OutlookMajorVersion() > 11) addin_.ForgetComposeWindow(ownerWindow_);
+        if (owner_.OutlookMajorVersion() > 11) owner_.ForgetComposeWindow(ownerWindow_);
     }
-    addin_.ReleaseInspectorExtension(this);  // destroys this extension: nothing may follow
+    owner_.ReleaseInspectorExtension(this);  // destroys this extension: nothing may follow
 }
 
 }  // namespace sealwing

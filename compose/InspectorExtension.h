@@ -7,12 +7,23 @@
 
 namespace sealwing {
 
-class CSealwingAddin;
-
 // The add-in's companion of one item window. Lives as long as its window; the add-in owns it. UI thread only.
 class CInspectorExtension final : private outlook::InspectorEvents {
 public:
-    explicit CInspectorExtension(CSealwingAddin& addin);
+    // What the extension needs of the add-in that owns it.
+    class Owner {
+    public:
+        // 11 (2003), 12 (2007), 14 (2010).
+        virtual int OutlookMajorVersion() const = 0;
+        virtual void ForgetComposeWindow(platform::WindowHandle window) = 0;
+        // The last call an extension whose window closed makes: the owner destroys it.
+        virtual void ReleaseInspectorExtension(CInspectorExtension* extension) = 0;
+
+    protected:
+        ~Owner() = default;
+    };
+
+    explicit CInspectorExtension(Owner& owner);
     ~CInspectorExtension() override;
     CInspectorExtension(const CInspectorExtension&) = delete;
     CInspectorExtension& operator=(const CInspectorExtension&) = delete;
@@ -31,7 +42,7 @@ private:
     // InspectorEvents
     void Close() override;
 
-    CSealwingAddin& addin_;
+    Owner& owner_;
     platform::WindowHandle ownerWindow_ = platform::kNoWindow;
     outlook::Ref<outlook::Inspector> inspector_;
     outlook::Ref<outlook::MailItem> item_;

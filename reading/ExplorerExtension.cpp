@@ -1,6 +1,5 @@
 #include "reading/ExplorerExtension.h"
 
-#include "addin/SealwingAddin.h"
 #include "diagnostics/Log.h"
 
 namespace sealwing {
@@ -8,8 +7,8 @@ namespace {
 constexpr const char* kSourceFile = "ExplorerExtension.cpp";
 }  // namespace
 
-CExplorerExtension::CExplorerExtension(CSealwingAddin& addin, outlook::Ref<outlook::Explorer> explorer)
-    : addin_(addin), explorer_(std::move(explorer)) {}
+CExplorerExtension::CExplorerExtension(Owner& owner, outlook::Ref<outlook::Explorer> explorer)
+    : owner_(owner), explorer_(std::move(explorer)) {}
 
 CExplorerExtension::~CExplorerExtension() = default;
 
@@ -22,7 +21,7 @@ void CExplorerExtension::Close() {
         diagnostics::LogScope scope(L"Explorer is being closed", kSourceFile, 218);
         explorerSink_.Disconnect();
     }
-    addin_.ReleaseExplorerExtension(this);  // destroys this extension: nothing may follow
+    owner_.ReleaseExplorerExtension(this);  // destroys this extension: nothing may follow
 }
 
 }  // namespace sealwing

@@ -6,12 +6,20 @@
 
 namespace sealwing {
 
-class CSealwingAddin;
-
 // The add-in's companion of one main window. Lives as long as its window; the add-in owns it. UI thread only.
 class CExplorerExtension final : private outlook::ExplorerEvents {
 public:
-    CExplorerExtension(CSealwingAddin& addin, outlook::Ref<outlook::Explorer> explorer);
+    // What the extension needs of the add-in that owns it.
+    class Owner {
+    public:
+        // The last call an extension whose window closed makes: the owner destroys it.
+        virtual void ReleaseExplorerExtension(CExplorerExtension* extension) = 0;
+
+    protected:
+        ~Owner() = default;
+    };
+
+    CExplorerExtension(Owner& owner, outlook::Ref<outlook::Explorer> explorer);
     ~CExplorerExtension() override;
     CExplorerExtension(const CExplorerExtension&) = delete;
     CExplorerExtension& operator=(const CExplorerExtension&) = delete;
@@ -28,7 +36,7 @@ private:
     void Close() override;
 
     bool commandBarBuilt_ = false;
-    CSealwingAddin& addin_;
+    Owner& owner_;
     outlook::Ref<outlook::Explorer> explorer_;
     SinkConnection<outlook::ExplorerEvents> explorerSink_{&diagnostics::LogComException};
 };
