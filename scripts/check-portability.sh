@@ -4,7 +4,8 @@
 # a folder named win32/ or posix/ (the adapters) and outside PLATFORM_FOLDERS below. Tests count as portable too: they
 # will run on Windows as well. Composition roots (tests, tests/, bench/ and the programs in main/ folders) may name an
 # adapter's header to wire a platform; library code may not. It also fails when a source file is named by no
-# CMakeLists.txt, since no build would then compile it.
+# CMakeLists.txt, since no build would then compile it, and when a folder includes one that is not below it in
+# LAYERS (adapters included; composition roots wire any folder).
 #
 #   bash scripts/check-portability.sh [root]   (default: the repository)
 set -euo pipefail
@@ -12,6 +13,27 @@ set -euo pipefail
 # Further folders that hold one platform's code only, relative to the root: localservice/ is the Linux-only stand-in
 # of the remote service (POSIX sockets through cpp-httplib, OpenSSL), never part of the add-in.
 PLATFORM_FOLDERS=(localservice)
+
+# The order of the top-level folders: each may include itself and the folders listed after it, nothing else. A
+# folder that needs something from one above it is handed it (an interface, a callback) by the add-in, which wires
+# everything. Peers on one line (mailstore, dialogs) may not include each other.
+declare -A LAYERS=(
+    [addin]="compose reading mailstore dialogs service settings xml diagnostics outlook platform"
+    [compose]="reading mailstore dialogs service settings xml diagnostics outlook platform"
+    [reading]="mailstore dialogs service settings xml diagnostics outlook platform"
+    [mailstore]="service settings xml diagnostics outlook platform"
+    [dialogs]="service settings xml diagnostics outlook platform"
+    [service]="settings xml diagnostics outlook platform"
+    [settings]="xml diagnostics outlook platform"
+    [xml]="platform"
+    [diagnostics]="outlook platform"
+    [outlook]="platform"
+    [platform]=""
+    # The simulated Outlook implements the host interface and the ports, and knows no feature.
+    [sim]="outlook platform"
+    # The local stand-in of the service shares nothing with the client it is there to catch out.
+    [localservice]=""
+)
 
 root=${1:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 cd "$root"
@@ -115,6 +137,27 @@ END {
     exit problems > 0
 }
 ' "${sources[@]}" || status=$?
+# The folder order. Composition roots (tests, test data, fuzz targets, the programs in main/, the Wine harness in
+# sim/win32/) wire folders together and may include any of them.
+layering=0
+while IFS= read -r path; do
+    [[ "$path" =~ (^|/)(tests|bench|main|testdata|fuzz)/ || "$path" =~ _test\.(cpp|cc|cxx)$ || "$path" == sim/win32/* ]] &&
+        continue
+    folder=${path%%/*}
+    [[ -v "LAYERS[$folder]" ]] || continue
+    while IFS= read -r included; do
+        target=${included%%/*}
+        [[ "$target" == "$folder" || ! -v "LAYERS[$target]" ]] && continue
+        if [[ " ${LAYERS[$folder]} " != *" $target "* ]]; then
+            echo "$path: includes \"$included\", but $folder/ may include only: ${LAYERS[$folder]:-(nothing)}"
+            layering=$((layering + 1))
+        fi
+    done < <(sed -nE 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"([^"]+)".*/\1/p' "$path")
+done < <(list_sources | grep -E '\.(h|hh|hpp|cc|cpp|cxx)$' | while IFS= read -r path; do [[ ! -f "$path" ]] || echo "$path"; done)
+if ((layering > 0)); then
+    echo "portability: $layering include(s) against the folder order (LAYERS in this script)"
+    status=1
+fi
 if ((unbuilt > 0)); then
     echo "portability: $unbuilt source file(s) that no build compiles"
     status=1
