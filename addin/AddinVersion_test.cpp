@@ -19,10 +19,9 @@ TEST(AddinVersionTest, ParsesTheVersionElementAndDefaultsToZero) {
         int major;
         int minor;
     };
-    for (const auto& c : {Case{"<plugin><version>2.5</version></plugin>", 2, 5},
-                          Case{"<plugin><version>3</version></plugin>", 3, 0},
-                          Case{"<plugin></plugin>", 0, 0},
-                          Case{"<version>x.1</version>", 0, 0}}) {
+    for (const auto& c :
+         {Case{"<plugin><version>2.5</version></plugin>", 2, 5}, Case{"<plugin><version>3</version></plugin>", 3, 0},
+          Case{"<plugin></plugin>", 0, 0}, Case{"<version>x.1</version>", 0, 0}}) {
         const auto version = ParseAddinVersion(c.text);
         EXPECT_EQ(version.major, c.major) << c.text;
         EXPECT_EQ(version.minor, c.minor) << c.text;

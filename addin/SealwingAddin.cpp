@@ -4,12 +4,12 @@
 
 #include "addin/LogHeaderGathering.h"
 #include "addin/VersionCheck.h"
-#include "outlook/OutlookVersion.h"
 #include "compose/InspectorExtension.h"
 #include "diagnostics/Log.h"
 #include "dialogs/LoginDialog.h"
 #include "mailstore/OutlookAccounts.h"
 #include "mailstore/OutlookActions.h"
+#include "outlook/OutlookVersion.h"
 #include "platform/EntryGuard.h"
 #include "platform/Graphics.h"
 #include "platform/Platform.h"

@@ -8,18 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "diagnostics/Log.h"
-#include "outlook/SinkConnection.h"
 #include "addin/VersionCheck.h"
 #include "compose/InspectorExtension.h"
-#include "reading/ExplorerExtension.h"
+#include "diagnostics/Log.h"
 #include "outlook/ObjectModel.h"
+#include "outlook/SinkConnection.h"
 #include "platform/UiThread.h"
 #include "platform/WindowSystem.h"
+#include "reading/ExplorerExtension.h"
 #include "service/SecureMessage.h"
 
 namespace sealwing {
-
 
 // A reply or forward of a secure message whose window is about to open.
 struct PendingResponse {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "diagnostics/Log.h"
-#include "outlook/SinkConnection.h"
 #include "outlook/ObjectModel.h"
+#include "outlook/SinkConnection.h"
 #include "platform/WindowSystem.h"
 
 namespace sealwing {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -120,15 +120,14 @@ TEST_P(PreviousRunTest, MarkerOfThePreviousFileDecidesTheCrashReport) {
     EXPECT_EQ(ReadLogFile("Main"), std::string("CLOSED\n") + kMainHeader);  // the new file starts over
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Markers, PreviousRunTest,
-    ::testing::Values(PreviousFileCase{"Open", "OPEN  \n===Main log\nSending\n", true},
-                      PreviousFileCase{"Create", "CREATE\n===Main log\n", true},
-                      PreviousFileCase{"Closed", "CLOSED\n===Main log\nLog closed...\n\n", false},
-                      PreviousFileCase{"ShorterThanAMarker", "OPEN  ", false},
-                      PreviousFileCase{"Empty", "", false},
-                      PreviousFileCase{"Garbage", "\x01\x02\x03\x04\x05\x06\x07\x08", true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Markers, PreviousRunTest,
+                         ::testing::Values(PreviousFileCase{"Open", "OPEN  \n===Main log\nSending\n", true},
+                                           PreviousFileCase{"Create", "CREATE\n===Main log\n", true},
+                                           PreviousFileCase{"Closed", "CLOSED\n===Main log\nLog closed...\n\n", false},
+                                           PreviousFileCase{"ShorterThanAMarker", "OPEN  ", false},
+                                           PreviousFileCase{"Empty", "", false},
+                                           PreviousFileCase{"Garbage", "\x01\x02\x03\x04\x05\x06\x07\x08", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ActivityLogTest, NestedScopesWriteOneOpenedAndClosedPair) {
     OpenThreadLog(L"Main");
@@ -194,7 +193,8 @@ TEST_F(ActivityLogTest, AnEntryGuardLogsWhatEscapedAndClosesTheOperation) {
         EXPECT_NE(file.find("New inspector opened in SealwingAddin.cpp(132)\n" + c.line +
                             "2026-12-10 03:04:05 Log closed...\n\n"),
                   std::string::npos)
-            << c.name << "\n" << file;
+            << c.name << "\n"
+            << file;
         EXPECT_FALSE(IsOperationInProgress()) << c.name;
     }
     platform::SetEntryFailureReporter(nullptr);

@@ -48,9 +48,8 @@ void OfferCrashReport(const std::string& previousText, const CrashReportUpload& 
 }
 
 void InstallCrashReportOffer(CrashReportUpload upload) {
-    SetCrashReportHandler([upload = std::move(upload)](const std::string& previousText) {
-        OfferCrashReport(previousText, upload);
-    });
+    SetCrashReportHandler(
+        [upload = std::move(upload)](const std::string& previousText) { OfferCrashReport(previousText, upload); });
 }
 
 }  // namespace sealwing::diagnostics

@@ -1,5 +1,4 @@
 #include "diagnostics/Log.h"
-
 #include "platform/EntryGuard.h"
 
 namespace sealwing::diagnostics {

@@ -2,7 +2,6 @@
 
 #include <mutex>
 
-
 namespace sealwing::diagnostics {
 namespace {
 

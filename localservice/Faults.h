@@ -13,15 +13,15 @@
 namespace sealwing::localservice {
 
 enum class Endpoint {
-    CheckUser,     // GET secure/accounts/checkUser
-    Account,       // GET rest/account.xml
-    AuthStatus,    // GET secure/accounts/authStatus
-    Message,       // GET rest/message/<id>.xml
-    Send,          // POST rest/message.xml
-    Attachment,    // GET rest/attachment/<message id>/<attachment id>.xml
-    Version,       // GET downloads/outlook-add-in/version.xml
-    LogReport,     // POST secure/log/outlookEventReport
-    Reader,        // GET outlook-reader/<session>/<message id>
+    CheckUser,   // GET secure/accounts/checkUser
+    Account,     // GET rest/account.xml
+    AuthStatus,  // GET secure/accounts/authStatus
+    Message,     // GET rest/message/<id>.xml
+    Send,        // POST rest/message.xml
+    Attachment,  // GET rest/attachment/<message id>/<attachment id>.xml
+    Version,     // GET downloads/outlook-add-in/version.xml
+    LogReport,   // POST secure/log/outlookEventReport
+    Reader,      // GET outlook-reader/<session>/<message id>
     Unknown,
 };
 
@@ -56,14 +56,14 @@ enum class Drop {
 struct Fault {
     std::optional<int> status{};              // the reply's status (400 when only explanations are given)
     std::vector<std::string> explanations{};  // sent as <error><e1>..</e1><e2>..</e2></error>
-    std::optional<std::string> body{};      // a body sent as it is, e.g. malformed XML
+    std::optional<std::string> body{};        // a body sent as it is, e.g. malformed XML
     Drop drop = Drop::None;
-    std::chrono::milliseconds delay{0};     // bounded pause before answering
+    std::chrono::milliseconds delay{0};       // bounded pause before answering
     std::shared_ptr<Gate> hold{};             // pause until released
-    std::size_t chunkSize = 0;              // > 0: the body goes out in chunks of this size (chunked encoding)
+    std::size_t chunkSize = 0;                // > 0: the body goes out in chunks of this size (chunked encoding)
     std::chrono::milliseconds chunkPause{0};  // with chunkSize: a pause before every chunk (a reply that trickles)
-    int times = 0;                          // how many requests it applies to; 0 = every request
-    int after = 0;                          // how many requests it leaves alone before it applies
+    int times = 0;                            // how many requests it applies to; 0 = every request
+    int after = 0;                            // how many requests it leaves alone before it applies
 
     bool ReplacesAnswer() const { return status || !explanations.empty() || body; }
 };

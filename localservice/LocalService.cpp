@@ -1,7 +1,5 @@
 #include "localservice/LocalService.h"
 
-#include "localservice/TestCertificates.h"
-
 #include <httplib.h>
 #include <openssl/ssl.h>
 #include <sys/socket.h>
@@ -10,6 +8,8 @@
 #include <array>
 #include <chrono>
 #include <memory>
+
+#include "localservice/TestCertificates.h"
 
 namespace sealwing::localservice {
 
@@ -80,19 +80,17 @@ void WriteReply(Reply reply, const Fault& fault, const httplib::Request& request
     } else if (fault.chunkSize > 0) {
         std::size_t chunk = fault.chunkSize;
         std::chrono::milliseconds pause = fault.chunkPause;
-        response.set_chunked_content_provider(reply.contentType,
-                                              [body, chunk, pause, &stopping](std::size_t offset,
-                                                                              httplib::DataSink& sink) {
-                                                  // A stopping service sends the rest at once.
-                                                  if (pause.count() > 0) stopping.Wait(pause);
-                                                  if (offset >= body->size()) {
-                                                      sink.done();
-                                                  } else {
-                                                      sink.write(body->data() + offset,
-                                                                 std::min(chunk, body->size() - offset));
-                                                  }
-                                                  return true;
-                                              });
+        response.set_chunked_content_provider(
+            reply.contentType, [body, chunk, pause, &stopping](std::size_t offset, httplib::DataSink& sink) {
+                // A stopping service sends the rest at once.
+                if (pause.count() > 0) stopping.Wait(pause);
+                if (offset >= body->size()) {
+                    sink.done();
+                } else {
+                    sink.write(body->data() + offset, std::min(chunk, body->size() - offset));
+                }
+                return true;
+            });
     } else {
         response.set_content(*body, reply.contentType);
     }
@@ -109,9 +107,7 @@ struct LocalService::Server {
 
 LocalService::LocalService() = default;
 
-LocalService::~LocalService() {
-    Stop();
-}
+LocalService::~LocalService() { Stop(); }
 
 std::string LocalService::Start(const std::filesystem::path& certFolder, int port) {
     if (server_) {

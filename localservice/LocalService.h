@@ -1,14 +1,14 @@
 #pragma once
 
-#include "localservice/Faults.h"
-#include "localservice/RequestLog.h"
-#include "localservice/ServiceEndpoints.h"
-#include "localservice/ServiceState.h"
-
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
+
+#include "localservice/Faults.h"
+#include "localservice/RequestLog.h"
+#include "localservice/ServiceEndpoints.h"
+#include "localservice/ServiceState.h"
 
 namespace sealwing::localservice {
 

@@ -37,8 +37,12 @@ protected:
         certFolder_ = std::filesystem::temp_directory_path() /
                       ("sealwing-localservice-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
                        "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        service_.State().AddAccount({.email = "ann@example.com", .password = "p\xC3\xA4ss", .type = "pro",
-                                     .firstName = "Ann", .lastName = "Lee", .maxRecipients = 3});
+        service_.State().AddAccount({.email = "ann@example.com",
+                                     .password = "p\xC3\xA4ss",
+                                     .type = "pro",
+                                     .firstName = "Ann",
+                                     .lastName = "Lee",
+                                     .maxRecipients = 3});
         service_.State().AddAccount({.email = "bob@example.com", .password = "bob"});
         ASSERT_EQ(service_.Start(certFolder_), "");
         ASSERT_GT(service_.Port(), 0);
@@ -60,11 +64,14 @@ protected:
     }
 
     std::string SendFromAnn(const std::string& recipients, const std::string& fileBytes) {
-        auto reply = Client("ann@example.com", "p\xC3\xA4ss")->Post("/rest/message.xml",
-                               FormBody({{"message", "Body & more"}, {"email", "ann@example.com"},
-                                         {"recipients", recipients}, {"subject", "Q3 <figures>"}},
-                                        "report.bin", fileBytes),
-                               ("multipart/form-data; boundary=" + boundary).c_str());
+        auto reply = Client("ann@example.com", "p\xC3\xA4ss")
+                         ->Post("/rest/message.xml",
+                                FormBody({{"message", "Body & more"},
+                                          {"email", "ann@example.com"},
+                                          {"recipients", recipients},
+                                          {"subject", "Q3 <figures>"}},
+                                         "report.bin", fileBytes),
+                                ("multipart/form-data; boundary=" + boundary).c_str());
         EXPECT_TRUE(reply);
         EXPECT_EQ(reply->status, 200) << reply->body;
         std::size_t start = reply->body.find("<id>") + 4;
@@ -135,10 +142,11 @@ TEST_F(LocalServiceTest, SentMessageIsServedBackByIdWithItsAttachment) {
     ASSERT_EQ(stored->form.size(), 5u);
     EXPECT_EQ(stored->form[4].name, "0");
     EXPECT_EQ(stored->form[4].content, bytes);
-    EXPECT_EQ(service_.Requests().All().back().body,
-              FormBody({{"message", "Body & more"}, {"email", "ann@example.com"},
-                        {"recipients", "bob@example.com; cy@example.com"}, {"subject", "Q3 <figures>"}},
-                       "report.bin", bytes));
+    EXPECT_EQ(service_.Requests().All().back().body, FormBody({{"message", "Body & more"},
+                                                               {"email", "ann@example.com"},
+                                                               {"recipients", "bob@example.com; cy@example.com"},
+                                                               {"subject", "Q3 <figures>"}},
+                                                              "report.bin", bytes));
 
     auto message = Client("bob@example.com", "bob")->Get(("/rest/message/" + id + ".xml").c_str());
     ASSERT_TRUE(message);
@@ -180,8 +188,8 @@ TEST_F(LocalServiceTest, RefusedSendExplainsEveryReason) {
 }
 
 TEST_F(LocalServiceTest, VersionAndReaderPageAndLogReport) {
-    service_.State().SetVersion({.major = 2, .minor = 5, .date = "2012-01-02", .infoUrl = "https://i/",
-                                 .binaryUrl = "https://b/setup.exe"});
+    service_.State().SetVersion(
+        {.major = 2, .minor = 5, .date = "2012-01-02", .infoUrl = "https://i/", .binaryUrl = "https://b/setup.exe"});
     auto version = Client()->Get("/downloads/outlook-add-in/version.xml");
     ASSERT_TRUE(version);
     EXPECT_NE(version->body.find("<version>2.5</version><date>2012-01-02</date><info_url>https://i/</info_url>"
@@ -213,7 +221,10 @@ TEST_F(LocalServiceTest, FaultsReplaceOrBreakTheAnswer) {
     };
     const Case cases[] = {
         {"status", {.status = 500}, false, 500, ""},
-        {"explanations", {.explanations = {"Bad & worse", "Second"}}, false, 400,
+        {"explanations",
+         {.explanations = {"Bad & worse", "Second"}},
+         false,
+         400,
          "<error><e1>Bad &amp; worse</e1><e2>Second</e2></error>"},
         {"malformed", {.body = std::string("<outlook_add_in><version>")}, false, 200, "<outlook_add_in><version>"},
         {"chunked", {.chunkSize = 7}, false, 200, "<version>1.38</version>"},

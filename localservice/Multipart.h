@@ -1,11 +1,11 @@
 #pragma once
 
-#include "localservice/ServiceRecords.h"
-
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "localservice/ServiceRecords.h"
 
 namespace sealwing::localservice {
 

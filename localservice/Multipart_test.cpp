@@ -14,17 +14,18 @@ TEST(Multipart, BoundaryIsReadQuotedOrNot) {
 
 // libcurl's form: a file part with its own header line and a Content-Type; a value holding CR LF and quotes.
 TEST(Multipart, PartsKeepOrderNamesFileNamesAndBytes) {
-    std::string body = "--XyZ\r\n"
-                       "Content-Disposition: form-data; name=\"message\"\r\n\r\n"
-                       "line \"one\"\r\nline two\r\n"
-                       "--XyZ\r\n"
-                       "Content-Disposition: form-data; name=\"empty\"\r\n\r\n"
-                       "\r\n"
-                       "--XyZ\r\n"
-                       "Content-Disposition: form-data; name=\"0\"; filename=\"r\xC3\xA9sum\xC3\xA9.pdf\"\r\n"
-                       "Content-Type: application/octet-stream\r\n\r\n"
-                       "%PDF\r\n--Xy\r\n"
-                       "--XyZ--\r\n";
+    std::string body =
+        "--XyZ\r\n"
+        "Content-Disposition: form-data; name=\"message\"\r\n\r\n"
+        "line \"one\"\r\nline two\r\n"
+        "--XyZ\r\n"
+        "Content-Disposition: form-data; name=\"empty\"\r\n\r\n"
+        "\r\n"
+        "--XyZ\r\n"
+        "Content-Disposition: form-data; name=\"0\"; filename=\"r\xC3\xA9sum\xC3\xA9.pdf\"\r\n"
+        "Content-Type: application/octet-stream\r\n\r\n"
+        "%PDF\r\n--Xy\r\n"
+        "--XyZ--\r\n";
     auto parts = ParseMultipart(body, "XyZ");
     ASSERT_TRUE(parts);
     ASSERT_EQ(parts->size(), 3u);

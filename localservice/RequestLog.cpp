@@ -1,10 +1,10 @@
 #include "localservice/RequestLog.h"
 
-#include "localservice/ServiceState.h"
-
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+
+#include "localservice/ServiceState.h"
 
 namespace sealwing::localservice {
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "localservice/Faults.h"
-#include "localservice/ServiceState.h"
-
 #include <filesystem>
 #include <string>
 #include <string_view>
+
+#include "localservice/Faults.h"
+#include "localservice/ServiceState.h"
 
 namespace sealwing::localservice {
 

@@ -8,13 +8,14 @@ namespace {
 TEST(SeedFile, LoadsEveryKindOfRecord) {
     ServiceState state;
     FaultTable faults;
-    const char* seed = "# accounts\n"
-                       "account email=ann@example.com password=\"p w\\\"d\" type=pro max_recipients=5\r\n"
-                       "\n"
-                       "version major=2 minor=1 info_url=https://i/\n"
-                       "message id=m1 from=ann@example.com to=bob@example.com;cy@example.com subject=\"Hi there\"\n"
-                       "attachment message=m1 id=a1 name=a.txt content=\"x\\ny\"\n"
-                       "fault endpoint=send explain=\"Bad & worse|Second\" times=1\n";
+    const char* seed =
+        "# accounts\n"
+        "account email=ann@example.com password=\"p w\\\"d\" type=pro max_recipients=5\r\n"
+        "\n"
+        "version major=2 minor=1 info_url=https://i/\n"
+        "message id=m1 from=ann@example.com to=bob@example.com;cy@example.com subject=\"Hi there\"\n"
+        "attachment message=m1 id=a1 name=a.txt content=\"x\\ny\"\n"
+        "fault endpoint=send explain=\"Bad & worse|Second\" times=1\n";
     ASSERT_EQ(LoadSeed(seed, ".", state, faults), "");
 
     std::optional<Account> account = state.Authenticate("ann@example.com", "p w\"d");
@@ -44,8 +45,9 @@ TEST(SeedFile, ErrorsNameTheLine) {
                              Case{"\naccount email=a@b password=x colour=red", "line 2: unknown field colour"},
                              Case{"fault endpoint=nowhere", "line 1: unknown endpoint nowhere"},
                              Case{"fault endpoint=send status=abc", "line 1: status is not a number: abc"},
-                             Case{"attachment message=m9 name=a", "line 1: the message is not seeded (seed it on an "
-                                                                  "earlier line)"},
+                             Case{"attachment message=m9 name=a",
+                                  "line 1: the message is not seeded (seed it on an "
+                                  "earlier line)"},
                              Case{"mail id=1", "line 1: unknown record mail"},
                              Case{"account email=\"a@b", "line 1: unterminated quote in email"}}) {
         ServiceState state;

@@ -1,10 +1,10 @@
 #include "localservice/ServiceEndpoints.h"
 
-#include "localservice/Multipart.h"
-#include "localservice/WireText.h"
-
 #include <algorithm>
 #include <cstdlib>
+
+#include "localservice/Multipart.h"
+#include "localservice/WireText.h"
 
 namespace sealwing::localservice {
 
@@ -53,9 +53,7 @@ bool EndsWith(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
-std::string WithoutXmlSuffix(const std::string& segment) {
-    return segment.substr(0, segment.size() - 4);
-}
+std::string WithoutXmlSuffix(const std::string& segment) { return segment.substr(0, segment.size() - 4); }
 
 std::string Element(std::string_view name, std::string_view text) {
     return "<" + std::string(name) + ">" + EscapeMarkup(text) + "</" + std::string(name) + ">";
@@ -168,8 +166,7 @@ Endpoint ClassifyEndpoint(std::string_view method, std::string_view target) {
     if (segments.size() == 3 && segments[0] == "rest" && segments[1] == "message" && EndsWith(segments[2], ".xml")) {
         return Endpoint::Message;
     }
-    if (segments.size() == 4 && segments[0] == "rest" && segments[1] == "attachment" &&
-        EndsWith(segments[3], ".xml")) {
+    if (segments.size() == 4 && segments[0] == "rest" && segments[1] == "attachment" && EndsWith(segments[3], ".xml")) {
         return Endpoint::Attachment;
     }
     if (segments.size() == 3 && segments[0] == "outlook-reader") {
@@ -197,16 +194,26 @@ Reply UnauthorizedReply() {
 
 Reply ServiceEndpoints::Answer(const RecordedRequest& request) const {
     switch (ClassifyEndpoint(request.method, request.target)) {
-        case Endpoint::CheckUser: return CheckUser(request);
-        case Endpoint::Account: return AccountInfo(request);
-        case Endpoint::AuthStatus: return AuthStatus(request);
-        case Endpoint::Message: return Message(request);
-        case Endpoint::Send: return Send(request);
-        case Endpoint::Attachment: return Attachment(request);
-        case Endpoint::Version: return Version();
-        case Endpoint::LogReport: return LogReport(request);
-        case Endpoint::Reader: return Reader(request);
-        case Endpoint::Unknown: break;
+        case Endpoint::CheckUser:
+            return CheckUser(request);
+        case Endpoint::Account:
+            return AccountInfo(request);
+        case Endpoint::AuthStatus:
+            return AuthStatus(request);
+        case Endpoint::Message:
+            return Message(request);
+        case Endpoint::Send:
+            return Send(request);
+        case Endpoint::Attachment:
+            return Attachment(request);
+        case Endpoint::Version:
+            return Version();
+        case Endpoint::LogReport:
+            return LogReport(request);
+        case Endpoint::Reader:
+            return Reader(request);
+        case Endpoint::Unknown:
+            break;
     }
     return ErrorReply(404, {"Not found"});
 }
@@ -338,8 +345,8 @@ Reply ServiceEndpoints::Send(const RecordedRequest& request) const {
         }
     }
     if (state_.MessagesSentBy(account->email) >= account->maxMessagesPerDay) {
-        explanations.push_back("You have reached your daily limit of " +
-                               std::to_string(account->maxMessagesPerDay) + " messages");
+        explanations.push_back("You have reached your daily limit of " + std::to_string(account->maxMessagesPerDay) +
+                               " messages");
     }
     if (!explanations.empty()) {
         return ErrorReply(400, explanations);

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "localservice/Faults.h"
-#include "localservice/RequestLog.h"
-#include "localservice/ServiceState.h"
-
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "localservice/Faults.h"
+#include "localservice/RequestLog.h"
+#include "localservice/ServiceState.h"
 
 namespace sealwing::localservice {
 

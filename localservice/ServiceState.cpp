@@ -8,9 +8,8 @@
 namespace sealwing::localservice {
 
 bool EqualsIgnoringCase(const std::string& left, const std::string& right) {
-    return std::equal(left.begin(), left.end(), right.begin(), right.end(), [](unsigned char a, unsigned char b) {
-        return std::tolower(a) == std::tolower(b);
-    });
+    return std::equal(left.begin(), left.end(), right.begin(), right.end(),
+                      [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); });
 }
 
 void ServiceState::AddAccount(Account account) {

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "localservice/ServiceRecords.h"
-
 #include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "localservice/ServiceRecords.h"
 
 namespace sealwing::localservice {
 

@@ -58,11 +58,11 @@ CertificatePtr NewCertificate(EVP_PKEY* key, const char* commonName) {
     ok = ok && X509_gmtime_adj(X509_getm_notAfter(certificate.get()), 30L * 24 * 3600) != nullptr;
     ok = ok && X509_set_pubkey(certificate.get(), key) == 1;
     X509_NAME* name = X509_get_subject_name(certificate.get());
-    ok = ok && X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC,
-                                          reinterpret_cast<const unsigned char*>("Sealwing local service"), -1, -1,
-                                          0) == 1;
-    ok = ok && X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
-                                          reinterpret_cast<const unsigned char*>(commonName), -1, -1, 0) == 1;
+    ok = ok &&
+         X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC,
+                                    reinterpret_cast<const unsigned char*>("Sealwing local service"), -1, -1, 0) == 1;
+    ok = ok && X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(commonName),
+                                          -1, -1, 0) == 1;
     return ok ? std::move(certificate) : nullptr;
 }
 

@@ -2,10 +2,10 @@
 
 #include <utility>
 
-#include "outlook/AccountManagement.h"
-#include "outlook/Mapi.h"
 #include "diagnostics/Log.h"
 #include "mailstore/AccountHelper.h"
+#include "outlook/AccountManagement.h"
+#include "outlook/Mapi.h"
 #include "platform/Platform.h"
 
 namespace sealwing::mailstore {
@@ -94,7 +94,8 @@ std::optional<std::vector<AccountManagerRecord>> ReadAccountManagerAccounts(
     for (AccountManagerRecord& record : records) {
         outlook::Ref<olk::Account> account;
         if (const outlook::HResult fetched = accounts->GetNext(account); fetched != outlook::hr::S_Ok || !account) {
-            diagnostics::LogComError(kSourceFile, __LINE__, fetched == outlook::hr::S_Ok ? outlook::hr::E_Fail : fetched);
+            diagnostics::LogComError(kSourceFile, __LINE__,
+                                     fetched == outlook::hr::S_Ok ? outlook::hr::E_Fail : fetched);
             continue;
         }
         record = ReadRecord(*account);

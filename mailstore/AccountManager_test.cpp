@@ -79,11 +79,14 @@ protected:
     AccountManagerTest() : world_(11) {
         auto& outlook = world_.Outlook();
         outlook.AddAccount({.type = outlook::olPop3, .displayName = L"Home", .smtpAddress = L"ann@home.example"});
-        work_ = outlook.AddAccount({.type = outlook::olExchange, .displayName = L"Work",
+        work_ = outlook.AddAccount({.type = outlook::olExchange,
+                                    .displayName = L"Work",
                                     .currentUserAddress = L"/o=Corp/ou=First/cn=Recipients/cn=ann",
                                     .accountId = 7});
-        outlook.AddAccount({.type = outlook::olOtherAccount, .displayName = L"Google Apps - ann@apps.example",
-                            .smtpAddress = L"ignored@apps.example", .provider = L"GSync",
+        outlook.AddAccount({.type = outlook::olOtherAccount,
+                            .displayName = L"Google Apps - ann@apps.example",
+                            .smtpAddress = L"ignored@apps.example",
+                            .provider = L"GSync",
                             .providerAddresses = L"ann@apps.example;team@apps.example"});
     }
 

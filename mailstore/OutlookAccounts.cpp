@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <utility>
 
-#include "outlook/OutlookVersion.h"
 #include "diagnostics/Log.h"
 #include "mailstore/AccountManager.h"
 #include "mailstore/MapEmailDialog.h"
 #include "mailstore/OutlookActions.h"
+#include "outlook/OutlookVersion.h"
 #include "platform/Platform.h"
 #include "platform/UserInterface.h"
 #include "service/ServiceOperations.h"

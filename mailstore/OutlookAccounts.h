@@ -6,15 +6,15 @@
 #include <string_view>
 #include <vector>
 
-#include "outlook/ObjectModel.h"
 #include "diagnostics/LogHeaderFacts.h"
+#include "outlook/ObjectModel.h"
 #include "platform/WindowSystem.h"
 
 // The user's Outlook mail accounts, each with the address the service knows it by. UI thread only.
 namespace sealwing::mailstore {
 
 struct OutlookAccount {
-    std::int32_t id = 0;      // the account-management service's id; that path only
+    std::int32_t id = 0;  // the account-management service's id; that path only
     std::wstring displayName{};
     std::wstring smtpAddress{};
     std::wstring typeText{};  // "IMAP", "NA", "GSYNC", or the account-management service's type

@@ -29,9 +29,10 @@ protected:
         auto& outlook = world_.Outlook();
         outlook.AddAccount({.type = outlook::olPop3, .displayName = L"Home", .smtpAddress = L"ann@home.example"});
         outlook.AddAccount({.type = outlook::olImap, .displayName = L"Work IMAP", .smtpAddress = L"ann@work.example"});
-        outlook.AddAccount({.type = outlook::olExchange, .displayName = L"Exchange",
-                            .currentUserAddress = L"ann@corp.example"});
-        outlook.AddAccount({.type = outlook::olExchange, .displayName = L"Old Exchange",
+        outlook.AddAccount(
+            {.type = outlook::olExchange, .displayName = L"Exchange", .currentUserAddress = L"ann@corp.example"});
+        outlook.AddAccount({.type = outlook::olExchange,
+                            .displayName = L"Old Exchange",
                             .currentUserAddress = L"/o=Corp/ou=First/cn=Recipients/cn=ann"});
         outlook.AddAccount({.type = outlook::olImap, .displayName = L"Google Apps - ann@apps.example"});
     }
@@ -43,8 +44,7 @@ TEST_P(ObjectModelAccountsTest, EveryAccountWithAnAddressInOutlooksOrder) {
     // Outlook answers Nothing for the current user of an account in a broken profile: the account has no address.
     world_.Outlook().AddAccount({.type = outlook::olExchange, .displayName = L"Userless", .noCurrentUser = true});
     diagnostics::OpenThreadLog(L"Main");
-    const std::vector<OutlookAccount> accounts =
-        ListObjectModelAccounts(world_.Outlook().Application(), GetParam());
+    const std::vector<OutlookAccount> accounts = ListObjectModelAccounts(world_.Outlook().Application(), GetParam());
     EXPECT_EQ(testing::Occurrences(diagnostics::CollectAllLogs(), "WARNING! Account Userless has no current user\n"),
               GetParam() >= 14 ? 1U : 0U);
 
@@ -80,8 +80,10 @@ protected:
         auto& outlook = world_.Outlook();
         outlook.AddAccount({.type = outlook::olPop3, .displayName = L"Home", .smtpAddress = L"ann@home.example"});
         outlook.AddAccount({.type = outlook::olImap, .displayName = L"Work IMAP", .smtpAddress = L"ann@work.example"});
-        outlook.AddAccount({.type = outlook::olExchange, .displayName = L"Exchange",
-                            .smtpAddress = L"ann@corp.example", .currentUserAddress = kExchangeName});
+        outlook.AddAccount({.type = outlook::olExchange,
+                            .displayName = L"Exchange",
+                            .smtpAddress = L"ann@corp.example",
+                            .currentUserAddress = kExchangeName});
         outlook.AddAccount({.type = outlook::olImap, .displayName = L"Google Apps - ann@apps.example"});
     }
     ~ListAccountsTest() override { settings::SettingsStore::Instance().ResetForTests(); }
@@ -104,8 +106,8 @@ protected:
 
 TEST_P(ListAccountsTest, TheServicesListKeepsEveryAccountWithItsIdAndExchangeAddress) {
     const std::vector<OutlookAccount> accounts = ListAccounts(world_.Outlook().Application(), true);
-    EXPECT_EQ(Addresses(accounts), (std::vector<std::wstring>{L"ann@home.example", L"ann@work.example",
-                                                              kExchangeName, L""}));
+    EXPECT_EQ(Addresses(accounts),
+              (std::vector<std::wstring>{L"ann@home.example", L"ann@work.example", kExchangeName, L""}));
     ASSERT_EQ(accounts.size(), 4u);
     EXPECT_EQ(accounts[0].id, 1);
     EXPECT_EQ(accounts[3].id, 4);
@@ -243,8 +245,8 @@ TEST_P(DefaultSenderTest, SeveralRegisteredAccountsGoToTheUsersDefault) {
 class LegacyDefaultSenderTest : public DefaultSenderTest {};
 
 TEST_P(LegacyDefaultSenderTest, AnExchangeAccountSendsUnderItsMappedAddress) {
-    world_.Outlook().AddAccount({.type = outlook::olExchange, .displayName = L"Exchange",
-                                 .currentUserAddress = kExchangeName});
+    world_.Outlook().AddAccount(
+        {.type = outlook::olExchange, .displayName = L"Exchange", .currentUserAddress = kExchangeName});
     settings::SettingsStore::Instance().SetMappedAddress(kExchangeName, L"ann@corp.example");
     EXPECT_EQ(Choose(), L"ann@corp.example");
 }

@@ -5,10 +5,10 @@
 #include <optional>
 #include <vector>
 
-#include "outlook/Mapi.h"
-#include "outlook/OutlookVersion.h"
 #include "diagnostics/Log.h"
 #include "mailstore/OutlookAccounts.h"
+#include "outlook/Mapi.h"
+#include "outlook/OutlookVersion.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
 #include "platform/UserInterface.h"
@@ -66,8 +66,8 @@ std::wstring GetMapiProfileName(const outlook::Ref<outlook::Application>& applic
     outlook::Ref<mapi::ProfileSection> section;
     if (const outlook::HResult opened = mapiSession->OpenProfileSection(mapi::pbGlobalProfileSectionGuid, section);
         outlook::Failed(opened) || section == nullptr) {
-        diagnostics::LogComError(kSourceFile, 36, section == nullptr && !outlook::Failed(opened) ? outlook::hr::E_Fail
-                                                                                                 : opened);
+        diagnostics::LogComError(kSourceFile, 36,
+                                 section == nullptr && !outlook::Failed(opened) ? outlook::hr::E_Fail : opened);
         return {};
     }
     mapi::PropValue value;
@@ -87,16 +87,17 @@ bool DeleteMessagePermanently(const outlook::Ref<outlook::MailItem>& mail) {
         outlook::Required(mail->Application()->Session(), L"Application.Session")->MAPIOBJECT();
     mail->Save();  // a draft that was never saved has no entry ids yet
 
-    const std::optional<mapi::Binary> parentId =
-        message ? ReadBinary(*message, mapi::PR_PARENT_ENTRYID) : std::nullopt;
+    const std::optional<mapi::Binary> parentId = message ? ReadBinary(*message, mapi::PR_PARENT_ENTRYID) : std::nullopt;
     if (!parentId) {
-        return FailDeletion(L"[MAPI] Fatal error. Message cannot be deleted due to inability to retrieve "
-                            L"PR_PARENT_ENTRYID property.\n");
+        return FailDeletion(
+            L"[MAPI] Fatal error. Message cannot be deleted due to inability to retrieve "
+            L"PR_PARENT_ENTRYID property.\n");
     }
     const std::optional<mapi::Binary> storeId = ReadBinary(*message, mapi::PR_STORE_ENTRYID);
     if (!storeId) {
-        return FailDeletion(L"[MAPI] Fatal error. Message cannot be deleted due to inability to retrieve "
-                            L"PR_STORE_ENTRYID property.\n");
+        return FailDeletion(
+            L"[MAPI] Fatal error. Message cannot be deleted due to inability to retrieve "
+            L"PR_STORE_ENTRYID property.\n");
     }
     mail->Close(outlook::olSave);
 
@@ -118,8 +119,8 @@ bool DeleteMessagePermanently(const outlook::Ref<outlook::MailItem>& mail) {
     // Anything but S_OK, a partial completion among them, means the one message may still be there: the caller
     // must not take it for gone (a draft left behind would be sent a second time).
     if (const outlook::HResult deleted = folder->DeleteMessages({*entryId}); deleted != outlook::hr::S_Ok) {
-        return FailDeletion(L"[MAPI] DeleteMessages returned " +
-                            platform::HexW(static_cast<std::uint32_t>(deleted)) + L"\n");
+        return FailDeletion(L"[MAPI] DeleteMessages returned " + platform::HexW(static_cast<std::uint32_t>(deleted)) +
+                            L"\n");
     }
     return true;
 }

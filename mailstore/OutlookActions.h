@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "outlook/ObjectModel.h"
 #include "mailstore/OutlookAccounts.h"
+#include "outlook/ObjectModel.h"
 
 // What the add-in does below Outlook's object model, in the message store through Extended MAPI. UI thread only.
 namespace sealwing::mailstore {

@@ -47,10 +47,10 @@ TEST_P(OutlookActionsTest, AFailureInTheStoreLeavesTheMessageAndTellsTheUserOnce
         const char* line;
     };
     const std::string fatal = "[MAPI] Fatal error. Message cannot be deleted due to ";
-    for (const Case c : {Case{L"Message.GetProps", "inability to retrieve PR_PARENT_ENTRYID property.\n"},
-                         Case{L"Session.OpenMsgStore", "OpenMsgStore failure.\n"},
-                         Case{L"MsgStore.OpenEntry", "OpenEntry failure.\n"},
-                         Case{L"Folder.DeleteMessages", "[MAPI] DeleteMessages returned 80004005\n"}}) {
+    for (const Case c :
+         {Case{L"Message.GetProps", "inability to retrieve PR_PARENT_ENTRYID property.\n"},
+          Case{L"Session.OpenMsgStore", "OpenMsgStore failure.\n"}, Case{L"MsgStore.OpenEntry", "OpenEntry failure.\n"},
+          Case{L"Folder.DeleteMessages", "[MAPI] DeleteMessages returned 80004005\n"}}) {
         const auto draft = Outlook().CreateMailItem();
         const std::size_t boxesBefore = Outlook().User().Shown().size();
         Outlook().FailMember(c.member, outlook::hr::E_Fail, L"", 1);

@@ -1,10 +1,9 @@
-#include "mailstore/OutlookActions.h"
-
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 
+#include "mailstore/OutlookActions.h"
 #include "settings/SettingsStore.h"
 #include "tests/OutlookWorld.h"
 

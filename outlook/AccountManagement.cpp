@@ -20,8 +20,10 @@ HResult CreateAccountManager(Ref<AccountManager>& manager) {
     }
     if (!creator) return RegDb_E_ClassNotReg;
     const HResult result = creator(manager);
-    if (Failed(result)) manager.reset();
-    else if (manager == nullptr) return hr::E_Fail;
+    if (Failed(result))
+        manager.reset();
+    else if (manager == nullptr)
+        return hr::E_Fail;
     return result;
 }
 

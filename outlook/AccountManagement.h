@@ -44,7 +44,7 @@ inline constexpr mapi::PropTag PROP_ACCT_IS_EXCH = 0x00140003;
 inline constexpr std::uint32_t ACCT_INIT_NOSYNCH_MAPI_ACCTS = 0x00000001;
 
 // The service's own failures.
-inline constexpr HResult E_AcctNotFound = static_cast<HResult>(0x800C8101);     // E_ACCT_NOT_FOUND
+inline constexpr HResult E_AcctNotFound = static_cast<HResult>(0x800C8101);       // E_ACCT_NOT_FOUND
 inline constexpr HResult E_OlkNotInitialized = static_cast<HResult>(0x800C8005);  // E_OLK_NOT_INITIALIZED
 // COM's answer for a class nobody registered (REGDB_E_CLASSNOTREG, a macro in Windows' headers).
 inline constexpr HResult RegDb_E_ClassNotReg = static_cast<HResult>(0x80040154);

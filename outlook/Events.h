@@ -63,9 +63,18 @@ struct ItemEvents {  // ItemEvents_10
     static constexpr long kForward = 0xF468;
     virtual ~ItemEvents() = default;
     // The response item Outlook made; setting cancel stops Outlook's own action.
-    virtual void Reply(const Ref<Object>& response, bool& cancel) { (void)response; (void)cancel; }
-    virtual void ReplyAll(const Ref<Object>& response, bool& cancel) { (void)response; (void)cancel; }
-    virtual void Forward(const Ref<Object>& forward, bool& cancel) { (void)forward; (void)cancel; }
+    virtual void Reply(const Ref<Object>& response, bool& cancel) {
+        (void)response;
+        (void)cancel;
+    }
+    virtual void ReplyAll(const Ref<Object>& response, bool& cancel) {
+        (void)response;
+        (void)cancel;
+    }
+    virtual void Forward(const Ref<Object>& forward, bool& cancel) {
+        (void)forward;
+        (void)cancel;
+    }
 };
 
 }  // namespace sealwing::outlook

@@ -44,8 +44,8 @@ struct PropError {
     friend bool operator==(const PropError&, const PropError&) = default;
 };
 
-using PropData = std::variant<std::monostate, std::int32_t, bool, std::wstring, Binary, std::vector<std::wstring>,
-                              PropError>;
+using PropData =
+    std::variant<std::monostate, std::int32_t, bool, std::wstring, Binary, std::vector<std::wstring>, PropError>;
 
 struct PropValue {
     PropTag tag = 0;

@@ -89,8 +89,8 @@ public:
     // Nothing-free: an unknown id throws, as Outlook does.
     virtual Ref<Object> GetItemFromID(const std::wstring& entryId, const std::wstring& storeId) = 0;
     virtual Ref<mapi::Session> MAPIOBJECT() = 0;
-    virtual Ref<outlook::Accounts> Accounts() = 0;                 // (2007)
-    virtual std::wstring CurrentProfileName() = 0;        // (2007)
+    virtual Ref<outlook::Accounts> Accounts() = 0;  // (2007)
+    virtual std::wstring CurrentProfileName() = 0;  // (2007)
 };
 
 class Explorers : public Object {
@@ -217,8 +217,8 @@ public:
     virtual std::wstring DisplayName() = 0;
     virtual std::wstring SmtpAddress() = 0;
     virtual std::wstring UserName() = 0;
-    virtual Ref<Recipient> CurrentUser() = 0;   // (2010)
-    virtual Ref<Store> DeliveryStore() = 0;     // (2010)
+    virtual Ref<Recipient> CurrentUser() = 0;  // (2010)
+    virtual Ref<Store> DeliveryStore() = 0;    // (2010)
 };
 
 class UserProperties : public Object {

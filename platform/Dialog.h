@@ -28,8 +28,8 @@ struct Rgb {
 };
 
 enum class ControlKind {
-    Static,    // a label
-    Edit,      // a single-line edit
+    Static,  // a label
+    Edit,    // a single-line edit
     ReadOnlyEdit,
     PasswordEdit,
     MultilineEdit,  // read-only, scrolling: a log's text

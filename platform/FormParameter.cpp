@@ -7,10 +7,17 @@ std::string QuotedFormParameter(std::string_view value) {
     quoted.reserve(value.size());
     for (const char c : value) {
         switch (c) {
-            case '"': quoted += "%22"; break;
-            case '\r': quoted += "%0D"; break;
-            case '\n': quoted += "%0A"; break;
-            default: quoted += c;
+            case '"':
+                quoted += "%22";
+                break;
+            case '\r':
+                quoted += "%0D";
+                break;
+            case '\n':
+                quoted += "%0A";
+                break;
+            default:
+                quoted += c;
         }
     }
     return quoted;

@@ -40,8 +40,8 @@ struct HttpLimits {
 
 struct HttpTarget {
     std::string host{};
-    int port = 0;       // 0: the HTTPS default, 443
-    std::string path{};   // relative, no leading slash: "rest/message.xml"
+    int port = 0;        // 0: the HTTPS default, 443
+    std::string path{};  // relative, no leading slash: "rest/message.xml"
     std::string userAgent{};
     HttpLimits limits{};
 };
@@ -55,7 +55,7 @@ struct HttpCredentials {
 struct HttpReply {
     std::uint32_t error = 0;   // 0, or the platform error number
     std::uint32_t status = 0;  // 0 when no reply was read
-    std::string body{};          // the bytes read, also those before a failure or a cancel
+    std::string body{};        // the bytes read, also those before a failure or a cancel
     int engineCode = 0;        // the engine's own result code, for logs and the log report (0 = success)
 };
 
@@ -72,7 +72,7 @@ struct HttpFormPart {
     std::string name{};
     std::string bytes{};
     bool isFile = false;
-    std::string fileName{};       // file parts only, UTF-8
+    std::string fileName{};  // file parts only, UTF-8
     // File parts only: the single header line, e.g. "Content-Type: application/octet-stream".
     std::string contentHeader{};
 };

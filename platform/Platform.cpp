@@ -1,9 +1,9 @@
 #include "platform/Platform.h"
 
-#include "platform/UiThread.h"
-
 #include <cstdio>
 #include <cstdlib>
+
+#include "platform/UiThread.h"
 
 namespace sealwing::platform {
 namespace {

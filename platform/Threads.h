@@ -19,7 +19,10 @@ public:
             std::lock_guard guard(lock_);
             signalled_ = true;
         }
-        if (mode_ == Reset::Manual) changed_.notify_all(); else changed_.notify_one();
+        if (mode_ == Reset::Manual)
+            changed_.notify_all();
+        else
+            changed_.notify_one();
     }
 
     void ResetEvent() {

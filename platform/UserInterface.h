@@ -11,7 +11,13 @@ namespace sealwing::platform {
 
 // The values are Windows' own, so the Windows adapter passes them through unchanged.
 enum class MessageBoxButtons : std::uint32_t { Ok = 0x0, OkCancel = 0x1, YesNoCancel = 0x3, YesNo = 0x4 };
-enum class MessageBoxIcon : std::uint32_t { None = 0x0, Error = 0x10, Question = 0x20, Warning = 0x30, Information = 0x40 };
+enum class MessageBoxIcon : std::uint32_t {
+    None = 0x0,
+    Error = 0x10,
+    Question = 0x20,
+    Warning = 0x30,
+    Information = 0x40
+};
 enum class DialogResult : int { None = 0, Ok = 1, Cancel = 2, Yes = 6, No = 7 };
 
 struct MessageBoxRequest {

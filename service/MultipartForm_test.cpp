@@ -14,11 +14,10 @@ TEST(MultipartFormTest, AMessageWithTwoFieldsByteForByte) {
     form.AddField(L"email", L"\u00e5sa@example.com");
     form.Finish();
     form.Finish();  // a second call adds nothing
-    EXPECT_EQ(form.Body(), "--" + kB +
-                               "\r\nContent-Disposition: form-data; name=\"message\"\r\n\r\nHello\r\n\"quoted\"\r\n--" +
-                               kB +
-                               "\r\nContent-Disposition: form-data; name=\"email\"\r\n\r\n\xC3\xA5sa@example.com\r\n--" +
-                               kB + "--\r\n");
+    EXPECT_EQ(form.Body(),
+              "--" + kB + "\r\nContent-Disposition: form-data; name=\"message\"\r\n\r\nHello\r\n\"quoted\"\r\n--" + kB +
+                  "\r\nContent-Disposition: form-data; name=\"email\"\r\n\r\n\xC3\xA5sa@example.com\r\n--" + kB +
+                  "--\r\n");
     EXPECT_EQ(form.ContentTypeValue(), "multipart/form-data; boundary=" + kB);
 }
 
@@ -29,10 +28,11 @@ TEST(MultipartFormTest, FilesCarryTheirNameAndRawBytesAndEmptyValuesStillMakeAPa
     const std::string bytes("\x00\xFF\r\n", 4);
     form.AddFile(L"0", L"r\u00e9sum\u00e9.pdf", bytes);
     form.Finish();
-    EXPECT_EQ(form.Body(), "--" + kB + "\r\nContent-Disposition: form-data; name=\"subject\"\r\n\r\n\r\n--" + kB +
-                               "\r\nContent-Disposition: form-data; name=\"0\"; filename=\"r\xC3\xA9sum\xC3\xA9.pdf\"\r\n"
-                               "Content-Type: application/octet-stream\r\n\r\n" +
-                               bytes + "\r\n--" + kB + "--\r\n");
+    EXPECT_EQ(form.Body(),
+              "--" + kB + "\r\nContent-Disposition: form-data; name=\"subject\"\r\n\r\n\r\n--" + kB +
+                  "\r\nContent-Disposition: form-data; name=\"0\"; filename=\"r\xC3\xA9sum\xC3\xA9.pdf\"\r\n"
+                  "Content-Type: application/octet-stream\r\n\r\n" +
+                  bytes + "\r\n--" + kB + "--\r\n");
 }
 
 TEST(MultipartFormTest, AValueHoldingTheBoundaryGetsABodyWithAnotherBoundary) {

@@ -109,8 +109,9 @@ ServiceResult Outcome(const TransportReply& reply, std::wstring& errorText) {
 
 ServiceResult SendMessage(const OutgoingMessage& message, std::wstring& errorText) {
     LogSending(message);
-    const TransportReply reply = message.attachments.empty() ? PostWithOwnWriter(message)
-                                                             : PostMessageForm(MessageFormParts(message), message.email);
+    const TransportReply reply = message.attachments.empty()
+                                     ? PostWithOwnWriter(message)
+                                     : PostMessageForm(MessageFormParts(message), message.email);
     return Outcome(reply, errorText);
 }
 

@@ -11,10 +11,10 @@
 namespace sealwing::service {
 namespace {
 
-using testing::kAnnPassword;
-using testing::kAnnPasswordUtf8;
 using localservice::Endpoint;
 using localservice::Fault;
+using testing::kAnnPassword;
+using testing::kAnnPasswordUtf8;
 
 class SendMessageTest : public testing::LocalServiceTest {
 protected:
@@ -50,11 +50,10 @@ TEST_F(SendMessageTest, AMessageWithoutAttachmentsArrivesAsTheOwnWritersBodyByte
     auto field = [&](const std::string& name, const std::string& value) {
         return "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value + "\r\n--" + b;
     };
-    const std::string expected = "--" + b + field("message", "<p>Hello\r\n\"there\"</p>") +
-                                 field("email", "j\xC3\xBCrgen@example.com") +
-                                 field("recipients", "bob@example.com;carol@example.com") +
-                                 field("recipients_bcc", "dave@example.com") + field("subject", "Caf\xC3\xA9 & more") +
-                                 field("notify", "1") + field("expires", "0") + "--\r\n";
+    const std::string expected =
+        "--" + b + field("message", "<p>Hello\r\n\"there\"</p>") + field("email", "j\xC3\xBCrgen@example.com") +
+        field("recipients", "bob@example.com;carol@example.com") + field("recipients_bcc", "dave@example.com") +
+        field("subject", "Caf\xC3\xA9 & more") + field("notify", "1") + field("expires", "0") + "--\r\n";
     const auto requests = service_.Requests().All();
     ASSERT_EQ(requests.size(), 1U);
     EXPECT_EQ(requests[0].body, expected);
@@ -88,9 +87,13 @@ TEST_F(SendMessageTest, TheFormEngineSendsTheAddressesInTheAnsiCodePageAndTheTex
     ASSERT_EQ(stored.size(), 1U);
     const std::vector<localservice::FormPart>& form = stored[0].form;
     const std::vector<std::pair<std::string, std::string>> expected = {
-        {"message", "Gr\xC3\xBC\xC3\x9F" "e"},
+        {"message",
+         "Gr\xC3\xBC\xC3\x9F"
+         "e"},
         {"email", "ann@example.com"},
-        {"recipients", "b\xF6" "b@example.com"},
+        {"recipients",
+         "b\xF6"
+         "b@example.com"},
         {"recipients_cc", "z\xE9@example.com"},
         {"recipients_bcc", "\xE5sa@example.com"},
         {"subject", "Caf\xC3\xA9 & more"},
@@ -211,8 +214,8 @@ TEST_F(AttachmentAndReportTest, AnAttachmentIsItsBytesAndAFailureItsExplanations
     diagnostics::OpenThreadLog(L"Main");
 
     std::size_t progressBytes = 0;
-    const AttachmentDownload found =
-        DownloadAttachment(L"m1", L"a/1", L"ann@example.com", [&](std::size_t bytes) { progressBytes += bytes; }, nullptr);
+    const AttachmentDownload found = DownloadAttachment(
+        L"m1", L"a/1", L"ann@example.com", [&](std::size_t bytes) { progressBytes += bytes; }, nullptr);
     EXPECT_EQ(found.result, ServiceResult::Success);
     EXPECT_EQ(found.content, std::string("\0\xFF<error/>", 10));
     EXPECT_EQ(progressBytes, 10U);

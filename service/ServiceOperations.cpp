@@ -52,9 +52,9 @@ ServiceResult CheckAccount(std::wstring_view email, AccountStatus& status) {
         ServiceGet("secure/accounts/checkUser?email=" + EncodeUrlPart(email) + "&as_xml=1", L"", reply);
     if (result != ServiceResult::Success) return result;
     ReadAccountStatus(reply, status);
-    diagnostics::LogWrite(status.registered ? L"Account is a " + std::wstring(status.pro ? L"pro" : L"free") +
-                                                  L" account\n"
-                                            : std::wstring(L"Account not registered\n"));
+    diagnostics::LogWrite(status.registered
+                              ? L"Account is a " + std::wstring(status.pro ? L"pro" : L"free") + L" account\n"
+                              : std::wstring(L"Account not registered\n"));
     return result;
 }
 
@@ -109,9 +109,9 @@ AttachmentDownload DownloadAttachment(std::wstring_view messageId, std::wstring_
                                       platform::Event* cancel) {
     diagnostics::LogWrite(L"[NETWORK] Downloading attachment. User - " + std::wstring(email) + L", id - " +
                           std::wstring(messageId) + L", attachment - " + std::wstring(attachmentId) + L"\n");
-    TransportReply reply = HttpGet(
-        "rest/attachment/" + EncodeUrlPart(messageId) + "/" + EncodeUrlPart(attachmentId) + ".xml", email, progress,
-        cancel);
+    TransportReply reply =
+        HttpGet("rest/attachment/" + EncodeUrlPart(messageId) + "/" + EncodeUrlPart(attachmentId) + ".xml", email,
+                progress, cancel);
     diagnostics::LogWrite(L"Error " + Wide(reply.error) + L", response " + Wide(reply.status) + L"\n. " +
                           Wide(static_cast<std::int64_t>(reply.body.size())) + L" bytes downloaded\n");
     AttachmentDownload download{.result = ResultOf(reply)};

@@ -6,8 +6,8 @@
 
 #include "diagnostics/CrashReport.h"
 #include "platform/Http.h"
-#include "service/Transport.h"
 #include "service/ServiceRecords.h"
+#include "service/Transport.h"
 
 // The service's operations that read a reply: one GET each, made on the caller's thread. They never throw and never
 // show anything: a ServiceResult, and the caller's records filled on success.
@@ -35,8 +35,8 @@ ServiceResult CheckVersion(VersionInfo& version, platform::Event* cancel = nullp
 // One attachment of a secure message, watched by the user: progress per chunk, and a cancel event.
 struct AttachmentDownload {
     ServiceResult result = ServiceResult::Failed;
-    bool cancelled = false;                  // the cancel event ended it; the bytes read so far are not content
-    std::string content{};                   // the attachment's bytes, unaltered, on success
+    bool cancelled = false;                    // the cancel event ended it; the bytes read so far are not content
+    std::string content{};                     // the attachment's bytes, unaltered, on success
     std::vector<std::wstring> explanations{};  // from the service's error reply otherwise
 };
 AttachmentDownload DownloadAttachment(std::wstring_view messageId, std::wstring_view attachmentId,

@@ -10,7 +10,9 @@ namespace {
 class ServiceOperationsTest : public testing::LocalServiceTest {
 protected:
     ServiceOperationsTest() { diagnostics::OpenThreadLog(L"Main"); }
-    static bool Logged(const std::string& line) { return diagnostics::CollectAllLogs().find(line) != std::string::npos; }
+    static bool Logged(const std::string& line) {
+        return diagnostics::CollectAllLogs().find(line) != std::string::npos;
+    }
 };
 
 TEST_F(ServiceOperationsTest, AccountCheckOfAKnownAnUnknownAndAHostileAddress) {

@@ -138,8 +138,8 @@ void ReadVersionInfo(std::wstring_view reply, VersionInfo& version) {
     ReadText(*root, L"version", text);
     version.major = ParseInteger(text);
     const auto dot = text.find(L'.');
-    version.minor = ParseInteger(dot == std::wstring::npos ? std::wstring_view(text)
-                                                           : std::wstring_view(text).substr(dot + 1));
+    version.minor =
+        ParseInteger(dot == std::wstring::npos ? std::wstring_view(text) : std::wstring_view(text).substr(dot + 1));
 }
 
 }  // namespace sealwing::service

@@ -33,10 +33,11 @@ TEST(ServiceRepliesTest, AccountCheckReadsRegisteredAndPro) {
 TEST(ServiceRepliesTest, LoginFillsTheAccountAndKeepsWhatTheReplyLacks) {
     AccountInfo info;
     info.max_recipients = 25;
-    ReadAccountInfo(L"<account><email>ann@example.com</email><type>pro</type><first_name>A &amp; B</first_name>"
-                    L"<max_messages_per_day> +500 a day</max_messages_per_day><max_attachment_size>-x</max_attachment_size>"
-                    L"<session_id>s-1</session_id></account>",
-                    info);
+    ReadAccountInfo(
+        L"<account><email>ann@example.com</email><type>pro</type><first_name>A &amp; B</first_name>"
+        L"<max_messages_per_day> +500 a day</max_messages_per_day><max_attachment_size>-x</max_attachment_size>"
+        L"<session_id>s-1</session_id></account>",
+        info);
     EXPECT_EQ(info.email, L"ann@example.com");
     EXPECT_EQ(info.first_name, L"A &amp; B");  // references stay outside the body and explanations
     EXPECT_EQ(info.max_messages_per_day, 500);

@@ -55,9 +55,8 @@ ServiceResult SessionManager::LoginWithPrompt(std::wstring_view email, int attem
 
 SessionManager::Dropped SessionManager::StartPingTimer() {
     pingInterval_ = kPingIntervalMs;
-    timer_ = platform::TheUiThread().SetTimer(kPingIntervalMs, [this](platform::TimerId) {
-        platform::GuardEntry([this] { PingAll(); });
-    });
+    timer_ = platform::TheUiThread().SetTimer(
+        kPingIntervalMs, [this](platform::TimerId) { platform::GuardEntry([this] { PingAll(); }); });
     return PingPass();
 }
 

@@ -49,9 +49,8 @@ TransportReply HttpPostMultipart(std::string_view body, std::string_view boundar
 
     const std::string contentType = "multipart/form-data; boundary=" + std::string(boundary);
     detail::SuspendedOperation suspended;
-    platform::HttpReply reply =
-        platform::TheHttp().Post(detail::ServiceTarget(kMessagePath, detail::RequestKind::Transfer), body, contentType,
-                                 *credentials);
+    platform::HttpReply reply = platform::TheHttp().Post(
+        detail::ServiceTarget(kMessagePath, detail::RequestKind::Transfer), body, contentType, *credentials);
     if (reply.error == 0) suspended.Resume(L"HTTP transport operation in progress", 231);
     return FromPlatform(std::move(reply));
 }

@@ -23,9 +23,8 @@ TransportReply PostMessageForm(const std::vector<platform::HttpFormPart>& parts,
 }
 
 LogReportReply PostLogReportForm(const std::vector<platform::HttpFormPart>& parts) {
-    const platform::HttpReply reply =
-        platform::TheHttp().PostForm(detail::ServiceTarget(kLogReportPath, detail::RequestKind::Request), parts,
-                                     platform::HttpCredentials{});
+    const platform::HttpReply reply = platform::TheHttp().PostForm(
+        detail::ServiceTarget(kLogReportPath, detail::RequestKind::Request), parts, platform::HttpCredentials{});
     return LogReportReply{.engineCode = reply.engineCode, .status = reply.status};
 }
 

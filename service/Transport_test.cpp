@@ -1,7 +1,5 @@
 #include "service/Transport.h"
 
-#include "tests/LocalServiceTest.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,18 +10,19 @@
 
 #include "diagnostics/Log.h"
 #include "localservice/Multipart.h"
+#include "localservice/SilentListener.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "platform/Threads.h"
 #include "platform/posix/CurlHttp.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/TempFolder.h"
-#include "localservice/SilentListener.h"
 #include "service/MultipartForm.h"
 #include "service/RequestLimits.h"
 #include "service/TransportEndpoint.h"
 #include "settings/PasswordCache.h"
 #include "tests/HostileFormParts.h"
+#include "tests/LocalServiceTest.h"
 
 namespace sealwing::service {
 namespace {
@@ -46,9 +45,15 @@ std::vector<platform::HttpFormPart> MessageParts() {
         {.name = "email", .bytes = "ann@example.com"},
         {.name = "recipients", .bytes = "bob@example.com"},
         {.name = "subject", .bytes = "Q3"},
-        {.name = "0", .bytes = std::string("\x00\x01\xFF\r\n--x", 8), .isFile = true, .fileName = "r\xC3\xA9sum\xC3\xA9.bin",
+        {.name = "0",
+         .bytes = std::string("\x00\x01\xFF\r\n--x", 8),
+         .isFile = true,
+         .fileName = "r\xC3\xA9sum\xC3\xA9.bin",
          .contentHeader = "Content-Type: application/octet-stream"},
-        {.name = "1", .bytes = "second", .isFile = true, .fileName = "b.txt",
+        {.name = "1",
+         .bytes = "second",
+         .isFile = true,
+         .fileName = "b.txt",
          .contentHeader = "Content-Type: application/octet-stream"},
     };
 }
@@ -107,8 +112,8 @@ TEST_F(TransportTest, AChunkedReplyArrivesWholeWithOneProgressCallPerChunkAndAFi
     service_.Faults().Set(Endpoint::Version, Fault{.chunkSize = 5});
     std::vector<std::size_t> progress;
     platform::Event cancel(platform::Event::Reset::Manual);
-    const TransportReply reply =
-        HttpGet(kVersionPath, L"", [&](std::size_t bytes) { progress.push_back(bytes); }, &cancel);
+    const TransportReply reply = HttpGet(
+        kVersionPath, L"", [&](std::size_t bytes) { progress.push_back(bytes); }, &cancel);
     EXPECT_EQ(reply.error, 0U);
     EXPECT_EQ(reply.body, whole);
     ASSERT_GE(progress.size(), 2U);
@@ -123,7 +128,8 @@ TEST_F(TransportTest, ACancelBeforeTheFirstChunkEndsTheGetWith12017) {
     platform::Event cancel(platform::Event::Reset::Manual);
     int progressCalls = 0;
     auto pending = std::async(std::launch::async, [&] {
-        return HttpGet(kVersionPath, L"", [&](std::size_t) { ++progressCalls; }, &cancel);
+        return HttpGet(
+            kVersionPath, L"", [&](std::size_t) { ++progressCalls; }, &cancel);
     });
     ASSERT_TRUE(service_.Requests().WaitForCount(1, 30s));
     cancel.Set();
@@ -150,8 +156,8 @@ TEST_F(TransportTest, ACancelWhileTheReplyIsHeldEndsTheGetAtOnce) {
 // No service, however it stalls, holds a request past its limits; a transfer that keeps moving is not cut.
 TEST_F(TransportTest, EveryRequestEndsAtItsLimits) {
     using namespace std::chrono;
-    const ScopedRequestLimits limits(RequestLimits{.request = {.total = 400ms},
-                                                   .transfer = {.progressWindow = 400ms, .progressBytes = 1}});
+    const ScopedRequestLimits limits(
+        RequestLimits{.request = {.total = 400ms}, .transfer = {.progressWindow = 400ms, .progressBytes = 1}});
     CacheAnnsPassword();
     const std::shared_ptr<localservice::Gate> held = service_.Faults().Hold(Endpoint::Version);
     EXPECT_EQ(HttpGet(kVersionPath, L"").error, platform::kHttpTimedOut) << "TLS accepted, then silence";

@@ -13,7 +13,9 @@ void CredentialList::Add(std::wstring user, std::wstring password) {
     entries_.push_back({std::move(user), std::move(password)});
 }
 
-void CredentialList::Set(std::size_t index, std::wstring password) { entries_.at(index).password = std::move(password); }
+void CredentialList::Set(std::size_t index, std::wstring password) {
+    entries_.at(index).password = std::move(password);
+}
 
 void CredentialList::Remove(std::size_t index) {
     if (index < entries_.size()) entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));

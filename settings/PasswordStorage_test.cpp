@@ -4,8 +4,8 @@
 
 #include <atomic>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "diagnostics/Log.h"
@@ -94,16 +94,18 @@ TEST_F(PasswordStorageTest, SpecialCharactersAndBackslashesSurviveSaveAndLoad) {
 }
 
 TEST_F(PasswordStorageTest, AFileWrittenWithSingleBackslashesReadsAsItAlwaysDid) {
-    WriteStorage(Protected(L"\r\n\r\n<credentials>\r\n\t<user>\r\n\t\t<username>ann@example.com</username>"
-                           L"\r\n\t\t<password>C:\\dir</password>\r\n\t</user>\r\n</credentials>"));
+    WriteStorage(
+        Protected(L"\r\n\r\n<credentials>\r\n\t<user>\r\n\t\t<username>ann@example.com</username>"
+                  L"\r\n\t\t<password>C:\\dir</password>\r\n\t</user>\r\n</credentials>"));
     const CredentialList loaded = Loaded();
     ASSERT_EQ(loaded.Size(), 1u);
     EXPECT_EQ(loaded.Entries()[0].password, L"C:dir");
 }
 
 TEST_F(PasswordStorageTest, EntriesWithoutBothValuesAreSkipped) {
-    WriteStorage(Protected(L"<credentials><user><username>a@x</username></user><other><username>b@x</username>"
-                           L"<password>pb</password></other></credentials>"));
+    WriteStorage(
+        Protected(L"<credentials><user><username>a@x</username></user><other><username>b@x</username>"
+                  L"<password>pb</password></other></credentials>"));
     const CredentialList loaded = Loaded();
     ASSERT_EQ(loaded.Size(), 1u);
     EXPECT_EQ(loaded.Entries()[0], (Credential{L"b@x", L"pb"}));
@@ -115,8 +117,9 @@ TEST_F(PasswordStorageTest, AFileThatCannotBeUsedYieldsNoPasswordsAndItsLogLine)
         std::function<void()> prepare;
         std::string line;
     };
-    const std::string good = Protected(L"<credentials><user><username>a@x</username><password>p</password></user>"
-                                       L"</credentials>");
+    const std::string good = Protected(
+        L"<credentials><user><username>a@x</username><password>p</password></user>"
+        L"</credentials>");
     std::string tampered = good;
     tampered[tampered.size() / 2] = static_cast<char>(tampered[tampered.size() / 2] ^ 0x20);
     platform::SodiumSecretProtection bob(temp_.Narrow() + "/keys/bob.key");
@@ -197,7 +200,7 @@ TEST_F(PasswordStorageTest, AFailedSaveKeepsThePreviousFileAndLogsTheStepThatFai
     ASSERT_FALSE(before.empty());
 
     FailingSecrets failingSecrets;
-    FailingReplace notWritten(files_, {.ok = false, .opened = true, .error = 28});    // ENOSPC
+    FailingReplace notWritten(files_, {.ok = false, .opened = true, .error = 28});  // ENOSPC
     FailingReplace notOpened(files_, {.ok = false, .opened = false, .error = 13});  // EACCES
     struct Case {
         const char* step;
@@ -205,11 +208,14 @@ TEST_F(PasswordStorageTest, AFailedSaveKeepsThePreviousFileAndLogsTheStepThatFai
         const char* line;
     };
     const Case cases[] = {
-        {"encryption", {.clock = &clock_, .files = &files_, .secrets = &failingSecrets},
+        {"encryption",
+         {.clock = &clock_, .files = &files_, .secrets = &failingSecrets},
          "Failed to encrypt password. Error code is 8009000b\n"},
-        {"write", {.clock = &clock_, .files = &notWritten, .secrets = &secrets_},
+        {"write",
+         {.clock = &clock_, .files = &notWritten, .secrets = &secrets_},
          "Failed to update password storage. Error code 8007001c\n"},
-        {"creation", {.clock = &clock_, .files = &notOpened, .secrets = &secrets_},
+        {"creation",
+         {.clock = &clock_, .files = &notOpened, .secrets = &secrets_},
          "Failed to open password storage. Error code 8007000d\n"},
     };
     for (const Case& c : cases) {

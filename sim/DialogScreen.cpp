@@ -7,9 +7,7 @@ namespace {
 
 using platform::ControlKind;
 
-bool IsEditable(ControlKind kind) {
-    return kind == ControlKind::Edit || kind == ControlKind::PasswordEdit;
-}
+bool IsEditable(ControlKind kind) { return kind == ControlKind::Edit || kind == ControlKind::PasswordEdit; }
 
 bool IsButton(ControlKind kind) { return kind == ControlKind::Button || kind == ControlKind::DefaultButton; }
 
@@ -142,8 +140,8 @@ void DialogScreen::Pick(int controlId, int index) {
 
 void DialogScreen::ClickLink(int controlId, std::wstring_view address) {
     const ControlState& control = Usable(controlId, "click a link");
-    if (control.kind != ControlKind::Link || control.text.find(L"href=\"" + std::wstring(address) + L"\"") ==
-                                                  std::wstring::npos) {
+    if (control.kind != ControlKind::Link ||
+        control.text.find(L"href=\"" + std::wstring(address) + L"\"") == std::wstring::npos) {
         throw std::logic_error("control " + std::to_string(controlId) + " shows no link to that address");
     }
     dialog_.OnLink(*this, controlId, address);

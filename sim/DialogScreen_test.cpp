@@ -30,8 +30,8 @@ constexpr std::array<platform::ControlTemplate, 7> kControls = {{
     {platform::kDialogOk, ControlKind::DefaultButton, L"OK"},
     {platform::kDialogCancel, ControlKind::Button, L"Cancel"},
 }};
-constexpr platform::DialogTemplate kTemplate{.id = 300, .caption = L"Test", .width = 100, .height = 50,
-                                             .controls = kControls};
+constexpr platform::DialogTemplate kTemplate{
+    .id = 300, .caption = L"Test", .width = 100, .height = 50, .controls = kControls};
 
 // A dialog whose worker posts progress, then the end; records what reached it.
 class ProbeDialog : public platform::Dialog {

@@ -91,7 +91,9 @@ std::size_t ScriptedUser::UnscriptedCount() const {
         std::count_if(shown_.begin(), shown_.end(), [](const ShownMessageBox& box) { return !box.scripted; }));
 }
 
-void ScriptedUser::AtDialog(int templateId, DialogScript script) { scripts_.emplace_back(templateId, std::move(script)); }
+void ScriptedUser::AtDialog(int templateId, DialogScript script) {
+    scripts_.emplace_back(templateId, std::move(script));
+}
 
 int ScriptedUser::RunDialog(platform::Dialog& dialog, platform::WindowHandle owner) {
     const platform::DialogTemplate& layout = dialog.Template();
@@ -119,7 +121,9 @@ int ScriptedUser::RunDialog(platform::Dialog& dialog, platform::WindowHandle own
     } closer{windows_, window};
 
     DialogScreen screen(dialog, window, owner);
-    dialogs_.push_back(ShownDialog{.templateId = layout.id, .caption = std::wstring(layout.caption), .owner = owner,
+    dialogs_.push_back(ShownDialog{.templateId = layout.id,
+                                   .caption = std::wstring(layout.caption),
+                                   .owner = owner,
                                    .scripted = static_cast<bool>(script)});
     const std::size_t index = dialogs_.size() - 1;
     screen.Open();

@@ -76,10 +76,8 @@ TEST(ScriptedUser, SaveFileDialogsTakeTheQueuedChoicesThenCancelAndAreRecorded) 
     user.EchoTo(&out);
     user.AnswerSaveFile(L"/home/ann/log.txt");
     user.AnswerSaveFile(std::nullopt);
-    const platform::SaveFileRequest request{.owner = 0x42,
-                                            .filterName = L"Text files(*.txt)",
-                                            .filterPattern = L"*.txt",
-                                            .defaultExtension = L"txt"};
+    const platform::SaveFileRequest request{
+        .owner = 0x42, .filterName = L"Text files(*.txt)", .filterPattern = L"*.txt", .defaultExtension = L"txt"};
     EXPECT_EQ(user.ChooseSaveFile(request), std::optional<std::wstring>(L"/home/ann/log.txt"));
     EXPECT_EQ(user.ChooseSaveFile(request), std::nullopt);
     EXPECT_EQ(user.ChooseSaveFile(request), std::nullopt);

@@ -10,15 +10,19 @@ namespace sealwing::sim {
 namespace olk = outlook::olk;
 namespace {
 
-
 std::wstring ServiceTypeText(const AccountSetup& account) {
     if (!account.serviceTypeText.empty()) return account.serviceTypeText;
     switch (account.type) {
-        case outlook::olExchange: return L"Exchange";
-        case outlook::olImap: return L"IMAP";
-        case outlook::olPop3: return L"POP3";
-        case outlook::olHttp: return L"HTTP";
-        default: return L"Other";
+        case outlook::olExchange:
+            return L"Exchange";
+        case outlook::olImap:
+            return L"IMAP";
+        case outlook::olPop3:
+            return L"POP3";
+        case outlook::olHttp:
+            return L"HTTP";
+        default:
+            return L"Other";
     }
 }
 
@@ -87,10 +91,14 @@ std::vector<AccountSetup> MailAccounts(SimContext& context) {
 std::optional<olk::AccountValue> AccountManagerProperty(const AccountSetup& account, outlook::mapi::PropTag tag) {
     const bool exchange = account.type == outlook::olExchange;
     switch (tag) {
-        case olk::PROP_ACCT_ID: return account.accountId.value_or(0);
-        case olk::PROP_ACCT_NAME: return account.displayName;
-        case olk::PROP_ACCT_TYPE_TEXT: return ServiceTypeText(account);
-        case olk::PROP_ACCT_IS_EXCH: return std::uint32_t{exchange ? 1u : 0u};
+        case olk::PROP_ACCT_ID:
+            return account.accountId.value_or(0);
+        case olk::PROP_ACCT_NAME:
+            return account.displayName;
+        case olk::PROP_ACCT_TYPE_TEXT:
+            return ServiceTypeText(account);
+        case olk::PROP_ACCT_IS_EXCH:
+            return std::uint32_t{exchange ? 1u : 0u};
         case olk::PROP_ACCT_USER_EMAIL_ADDR:
             // Exchange accounts keep no user address here.
             if (exchange || account.smtpAddress.empty()) return std::nullopt;
@@ -105,7 +113,8 @@ std::optional<olk::AccountValue> AccountManagerProperty(const AccountSetup& acco
         case olk::PROP_ACCT_PROVIDER_ADDRESSES:
             if (account.providerAddresses.empty()) return std::nullopt;
             return account.providerAddresses;
-        default: return std::nullopt;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -132,8 +141,10 @@ outlook::HResult SimAccountManager::Init(olk::AccountHelper& helper, std::uint32
         std::uint32_t count = needed;
         result = kept->GetIdentity(buffer.data(), &count);
         if (outlook::Succeeded(result)) {
-            if (count != needed || buffer[needed - 1] != L'\0') result = outlook::hr::E_Fail;
-            else identity.assign(buffer.data(), needed - 1);
+            if (count != needed || buffer[needed - 1] != L'\0')
+                result = outlook::hr::E_Fail;
+            else
+                identity.assign(buffer.data(), needed - 1);
         }
     } else if (outlook::Succeeded(result)) {
         result = outlook::hr::E_Fail;  // an empty buffer cannot hold any name
@@ -148,11 +159,12 @@ outlook::HResult SimAccountManager::Init(olk::AccountHelper& helper, std::uint32
     return outlook::hr::S_Ok;
 }
 
-outlook::HResult SimAccountManager::Initialised() const { return helper_ != nullptr ? outlook::hr::S_Ok : olk::E_OlkNotInitialized; }
+outlook::HResult SimAccountManager::Initialised() const {
+    return helper_ != nullptr ? outlook::hr::S_Ok : olk::E_OlkNotInitialized;
+}
 
 outlook::HResult SimAccountManager::EnumerateAccounts(const olk::Guid& category, const olk::Guid* type,
-                                                      std::uint32_t flags,
-                                                      outlook::Ref<olk::AccountEnum>& accounts) {
+                                                      std::uint32_t flags, outlook::Ref<olk::AccountEnum>& accounts) {
     (void)type;
     (void)flags;
     std::shared_ptr<SimContext> context;

@@ -200,9 +200,9 @@ TEST_F(SimMapiTest, AMessageOfASecondStoreOpensThroughItsOwnStoreAndIsDeletedThe
 
 TEST_F(SimMapiTest, TheGlobalProfileSectionHoldsTheProfileName) {
     Ref<mapi::ProfileSection> section;
-    ASSERT_EQ(sim_.Application()->Session()->MAPIOBJECT()->OpenProfileSection(mapi::pbGlobalProfileSectionGuid,
-                                                                                section),
-              outlook::hr::S_Ok);
+    ASSERT_EQ(
+        sim_.Application()->Session()->MAPIOBJECT()->OpenProfileSection(mapi::pbGlobalProfileSectionGuid, section),
+        outlook::hr::S_Ok);
     mapi::PropValue value;
     ASSERT_EQ(mapi::HrGetOneProp(*section, mapi::PR_PROFILE_NAME_W, value), outlook::hr::S_Ok);
     EXPECT_EQ(value.data, mapi::PropData(std::wstring(L"Outlook")));

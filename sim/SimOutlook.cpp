@@ -236,7 +236,8 @@ outlook::Ref<SimAccount> SimOutlook::AddAccount(const AccountSetup& account) {
     AccountSetup setup = account;
     std::uint32_t next = 1;
     for (const auto& existing : context_->Model().accounts->List()) {
-        if (existing->Setup().accountId == setup.accountId) throw std::invalid_argument("AddAccount: account id in use");
+        if (existing->Setup().accountId == setup.accountId)
+            throw std::invalid_argument("AddAccount: account id in use");
         next = std::max(next, *existing->Setup().accountId + 1);
     }
     if (!setup.accountId) setup.accountId = next;

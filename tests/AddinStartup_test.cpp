@@ -9,9 +9,9 @@
 #include "diagnostics/ActivityLog.h"
 #include "diagnostics/Log.h"
 #include "mailstore/MapEmailDialogTemplate.h"
-#include "settings/SettingsStore.h"
 #include "settings/PasswordCache.h"
 #include "settings/PasswordStorage.h"
+#include "settings/SettingsStore.h"
 #include "tests/OutlookWorld.h"
 
 namespace sealwing {
@@ -60,9 +60,9 @@ TEST_P(StartupTest, WrapsEveryOpenWindowAndConnectsTheSinksInOrder) {
     EXPECT_EQ(addin_.ComposeWindowCount(), GetParam() > 11 ? 2u : 0u);
     EXPECT_EQ(addin_.FindComposeWindow(draft->Window()) != nullptr, GetParam() > 11);
     EXPECT_EQ(addin_.OwnerWindow(), inbox->Window());
-    EXPECT_EQ(CollectionSinkTraffic(outlook), (std::vector<std::wstring>{L"Advise InspectorsEvents",
-                                                                          L"Advise ExplorersEvents",
-                                                                          L"Advise ApplicationEvents"}));
+    EXPECT_EQ(CollectionSinkTraffic(outlook),
+              (std::vector<std::wstring>{L"Advise InspectorsEvents", L"Advise ExplorersEvents",
+                                         L"Advise ApplicationEvents"}));
     for (const outlook::Cookie cookie :
          {addin_.InspectorsSink().Cookie(), addin_.ExplorersSink().Cookie(), addin_.ApplicationSink().Cookie()}) {
         EXPECT_NE(cookie, outlook::kNotConnected);
@@ -190,9 +190,11 @@ TEST_P(StartupTest, AFailureWhileGatheringTheHeaderIsLoggedInTheHeaderAndStartUp
     Connect();
 
     const std::string log = world_.LogFile("Main");
-    EXPECT_NE(log.find("COM add-ins:\nTotal 2 add-ins\n[ERROR] COM exception. Code 800a01a8. Description \"Object required\"\n"
-                       "Accounts:\n"),
-              std::string::npos);
+    EXPECT_NE(
+        log.find(
+            "COM add-ins:\nTotal 2 add-ins\n[ERROR] COM exception. Code 800a01a8. Description \"Object required\"\n"
+            "Accounts:\n"),
+        std::string::npos);
     EXPECT_EQ(addin_.ExplorerExtensionCount(), 1u);
     EXPECT_NE(addin_.ApplicationSink().Cookie(), outlook::kNotConnected);
 }
@@ -201,8 +203,8 @@ TEST_P(StartupTest, TheHeaderListsTheAccountsAndExchangeAddressesAreResolvedAtSt
     settings::SettingsStore::Instance().ResetForTests();
     auto& outlook = world_.Outlook();
     outlook.AddAccount({.type = outlook::olPop3, .displayName = L"Home", .smtpAddress = L"ann@home.example"});
-    outlook.AddAccount({.type = outlook::olExchange, .displayName = L"Work",
-                        .currentUserAddress = L"/o=Corp/cn=Recipients/cn=ann"});
+    outlook.AddAccount(
+        {.type = outlook::olExchange, .displayName = L"Work", .currentUserAddress = L"/o=Corp/cn=Recipients/cn=ann"});
     outlook.AddAccount({.type = outlook::olImap, .displayName = L"Google Apps - ann@apps.example"});
     const auto inbox = outlook.OpenExplorer();
     outlook.User().AtDialog(mailstore::kMapEmailDialogId, [](sim::DialogScreen& screen) {

@@ -1,6 +1,8 @@
 // The crash report as the user meets it: a log whose previous run ended during an operation offers that run's text
 // when it opens, the user may look at it in the log viewer first, and Send delivers it to the service.
 
+#include "diagnostics/CrashReport.h"
+
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -9,8 +11,6 @@
 #include <vector>
 
 #include "addin/SealwingAddin.h"
-#include "diagnostics/CrashReport.h"
-#include "service/ServiceOperations.h"
 #include "diagnostics/CrashReportDialogTemplate.h"
 #include "diagnostics/Log.h"
 #include "diagnostics/LogViewer.h"
@@ -18,6 +18,7 @@
 #include "localservice/Faults.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
+#include "service/ServiceOperations.h"
 #include "tests/OutlookWorld.h"
 
 namespace sealwing {
@@ -250,7 +251,8 @@ TEST_F(CrashReportTest, ASaveThatFailsShowsTheUserNothingAndIsLogged) {
 TEST_F(CrashReportTest, SavingOverTheRunningMainLogIsRefusedAndTheLogGoesOnInItsFile) {
     OpenThreadLog(L"Main");
     LogWrite(L"before the save\n");
-    const std::wstring mainLog = platform::Files().Join(platform::Files().Join(LocalFolder(), L"Parcelon"), L"Main.log");
+    const std::wstring mainLog =
+        platform::Files().Join(platform::Files().Join(LocalFolder(), L"Parcelon"), L"Main.log");
     User().AnswerSaveFile(mainLog);
     User().AtDialog(kLogViewerDialogId, [](sim::DialogScreen& screen) {
         screen.Press(kSaveLogId);
@@ -264,7 +266,8 @@ TEST_F(CrashReportTest, SavingOverTheRunningMainLogIsRefusedAndTheLogGoesOnInIts
     const std::string log = world_.LogFile("Main");
     EXPECT_EQ(log.find("the viewer's text"), std::string::npos);
     EXPECT_NE(log.find("before the save"), std::string::npos);
-    EXPECT_NE(log.find("[ERROR] Cannot save the activity log to " + platform::Utf8FromWide(mainLog)), std::string::npos);
+    EXPECT_NE(log.find("[ERROR] Cannot save the activity log to " + platform::Utf8FromWide(mainLog)),
+              std::string::npos);
     EXPECT_NE(log.find("after the save"), std::string::npos);
 }
 

@@ -21,8 +21,8 @@ protected:
         world_.Service().State().AddAccount({.email = "ann@example.com", .password = "pw", .type = "pro"});
         auto& outlook = world_.Outlook();
         outlook.AddStore(kStore);
-        outlook.AddAccount({.type = outlook::olImap, .displayName = kStore, .smtpAddress = kAddress,
-                            .deliveryStore = kStore});
+        outlook.AddAccount(
+            {.type = outlook::olImap, .displayName = kStore, .smtpAddress = kAddress, .deliveryStore = kStore});
         outlook.OpenExplorer();
         EXPECT_EQ(addin_.OnConnection(outlook.Application(), outlook::ext_cm_Startup), 0);
         addin_.SetHasGoogleAppsAccount(true);
@@ -100,8 +100,10 @@ TEST_P(GoogleAppsCopiesTest, WithoutAGoogleAppsAccountNewMailIsNotLookedAt) {
 TEST_P(GoogleAppsCopiesTest, AnAccountWithoutADeliveryStoreLeavesTheCopyAlone) {
     constexpr const wchar_t* kStorelessStore = L"Google Apps - cy@example.com";
     world_.Outlook().AddStore(kStorelessStore);
-    world_.Outlook().AddAccount({.type = outlook::olImap, .displayName = kStorelessStore,
-                                 .smtpAddress = L"cy@example.com", .noDeliveryStore = true});
+    world_.Outlook().AddAccount({.type = outlook::olImap,
+                                 .displayName = kStorelessStore,
+                                 .smtpAddress = L"cy@example.com",
+                                 .noDeliveryStore = true});
     settings::AccountSettings& record = settings::SettingsStore::Instance().SettingsFor(L"cy@example.com");
     record.place = 1;
     record.cc = 0;

@@ -19,15 +19,27 @@ struct HostileFormPart {
 inline std::vector<HostileFormPart> HostileFormParts() {
     return {
         {{.name = "sub\"ject", .bytes = "Q3"}, "sub%22ject", ""},
-        {{.name = "0", .bytes = "x", .isFile = true, .fileName = "a\"; name=\"evil.txt",
+        {{.name = "0",
+          .bytes = "x",
+          .isFile = true,
+          .fileName = "a\"; name=\"evil.txt",
           .contentHeader = "Content-Type: application/octet-stream"},
-         "0", "a%22; name=%22evil.txt"},
-        {{.name = "1", .bytes = "y", .isFile = true, .fileName = "b\r\nContent-Type: text/html\r\n.txt",
+         "0",
+         "a%22; name=%22evil.txt"},
+        {{.name = "1",
+          .bytes = "y",
+          .isFile = true,
+          .fileName = "b\r\nContent-Type: text/html\r\n.txt",
           .contentHeader = "Content-Type: application/octet-stream"},
-         "1", "b%0D%0AContent-Type: text/html%0D%0A.txt"},
-        {{.name = "2", .bytes = "z", .isFile = true, .fileName = "100% \\ sure.txt",
+         "1",
+         "b%0D%0AContent-Type: text/html%0D%0A.txt"},
+        {{.name = "2",
+          .bytes = "z",
+          .isFile = true,
+          .fileName = "100% \\ sure.txt",
           .contentHeader = "Content-Type: application/octet-stream"},
-         "2", "100% \\ sure.txt"},
+         "2",
+         "100% \\ sure.txt"},
     };
 }
 

@@ -32,7 +32,8 @@ protected:
         if (const std::string error = service_.Start(temp_.Narrow() + "/certificates"); !error.empty()) {
             throw std::runtime_error("local service: " + error);
         }
-        endpoint_ = std::make_unique<ScopedServiceEndpoint>(ServiceEndpoint{.host = "localhost", .port = service_.Port()});
+        endpoint_ =
+            std::make_unique<ScopedServiceEndpoint>(ServiceEndpoint{.host = "localhost", .port = service_.Port()});
         http_ = std::make_unique<platform::CurlHttp>(platform::CurlHttp::Options{.caFile = service_.CaFile()});
         platform_ = std::make_unique<platform::ScopedPlatform>(
             platform::Platform{.clock = &clock_, .files = &files_, .http = http_.get()});

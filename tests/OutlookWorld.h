@@ -7,10 +7,10 @@
 #include <string>
 
 #include "diagnostics/Log.h"
+#include "localservice/LocalService.h"
 #include "platform/Clock.h"
 #include "platform/EntryGuard.h"
 #include "platform/Platform.h"
-#include "localservice/LocalService.h"
 #include "platform/posix/CurlHttp.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"

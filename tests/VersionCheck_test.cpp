@@ -1,7 +1,8 @@
+#include "addin/VersionCheck.h"
+
 #include <gtest/gtest.h>
 
 #include "addin/SealwingAddin.h"
-#include "addin/VersionCheck.h"
 #include "localservice/Faults.h"
 #include "tests/OutlookWorld.h"
 
@@ -24,8 +25,8 @@ TEST(VersionCheckTest, OnlyAHigherMajorOrTheSameMajorWithAHigherMinorIsNewer) {
         int minor;
         bool newer;
     };
-    for (const Case c : {Case{1, 39, true}, Case{2, 0, true}, Case{1, 38, false}, Case{1, 10, false},
-                         Case{0, 99, false}}) {
+    for (const Case c :
+         {Case{1, 39, true}, Case{2, 0, true}, Case{1, 38, false}, Case{1, 10, false}, Case{0, 99, false}}) {
         EXPECT_EQ(IsNewerThanThisAddin({.major = c.major, .minor = c.minor}), c.newer) << c.major << "." << c.minor;
     }
 }

@@ -17,11 +17,11 @@ enum class XmlNodeType { Element = 0, ProcessingInstruction = 1, Comment = 2, CD
 
 enum class XmlErrorCode {
     None = 0,
-    ElementNotClosed = 1,         // "/" in a start tag not followed by ">"
-    ClosingTagNotDelimited = 2,   // a closing tag's name not followed by a blank or ">"
-    MismatchedClosingTag = 3,     // the closing tag names another element
-    AttributeNotDelimited = 4,    // an attribute name followed by neither a blank nor "="
-    NestedTooDeeply = 5,          // more than kMaxXmlDepth elements inside one another
+    ElementNotClosed = 1,        // "/" in a start tag not followed by ">"
+    ClosingTagNotDelimited = 2,  // a closing tag's name not followed by a blank or ">"
+    MismatchedClosingTag = 3,    // the closing tag names another element
+    AttributeNotDelimited = 4,   // an attribute name followed by neither a blank nor "="
+    NestedTooDeeply = 5,         // more than kMaxXmlDepth elements inside one another
 };
 
 // Deeper nesting than this is refused: a reply from the network must not be able to exhaust the stack.
@@ -40,7 +40,7 @@ struct XmlParseOptions {
     bool trimValues = false;
     bool decodeEntities = true;
     const XmlEntityTable* entities = &SharedEntityTable();
-    wchar_t escape = L'\\';  // L'\0' for none
+    wchar_t escape = L'\\';   // L'\0' for none
     bool forceParse = false;  // tolerate a closing tag that names another element
 };
 
@@ -69,7 +69,8 @@ struct XmlAttribute {
 
 class XmlNode {
 public:
-    XmlNode(XmlNodeType type, XmlNode* parent, XmlDocument* document) : type(type), parent(parent), document(document) {}
+    XmlNode(XmlNodeType type, XmlNode* parent, XmlDocument* document)
+        : type(type), parent(parent), document(document) {}
     virtual ~XmlNode() = default;
     XmlNode(const XmlNode&) = delete;
     XmlNode& operator=(const XmlNode&) = delete;

@@ -26,18 +26,18 @@ TEST_P(XmlFailureTest, FailsWithTheFirstErrorAndNoElement) {
 
 INSTANTIATE_TEST_SUITE_P(
     Xml, XmlFailureTest,
-    ::testing::Values(
-        FailureCase{"SlashNotFollowedByClose", L"<a/ >", XmlErrorCode::ElementNotClosed, L"Element must be closed."},
-        FailureCase{"ClosingTagCutShort", L"<a></a", XmlErrorCode::ClosingTagNotDelimited,
-                    L"it must be closed with </a>"},
-        FailureCase{"ClosingTagOfAnotherElement", L"<a>x</b>", XmlErrorCode::MismatchedClosingTag,
-                    L"'<a> ... </b>' is not wel-formed."},
-        FailureCase{"AttributeWithoutDelimiter", L"<a b></a>", XmlErrorCode::AttributeNotDelimited,
-                    L"<a> attribute has error "},
-        FailureCase{"AttributeQuoteNeverCloses", L"<a b=\"1></a>", XmlErrorCode::None, L""},
-        FailureCase{"CommentNeverEnds", L"<!-- note <a/>", XmlErrorCode::None, L""},
-        FailureCase{"InstructionNeverEnds", L"<?xml version=\"1.0\" <a/>", XmlErrorCode::None, L""},
-        FailureCase{"NoElementAtAll", L"just text", XmlErrorCode::None, L""}),
+    ::testing::Values(FailureCase{"SlashNotFollowedByClose", L"<a/ >", XmlErrorCode::ElementNotClosed,
+                                  L"Element must be closed."},
+                      FailureCase{"ClosingTagCutShort", L"<a></a", XmlErrorCode::ClosingTagNotDelimited,
+                                  L"it must be closed with </a>"},
+                      FailureCase{"ClosingTagOfAnotherElement", L"<a>x</b>", XmlErrorCode::MismatchedClosingTag,
+                                  L"'<a> ... </b>' is not wel-formed."},
+                      FailureCase{"AttributeWithoutDelimiter", L"<a b></a>", XmlErrorCode::AttributeNotDelimited,
+                                  L"<a> attribute has error "},
+                      FailureCase{"AttributeQuoteNeverCloses", L"<a b=\"1></a>", XmlErrorCode::None, L""},
+                      FailureCase{"CommentNeverEnds", L"<!-- note <a/>", XmlErrorCode::None, L""},
+                      FailureCase{"InstructionNeverEnds", L"<?xml version=\"1.0\" <a/>", XmlErrorCode::None, L""},
+                      FailureCase{"NoElementAtAll", L"just text", XmlErrorCode::None, L""}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(XmlTest, ALineBreakBeforeTheFirstChildIsTheValue) {
@@ -68,11 +68,9 @@ TEST(XmlTest, ValuesDropEscapesAndDecodeTheFiveReferences) {
         std::wstring value;
         std::wstring text;
     };
-    for (const auto& c : {Case{L"<a>x &lt; y</a>", L"x < y", L"x &lt; y"},
-                          Case{L"<a>C:\\dir</a>", L"C:dir", L"C:dir"},
+    for (const auto& c : {Case{L"<a>x &lt; y</a>", L"x < y", L"x &lt; y"}, Case{L"<a>C:\\dir</a>", L"C:dir", L"C:dir"},
                           Case{L"<a>C:\\\\dir</a>", L"C:\\dir", L"C:\\dir"},
-                          Case{L"<a>\\<b\\></a>", L"<b>", L"&lt;b&gt;"},
-                          Case{L"<a>&amp </a>", L"&amp ", L"&amp;amp "},
+                          Case{L"<a>\\<b\\></a>", L"<b>", L"&lt;b&gt;"}, Case{L"<a>&amp </a>", L"&amp ", L"&amp;amp "},
                           Case{L"<a>&AMP;&quot;&apos;&gt;</a>", L"&AMP;\"'>", L"&amp;AMP;&quot;&apos;&gt;"}}) {
         XmlDocument document;
         ASSERT_TRUE(document.Load(c.input).has_value());
@@ -106,10 +104,12 @@ TEST(XmlTest, CommentsAndDataAroundTheTopElementBelongToTheDocument) {
 
     std::vector<std::pair<XmlNodeType, std::wstring>> children;
     for (const auto& child : document.children) children.emplace_back(child->type, child->name);
-    const std::vector<std::pair<XmlNodeType, std::wstring>> expected = {
-        {XmlNodeType::ProcessingInstruction, L"XML"}, {XmlNodeType::Comment, L"#COMMENT"},
-        {XmlNodeType::CData, L"#CDATA"},             {XmlNodeType::ProcessingInstruction, L"inner"},
-        {XmlNodeType::Element, L"reply"},            {XmlNodeType::Comment, L"#COMMENT"}};
+    const std::vector<std::pair<XmlNodeType, std::wstring>> expected = {{XmlNodeType::ProcessingInstruction, L"XML"},
+                                                                        {XmlNodeType::Comment, L"#COMMENT"},
+                                                                        {XmlNodeType::CData, L"#CDATA"},
+                                                                        {XmlNodeType::ProcessingInstruction, L"inner"},
+                                                                        {XmlNodeType::Element, L"reply"},
+                                                                        {XmlNodeType::Comment, L"#COMMENT"}};
     EXPECT_EQ(children, expected);
     EXPECT_EQ(document.children[0]->attributes.at(0)->value, L"1.0");
     EXPECT_EQ(document.children[2]->value, L"raw <data>");

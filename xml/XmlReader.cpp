@@ -281,8 +281,7 @@ private:
                 if (closingName == node.name) return delimiter + 1;
                 if (!options_.forceParse) {
                     RecordError(XmlErrorCode::MismatchedClosingTag, delimiter + 1,
-                                L"'<" + node.name + L"> ... </" + std::wstring(closingName) +
-                                    L">' is not wel-formed.");
+                                L"'<" + node.name + L"> ... </" + std::wstring(closingName) + L">' is not wel-formed.");
                     return std::nullopt;
                 }
                 position = delimiter + 1;

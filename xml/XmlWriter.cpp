@@ -1,6 +1,5 @@
-#include "xml/XmlDocument.h"
-
 #include "platform/Text.h"
+#include "xml/XmlDocument.h"
 
 namespace sealwing::xml {
 namespace {
@@ -129,9 +128,9 @@ std::wstring Serialise(const XmlNode& node, const XmlDisplayOptions& options) {
 }
 
 std::wstring ConvertBack(std::wstring text) {
-    for (const auto& [reference, character] : {std::pair{L"&lt;", L"<"}, std::pair{L"&gt;", L">"},
-                                               std::pair{L"&quot;", L"\""}, std::pair{L"&apos;", L"'"},
-                                               std::pair{L"&amp;", L"&"}}) {
+    for (const auto& [reference, character] :
+         {std::pair{L"&lt;", L"<"}, std::pair{L"&gt;", L">"}, std::pair{L"&quot;", L"\""}, std::pair{L"&apos;", L"'"},
+          std::pair{L"&amp;", L"&"}}) {
         text = platform::ReplaceAll(text, reference, character);
     }
     return text;

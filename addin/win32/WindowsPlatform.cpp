@@ -3,23 +3,23 @@
 #include <memory>
 #include <mutex>
 
-#include "outlook/AccountManagement.h"
 #include "addin/win32/Module.h"
-#include "outlook/win32/mapi/OlkAdapters.h"
 #include "diagnostics/CrashReport.h"
-#include "service/ServiceOperations.h"
 #include "diagnostics/Log.h"
+#include "outlook/AccountManagement.h"
+#include "outlook/win32/mapi/OlkAdapters.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32ActivationContext.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Graphics.h"
 #include "platform/win32/Win32Registry.h"
-#include "platform/win32/WinHttp.h"
 #include "platform/win32/Win32SecretProtection.h"
 #include "platform/win32/Win32UiThread.h"
 #include "platform/win32/Win32UserInterface.h"
 #include "platform/win32/Win32WindowSystem.h"
+#include "platform/win32/WinHttp.h"
+#include "service/ServiceOperations.h"
 
 namespace sealwing::win32 {
 namespace {

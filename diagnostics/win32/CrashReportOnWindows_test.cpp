@@ -3,6 +3,7 @@
 // offered by a main log whose file, left by a crashed run, still says OPEN. A thread timer plays the user on the real
 // windows; the save-file dialog's choice and the service's answer come from the test.
 
+#include "platform/win32/Win32Headers.h"
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -14,7 +15,6 @@
 #include <vector>
 
 #include "diagnostics/CrashReport.h"
-#include "service/ServiceOperations.h"
 #include "diagnostics/CrashReportDialogTemplate.h"
 #include "diagnostics/Log.h"
 #include "diagnostics/LogViewer.h"
@@ -24,10 +24,10 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32ActivationContext.h"
 #include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32Headers.h"
 #include "platform/win32/Win32TempFolder.h"
 #include "platform/win32/Win32UserInterface.h"
 #include "platform/win32/testdata/DialogInspection.h"
+#include "service/ServiceOperations.h"
 
 namespace sealwing::diagnostics {
 namespace {

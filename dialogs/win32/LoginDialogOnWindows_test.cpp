@@ -2,6 +2,7 @@
 // from template 204 in this program's resources (resources/Dialogs.rc), over a credentials file protected by the
 // data-protection service. A thread timer plays the user on the real window: keystrokes, clicks, Escape, the close box.
 
+#include "platform/win32/Win32Headers.h"
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -20,7 +21,6 @@
 #include "platform/UiThread.h"
 #include "platform/win32/Win32ActivationContext.h"
 #include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32Headers.h"
 #include "platform/win32/Win32SecretProtection.h"
 #include "platform/win32/Win32TempFolder.h"
 #include "platform/win32/Win32UiThread.h"

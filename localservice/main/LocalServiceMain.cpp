@@ -8,10 +8,6 @@
 // RequestLog::MirrorTo), for clients in another process that check what the service received. With
 // --silent-port-file, it also keeps a port that accepts connections and never answers (SilentListener), and writes
 // that port's number into FILE before it prints its own.
-#include "localservice/LocalService.h"
-#include "localservice/SeedFile.h"
-#include "localservice/SilentListener.h"
-
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
@@ -22,6 +18,10 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+
+#include "localservice/LocalService.h"
+#include "localservice/SeedFile.h"
+#include "localservice/SilentListener.h"
 
 namespace {
 

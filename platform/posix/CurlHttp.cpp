@@ -139,17 +139,24 @@ Easy OpenEasy(const HttpTarget& target, const HttpCredentials& credentials, cons
 // The system HTTP service's error for what libcurl reported.
 std::uint32_t PlatformError(CURLcode code) {
     switch (code) {
-    case CURLE_OK: return 0;
-    case CURLE_COULDNT_CONNECT: return kHttpCannotConnect;
-    case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY: return kHttpNameNotResolved;
-    case CURLE_OPERATION_TIMEDOUT: return kHttpTimedOut;
-    case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_CERTPROBLEM: return kHttpSecureFailure;
-    case CURLE_OUT_OF_MEMORY: return kHttpInternalError;
-    default: return kHttpConnectionError;
+        case CURLE_OK:
+            return 0;
+        case CURLE_COULDNT_CONNECT:
+            return kHttpCannotConnect;
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+            return kHttpNameNotResolved;
+        case CURLE_OPERATION_TIMEDOUT:
+            return kHttpTimedOut;
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_CERTPROBLEM:
+            return kHttpSecureFailure;
+        case CURLE_OUT_OF_MEMORY:
+            return kHttpInternalError;
+        default:
+            return kHttpConnectionError;
     }
 }
 

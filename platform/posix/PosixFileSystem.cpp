@@ -85,8 +85,8 @@ ReadResult PosixFileSystem::ReadFile(const std::wstring& path) {
 WriteResult PosixFileSystem::ReplaceFile(const std::wstring& path, std::string_view bytes, FileAccess access) {
     bool failedWriting = false;
     WriteResult result;
-    result.error = static_cast<FileError>(posix::ReplaceFileAtomically(
-        Utf8FromWide(path), bytes, access == FileAccess::OwnerOnly, &failedWriting));
+    result.error = static_cast<FileError>(
+        posix::ReplaceFileAtomically(Utf8FromWide(path), bytes, access == FileAccess::OwnerOnly, &failedWriting));
     result.ok = result.error == 0;
     result.opened = result.ok || failedWriting;
     return result;

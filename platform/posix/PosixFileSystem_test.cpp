@@ -206,7 +206,8 @@ TEST_F(PosixFileSystemTest, AWriteThatFailsHalfWayLeavesThePreviousFileAsItWas) 
     rlimit small = previousLimit;
     small.rlim_cur = 4096;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const WriteResult replaced = files_.ReplaceFile(WideAt("storage.bin"), std::string(10000, 'n'), FileAccess::Default);
+    const WriteResult replaced =
+        files_.ReplaceFile(WideAt("storage.bin"), std::string(10000, 'n'), FileAccess::Default);
     ::setrlimit(RLIMIT_FSIZE, &previousLimit);
     std::signal(SIGXFSZ, previousHandler);
 

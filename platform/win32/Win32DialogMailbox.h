@@ -1,10 +1,11 @@
 #pragma once
 
+#include "platform/win32/Win32Headers.h"
+
 #include <cstdint>
 #include <mutex>
 
 #include "platform/Dialog.h"
-#include "platform/win32/Win32Headers.h"
 
 namespace sealwing::platform {
 

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "platform/win32/Win32Headers.h"
+
 #include <exception>
 #include <optional>
 
 #include "platform/UserInterface.h"
-#include "platform/win32/Win32Headers.h"
 
 namespace sealwing::platform {
 
@@ -36,8 +37,7 @@ public:
     // Every other message: timers, WM_USER + n posted by workers, WM_CTLCOLOR* and the like. nullopt leaves the
     // message to the dialog manager. A value is the message's answer; the runner returns it the way each message
     // wants (the brush of WM_CTLCOLOR* directly, others through DWLP_MSGRESULT).
-    virtual std::optional<INT_PTR> OnMessage(HWND /*dialog*/, UINT /*message*/, WPARAM /*wParam*/,
-                                             LPARAM /*lParam*/) {
+    virtual std::optional<INT_PTR> OnMessage(HWND /*dialog*/, UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) {
         return std::nullopt;
     }
 };

@@ -179,8 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   ::SetFocus(edit);
                                   ::PostMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 1);
                               }},
-                    CancelWay{"CloseBox",
-                              [](HWND dialog) { ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }}),
+                    CancelWay{"CloseBox", [](HWND dialog) { ::PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }}),
     [](const testing::TestParamInfo<CancelWay>& info) { return std::string(info.param.name); });
 
 TEST(Win32DialogRunnerTest, OnCloseCanRefuseAndTheDialogStaysUsable) {
@@ -222,10 +221,14 @@ INSTANTIATE_TEST_SUITE_P(Places, Win32DialogRunnerThrowTest,
                          testing::Values(ThrowIn::Init, ThrowIn::Command, ThrowIn::Message),
                          [](const testing::TestParamInfo<ThrowIn>& info) {
                              switch (info.param) {
-                                 case ThrowIn::Init: return std::string("OnInit");
-                                 case ThrowIn::Command: return std::string("OnCommand");
-                                 case ThrowIn::Message: return std::string("OnMessage");
-                                 case ThrowIn::Nothing: break;
+                                 case ThrowIn::Init:
+                                     return std::string("OnInit");
+                                 case ThrowIn::Command:
+                                     return std::string("OnCommand");
+                                 case ThrowIn::Message:
+                                     return std::string("OnMessage");
+                                 case ThrowIn::Nothing:
+                                     break;
                              }
                              return std::string("Nothing");
                          });
@@ -282,7 +285,8 @@ public:
 
 protected:
     std::optional<INT_PTR> OnOtherMessage(HWND, UINT message, WPARAM, LPARAM lParam) override {
-        if (message != WM_CTLCOLORSTATIC || ::GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) != SEALWING_TEST_NAME_LABEL) {
+        if (message != WM_CTLCOLORSTATIC ||
+            ::GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) != SEALWING_TEST_NAME_LABEL) {
             return std::nullopt;
         }
         return reinterpret_cast<INT_PTR>(brush);

@@ -1,5 +1,6 @@
 #include "platform/win32/Win32FileSystem.h"
 
+#include "platform/win32/Win32Headers.h"
 #include <shlobj.h>
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 
 #include "platform/Text.h"
 #include "platform/win32/Win32Handle.h"
-#include "platform/win32/Win32Headers.h"
 #include "platform/win32/Win32LogFile.h"
 #include "platform/win32/Win32OwnerOnlySecurity.h"
 
@@ -27,7 +27,8 @@ void CreateFolderWithParents(const std::wstring& path) {
     if (path.empty() || IsFolder(path)) return;
     for (std::size_t at = 1; at < path.size(); ++at) {
         // Skips the drive ("C:") and the server of a UNC path, which cannot be created; their failure is harmless.
-        if (IsSeparator(path[at]) && !IsSeparator(path[at - 1])) ::CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+        if (IsSeparator(path[at]) && !IsSeparator(path[at - 1]))
+            ::CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
     }
     ::CreateDirectoryW(path.c_str(), nullptr);  // a failure shows up when something is made inside it
 }
@@ -125,8 +126,8 @@ WriteResult Win32FileSystem::ReplaceFile(const std::wstring& path, std::string_v
         security = ownerOnly.Attributes();
     }
     const std::wstring temporary = TemporaryName(path);
-    win32::UniqueHandle file(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, security, CREATE_NEW,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    win32::UniqueHandle file(
+        ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, security, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
         result.error = ::GetLastError();
         return result;

@@ -1,12 +1,12 @@
 #include "platform/win32/Win32FileSystem.h"
 
+#include "platform/win32/Win32Headers.h"
 #include <gtest/gtest.h>
 
-#include <vector>
 #include <algorithm>
+#include <vector>
 
 #include "platform/win32/Win32Handle.h"
-#include "platform/win32/Win32Headers.h"
 #include "platform/win32/Win32TempFolder.h"
 
 namespace sealwing::platform {

@@ -3,9 +3,10 @@
 #include "platform/win32/Win32Headers.h"
 
 // GDI+'s headers lean on COM types that WIN32_LEAN_AND_MEAN leaves out of windows.h.
+// clang-format off
 #include <objidl.h>
-
 #include <gdiplus.h>
+// clang-format on
 
 namespace sealwing::platform {
 

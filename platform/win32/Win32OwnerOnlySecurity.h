@@ -1,8 +1,8 @@
 #pragma once
 
-#include <vector>
-
 #include "platform/win32/Win32Headers.h"
+
+#include <vector>
 
 namespace sealwing::platform::win32 {
 

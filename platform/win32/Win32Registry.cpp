@@ -1,9 +1,9 @@
 #include "platform/win32/Win32Registry.h"
 
+#include "platform/win32/Win32Headers.h"
+
 #include <algorithm>
 #include <cstddef>
-
-#include "platform/win32/Win32Headers.h"
 
 namespace sealwing::platform {
 namespace {

@@ -1,11 +1,11 @@
 #include "platform/win32/Win32Registry.h"
 
+#include "platform/win32/Win32Headers.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "platform/Text.h"
-#include "platform/win32/Win32Headers.h"
 
 namespace sealwing::platform {
 namespace {

@@ -1,7 +1,6 @@
 #include "platform/win32/Win32SecretProtection.h"
 
 #include "platform/win32/Win32Headers.h"
-
 #include <wincrypt.h>
 
 namespace sealwing::platform {

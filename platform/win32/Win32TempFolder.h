@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/win32/Win32Headers.h"
+
 #include <string>
 
 #include "platform/Text.h"
-#include "platform/win32/Win32Headers.h"
 
 namespace sealwing::platform {
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/win32/Win32Headers.h"
+
 #include <deque>
 #include <functional>
 #include <map>
@@ -8,7 +10,6 @@
 
 #include "platform/SyncCall.h"
 #include "platform/UiThread.h"
-#include "platform/win32/Win32Headers.h"
 
 namespace sealwing::platform {
 

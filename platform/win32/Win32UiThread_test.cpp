@@ -126,7 +126,12 @@ TEST(Win32UiThreadTest, PostsRunInOrderInTheLoopAndAreDroppedAfterShutdown) {
     std::vector<int> order;
     Signal done;
     ui.Post([&] { order.push_back(1); });
-    std::thread worker([&] { ui.Post([&] { order.push_back(2); done.Set(); }); });
+    std::thread worker([&] {
+        ui.Post([&] {
+            order.push_back(2);
+            done.Set();
+        });
+    });
     worker.join();
     EXPECT_TRUE(order.empty());  // nothing runs before the loop serves it
     ASSERT_TRUE(PumpUntil(done));

@@ -39,16 +39,21 @@ std::wstring FilterOf(const SaveFileRequest& request) {
 }  // namespace
 
 DialogResult Win32UserInterface::ShowMessageBox(const MessageBoxRequest& request) {
-    const UINT flags = static_cast<UINT>(request.icon) | static_cast<UINT>(request.buttons) |
-                       (request.taskModal ? MB_TASKMODAL : 0U);
-    const int chosen = ::MessageBoxW(reinterpret_cast<HWND>(request.owner), request.text.c_str(),
-                                     request.caption.c_str(), flags);
+    const UINT flags =
+        static_cast<UINT>(request.icon) | static_cast<UINT>(request.buttons) | (request.taskModal ? MB_TASKMODAL : 0U);
+    const int chosen =
+        ::MessageBoxW(reinterpret_cast<HWND>(request.owner), request.text.c_str(), request.caption.c_str(), flags);
     switch (chosen) {
-        case IDOK: return DialogResult::Ok;
-        case IDCANCEL: return DialogResult::Cancel;
-        case IDYES: return DialogResult::Yes;
-        case IDNO: return DialogResult::No;
-        default: return DialogResult::None;
+        case IDOK:
+            return DialogResult::Ok;
+        case IDCANCEL:
+            return DialogResult::Cancel;
+        case IDYES:
+            return DialogResult::Yes;
+        case IDNO:
+            return DialogResult::No;
+        default:
+            return DialogResult::None;
     }
 }
 

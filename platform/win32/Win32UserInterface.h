@@ -1,7 +1,8 @@
 #pragma once
 
-#include "platform/UserInterface.h"
 #include "platform/win32/Win32Headers.h"
+
+#include "platform/UserInterface.h"
 
 namespace sealwing::platform {
 

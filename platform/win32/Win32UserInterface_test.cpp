@@ -548,8 +548,8 @@ TEST_F(Win32UserInterfaceTest, TheSaveFileDialogOffersTheFilterAddsTheExtensionA
     Win32TempFolder folder;
     const std::wstring existing = folder.At(L"old.txt");
     {
-        const HANDLE file = ::CreateFileW(existing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file =
+            ::CreateFileW(existing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
         ::CloseHandle(file);
     }

@@ -1,9 +1,9 @@
 #include "platform/win32/Win32WindowSystem.h"
 
+#include "platform/win32/Win32Headers.h"
+
 #include <exception>
 #include <utility>
-
-#include "platform/win32/Win32Headers.h"
 
 namespace sealwing::platform {
 namespace {
@@ -46,7 +46,8 @@ std::vector<WindowHandle> Win32WindowSystem::TopLevelWindows() {
 std::vector<WindowHandle> Win32WindowSystem::Children(WindowHandle window) {
     std::vector<WindowHandle> children;
     if (!IsWindow(window)) return children;
-    for (HWND child = ::GetWindow(ToHwnd(window), GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = ::GetWindow(ToHwnd(window), GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
         children.push_back(FromHwnd(child));
     }
     return children;

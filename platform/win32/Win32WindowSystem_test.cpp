@@ -1,10 +1,9 @@
 #include "platform/win32/Win32WindowSystem.h"
 
+#include "platform/win32/Win32Headers.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
-#include "platform/win32/Win32Headers.h"
 
 namespace sealwing::platform {
 namespace {

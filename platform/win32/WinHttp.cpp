@@ -1,7 +1,6 @@
 #include "platform/win32/WinHttp.h"
 
 #include "platform/win32/Win32Headers.h"
-
 #include <winhttp.h>
 
 #include <algorithm>
@@ -553,8 +552,7 @@ std::string FormBoundary(const std::vector<HttpFormPart>& parts) {
 std::string FormBody(const std::vector<HttpFormPart>& parts, const std::string& boundary) {
     std::string body;
     for (const HttpFormPart& part : parts) {
-        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + QuotedFormParameter(part.name) +
-                "\"";
+        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + QuotedFormParameter(part.name) + "\"";
         if (part.isFile) {
             body += "; filename=\"" + QuotedFormParameter(part.fileName) + "\"";
             if (!part.contentHeader.empty()) body += "\r\n" + part.contentHeader;

@@ -1,6 +1,7 @@
 // The settings store on Windows' own registry: the values land under the current user's hive as the registry keeps
 // them, and the registry's rule that names ignore case holds.
 
+#include "platform/win32/Win32Headers.h"
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,7 +10,6 @@
 
 #include "platform/Http.h"
 #include "platform/Platform.h"
-#include "platform/win32/Win32Headers.h"
 #include "platform/win32/Win32Registry.h"
 #include "settings/SettingsStore.h"
 

@@ -14,10 +14,9 @@
 
 #include "addin/SealwingAddin.h"
 #include "diagnostics/CrashReport.h"
-#include "service/ServiceOperations.h"
+#include "diagnostics/CrashReportDialogTemplate.h"
 #include "diagnostics/Log.h"
 #include "dialogs/LoginDialogTemplate.h"
-#include "diagnostics/CrashReportDialogTemplate.h"
 #include "localservice/LocalService.h"
 #include "localservice/SeedFile.h"
 #include "mailstore/MapEmailDialogTemplate.h"
@@ -29,6 +28,7 @@
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/SodiumSecretProtection.h"
+#include "service/ServiceOperations.h"
 #include "service/SessionManager.h"
 #include "service/TransportEndpoint.h"
 #include "settings/SettingsStore.h"
@@ -114,9 +114,8 @@ std::wstring AskPassword(const std::wstring& login) {
 // Starts the local service with a fresh test CA under the data folder, on a free port. Empty on success.
 std::string StartLocalService(localservice::LocalService& service, const Options& options) {
     const std::string seedError =
-        options.seed.empty()
-            ? localservice::LoadSeed(kEmbeddedSeed, options.dataDir, service.State(), service.Faults())
-            : localservice::LoadSeedFile(options.seed, service.State(), service.Faults());
+        options.seed.empty() ? localservice::LoadSeed(kEmbeddedSeed, options.dataDir, service.State(), service.Faults())
+                             : localservice::LoadSeedFile(options.seed, service.State(), service.Faults());
     if (!seedError.empty()) return "seed: " + seedError;
     return service.Start(options.dataDir / "service-certificates");
 }
@@ -176,8 +175,8 @@ int main(int argc, char** argv) {
     // Outlook knows only by its distinguished name. Every log header lists them.
     outlook.AddAccount({.type = outlook::olPop3, .displayName = L"Ann (home)", .smtpAddress = kDemoAccount});
     outlook.AddAccount({.type = outlook::olImap, .displayName = L"Ann (IMAP)", .smtpAddress = L"ann.imap@example.com"});
-    outlook.AddAccount({.type = outlook::olExchange, .displayName = L"Ann (office)",
-                        .currentUserAddress = kExchangeMailbox});
+    outlook.AddAccount(
+        {.type = outlook::olExchange, .displayName = L"Ann (office)", .currentUserAddress = kExchangeMailbox});
     const auto inbox = outlook.OpenExplorer(L"Inbox - Microsoft Outlook");
     outlook.ActivateExplorer(inbox);
     // A run over this data folder that ended during an operation left its Main log open: the add-in first offers
@@ -197,7 +196,8 @@ int main(int argc, char** argv) {
     CSealwingAddin addin;
     addin.OnConnection(application, outlook::ext_cm_Startup);
     addin.OnStartupComplete();
-    Step("Add-in connected: " + std::to_string(addin.ExplorerExtensionCount()) + " main window(s) wrapped; the version "
+    Step("Add-in connected: " + std::to_string(addin.ExplorerExtensionCount()) +
+         " main window(s) wrapped; the version "
          "check runs on its own thread");
     // Its outcome comes back to Outlook's thread as posted work.
     if (outlook.Loop().WaitForWork(std::chrono::seconds(90))) {
@@ -225,8 +225,8 @@ int main(int argc, char** argv) {
     std::wstring sessionId;
     const service::ServiceResult login =
         service::SessionManager::Instance().GetSession(kDemoAccount, sessionId, addin.OwnerWindow());
-    Step("Session for " + platform::Utf8FromWide(kDemoAccount) + ": result " +
-         std::to_string(static_cast<int>(login)) + (sessionId.empty() ? "" : ", id " + platform::Utf8FromWide(sessionId)));
+    Step("Session for " + platform::Utf8FromWide(kDemoAccount) + ": result " + std::to_string(static_cast<int>(login)) +
+         (sessionId.empty() ? "" : ", id " + platform::Utf8FromWide(sessionId)));
     clock.Advance(30 * 60 * 1000);
     outlook.Loop().RunPending();
     Step("Half an hour later the add-in pinged the session (see \"Pinging\" in Main.log)");
@@ -236,8 +236,8 @@ int main(int argc, char** argv) {
     const auto compose = outlook.OpenInspector(draft);
     outlook.ActivateInspector(compose);
     outlook.Loop().RunPending();
-    Step("Compose window \"" + platform::Utf8FromWide(compose->Caption()) + "\" opened: " +
-         std::to_string(addin.InspectorExtensionCount()) + " item window(s) wrapped, " +
+    Step("Compose window \"" + platform::Utf8FromWide(compose->Caption()) +
+         "\" opened: " + std::to_string(addin.InspectorExtensionCount()) + " item window(s) wrapped, " +
          std::to_string(addin.ComposeWindowCount()) + " in the ribbon's compose-window map");
 
     outlook.CloseInspector(compose);

@@ -2,16 +2,14 @@
 // simulated Outlook is served through IDispatch, wrapped again by the adapter, and the portable add-in starts on the
 // result exactly as it starts on the simulation directly.
 
-#include "outlook/AccountManagement.h"
-
-#include <gtest/gtest.h>
-
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 
 #include "addin/SealwingAddin.h"
+#include "outlook/AccountManagement.h"
 #include "platform/Text.h"
 #include "sim/win32/DispatchWorld.h"
 #include "sim/win32/EventForwarder.h"
@@ -70,7 +68,7 @@ TEST_P(DispatchRoundTripTest, StartUpWrapsOpenWindowsConnectsTheSinksAndDisconne
         }
     }
     EXPECT_EQ(collections, (std::vector<std::wstring>{L"Advise InspectorsEvents", L"Advise ExplorersEvents",
-                                                       L"Advise ApplicationEvents"}));
+                                                      L"Advise ApplicationEvents"}));
     const std::string log = world_.LogFile(L"Main");
     EXPECT_NE(log.find("===Main log"), std::string::npos);
     EXPECT_NE(log.find("Outlook version " + platform::Utf8FromWide(outlook.Application()->Version())),

@@ -1,15 +1,14 @@
 #pragma once
 
-#include "outlook/AccountManagement.h"
-
 #include <windows.h>
 
 #include <fstream>
 #include <sstream>
 #include <string>
 
-#include "outlook/win32/dispatch/WrapApplication.h"
 #include "diagnostics/Log.h"
+#include "outlook/AccountManagement.h"
+#include "outlook/win32/dispatch/WrapApplication.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32FileSystem.h"

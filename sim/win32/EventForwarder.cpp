@@ -22,20 +22,20 @@ std::vector<std::wstring>& EventFailures() {
 void EventForwarder::Fire(long id, const wchar_t* event, std::vector<VARIANT> arguments) {
     if (!sink_) return;
     std::reverse(arguments.begin(), arguments.end());  // IDispatch takes the last argument first
-    DISPPARAMS parameters{arguments.empty() ? nullptr : arguments.data(), nullptr,
-                          static_cast<UINT>(arguments.size()), 0};
+    DISPPARAMS parameters{arguments.empty() ? nullptr : arguments.data(), nullptr, static_cast<UINT>(arguments.size()),
+                          0};
     EXCEPINFO exception{};
     // The sink may unadvise itself inside the call, which releases the forwarder's reference.
     const ComPtr<IDispatch> sink = sink_;
-    const HRESULT result =
-        sink->Invoke(static_cast<DISPID>(id), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &parameters, nullptr,
-                     &exception, nullptr);
+    const HRESULT result = sink->Invoke(static_cast<DISPID>(id), IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                        &parameters, nullptr, &exception, nullptr);
     if (FAILED(result)) {
         const ScopedBstr description = ScopedBstr::Attach(exception.bstrDescription);
         SysFreeString(exception.bstrSource);
         SysFreeString(exception.bstrHelpFile);
         wchar_t code[16];
-        std::swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(exception.scode != 0 ? exception.scode : result));
+        std::swprintf(code, 16, L"0x%08lX",
+                      static_cast<unsigned long>(exception.scode != 0 ? exception.scode : result));
         EventFailures().push_back(interfaceName_ + L"." + event + L": " + code + L" " + description.Text());
     }
 }
@@ -71,9 +71,7 @@ void EventForwarder::NewExplorer(const outlook::Ref<outlook::Explorer>& explorer
 
 void EventForwarder::Activate() { Fire(outlook::InspectorEvents::kActivate, L"Activate", {}); }
 
-void EventForwarder::SelectionChange() {
-    Fire(outlook::ExplorerEvents::kSelectionChange, L"SelectionChange", {});
-}
+void EventForwarder::SelectionChange() { Fire(outlook::ExplorerEvents::kSelectionChange, L"SelectionChange", {}); }
 
 void EventForwarder::Close() { Fire(outlook::InspectorEvents::kClose, L"Close", {}); }
 

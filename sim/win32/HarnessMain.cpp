@@ -16,8 +16,6 @@
 //
 // Like Outlook, the harness registers the account-management service's class in its process while it runs.
 
-#include "outlook/AccountManagement.h"
-
 #include <windows.h>
 
 #include <chrono>
@@ -28,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "outlook/AccountManagement.h"
 #include "platform/Clock.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
@@ -289,8 +288,8 @@ bool RunMailStore(const Options& options) {
                                                 std::to_string(LiveAccountObjects()) + " alive)");
     const std::string log = ReadText(logPath);
     // Outlook 2003's header comes from the service (its type text), later ones' from the object model.
-    const std::string home = options.majorVersion == 11 ? "1, ann@home.example, NonEx, POP3, Home"
-                                                        : "1, ann@home.example, NonEx, NA, Home";
+    const std::string home =
+        options.majorVersion == 11 ? "1, ann@home.example, NonEx, POP3, Home" : "1, ann@home.example, NonEx, NA, Home";
     const std::string apps = "2, ann@apps.example, NonEx, IMAP, Google Apps - ann@apps.example";
     report.Check(log.find(home) != std::string::npos && log.find(apps) != std::string::npos,
                  "the log header lists the accounts: \"" + home + "\", \"" + apps + "\"");
@@ -316,11 +315,11 @@ bool RunMailStore(const Options& options) {
         if (options.majorVersion >= 14) {
             report.Check(copy->IsDeleted(), "the Google Apps copy with \"X-Parcelon-Copy: true\" was deleted for good");
             report.Check(!copy->UnRead(), "the copy was marked read before it went");
-            report.Check(deletion == std::vector<std::wstring>{L"Session.OpenMsgStore 0x00000011",
-                                                               L"MsgStore.OpenEntry 0x00000010",
-                                                               L"Folder.DeleteMessages 1"},
-                         "deleted with OpenMsgStore(MDB_NO_DIALOG | MAPI_BEST_ACCESS), OpenEntry(MAPI_BEST_ACCESS) "
-                         "and one DeleteMessages");
+            report.Check(
+                deletion == std::vector<std::wstring>{L"Session.OpenMsgStore 0x00000011",
+                                                      L"MsgStore.OpenEntry 0x00000010", L"Folder.DeleteMessages 1"},
+                "deleted with OpenMsgStore(MDB_NO_DIALOG | MAPI_BEST_ACCESS), OpenEntry(MAPI_BEST_ACCESS) "
+                "and one DeleteMessages");
         } else {
             // Outlook 2007's accounts have no DeliveryStore to find the Sent folder in: new mail is not looked at.
             report.Check(!copy->IsDeleted() && copy->UnRead(), "Outlook 2007: the copy stays, unread");
@@ -449,9 +448,10 @@ int wmain(int argc, wchar_t** argv) {
     using namespace sealwing::sim::win32;
     Options options;
     if (!ParseOptions(argc, argv, options) || (options.scenario != L"startup" && options.scenario != L"mailstore")) {
-        std::fprintf(stderr,
-                     "usage: sealwing_harness [--dll <path>] [--outlook-version 11|12|14] [--scenario startup|mailstore]\n"
-                     "                        [--trust-ca <pem file>] [--expect-version <major>.<minor>|missing]\n");
+        std::fprintf(
+            stderr,
+            "usage: sealwing_harness [--dll <path>] [--outlook-version 11|12|14] [--scenario startup|mailstore]\n"
+            "                        [--trust-ca <pem file>] [--expect-version <major>.<minor>|missing]\n");
         return 2;
     }
     std::printf("scenario %s, Outlook %d, add-in from %s\n", Narrow(options.scenario).c_str(), options.majorVersion,

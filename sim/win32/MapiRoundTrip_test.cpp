@@ -4,24 +4,23 @@
 // simulation directly.
 #include <gtest/gtest.h>
 
-#include "sim/win32/DispatchWorld.h"
-
 #include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "diagnostics/Log.h"
+#include "mailstore/AccountHelper.h"
+#include "mailstore/OutlookAccounts.h"
+#include "mailstore/OutlookActions.h"
 #include "outlook/Mapi.h"
 #include "outlook/win32/dispatch/DispatchObjects.h"
 #include "outlook/win32/mapi/MapiAdapters.h"
 #include "outlook/win32/mapi/OlkAdapters.h"
 #include "outlook/win32/mapi/PropValues.h"
-#include "diagnostics/Log.h"
-#include "mailstore/AccountHelper.h"
-#include "mailstore/OutlookAccounts.h"
-#include "mailstore/OutlookActions.h"
 #include "platform/Text.h"
 #include "settings/SettingsStore.h"
+#include "sim/win32/DispatchWorld.h"
 #include "sim/win32/ServeAccountManager.h"
 #include "sim/win32/ServeMapi.h"
 // Last: MAPI's macros take the names of the host interface's constants (PR_ENTRYID, PT_UNICODE, ...); below, MAPI's
@@ -103,9 +102,7 @@ public:
     }
 
     sim::SimOutlook& Outlook() { return world_.Outlook(); }
-    Ref<outlook::Application> Application() {
-        return std::dynamic_pointer_cast<outlook::Application>(world_.Host());
-    }
+    Ref<outlook::Application> Application() { return std::dynamic_pointer_cast<outlook::Application>(world_.Host()); }
     std::vector<std::wstring> Journal() const { return JournalSince(journalStart_); }
 
 private:
@@ -177,9 +174,9 @@ TEST_F(MapiAdapterTest, ANamedPropertyIsMappedWrittenAndSavedWithTheMessage) {
     EXPECT_EQ(PROP_TYPE(tags[0]), static_cast<ULONG>(PT_UNSPECIFIED));
     EXPECT_GE(PROP_ID(tags[0]), 0x8000u);
     const mapi::PropTag stamp = PROP_TAG(PT_UNICODE, PROP_ID(tags[0]));
-    EXPECT_EQ(message->SetProps({{stamp, std::wstring(L"00000007 stamp")},
-                                 {PR_SUBJECT_W, std::wstring(L"Typed in MAPI")}}),
-              S_OK);
+    EXPECT_EQ(
+        message->SetProps({{stamp, std::wstring(L"00000007 stamp")}, {PR_SUBJECT_W, std::wstring(L"Typed in MAPI")}}),
+        S_OK);
     EXPECT_EQ(draft->Subject(), L"Typed in MAPI");
 
     std::vector<mapi::PropTag> again;
@@ -258,8 +255,8 @@ TEST_F(MapiAdapterTest, TheGlobalProfileSectionNamesTheProfile) {
 }
 
 TEST_F(MapiAdapterTest, AnAddressEntryAnswersIMailUserWithItsSmtpAndProxyAddresses) {
-    Outlook().AddAddressBookEntry({L"ann", L"/o=Org/cn=ann", L"EX", 0, L"ann@corp.example",
-                                   {L"SMTP:ann@corp.example", L"smtp:a@corp.example"}});
+    Outlook().AddAddressBookEntry(
+        {L"ann", L"/o=Org/cn=ann", L"EX", 0, L"ann@corp.example", {L"SMTP:ann@corp.example", L"smtp:a@corp.example"}});
     const auto recipient = ThroughCom(Outlook().CreateMailItem())->Recipients()->Add(L"ann");
     ASSERT_TRUE(recipient->Resolve());
     const Ref<mapi::MailUser> user = recipient->AddressEntry()->MAPIOBJECT();
@@ -301,10 +298,10 @@ class AccountServiceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ground_.Begin();
-        Outlook().AddAccount({.type = outlook::olPop3, .displayName = L"Home", .smtpAddress = L"ann@home.example",
-                              .accountId = 5});
-        work_ = Outlook().AddAccount({.type = outlook::olImap, .displayName = L"Work",
-                                      .smtpAddress = L"ann@work.example", .accountId = 9});
+        Outlook().AddAccount(
+            {.type = outlook::olPop3, .displayName = L"Home", .smtpAddress = L"ann@home.example", .accountId = 5});
+        work_ = Outlook().AddAccount(
+            {.type = outlook::olImap, .displayName = L"Work", .smtpAddress = L"ann@work.example", .accountId = 9});
     }
     void TearDown() override { ground_.End(); }
 
@@ -475,10 +472,10 @@ TEST_P(MailStoreThroughComTest, AFailureInTheStoreLeavesTheMessageAndTellsTheUse
         const wchar_t* member;
         const char* line;
     };
-    for (const Case c : {Case{L"Message.GetProps", "inability to retrieve PR_PARENT_ENTRYID property.\n"},
-                         Case{L"Session.OpenMsgStore", "OpenMsgStore failure.\n"},
-                         Case{L"MsgStore.OpenEntry", "OpenEntry failure.\n"},
-                         Case{L"Folder.DeleteMessages", "[MAPI] DeleteMessages returned 80004005\n"}}) {
+    for (const Case c :
+         {Case{L"Message.GetProps", "inability to retrieve PR_PARENT_ENTRYID property.\n"},
+          Case{L"Session.OpenMsgStore", "OpenMsgStore failure.\n"}, Case{L"MsgStore.OpenEntry", "OpenEntry failure.\n"},
+          Case{L"Folder.DeleteMessages", "[MAPI] DeleteMessages returned 80004005\n"}}) {
         const auto draft = Outlook().CreateMailItem();
         const std::size_t boxesBefore = Outlook().User().Shown().size();
         Outlook().FailMember(c.member, outlook::hr::E_Fail, L"", 1);
@@ -524,10 +521,14 @@ TEST_P(MailStoreThroughComTest, TheProfileNameComesFromTheSessionOrItsGlobalSect
 TEST_P(MailStoreThroughComTest, TheServicesListKeepsEveryAccountWithItsIdAndExchangeAddress) {
     constexpr const wchar_t* kExchangeName = L"/o=Corp/ou=First/cn=Recipients/cn=ann";
     Outlook().AddAccount({.type = outlook::olPop3, .displayName = L"Home", .smtpAddress = L"ann@home.example"});
-    Outlook().AddAccount({.type = outlook::olExchange, .displayName = L"Exchange", .smtpAddress = L"ann@corp.example",
+    Outlook().AddAccount({.type = outlook::olExchange,
+                          .displayName = L"Exchange",
+                          .smtpAddress = L"ann@corp.example",
                           .currentUserAddress = kExchangeName});
-    Outlook().AddAccount({.type = outlook::olOtherAccount, .displayName = L"Google Apps - ann@apps.example",
-                          .provider = L"GSync", .providerAddresses = L"ann@apps.example;team@apps.example"});
+    Outlook().AddAccount({.type = outlook::olOtherAccount,
+                          .displayName = L"Google Apps - ann@apps.example",
+                          .provider = L"GSync",
+                          .providerAddresses = L"ann@apps.example;team@apps.example"});
     const std::size_t served = sim::win32::AccountManagersServed();
 
     const std::vector<mailstore::OutlookAccount> accounts = mailstore::ListAccounts(ground_.Application(), true);
@@ -587,9 +588,9 @@ TEST_P(MailStoreThroughComTest, ARecipientsSmtpAddressComesFromItsExchangeUserOr
         return sim::AddressBookEntry{name, L"/o=Org/cn=" + name, L"EX", 0, std::move(primary), std::move(proxies)};
     };
     Outlook().AddAddressBookEntry(exchange(L"ann", L"ann@corp.example", {L"smtp:ann2@corp.example"}));
-    Outlook().AddAddressBookEntry(exchange(L"proxied", L"",
-                                           {L"smtp:old@corp.example", L"SMTP:first@corp.example",
-                                            L"SMTP:last@corp.example", L"smtp:later@corp.example"}));
+    Outlook().AddAddressBookEntry(exchange(
+        L"proxied", L"",
+        {L"smtp:old@corp.example", L"SMTP:first@corp.example", L"SMTP:last@corp.example", L"smtp:later@corp.example"}));
     Outlook().AddAddressBookEntry(exchange(L"secondary", L"", {L"smtp:a@corp.example"}));
     struct Case {
         const wchar_t* recipient;

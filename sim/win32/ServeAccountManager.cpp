@@ -11,10 +11,11 @@
 
 #include "outlook/win32/dispatch/ComTypes.h"
 #include "outlook/win32/mapi/MapiAdapters.h"
-#include "outlook/win32/mapi/OlkInterfaces.h"
 #include "outlook/win32/mapi/PropValues.h"
-#include "outlook/win32/mapi/MapiHeaders.h"
 #include "sim/win32/ServedUnknown.h"
+
+#include "outlook/win32/mapi/MapiHeaders.h"
+#include "outlook/win32/mapi/OlkInterfaces.h"
 
 namespace sealwing::sim::win32 {
 namespace {
@@ -342,8 +343,8 @@ AccountManagerClass& TheClass() {
 }  // namespace
 
 ScopedAccountManagerClass::ScopedAccountManagerClass() {
-    result_ = CoRegisterClassObject(CLSID_OlkAccountManager, &TheClass(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                    &cookie_);
+    result_ =
+        CoRegisterClassObject(CLSID_OlkAccountManager, &TheClass(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie_);
 }
 
 ScopedAccountManagerClass::~ScopedAccountManagerClass() {

@@ -1,11 +1,16 @@
 #pragma once
 
-#include "outlook/AccountManagement.h"
-
 #include <windows.h>
 #include <unknwn.h>
 
 #include <cstddef>
+
+// user32's window-property macros would rename olk::Account::GetProp and SetProp below, and in whatever includes
+// this; the harness calls no window-property function.
+#undef GetProp
+#undef SetProp
+
+#include "outlook/AccountManagement.h"
 
 // The harness's Outlook registers the account-management service's class in its own process, as Outlook does, so the
 // add-in's CoCreateInstance(CLSID_OlkAccountManager) finds it. The served manager, enumerator and accounts are COM

@@ -8,6 +8,7 @@
 
 #include "outlook/win32/mapi/PropValues.h"
 #include "sim/win32/ServedUnknown.h"
+
 #include "outlook/win32/mapi/MapiHeaders.h"
 
 namespace sealwing::sim::win32 {
@@ -38,7 +39,8 @@ mapi::Binary BytesOf(ULONG size, const void* bytes) {
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"  // destroyed by Release only, through the virtual destructor
 #pragma GCC diagnostic ignored "-Wunused-parameter"  // the members MAPI_E_NO_SUPPORT stands for take named ones
 
-#define SEALWING_NO_SUPPORT override { return MAPI_E_NO_SUPPORT; }
+#define SEALWING_NO_SUPPORT \
+    override { return MAPI_E_NO_SUPPORT; }
 
 template <class Interface>
 class Served : public ServedUnknown<Interface> {
@@ -130,7 +132,9 @@ public:
 
 protected:
     PropServed(std::wstring name, outlook::Ref<mapi::Prop> prop, std::vector<const IID*> answers)
-        : UnsupportedProp<Interface>(Including(std::move(answers), &IID_IMAPIProp)), name_(std::move(name)), prop_(std::move(prop)) {}
+        : UnsupportedProp<Interface>(Including(std::move(answers), &IID_IMAPIProp)),
+          name_(std::move(name)),
+          prop_(std::move(prop)) {}
 
 private:
     static std::vector<const IID*> Including(std::vector<const IID*> answers, const IID* more) {
@@ -209,7 +213,8 @@ private:
 
 class ServedMsgStore final : public UnsupportedMsgStore {
 public:
-    explicit ServedMsgStore(outlook::Ref<mapi::MsgStore> store) : UnsupportedMsgStore(store), store_(std::move(store)) {}
+    explicit ServedMsgStore(outlook::Ref<mapi::MsgStore> store)
+        : UnsupportedMsgStore(store), store_(std::move(store)) {}
 
     HRESULT STDMETHODCALLTYPE OpenEntry(ULONG size, LPENTRYID id, LPCIID iid, ULONG flags, ULONG* type,
                                         LPUNKNOWN* object) override {
@@ -262,8 +267,9 @@ public:
             served->AddRef();
             return result;
         }
-        return SUCCEEDED(served->QueryInterface(*iid, reinterpret_cast<void**>(store))) ? result
-                                                                                       : MAPI_E_INTERFACE_NOT_SUPPORTED;
+        return SUCCEEDED(served->QueryInterface(*iid, reinterpret_cast<void**>(store)))
+                   ? result
+                   : MAPI_E_INTERFACE_NOT_SUPPORTED;
     }
 
     HRESULT STDMETHODCALLTYPE OpenProfileSection(LPMAPIUID uid, LPCIID iid, ULONG flags, LPPROFSECT* section) override {
@@ -276,8 +282,7 @@ public:
         const HRESULT result = session_->OpenProfileSection(id, opened);
         if (FAILED(result)) return result;
         if (!opened) return MAPI_E_NOT_FOUND;
-        const auto served =
-            sealwing::win32::ComPtr<IProfSect>::Attach(new ServedProfileSection(std::move(opened)));
+        const auto served = sealwing::win32::ComPtr<IProfSect>::Attach(new ServedProfileSection(std::move(opened)));
         if (iid == nullptr) {
             *section = served.Get();
             served->AddRef();

@@ -231,7 +231,8 @@ void ServeAttachments(ServerObject& s, const outlook::Ref<outlook::Attachments>&
     s.AddMember(L"Count", [o](const ServerArguments&) { return ScopedVariant::Int(o->Count()); });
     s.AddMember(L"Item", [o](const ServerArguments& a) { return Served(o->Item(a.Int(0))); });
     s.AddMember(L"Add", [o](const ServerArguments& a) {
-        return Served(o->Add(a.String(0), a.Count() > 1 ? static_cast<outlook::AttachmentType>(a.Int(1)) : outlook::olByValue,
+        return Served(o->Add(a.String(0),
+                             a.Count() > 1 ? static_cast<outlook::AttachmentType>(a.Int(1)) : outlook::olByValue,
                              a.Count() > 2 ? a.Int(2) : 0, a.Count() > 3 ? a.String(3) : std::wstring()));
     });
 }
@@ -274,26 +275,26 @@ ComPtr<IDispatch> ServeObject(const outlook::Ref<outlook::Object>& object) {
     if (object == nullptr) return {};
     ComPtr<ServerObject> server;
     (void)(TryServe<outlook::Application>(object, L"Application", ServeApplication, server) ||
-        TryServe<outlook::NameSpace>(object, L"NameSpace", ServeNameSpace, server) ||
-        TryServe<outlook::Explorers>(object, L"Explorers", ServeExplorers, server) ||
-        TryServe<outlook::Explorer>(object, L"Explorer", ServeExplorer, server) ||
-        TryServe<outlook::Inspectors>(object, L"Inspectors", ServeInspectors, server) ||
-        TryServe<outlook::Inspector>(object, L"Inspector", ServeInspector, server) ||
-        TryServe<outlook::MailItem>(object, L"MailItem", ServeMailItem, server) ||
-        TryServe<outlook::COMAddIns>(object, L"COMAddIns", ServeCOMAddIns, server) ||
-        TryServe<outlook::COMAddIn>(object, L"COMAddIn", ServeCOMAddIn, server) ||
-        TryServe<outlook::MAPIFolder>(object, L"MAPIFolder", ServeFolder, server) ||
-        TryServe<outlook::Store>(object, L"Store", ServeStore, server) ||
-        TryServe<outlook::Recipients>(object, L"Recipients", ServeRecipients, server) ||
-        TryServe<outlook::Recipient>(object, L"Recipient", ServeRecipient, server) ||
-        TryServe<outlook::AddressEntry>(object, L"AddressEntry", ServeAddressEntry, server) ||
-        TryServe<outlook::ExchangeUser>(object, L"ExchangeUser", ServeExchangeUser, server) ||
-        TryServe<outlook::Accounts>(object, L"Accounts", ServeAccounts, server) ||
-        TryServe<outlook::Account>(object, L"Account", ServeAccount, server) ||
-        TryServe<outlook::UserProperties>(object, L"UserProperties", ServeUserProperties, server) ||
-        TryServe<outlook::UserProperty>(object, L"UserProperty", ServeUserProperty, server) ||
-        TryServe<outlook::Attachments>(object, L"Attachments", ServeAttachments, server) ||
-        TryServe<outlook::Attachment>(object, L"Attachment", ServeAttachment, server));
+           TryServe<outlook::NameSpace>(object, L"NameSpace", ServeNameSpace, server) ||
+           TryServe<outlook::Explorers>(object, L"Explorers", ServeExplorers, server) ||
+           TryServe<outlook::Explorer>(object, L"Explorer", ServeExplorer, server) ||
+           TryServe<outlook::Inspectors>(object, L"Inspectors", ServeInspectors, server) ||
+           TryServe<outlook::Inspector>(object, L"Inspector", ServeInspector, server) ||
+           TryServe<outlook::MailItem>(object, L"MailItem", ServeMailItem, server) ||
+           TryServe<outlook::COMAddIns>(object, L"COMAddIns", ServeCOMAddIns, server) ||
+           TryServe<outlook::COMAddIn>(object, L"COMAddIn", ServeCOMAddIn, server) ||
+           TryServe<outlook::MAPIFolder>(object, L"MAPIFolder", ServeFolder, server) ||
+           TryServe<outlook::Store>(object, L"Store", ServeStore, server) ||
+           TryServe<outlook::Recipients>(object, L"Recipients", ServeRecipients, server) ||
+           TryServe<outlook::Recipient>(object, L"Recipient", ServeRecipient, server) ||
+           TryServe<outlook::AddressEntry>(object, L"AddressEntry", ServeAddressEntry, server) ||
+           TryServe<outlook::ExchangeUser>(object, L"ExchangeUser", ServeExchangeUser, server) ||
+           TryServe<outlook::Accounts>(object, L"Accounts", ServeAccounts, server) ||
+           TryServe<outlook::Account>(object, L"Account", ServeAccount, server) ||
+           TryServe<outlook::UserProperties>(object, L"UserProperties", ServeUserProperties, server) ||
+           TryServe<outlook::UserProperty>(object, L"UserProperty", ServeUserProperty, server) ||
+           TryServe<outlook::Attachments>(object, L"Attachments", ServeAttachments, server) ||
+           TryServe<outlook::Attachment>(object, L"Attachment", ServeAttachment, server));
     if (!server) server = ServerObject::Create(L"Object");  // a kind not served yet: an object with no members
     return ComPtr<IDispatch>(static_cast<IDispatch*>(server.Get()));
 }

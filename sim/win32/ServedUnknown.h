@@ -36,7 +36,8 @@ public:
 
 protected:
     // Starts with one reference, the creator's.
-    ServedUnknown(std::vector<const IID*> answers, std::atomic<long>& live) : answers_(std::move(answers)), live_(live) {
+    ServedUnknown(std::vector<const IID*> answers, std::atomic<long>& live)
+        : answers_(std::move(answers)), live_(live) {
         ++live_;
     }
     virtual ~ServedUnknown() { --live_; }

@@ -54,8 +54,7 @@ ScopedVariant DispatchClient::Invoke(const wchar_t* member, WORD flags,
     std::vector<VARIANT> reversed;
     reversed.reserve(arguments.size());
     for (auto at = arguments.end(); at != arguments.begin();) reversed.push_back(**--at);
-    DISPPARAMS parameters{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()),
-                          0};
+    DISPPARAMS parameters{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
     DISPID named = DISPID_PROPERTYPUT;
     if (flags == DISPATCH_PROPERTYPUT) {
         parameters.rgdispidNamedArgs = &named;
@@ -64,9 +63,9 @@ ScopedVariant DispatchClient::Invoke(const wchar_t* member, WORD flags,
     ScopedVariant result;
     EXCEPINFO exception{};
     UINT badArgument = 0;
-    const HRESULT code = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
-                                         flags == DISPATCH_PROPERTYPUT ? nullptr : result.Receive(), &exception,
-                                         &badArgument);
+    const HRESULT code =
+        object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
+                        flags == DISPATCH_PROPERTYPUT ? nullptr : result.Receive(), &exception, &badArgument);
     if (FAILED(code)) throw ComErrorFrom(code, &exception);
     return result;
 }
@@ -107,7 +106,8 @@ ComPtr<IDispatch> DispatchClient::AsObject(const VARIANT& value, const wchar_t* 
         case VT_UNKNOWN: {
             if (value.punkVal == nullptr) return {};
             ComPtr<IDispatch> object;
-            const HRESULT result = value.punkVal->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(object.Receive()));
+            const HRESULT result =
+                value.punkVal->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(object.Receive()));
             if (FAILED(result)) throw ComError(result, Named(what, L"the object has no IDispatch"));
             return object;
         }
@@ -116,9 +116,7 @@ ComPtr<IDispatch> DispatchClient::AsObject(const VARIANT& value, const wchar_t* 
     }
 }
 
-std::wstring DispatchClient::GetString(const wchar_t* member) const {
-    return AsString(Get(member), member);
-}
+std::wstring DispatchClient::GetString(const wchar_t* member) const { return AsString(Get(member), member); }
 
 std::int32_t DispatchClient::GetInt(const wchar_t* member) const { return AsInt(Get(member), member); }
 

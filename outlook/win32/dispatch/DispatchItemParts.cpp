@@ -20,8 +20,7 @@ public:
         const auto kind = ScopedVariant::Int(type);
         const auto addToFolder = ScopedVariant::Bool(addToFolderFields);
         const auto format = ScopedVariant::Int(displayFormat);
-        return MakeUserProperty(
-            client_.CallObject(L"Add", {text.Get(), kind.Get(), addToFolder.Get(), format.Get()}));
+        return MakeUserProperty(client_.CallObject(L"Add", {text.Get(), kind.Get(), addToFolder.Get(), format.Get()}));
     }
     Ref<UserProperty> Find(const std::wstring& name) override {
         const auto text = ScopedVariant::String(name);

@@ -40,9 +40,7 @@ public:
     std::wstring Address() override { return client_.GetString(L"Address"); }
     RecipientType Type() override { return static_cast<RecipientType>(client_.GetInt(L"Type")); }
     void SetType(RecipientType type) override { client_.Put(L"Type", *ScopedVariant::Int(type).Get()); }
-    Ref<outlook::AddressEntry> AddressEntry() override {
-        return MakeAddressEntry(client_.GetObject(L"AddressEntry"));
-    }
+    Ref<outlook::AddressEntry> AddressEntry() override { return MakeAddressEntry(client_.GetObject(L"AddressEntry")); }
     bool Resolve() override { return DispatchClient::AsBool(client_.Call(L"Resolve"), L"Resolve"); }
 
 private:

@@ -96,7 +96,8 @@ void DispatchEvent(ExplorerEvents& sink, DISPID id, const DISPPARAMS&) {
 void DispatchEvent(ItemEvents& sink, DISPID id, const DISPPARAMS& parameters) {
     switch (id) {
         case ItemEvents::kReply:
-            ItemResponse(parameters, L"Reply", [&sink](const Ref<Object>& item, bool& cancel) { sink.Reply(item, cancel); });
+            ItemResponse(parameters, L"Reply",
+                         [&sink](const Ref<Object>& item, bool& cancel) { sink.Reply(item, cancel); });
             break;
         case ItemEvents::kReplyAll:
             ItemResponse(parameters, L"ReplyAll",

@@ -7,6 +7,7 @@
 
 #include "outlook/win32/dispatch/ComTypes.h"
 #include "outlook/win32/mapi/PropValues.h"
+
 #include "outlook/win32/mapi/MapiHeaders.h"
 
 namespace sealwing::outlook::win32 {
@@ -136,9 +137,9 @@ public:
         opened.reset();
         ULONG type = 0;
         ComPtr<IUnknown> object;
-        const HRESULT result =
-            Raw()->OpenEntry(static_cast<ULONG>(entryId.size()), reinterpret_cast<LPENTRYID>(const_cast<BYTE*>(entryId.data())),
-                             nullptr, MAPI_BEST_ACCESS, &type, object.Receive());
+        const HRESULT result = Raw()->OpenEntry(static_cast<ULONG>(entryId.size()),
+                                                reinterpret_cast<LPENTRYID>(const_cast<BYTE*>(entryId.data())), nullptr,
+                                                MAPI_BEST_ACCESS, &type, object.Receive());
         if (FAILED(result)) return result;
         opened = WrapOpenedEntry(object.Get());
         return opened ? result : MAPI_E_NO_SUPPORT;
@@ -152,9 +153,10 @@ public:
     HResult OpenMsgStore(const mapi::Binary& storeEntryId, Ref<mapi::MsgStore>& store) override {
         store.reset();
         ComPtr<IMsgStore> opened;
-        const HRESULT result = session_->OpenMsgStore(
-            0, static_cast<ULONG>(storeEntryId.size()), reinterpret_cast<LPENTRYID>(const_cast<BYTE*>(storeEntryId.data())),
-            nullptr, MDB_NO_DIALOG | MAPI_BEST_ACCESS, opened.Receive());
+        const HRESULT result =
+            session_->OpenMsgStore(0, static_cast<ULONG>(storeEntryId.size()),
+                                   reinterpret_cast<LPENTRYID>(const_cast<BYTE*>(storeEntryId.data())), nullptr,
+                                   MDB_NO_DIALOG | MAPI_BEST_ACCESS, opened.Receive());
         if (FAILED(result)) return result;
         if (!opened) return MAPI_E_NOT_FOUND;
         store = std::make_shared<MsgStoreAdapter>(std::move(opened));

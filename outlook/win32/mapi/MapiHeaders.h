@@ -5,11 +5,10 @@
 // and name MAPI's constants through the macros from then on.
 
 #include <windows.h>
-#include <unknwn.h>
-
 #include <mapicode.h>
 #include <mapidefs.h>
 #include <mapiguid.h>
 #include <mapitags.h>
 #include <mapiutil.h>
 #include <mapix.h>
+#include <unknwn.h>

@@ -7,6 +7,7 @@
 #include "outlook/win32/dispatch/ComTypes.h"
 #include "outlook/win32/mapi/MapiAdapters.h"
 #include "outlook/win32/mapi/PropValues.h"
+
 #include "outlook/win32/mapi/MapiHeaders.h"
 #include "outlook/win32/mapi/OlkInterfaces.h"
 

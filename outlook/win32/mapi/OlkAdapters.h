@@ -1,9 +1,14 @@
 #pragma once
 
-#include "outlook/AccountManagement.h"
-
 #include <windows.h>
 #include <unknwn.h>
+
+// user32's window-property macros would rename olk::Account::GetProp and SetProp below, and in whatever includes
+// this; the adapters call no window-property function.
+#undef GetProp
+#undef SetProp
+
+#include "outlook/AccountManagement.h"
 
 struct IOlkAccountHelper;
 

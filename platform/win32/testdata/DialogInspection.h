@@ -1,11 +1,12 @@
 #pragma once
 
+#include "platform/win32/Win32Headers.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/WindowSystem.h"
-#include "platform/win32/Win32Headers.h"
 
 // Looking at and playing the user on a real dialog window, for the Windows tests that run the add-in's dialogs under
 // Wine: what its controls hold, how it asks them to be drawn, what it painted, and a screenshot to keep.

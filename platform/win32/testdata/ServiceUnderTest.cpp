@@ -1,6 +1,7 @@
 #include "platform/win32/testdata/ServiceUnderTest.h"
 
 // winsock2.h must come before windows.h, which would otherwise bring the old winsock.h.
+#include "platform/win32/Win32Headers.h"
 #include <winsock2.h>
 
 #include <algorithm>
@@ -9,7 +10,6 @@
 #include <iterator>
 
 #include "platform/Text.h"
-#include "platform/win32/Win32Headers.h"
 #include "service/TransportEndpoint.h"
 
 namespace sealwing::platform::win32::testing {
