@@ -2,7 +2,7 @@
 # Installs what the build and the tests need, from Debian's packages only. Idempotent: when every package of the
 # chosen groups is already installed it touches nothing (no apt-get update), so repeated runs take a moment.
 #
-#   bash scripts/install-deps.sh [all|native|sanitizers|cross]...   (default: all)
+#   bash scripts/install-deps.sh [all|native|format|sanitizers|cross|wine]...   (default: all)
 set -euo pipefail
 
 # --- The packages, by group ----------------------------------------------------------------------------------------
@@ -15,6 +15,8 @@ set -euo pipefail
 NATIVE_PACKAGES=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsodium-dev
                  libcpp-httplib-dev libssl-dev libcurl4-openssl-dev)
 SANITIZER_PACKAGES=(clang libclang-rt-dev)
+# format:     clang-format, which the format stage checks every source with (Debian 12's is version 14).
+FORMAT_PACKAGES=(clang-format git)
 CROSS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev)
 # wine:       Windows programs under Wine, headless: 32-bit Wine (the i386 architecture is added first) and 64-bit Wine
 #             (for the 64-bit DLL, and for machines whose kernel cannot run 32-bit programs), an X server for windows
@@ -28,12 +30,16 @@ packages=()
 for group in "${groups[@]}"; do
     case "$group" in
         native) packages+=("${NATIVE_PACKAGES[@]}") ;;
+        format) packages+=("${FORMAT_PACKAGES[@]}") ;;
         sanitizers) packages+=("${NATIVE_PACKAGES[@]}" "${SANITIZER_PACKAGES[@]}") ;;
         cross) packages+=("${NATIVE_PACKAGES[@]}" "${CROSS_PACKAGES[@]}") ;;
         wine) packages+=("${NATIVE_PACKAGES[@]}" "${CROSS_PACKAGES[@]}" "${WINE_PACKAGES[@]}") ;;
-        all) packages+=("${NATIVE_PACKAGES[@]}" "${SANITIZER_PACKAGES[@]}" "${CROSS_PACKAGES[@]}" "${WINE_PACKAGES[@]}") ;;
+        all)
+            packages+=("${NATIVE_PACKAGES[@]}" "${FORMAT_PACKAGES[@]}" "${SANITIZER_PACKAGES[@]}" "${CROSS_PACKAGES[@]}"
+                "${WINE_PACKAGES[@]}")
+            ;;
         *)
-            echo "install-deps: unknown group '$group' (use all, native, sanitizers, cross or wine)" >&2
+            echo "install-deps: unknown group '$group' (use all, native, format, sanitizers, cross or wine)" >&2
             exit 2
             ;;
     esac

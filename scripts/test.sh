@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what it needs, then
-#   portability   no portable source reaches the platform directly (scripts/check-portability.sh)
+#   format        every C/C++ source is as .clang-format writes it
+#   portability   no portable source reaches the platform directly, no folder includes one above it
+#                 (scripts/check-portability.sh)
 #   native        g++ Debug build, every test, and one short run of the benchmarks
+#   release       the optimised build the benchmarks' figures come from (-O2, warnings as errors)
 #   sanitizers    clang++ build with AddressSanitizer + UndefinedBehaviorSanitizer, every test, then the fuzz
 #                 targets: their seed corpus replayed and 20 seconds of fuzzing
 #   threads       clang++ build with ThreadSanitizer, every test (the UI thread, workers and logs meet there)
-#   windows-x86   MinGW-w64 cross build of the libraries (and later the DLL) for 32-bit Windows
+#   windows-x86   MinGW-w64 cross build of the DLL, its tests and the harness for 32-bit Windows
 #   windows-x64   the same for 64-bit Windows
 #   wine          under Wine, headless with Xvfb: the Windows test programs, the DLL's registration with regsvr32
 #                 and its COM server, and the real DLL in the simulated Outlook (the harness)
@@ -21,21 +24,25 @@ for arg in "$@"; do
     case "$arg" in
         --clean) clean=1 ;;
         cross) stages+=(windows-x86 windows-x64) ;;
-        portability | native | sanitizers | threads | windows-x86 | windows-x64 | wine) stages+=("$arg") ;;
+        format | portability | native | release | sanitizers | threads | windows-x86 | windows-x64 | wine)
+            stages+=("$arg")
+            ;;
         *)
             echo "test.sh: unknown argument '$arg'" >&2
             echo "usage: bash scripts/test.sh [--clean]" \
-                "[portability|native|sanitizers|threads|windows-x86|windows-x64|cross|wine]..." >&2
+                "[format|portability|native|release|sanitizers|threads|windows-x86|windows-x64|cross|wine]..." >&2
             exit 2
             ;;
     esac
 done
-[[ ${#stages[@]} -eq 0 ]] && stages=(portability native sanitizers threads windows-x86 windows-x64 wine)
+[[ ${#stages[@]} -eq 0 ]] &&
+    stages=(format portability native release sanitizers threads windows-x86 windows-x64 wine)
 
 groups=()
 for stage in "${stages[@]}"; do
     case "$stage" in
-        native) groups+=(native) ;;
+        format) groups+=(format) ;;
+        native | release) [[ " ${groups[*]} " == *" native "* ]] || groups+=(native) ;;
         sanitizers | threads) groups+=(sanitizers) ;;
         windows-*) [[ " ${groups[*]} " == *" cross "* ]] || groups+=(cross) ;;
         wine) groups+=(wine) ;;
@@ -127,6 +134,19 @@ run_wine_tests() {
     return "$rc"
 }
 
+# Every C/C++ source the repository holds, against .clang-format; prints the files that differ.
+check_format() {
+    local sources differ
+    mapfile -t sources < <(git ls-files --cached --others --exclude-standard -- '*.h' '*.hpp' '*.cpp' '*.cc' '*.cxx' |
+        while IFS= read -r path; do [[ ! -f "$path" ]] || echo "$path"; done)
+    # One clang-format for every file; each file that differs is named in its "code should be clang-formatted" notes.
+    differ=$(clang-format --dry-run "${sources[@]}" 2>&1 | sed -nE 's/^([^:]+):[0-9]+:[0-9]+: (warning|error): .*/\1/p' |
+        sort -u)
+    [[ -n "$differ" ]] && sed 's/.*/not formatted: & (clang-format -i &)/' <<<"$differ"
+    echo "format: ${#sources[@]} sources checked, $(grep -c . <<<"$differ") not formatted"
+    [[ -z "$differ" ]]
+}
+
 # configure_and_build <preset>
 configure_and_build() {
     local preset=$1
@@ -154,8 +174,14 @@ for stage in "${stages[@]}"; do
     tests_note=
     status=ok
     case "$stage" in
+        format)
+            check_format || status=FAILED
+            ;;
         portability)
             bash scripts/check-portability.sh || status=FAILED
+            ;;
+        release)
+            configure_and_build release || status=FAILED
             ;;
         native)
             if configure_and_build native; then
