@@ -84,18 +84,21 @@ TransportReply PostWithOwnWriter(const OutgoingMessage& message) {
     return reply;
 }
 
+// The reply's result, with the texts the user sees for a failure: a 404 is one more failure here.
 ServiceResult Outcome(const TransportReply& reply, std::wstring& errorText) {
     errorText.clear();
+    if (const ServiceResult result = ResultOf(reply);
+        result == ServiceResult::Success || result == ServiceResult::NotAuthorised) {
+        return result;
+    }
     if (reply.error == platform::kHttpCannotConnect) {
         errorText = kConnectionFailedText;
         return ServiceResult::Failed;
     }
-    if (reply.status == 401) return ServiceResult::NotAuthorised;
     if (reply.status == 500) {
         errorText = kUnexpectedErrorText;
         return ServiceResult::Failed;
     }
-    if (reply.status == 200 && reply.error == 0) return ServiceResult::Success;
 
     for (const std::wstring& explanation : ReadErrorExplanations(platform::WideFromUtf8(reply.body))) {
         if (!errorText.empty()) errorText += L";";

@@ -10,14 +10,6 @@ namespace {
 
 std::wstring Wide(std::int64_t number) { return std::to_wstring(number); }
 
-// What a GET's outcome means to the caller.
-ServiceResult ResultOf(const TransportReply& reply) {
-    if (reply.error == 0 && reply.status == 200) return ServiceResult::Success;
-    if (reply.status == 401) return ServiceResult::NotAuthorised;
-    if (reply.status == 404) return ServiceResult::NotFound;
-    return ServiceResult::Failed;
-}
-
 }  // namespace
 
 std::string EncodeUrlPart(std::wstring_view text) {

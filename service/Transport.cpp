@@ -55,4 +55,11 @@ TransportReply HttpPostMultipart(std::string_view body, std::string_view boundar
     return FromPlatform(std::move(reply));
 }
 
+ServiceResult ResultOf(const TransportReply& reply) {
+    if (reply.error == 0 && reply.status == 200) return ServiceResult::Success;
+    if (reply.status == 401) return ServiceResult::NotAuthorised;
+    if (reply.status == 404) return ServiceResult::NotFound;
+    return ServiceResult::Failed;
+}
+
 }  // namespace sealwing::service

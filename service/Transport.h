@@ -7,6 +7,7 @@
 
 #include "SealwingVersion.h"
 #include "platform/Http.h"
+#include "service/ServiceRecords.h"
 
 // Every exchange with the service: one HTTPS request, its reply bytes and its HTTP status. The transport knows
 // nothing about XML. A user name without a cached password contacts nobody and answers status 401 with transport
@@ -22,6 +23,10 @@ struct TransportReply {
     std::uint32_t status = 0;  // 0 when no reply was read
     std::string body{};
 };
+
+// What a reply means to the caller: 200 read without an error is Success, 401 NotAuthorised, 404 NotFound, anything
+// else (no reply at all among it) Failed.
+ServiceResult ResultOf(const TransportReply& reply);
 
 // An empty user is an anonymous request. Progress and cancel are for downloads the user watches: a signalled
 // cancel ends the request with platform::kHttpCancelled and keeps the bytes read so far. Every request keeps the

@@ -12,6 +12,21 @@ constexpr const wchar_t* kSuppressValue = L"SupressUnregWarnings";
 constexpr std::int32_t kDestructForFree = 7;
 constexpr std::int32_t kDestructForPro = 0;
 
+// The account's values under its key, in the order they are written: each name is spelled here alone, for reading
+// and for writing.
+struct AccountValue {
+    const wchar_t* name;
+    std::int32_t AccountSettings::*field;
+    std::int32_t absent;  // what a missing value reads as
+};
+constexpr AccountValue kAccountValues[] = {
+    {L"Alert", &AccountSettings::alert, 0},
+    {L"CC", &AccountSettings::cc, 0},
+    {L"Place", &AccountSettings::place, 0},
+    {L"Destruct", &AccountSettings::destruct, AccountSettings::kDestructNotChosen},
+    {L"IMAPWarning", &AccountSettings::imapWarning, 1},
+};
+
 std::int32_t ReadValue(const std::wstring& key, const wchar_t* name, std::int32_t fallback) {
     const std::optional<std::uint32_t> value = platform::TheRegistry().ReadDword(key, name);
     return value ? static_cast<std::int32_t>(*value) : fallback;
@@ -57,11 +72,8 @@ AccountSettings& SettingsStore::SettingsFor(std::wstring_view email) {
     }
     AccountSettings record;
     record.keyPath = std::wstring(kProductKey) + L"\\" + std::wstring(email);
-    record.alert = ReadValue(record.keyPath, L"Alert", 0);
-    record.cc = ReadValue(record.keyPath, L"CC", 0);
-    record.place = ReadValue(record.keyPath, L"Place", 0);
-    record.destruct = ReadValue(record.keyPath, L"Destruct", AccountSettings::kDestructNotChosen);
-    record.imapWarning = ReadValue(record.keyPath, L"IMAPWarning", 1);
+    for (const AccountValue& value : kAccountValues)
+        record.*value.field = ReadValue(record.keyPath, value.name, value.absent);
     if (record.destruct == AccountSettings::kDestructNotChosen) {
         // Pro accounts keep messages for ever by default; everyone else, and anyone the service cannot vouch for
         // now, for a week. Stored with the record's next write only.
@@ -77,11 +89,7 @@ void SettingsStore::WriteSettings(AccountSettings& record) {
     platform::AssertUiThread(__func__);
     if (!record.dirty) return;
     if (EnsureKey(record.keyPath)) {
-        Write(record.keyPath, L"Alert", record.alert);
-        Write(record.keyPath, L"CC", record.cc);
-        Write(record.keyPath, L"Place", record.place);
-        Write(record.keyPath, L"Destruct", record.destruct);
-        Write(record.keyPath, L"IMAPWarning", record.imapWarning);
+        for (const AccountValue& value : kAccountValues) Write(record.keyPath, value.name, record.*value.field);
     }
     record.dirty = false;
 }
