@@ -5,6 +5,7 @@
 #include "addin/LogHeaderGathering.h"
 #include "addin/VersionCheck.h"
 #include "compose/InspectorExtension.h"
+#include "diagnostics/FixedTexts.h"
 #include "diagnostics/Log.h"
 #include "dialogs/LoginDialog.h"
 #include "mailstore/OutlookAccounts.h"
@@ -23,8 +24,6 @@
 
 namespace sealwing {
 namespace {
-
-constexpr const char* kSourceFile = "SealwingAddin.cpp";
 
 CSealwingAddin* g_addin = nullptr;
 CSealwingAddin* g_addinForAbout = nullptr;
@@ -195,7 +194,7 @@ void CSealwingAddin::NewInspector(const outlook::Ref<outlook::Inspector>& inspec
 }
 
 void CSealwingAddin::WrapInspector(const outlook::Ref<outlook::Inspector>& inspector) {
-    diagnostics::LogScope scope(L"New inspector opened", kSourceFile, 132);
+    diagnostics::LogScope scope(L"New inspector opened", diagnostics::fixed::kNewInspectorOpened);
     inspectorExtensions_.push_back(std::make_unique<CInspectorExtension>(*this));
     CInspectorExtension* extension = inspectorExtensions_.back().get();
     try {
@@ -213,7 +212,7 @@ void CSealwingAddin::NewExplorer(const outlook::Ref<outlook::Explorer>& explorer
 }
 
 void CSealwingAddin::WrapExplorer(const outlook::Ref<outlook::Explorer>& explorer) {
-    diagnostics::LogScope scope(L"New explorer opened", kSourceFile, 161);
+    diagnostics::LogScope scope(L"New explorer opened", diagnostics::fixed::kNewExplorerOpened);
     explorerExtensions_.push_back(std::make_unique<CExplorerExtension>(*this, explorer));
     CExplorerExtension* extension = explorerExtensions_.back().get();
     try {

@@ -15,8 +15,6 @@
 namespace sealwing {
 namespace {
 
-constexpr const char* kSourceFile = "VersionCheck.cpp";
-
 // UI thread.
 void ShowOutcome(service::ServiceResult result, const service::VersionInfo& offered,
                  const StartupVersionCheck::OwnerWindow& owner) {
@@ -24,7 +22,7 @@ void ShowOutcome(service::ServiceResult result, const service::VersionInfo& offe
     const bool missing = result == service::ServiceResult::NotFound;
     const bool newer = result == service::ServiceResult::Success && IsNewerThanThisAddin(offered);
     if (!missing && !newer) return;
-    diagnostics::LogScope scope(L"Version check finished", kSourceFile, __LINE__);
+    diagnostics::LogScope scope(L"Version check finished");
     if (missing) {
         platform::TheUserInterface().ShowMessageBox(
             {.owner = owner(),
@@ -64,7 +62,7 @@ void StartupVersionCheck::Start(OwnerWindow owner) {
             service::VersionInfo offered;
             service::ServiceResult result = service::ServiceResult::Failed;
             {
-                diagnostics::LogScope scope(L"Version check", kSourceFile, __LINE__);
+                diagnostics::LogScope scope(L"Version check");
                 result = service::CheckVersion(offered, &shared->cancel);
             }
             if (shared->cancel.IsSet()) return;

@@ -43,7 +43,7 @@ BENCHMARK(BM_LogWriteLine);
 void BM_LogOuterScope(benchmark::State& state) {
     LogFixture fixture;
     for (auto _ : state) {
-        diagnostics::LogScope scope(L"New inspector opened", "SealwingAddin.cpp", 132);
+        diagnostics::LogScope scope(L"New inspector opened", {"SealwingAddin.cpp", 132});
     }
 }
 BENCHMARK(BM_LogOuterScope);

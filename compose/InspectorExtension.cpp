@@ -4,9 +4,7 @@
 #include "platform/Platform.h"
 
 namespace sealwing {
-namespace {
-constexpr const char* kSourceFile = "InspectorExtension.cpp";
-}  // namespace
+namespace {}  // namespace
 
 CInspectorExtension::CInspectorExtension(Owner& owner) : owner_(owner) {}
 
@@ -23,7 +21,7 @@ void CInspectorExtension::Attach(const outlook::Ref<outlook::Inspector>& inspect
 
 void CInspectorExtension::Close() {
     {
-        diagnostics::LogScope scope(L"Inspector is being closed", kSourceFile, __LINE__);
+        diagnostics::LogScope scope(L"Inspector is being closed");
         inspectorSink_.Disconnect();
         item_.reset();
         if (owner_.OutlookMajorVersion() > 11) owner_.ForgetComposeWindow(ownerWindow_);

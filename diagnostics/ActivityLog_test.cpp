@@ -132,11 +132,11 @@ INSTANTIATE_TEST_SUITE_P(Markers, PreviousRunTest,
 TEST_F(ActivityLogTest, NestedScopesWriteOneOpenedAndClosedPair) {
     OpenThreadLog(L"Main");
     {
-        LogScope outer(L"New inspector opened", "addin/SealwingAddin.cpp", 132);
+        LogScope outer(L"New inspector opened", {"addin/SealwingAddin.cpp", 132});
         EXPECT_TRUE(IsOperationInProgress());
         EXPECT_EQ(ReadLogFile("Main").substr(0, 7), "OPEN  \n");
         {
-            LogScope inner(L"Getting deep info about account address", "C:\\src\\mailstore\\OutlookActions.cpp", 109);
+            LogScope inner(L"Getting deep info about account address", {"C:\\src\\mailstore\\OutlookActions.cpp", 109});
             LogWrite(L"progress\n");
         }
         EXPECT_TRUE(IsOperationInProgress());
@@ -156,7 +156,7 @@ TEST_F(ActivityLogTest, NestedScopesWriteOneOpenedAndClosedPair) {
 TEST_F(ActivityLogTest, AScopeLeftByAnExceptionLeavesTheMarkerOpen) {
     OpenThreadLog(L"Main");
     try {
-        LogScope scope(L"Send secure", "InspectorExtension.cpp", 0);
+        LogScope scope(L"Send secure", {"InspectorExtension.cpp", 0});
         throw std::runtime_error("failure");
     } catch (const std::runtime_error&) {
     }
@@ -184,7 +184,7 @@ TEST_F(ActivityLogTest, AnEntryGuardLogsWhatEscapedAndClosesTheOperation) {
         ResetActivityLogsForTests();
         OpenThreadLog(L"Main");
         const bool returned = platform::GuardEntry([&] {
-            LogScope scope(L"New inspector opened", "SealwingAddin.cpp", 132);
+            LogScope scope(L"New inspector opened", {"SealwingAddin.cpp", 132});
             c.failure();
         });
         EXPECT_FALSE(returned) << c.name;
@@ -202,10 +202,10 @@ TEST_F(ActivityLogTest, AnEntryGuardLogsWhatEscapedAndClosesTheOperation) {
 
 TEST_F(ActivityLogTest, AWaitOnTheNetworkClosesTheOperationUntilItIsReopened) {
     OpenThreadLog(L"Main");
-    LogScope scope(L"Send secure", "InspectorExtension.cpp", 0);
+    LogScope scope(L"Send secure", {"InspectorExtension.cpp", 0});
     CloseOperation(true);
     EXPECT_EQ(ReadLogFile("Main").substr(0, 7), "CLOSED\n");
-    OpenOperation(L"HTTP operation successfull", "Transport.cpp", 0);
+    OpenOperation(L"HTTP operation successfull", {"Transport.cpp", 0});
     EXPECT_EQ(ReadLogFile("Main").substr(0, 7), "OPEN  \n");
     EXPECT_NE(ReadLogFile("Main").find("Log closed, operation in progress...\n"), std::string::npos);
 }
@@ -213,7 +213,7 @@ TEST_F(ActivityLogTest, AWaitOnTheNetworkClosesTheOperationUntilItIsReopened) {
 TEST_F(ActivityLogTest, ErrorLinesCarryTheCodeInHexadecimal) {
     OpenThreadLog(L"Main");
     const auto before = ReadLogFile("Main").size();
-    LogComError("mailstore/OutlookActions.cpp", 214, static_cast<outlook::HResult>(0x8004010F));
+    LogComError(static_cast<outlook::HResult>(0x8004010F), {"mailstore/OutlookActions.cpp", 214});
     LogComException(outlook::ComError(static_cast<outlook::HResult>(0x80020006), L"Unknown name."));
     EXPECT_EQ(ReadLogFile("Main").substr(before),
               "2026-12-10 03:04:05 [ERROR] COM error. File mailstore/OutlookActions.cpp, line 214, error 8004010f\n"
@@ -276,7 +276,7 @@ TEST_F(ActivityLogTest, AFolderThatCannotBeCreatedLeavesALogThatRecordsNothing) 
 
     ActivityLog& log = OpenThreadLog(L"Main");
     LogWrite(L"lost\n");
-    LogScope scope(L"Operation", "File.cpp", 1);
+    LogScope scope(L"Operation", {"File.cpp", 1});
 
     EXPECT_FALSE(log.FileOk());
     EXPECT_EQ(log.RunText(), "");

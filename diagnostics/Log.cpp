@@ -86,12 +86,16 @@ void LogTimestamp() {
     if (t_threadLog != nullptr) t_threadLog->WriteTimestamp();
 }
 
-void LogComError(std::string_view sourceFile, int line, outlook::HResult result) {
+void LogComError(outlook::HResult result, const LogPlace& place) {
     if (t_threadLog == nullptr) return;
     t_threadLog->WriteTimestamp();
-    t_threadLog->Write(L"[ERROR] COM error. File " + platform::WideFromAnsi(sourceFile) + L", line " +
-                       std::to_wstring(line) + L", error " + platform::HexW(static_cast<std::uint32_t>(result)) +
+    t_threadLog->Write(L"[ERROR] COM error. File " + platform::WideFromAnsi(place.file) + L", line " +
+                       std::to_wstring(place.line) + L", error " + platform::HexW(static_cast<std::uint32_t>(result)) +
                        L"\n");
+}
+
+void LogComError(outlook::HResult result, const std::source_location& where) {
+    LogComError(result, LogPlace::At(where));
 }
 
 std::wstring ComExceptionLine(const outlook::ComError& error) {
@@ -101,12 +105,12 @@ std::wstring ComExceptionLine(const outlook::ComError& error) {
 
 void LogComException(const outlook::ComError& error) { LogWrite(ComExceptionLine(error)); }
 
-void OpenOperation(std::wstring_view text, std::string_view sourceFile, int line) {
-    if (t_threadLog != nullptr) t_threadLog->OpenOperation(text, sourceFile, line);
+void OpenOperation(std::wstring_view text, const LogPlace& place) {
+    if (t_threadLog != nullptr) t_threadLog->OpenOperation(text, place.file, place.line);
 }
 
-void NoteScope(std::wstring_view text, std::string_view sourceFile, int line) {
-    if (t_threadLog != nullptr) t_threadLog->NoteScope(text, sourceFile, line);
+void NoteScope(std::wstring_view text, const LogPlace& place) {
+    if (t_threadLog != nullptr) t_threadLog->NoteScope(text, place.file, place.line);
 }
 
 void CloseOperation(bool inProgress) {
@@ -139,13 +143,12 @@ void ResetActivityLogsForTests() {
     SetCrashReportHandler({});
 }
 
-LogScope::LogScope(std::wstring_view text, std::string_view sourceFile, int line)
-    : uncaughtAtEntry_(std::uncaught_exceptions()) {
+LogScope::LogScope(std::wstring_view text, const LogPlace& place) : uncaughtAtEntry_(std::uncaught_exceptions()) {
     if (IsOperationInProgress()) {
-        NoteScope(text, sourceFile, line);
+        NoteScope(text, place);
     } else {
         owner_ = t_threadLog != nullptr;
-        OpenOperation(text, sourceFile, line);
+        OpenOperation(text, place);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <functional>
+#include <source_location>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,17 @@
 namespace sealwing::diagnostics {
 
 class ActivityLog;
+
+// A place in the source that a log line names, as "<file>(<line>)"; the file's folders are left out. Most places are
+// where the caller stands (std::source_location); the few that logs have always named are in FixedTexts.h.
+struct LogPlace {
+    std::string_view file{};
+    int line = 0;
+
+    static LogPlace At(const std::source_location& where) {
+        return {where.file_name(), static_cast<int>(where.line())};
+    }
+};
 
 // Asks Outlook for what the header says of it; runs on Outlook's UI thread only. The add-in supplies it.
 using LogHeaderGathering = std::function<LogHeaderFacts()>;
@@ -29,13 +41,14 @@ void LogWrite(std::wstring_view text);
 // "%Y-%m-%d %H:%M:%S " in UTC.
 void LogTimestamp();
 // A failed MAPI call: timestamp, then "[ERROR] COM error. File %s, line %i, error %x\n".
-void LogComError(std::string_view sourceFile, int line, outlook::HResult result);
+void LogComError(outlook::HResult result, const LogPlace& place);
+void LogComError(outlook::HResult result, const std::source_location& where = std::source_location::current());
 // The handler's line for a failed object-model call: "[ERROR] COM exception. Code %x. Description "%s"\n".
 void LogComException(const outlook::ComError& error);
 std::wstring ComExceptionLine(const outlook::ComError& error);
 
-void OpenOperation(std::wstring_view text, std::string_view sourceFile, int line);
-void NoteScope(std::wstring_view text, std::string_view sourceFile, int line);
+void OpenOperation(std::wstring_view text, const LogPlace& place);
+void NoteScope(std::wstring_view text, const LogPlace& place);
 void CloseOperation(bool inProgress);
 bool IsOperationInProgress();
 
@@ -63,7 +76,9 @@ void ResetActivityLogsForTests();
 // marker stays "OPEN" and the next start reports the abnormal end.
 class LogScope {
 public:
-    LogScope(std::wstring_view text, std::string_view sourceFile, int line);
+    LogScope(std::wstring_view text, const LogPlace& place);
+    explicit LogScope(std::wstring_view text, const std::source_location& where = std::source_location::current())
+        : LogScope(text, LogPlace::At(where)) {}
     ~LogScope();
     LogScope(const LogScope&) = delete;
     LogScope& operator=(const LogScope&) = delete;

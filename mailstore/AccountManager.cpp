@@ -14,8 +14,6 @@ namespace {
 namespace olk = outlook::olk;
 namespace mapi = outlook::mapi;
 
-constexpr const char* kSourceFile = "AccountManager.cpp";
-
 // A manager initialised for the profile, or nothing with the failure logged.
 outlook::Ref<olk::AccountManager> OpenAccountManager(const std::wstring& profileName,
                                                      const outlook::Ref<outlook::Application>& application) {
@@ -23,18 +21,18 @@ outlook::Ref<olk::AccountManager> OpenAccountManager(const std::wstring& profile
     try {
         session = outlook::Required(application->Session(), L"Application.Session")->MAPIOBJECT();
     } catch (const outlook::ComError& error) {
-        diagnostics::LogComError(kSourceFile, __LINE__, error.Code());
+        diagnostics::LogComError(error.Code());
         return nullptr;
     }
     outlook::Ref<olk::AccountManager> manager;
     if (const outlook::HResult created = olk::CreateAccountManager(manager); outlook::Failed(created)) {
-        diagnostics::LogComError(kSourceFile, __LINE__, created);
+        diagnostics::LogComError(created);
         return nullptr;
     }
     const AccountHelperHolder helper(CAccountHelper::Create(profileName, std::move(session)));
     if (const outlook::HResult initialised = manager->Init(*helper, olk::ACCT_INIT_NOSYNCH_MAPI_ACCTS);
         outlook::Failed(initialised)) {
-        diagnostics::LogComError(kSourceFile, __LINE__, initialised);
+        diagnostics::LogComError(initialised);
         return nullptr;
     }
     return manager;
@@ -86,7 +84,7 @@ std::optional<std::vector<AccountManagerRecord>> ReadAccountManagerAccounts(
     if (outlook::Succeeded(result)) result = accounts != nullptr ? accounts->GetCount(count) : outlook::hr::E_Fail;
     if (outlook::Succeeded(result) && count > 0) result = accounts->Reset();
     if (outlook::Failed(result)) {
-        diagnostics::LogComError(kSourceFile, __LINE__, result);
+        diagnostics::LogComError(result);
         return std::nullopt;
     }
 
@@ -94,8 +92,7 @@ std::optional<std::vector<AccountManagerRecord>> ReadAccountManagerAccounts(
     for (AccountManagerRecord& record : records) {
         outlook::Ref<olk::Account> account;
         if (const outlook::HResult fetched = accounts->GetNext(account); fetched != outlook::hr::S_Ok || !account) {
-            diagnostics::LogComError(kSourceFile, __LINE__,
-                                     fetched == outlook::hr::S_Ok ? outlook::hr::E_Fail : fetched);
+            diagnostics::LogComError(fetched == outlook::hr::S_Ok ? outlook::hr::E_Fail : fetched);
             continue;
         }
         record = ReadRecord(*account);
@@ -110,7 +107,7 @@ std::int32_t GetDefaultMailAccountId(const std::wstring& profileName,
     if (manager == nullptr) return -1;
     std::vector<std::uint32_t> order;
     if (const outlook::HResult result = manager->GetOrder(olk::CLSID_OlkMail, order); outlook::Failed(result)) {
-        diagnostics::LogComError(kSourceFile, __LINE__, result);
+        diagnostics::LogComError(result);
         return -1;
     }
     if (order.empty()) return -1;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "diagnostics/FixedTexts.h"
 #include "diagnostics/Log.h"
 #include "mailstore/OutlookAccounts.h"
 #include "outlook/Mapi.h"
@@ -18,8 +19,6 @@ namespace sealwing::mailstore {
 namespace {
 
 namespace mapi = outlook::mapi;
-
-constexpr const char* kSourceFile = "OutlookActions.cpp";
 
 // Writes the failure to the log and tells the user once; the message stays where it is. Always false, the outcome
 // of the deletion.
@@ -56,7 +55,7 @@ std::wstring GetMapiProfileName(const outlook::Ref<outlook::Application>& applic
     try {
         mapiSession = session->MAPIOBJECT();
     } catch (const outlook::ComError& error) {
-        diagnostics::LogComError(kSourceFile, 21, error.Code());
+        diagnostics::LogComError(error.Code(), diagnostics::fixed::kProfileSessionUnread);
         return {};
     }
     if (mapiSession == nullptr) {
@@ -66,13 +65,13 @@ std::wstring GetMapiProfileName(const outlook::Ref<outlook::Application>& applic
     outlook::Ref<mapi::ProfileSection> section;
     if (const outlook::HResult opened = mapiSession->OpenProfileSection(mapi::pbGlobalProfileSectionGuid, section);
         outlook::Failed(opened) || section == nullptr) {
-        diagnostics::LogComError(kSourceFile, 36,
-                                 section == nullptr && !outlook::Failed(opened) ? outlook::hr::E_Fail : opened);
+        diagnostics::LogComError(section == nullptr && !outlook::Failed(opened) ? outlook::hr::E_Fail : opened,
+                                 diagnostics::fixed::kProfileSectionUnopened);
         return {};
     }
     mapi::PropValue value;
     if (const outlook::HResult read = mapi::HrGetOneProp(*section, mapi::PR_PROFILE_NAME_W, value); read != 0) {
-        diagnostics::LogComError(kSourceFile, 44, read);
+        diagnostics::LogComError(read, diagnostics::fixed::kProfileNameUnread);
         return {};
     }
     const auto* name = std::get_if<std::wstring>(&value.data);
@@ -81,7 +80,7 @@ std::wstring GetMapiProfileName(const outlook::Ref<outlook::Application>& applic
 
 bool DeleteMessagePermanently(const outlook::Ref<outlook::MailItem>& mail) {
     platform::AssertUiThread(__func__);
-    diagnostics::LogScope scope(L"[MAPI] Deleting message permanently", kSourceFile, 267);
+    diagnostics::LogScope scope(L"[MAPI] Deleting message permanently", diagnostics::fixed::kDeletingPermanently);
     const outlook::Ref<mapi::Message> message = mail->MAPIOBJECT();
     const outlook::Ref<mapi::Session> session =
         outlook::Required(mail->Application()->Session(), L"Application.Session")->MAPIOBJECT();
@@ -247,12 +246,13 @@ std::optional<std::wstring> ReadAccountStamp(mapi::Message& message) {
     std::vector<mapi::PropTag> tags;
     if (const outlook::HResult mapped = message.GetIDsFromNames({kAccountStamp}, false, tags);
         outlook::Failed(mapped) || tags.empty()) {
-        diagnostics::LogComError(kSourceFile, 214, outlook::Failed(mapped) ? mapped : outlook::hr::E_Fail);
+        diagnostics::LogComError(outlook::Failed(mapped) ? mapped : outlook::hr::E_Fail,
+                                 diagnostics::fixed::kAccountStampUnmapped);
         return std::nullopt;
     }
     std::vector<mapi::PropValue> values;
     const outlook::HResult read = message.GetProps({mapi::ChangePropType(tags.front(), mapi::PT_UNICODE)}, values);
-    if (outlook::Failed(read)) diagnostics::LogComError(kSourceFile, 211, read);
+    if (outlook::Failed(read)) diagnostics::LogComError(read, diagnostics::fixed::kAccountStampUnread);
     if (read != outlook::hr::S_Ok || values.empty()) return std::nullopt;
     const auto* text = std::get_if<std::wstring>(&values.front().data);
     return text != nullptr ? std::optional<std::wstring>(*text) : std::nullopt;
@@ -326,7 +326,7 @@ std::wstring MailUserSmtpAddress(mapi::MailUser& user, std::wstring address) {
 
 std::wstring GetSenderAddress(const outlook::Ref<outlook::MailItem>& mail) {
     platform::AssertUiThread(__func__);
-    diagnostics::LogScope scope(L"[MAPI] Getting sender information", kSourceFile, 135);
+    diagnostics::LogScope scope(L"[MAPI] Getting sender information", diagnostics::fixed::kGettingSenderInformation);
     const outlook::Ref<outlook::Application> application = mail->Application();
     const int version = outlook::MajorVersionOf(*application);
     std::wstring address;
@@ -354,7 +354,7 @@ std::wstring GetSenderAddress(const outlook::Ref<outlook::MailItem>& mail) {
 std::wstring GetAccountAddressByDisplayName(const outlook::Ref<outlook::Application>& application,
                                             const OutlookAccount& account) {
     platform::AssertUiThread(__func__);
-    diagnostics::LogScope scope(L"Getting deep info about account address", kSourceFile, 109);
+    diagnostics::LogScope scope(L"Getting deep info about account address", diagnostics::fixed::kDeepAccountInfo);
     // Account.CurrentUser came with Outlook 2010.
     if (outlook::MajorVersionOf(*application) < 13) return {};
     const outlook::Ref<outlook::Account> named = LastAccountNamed(application, account.displayName);
@@ -365,7 +365,8 @@ std::wstring GetAccountAddressByDisplayName(const outlook::Ref<outlook::Applicat
 
 std::wstring GetReceiverAddress(const outlook::Ref<outlook::MailItem>& mail) {
     platform::AssertUiThread(__func__);
-    diagnostics::LogScope scope(L"[MAPI] Retrieving info about message receiver", kSourceFile, 342);
+    diagnostics::LogScope scope(L"[MAPI] Retrieving info about message receiver",
+                                diagnostics::fixed::kRetrievingReceiver);
     std::wstring address;
     if (outlook::MajorVersionOf(*mail->Application()) > 11) {
         if (const outlook::Ref<outlook::Account> account = mail->SendUsingAccount()) address = account->SmtpAddress();

@@ -1,11 +1,10 @@
 #include "reading/ExplorerExtension.h"
 
+#include "diagnostics/FixedTexts.h"
 #include "diagnostics/Log.h"
 
 namespace sealwing {
-namespace {
-constexpr const char* kSourceFile = "ExplorerExtension.cpp";
-}  // namespace
+namespace {}  // namespace
 
 CExplorerExtension::CExplorerExtension(Owner& owner, outlook::Ref<outlook::Explorer> explorer)
     : owner_(owner), explorer_(std::move(explorer)) {}
@@ -18,7 +17,7 @@ void CExplorerExtension::ConnectExplorerSink() {
 
 void CExplorerExtension::Close() {
     {
-        diagnostics::LogScope scope(L"Explorer is being closed", kSourceFile, 218);
+        diagnostics::LogScope scope(L"Explorer is being closed", diagnostics::fixed::kExplorerClosing);
         explorerSink_.Disconnect();
     }
     owner_.ReleaseExplorerExtension(this);  // destroys this extension: nothing may follow

@@ -7,11 +7,7 @@
 #include "settings/PasswordCache.h"
 
 namespace sealwing::service {
-namespace {
-
-constexpr const char* kSourceFile = "SessionManager.cpp";
-
-}  // namespace
+namespace {}  // namespace
 
 SessionManager& SessionManager::Instance() {
     static SessionManager manager;
@@ -84,7 +80,7 @@ void SessionManager::PingAll() { PingPass(); }
 
 SessionManager::Dropped SessionManager::PingPass() {
     platform::AssertUiThread(__func__);
-    diagnostics::LogScope scope(L"Pinging", kSourceFile, __LINE__);
+    diagnostics::LogScope scope(L"Pinging");
     Dropped dropped;
     auto session = sessions_.begin();
     while (session != sessions_.end()) {

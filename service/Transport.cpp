@@ -1,5 +1,6 @@
 #include "service/Transport.h"
 
+#include "diagnostics/FixedTexts.h"
 #include "diagnostics/Log.h"
 #include "platform/Platform.h"
 #include "service/TransportSupport.h"
@@ -36,9 +37,9 @@ TransportReply HttpGet(std::string_view path, std::wstring_view user, const plat
     platform::HttpReply reply =
         platform::TheHttp().Get(detail::ServiceTarget(path, kind), *credentials, progress, cancel);
     if (reply.error == platform::kHttpCancelled) {
-        suspended.Resume(L"HTTP transport operation cancelled", 140);
+        suspended.Resume(L"HTTP transport operation cancelled", diagnostics::fixed::kTransportCancelled);
     } else if (reply.error == 0) {
-        suspended.Resume(L"HTTP operation successfull", 156);
+        suspended.Resume(diagnostics::fixed::kTransportSucceededText, diagnostics::fixed::kTransportSucceeded);
     }
     return FromPlatform(std::move(reply));
 }
@@ -51,7 +52,8 @@ TransportReply HttpPostMultipart(std::string_view body, std::string_view boundar
     detail::SuspendedOperation suspended;
     platform::HttpReply reply = platform::TheHttp().Post(
         detail::ServiceTarget(kMessagePath, detail::RequestKind::Transfer), body, contentType, *credentials);
-    if (reply.error == 0) suspended.Resume(L"HTTP transport operation in progress", 231);
+    if (reply.error == 0)
+        suspended.Resume(L"HTTP transport operation in progress", diagnostics::fixed::kTransportInProgress);
     return FromPlatform(std::move(reply));
 }
 

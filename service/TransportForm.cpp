@@ -1,3 +1,4 @@
+#include "diagnostics/FixedTexts.h"
 #include "diagnostics/Log.h"
 #include "platform/Platform.h"
 #include "service/Transport.h"
@@ -15,7 +16,7 @@ TransportReply PostMessageForm(const std::vector<platform::HttpFormPart>& parts,
         detail::SuspendedOperation suspended;
         reply = platform::TheHttp().PostForm(detail::ServiceTarget(kMessagePath, detail::RequestKind::Transfer), parts,
                                              *credentials);
-        suspended.Resume(L"HTTP transport operation complete", 318);
+        suspended.Resume(L"HTTP transport operation complete", diagnostics::fixed::kTransportFormComplete);
     }
     diagnostics::LogWrite(L"CURL error code " + std::to_wstring(reply.engineCode) + L", response " +
                           std::to_wstring(reply.status) + L"\n");

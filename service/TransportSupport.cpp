@@ -1,5 +1,6 @@
 #include "service/TransportSupport.h"
 
+#include "diagnostics/FixedTexts.h"
 #include "diagnostics/Log.h"
 #include "service/RequestLimits.h"
 #include "service/Transport.h"
@@ -7,11 +8,7 @@
 #include "settings/PasswordCache.h"
 
 namespace sealwing::service::detail {
-namespace {
-
-constexpr const char* kSourceFile = "Transport.cpp";
-
-}  // namespace
+namespace {}  // namespace
 
 std::optional<platform::HttpCredentials> GateCredentials(std::wstring_view user) {
     if (user.empty()) return platform::HttpCredentials{};
@@ -34,12 +31,14 @@ SuspendedOperation::SuspendedOperation() : suspended_(diagnostics::IsOperationIn
     if (suspended_) diagnostics::CloseOperation(true);
 }
 
-SuspendedOperation::~SuspendedOperation() { Resume(L"HTTP transport operation insuccessfull", __LINE__); }
+SuspendedOperation::~SuspendedOperation() {
+    Resume(diagnostics::fixed::kTransportFailedText, diagnostics::fixed::kTransportFailed);
+}
 
-void SuspendedOperation::Resume(std::wstring_view text, int line) {
+void SuspendedOperation::Resume(std::wstring_view text, const diagnostics::LogPlace& place) {
     if (!suspended_) return;
     suspended_ = false;
-    diagnostics::OpenOperation(text, kSourceFile, line);
+    diagnostics::OpenOperation(text, place);
 }
 
 }  // namespace sealwing::service::detail

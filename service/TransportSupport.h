@@ -3,6 +3,7 @@
 #include <optional>
 #include <string_view>
 
+#include "diagnostics/Log.h"
 #include "platform/Http.h"
 
 // What the transport's requests share: the credentials gate, the target and the log section held open across a
@@ -26,7 +27,7 @@ public:
     SuspendedOperation(const SuspendedOperation&) = delete;
     SuspendedOperation& operator=(const SuspendedOperation&) = delete;
 
-    void Resume(std::wstring_view text, int line);
+    void Resume(std::wstring_view text, const diagnostics::LogPlace& place);
 
 private:
     bool suspended_ = false;

@@ -334,7 +334,7 @@ TEST_F(TransportTest, TheOpenOperationIsSuspendedAcrossTheRequestAndResumedWithI
         diagnostics::ResetActivityLogsForTests();
         diagnostics::OpenThreadLog(L"Main");
         {
-            diagnostics::LogScope scope(L"Sending", "Caller.cpp", 1);
+            diagnostics::LogScope scope(L"Sending", {"Caller.cpp", 1});
             c.request();
             EXPECT_TRUE(diagnostics::IsOperationInProgress()) << c.name;
         }
@@ -352,7 +352,7 @@ TEST_F(TransportTest, ARefusedGetResumesTheOperationAsUnsuccessful) {
     stopped.Stop();
     diagnostics::OpenThreadLog(L"Main");
     {
-        diagnostics::LogScope scope(L"Checking account", "Caller.cpp", 1);
+        diagnostics::LogScope scope(L"Checking account", {"Caller.cpp", 1});
         HttpGet(kVersionPath, L"");
         EXPECT_TRUE(diagnostics::IsOperationInProgress());
     }

@@ -12,8 +12,6 @@
 namespace sealwing::settings {
 namespace {
 
-constexpr const char* kSourceFile = "PasswordStorage.cpp";
-
 // What a file that has no folder fails with (ERROR_PATH_NOT_FOUND).
 constexpr std::uint32_t kPathNotFound = 3;
 
@@ -50,7 +48,7 @@ std::wstring CredentialsDocumentText(const CredentialList& list) {
 }
 
 void LoadPasswordStorage(CredentialList& list) {
-    diagnostics::LogScope scope(L"Loading password storage", kSourceFile, __LINE__);
+    diagnostics::LogScope scope(L"Loading password storage");
     list.Clear();
     const std::wstring path = PasswordStoragePath();
     if (path.empty()) return LogFailure(L"Failed to open password storage. Error code ", AsHResult(kPathNotFound));
@@ -80,7 +78,7 @@ void LoadPasswordStorage(CredentialList& list) {
 }
 
 void SavePasswordStorage(const CredentialList& list) {
-    diagnostics::LogScope scope(L"Updating password storage", kSourceFile, __LINE__);
+    diagnostics::LogScope scope(L"Updating password storage");
     const std::wstring path = PasswordStoragePath();
     if (path.empty()) return LogFailure(L"Failed to open password storage. Error code ", AsHResult(kPathNotFound));
     std::string plain = platform::Utf16LeFromWide(CredentialsDocumentText(list));

@@ -1,5 +1,6 @@
 #include "settings/SettingsStore.h"
 
+#include "diagnostics/FixedTexts.h"
 #include "diagnostics/Log.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
@@ -8,7 +9,6 @@
 namespace sealwing::settings {
 namespace {
 
-constexpr const wchar_t* kSuppressValue = L"SupressUnregWarnings";
 constexpr std::int32_t kDestructForFree = 7;
 constexpr std::int32_t kDestructForPro = 0;
 
@@ -95,7 +95,8 @@ void SettingsStore::WriteSettings(AccountSettings& record) {
 }
 
 bool SettingsStore::SuppressUnregisteredWarnings() {
-    if (!suppressWarnings_) suppressWarnings_ = ReadValue(kProductKey, kSuppressValue, 0) != 0;
+    if (!suppressWarnings_)
+        suppressWarnings_ = ReadValue(kProductKey, diagnostics::fixed::kSuppressUnregisteredWarningsValue, 0) != 0;
     return *suppressWarnings_;
 }
 
@@ -103,7 +104,7 @@ bool SettingsStore::SuppressUnregisteredWarnings() {
 // because no account's settings were written yet.
 void SettingsStore::SetSuppressUnregisteredWarnings() {
     platform::AssertUiThread(__func__);
-    if (EnsureKey(kProductKey)) Write(kProductKey, kSuppressValue, 1);
+    if (EnsureKey(kProductKey)) Write(kProductKey, diagnostics::fixed::kSuppressUnregisteredWarningsValue, 1);
     suppressWarnings_ = true;
 }
 
