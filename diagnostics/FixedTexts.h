@@ -3,7 +3,7 @@
 #include "diagnostics/Log.h"
 
 // Texts and log places that users' logs, settings and support have always seen, kept exactly as they were whatever
-// the code's own files, lines and spelling are now. Every other log place comes from std::source_location.
+// the code's own files, lines and spelling are now. Every other log place is where its call is written.
 namespace sealwing::diagnostics::fixed {
 
 // Log places: support reads logs by these "file(line)" marks, so they never move with the code.

@@ -94,9 +94,7 @@ void LogComError(outlook::HResult result, const LogPlace& place) {
                        L"\n");
 }
 
-void LogComError(outlook::HResult result, const std::source_location& where) {
-    LogComError(result, LogPlace::At(where));
-}
+void LogComError(outlook::HResult result, const char* file, int line) { LogComError(result, LogPlace{file, line}); }
 
 std::wstring ComExceptionLine(const outlook::ComError& error) {
     return L"[ERROR] COM exception. Code " + platform::HexW(static_cast<std::uint32_t>(error.Code())) +

@@ -2,7 +2,6 @@
 
 #include <exception>
 #include <functional>
-#include <source_location>
 #include <string>
 #include <string_view>
 
@@ -16,14 +15,12 @@ namespace sealwing::diagnostics {
 class ActivityLog;
 
 // A place in the source that a log line names, as "<file>(<line>)"; the file's folders are left out. Most places are
-// where the caller stands (std::source_location); the few that logs have always named are in FixedTexts.h.
+// where the caller stands: the functions below take __builtin_FILE() and __builtin_LINE() as default arguments, which
+// the compiler fills in where the call is written (they are what std::source_location rests on, and unlike it they
+// also work with Debian 12's clang and libstdc++). The few places logs have always named are in FixedTexts.h.
 struct LogPlace {
     std::string_view file{};
     int line = 0;
-
-    static LogPlace At(const std::source_location& where) {
-        return {where.file_name(), static_cast<int>(where.line())};
-    }
 };
 
 // Asks Outlook for what the header says of it; runs on Outlook's UI thread only. The add-in supplies it.
@@ -42,7 +39,7 @@ void LogWrite(std::wstring_view text);
 void LogTimestamp();
 // A failed MAPI call: timestamp, then "[ERROR] COM error. File %s, line %i, error %x\n".
 void LogComError(outlook::HResult result, const LogPlace& place);
-void LogComError(outlook::HResult result, const std::source_location& where = std::source_location::current());
+void LogComError(outlook::HResult result, const char* file = __builtin_FILE(), int line = __builtin_LINE());
 // The handler's line for a failed object-model call: "[ERROR] COM exception. Code %x. Description "%s"\n".
 void LogComException(const outlook::ComError& error);
 std::wstring ComExceptionLine(const outlook::ComError& error);
@@ -77,8 +74,8 @@ void ResetActivityLogsForTests();
 class LogScope {
 public:
     LogScope(std::wstring_view text, const LogPlace& place);
-    explicit LogScope(std::wstring_view text, const std::source_location& where = std::source_location::current())
-        : LogScope(text, LogPlace::At(where)) {}
+    explicit LogScope(std::wstring_view text, const char* file = __builtin_FILE(), int line = __builtin_LINE())
+        : LogScope(text, LogPlace{file, line}) {}
     ~LogScope();
     LogScope(const LogScope&) = delete;
     LogScope& operator=(const LogScope&) = delete;
