@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "mailstore/testdata/MailStoreCases.h"
 #include "tests/OutlookWorld.h"
 
 namespace sealwing::mailstore {
@@ -42,15 +43,7 @@ TEST_P(OutlookActionsTest, ANeverSavedDraftIsSavedThenDeletedPastDeletedItems) {
 }
 
 TEST_P(OutlookActionsTest, AFailureInTheStoreLeavesTheMessageAndTellsTheUserOnce) {
-    struct Case {
-        const wchar_t* member;
-        const char* line;
-    };
-    const std::string fatal = "[MAPI] Fatal error. Message cannot be deleted due to ";
-    for (const Case c :
-         {Case{L"Message.GetProps", "inability to retrieve PR_PARENT_ENTRYID property.\n"},
-          Case{L"Session.OpenMsgStore", "OpenMsgStore failure.\n"}, Case{L"MsgStore.OpenEntry", "OpenEntry failure.\n"},
-          Case{L"Folder.DeleteMessages", "[MAPI] DeleteMessages returned 80004005\n"}}) {
+    for (const cases::DeletionFailure& c : cases::DeletionFailures()) {
         const auto draft = Outlook().CreateMailItem();
         const std::size_t boxesBefore = Outlook().User().Shown().size();
         Outlook().FailMember(c.member, outlook::hr::E_Fail, L"", 1);
@@ -65,26 +58,12 @@ TEST_P(OutlookActionsTest, AFailureInTheStoreLeavesTheMessageAndTellsTheUserOnce
         EXPECT_EQ(box.icon, platform::MessageBoxIcon::Error);
         EXPECT_TRUE(box.taskModal);
         EXPECT_EQ(box.owner, platform::kNoWindow);
-        const std::string line = c.line[0] == '[' ? c.line : fatal + c.line;
-        EXPECT_EQ(Occurrences(diagnostics::CollectAllLogs(), line), 1u);
+        EXPECT_EQ(Occurrences(diagnostics::CollectAllLogs(), c.line), 1u);
     }
 }
 
 TEST_P(OutlookActionsTest, AHeaderIsFoundOnlyAtTheStartOfALine) {
-    struct Case {
-        const char* name;
-        const wchar_t* headers;
-        const wchar_t* value;
-    };
-    const Case cases[] = {
-        {"mixed case", L"Received: x\r\nX-Parcelon-Message-ID: AbC-12 \r\nSubject: s\r\n", L"abc-12 "},
-        {"first line", L"x-parcelon-message-id: m1\nTo: a\n", L"m1"},
-        {"last line without an end", L"To: a\r\nx-parcelon-message-id: m1", L""},
-        {"quoted in the subject", L"Subject: re: x-parcelon-message-id: forged\r\n", L""},
-        {"quoted, then real", L"Subject: x-parcelon-message-id: forged\r\nx-parcelon-message-id: real\r\n", L"real"},
-        {"absent", L"Subject: s\r\n", L""},
-    };
-    for (const Case& c : cases) {
+    for (const cases::HeaderCase& c : cases::MessageIdHeaders()) {
         EXPECT_EQ(GetInternetHeaderValue(kMessageIdHeader, Received(c.headers)), c.value) << c.name;
     }
     EXPECT_EQ(GetInternetHeaderValue(kMessageIdHeader, Outlook().CreateMailItem()), L"");  // never transported

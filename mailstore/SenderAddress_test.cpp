@@ -4,6 +4,7 @@
 #include <string>
 
 #include "mailstore/OutlookActions.h"
+#include "mailstore/testdata/MailStoreCases.h"
 #include "settings/SettingsStore.h"
 #include "tests/OutlookWorld.h"
 
@@ -220,31 +221,12 @@ TEST_P(SenderAddressTest, TheReceiverIsTheReceivingAccountOrTheMailboxItWasDeliv
 }
 
 TEST_P(SenderAddressTest, ARecipientsSmtpAddressComesFromItsExchangeUserOrItsAddressBookProperties) {
-    const auto exchange = [](std::wstring name, std::wstring primary, std::vector<std::wstring> proxies) {
-        return sim::AddressBookEntry{name, L"/o=Org/cn=" + name, L"EX", 0, std::move(primary), std::move(proxies)};
-    };
-    Outlook().AddAddressBookEntry(exchange(L"ann", L"ann@corp.example", {L"smtp:ann2@corp.example"}));
-    Outlook().AddAddressBookEntry(exchange(L"proxied", L"",
-                                           {L"smtp:old@corp.example", L"SMTP:first@corp.example", L"X400:c=us;a=;p=org",
-                                            L"SMTP:last@corp.example", L"smtp:later@corp.example"}));
-    Outlook().AddAddressBookEntry(exchange(L"secondary", L"", {L"smtp:a@corp.example", L"smtp:b@corp.example"}));
-    Outlook().AddAddressBookEntry(exchange(L"bare", L"", {}));
-    struct Case {
-        const wchar_t* recipient;
-        const wchar_t* address;
-    };
-    const Case cases[] = {
-        {L"ann", L"ann@corp.example"},
-        {L"proxied", L"last@corp.example"},      // the last upper-case "SMTP:" entry
-        {L"secondary", L"/o=Org/cn=secondary"},  // "smtp:" entries are not the primary address
-        {L"bare", L"/o=Org/cn=bare"},
-        {L"bob@example.com", L"bob@example.com"},  // a one-off SMTP address
-    };
+    cases::AddExchangeEntries(Outlook());
     // The recipients of a received message, resolved as the callers meet them.
     sim::ReceivedMailSetup setup;
-    for (const Case& c : cases) setup.to.push_back(c.recipient);
+    for (const cases::RecipientCase& c : cases::RecipientAddresses()) setup.to.push_back(c.recipient);
     const Ref<outlook::Recipients> recipients = Outlook().AddReceivedMail(setup)->Recipients();
-    for (int index = 1; const Case& c : cases) {
+    for (int index = 1; const cases::RecipientCase& c : cases::RecipientAddresses()) {
         EXPECT_EQ(GetRecipientSmtpAddress(recipients->Item(index++)), c.address) << platform::Utf8FromWide(c.recipient);
     }
     // Typed names are resolved first.

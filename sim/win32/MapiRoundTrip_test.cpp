@@ -13,6 +13,7 @@
 #include "mailstore/AccountHelper.h"
 #include "mailstore/OutlookAccounts.h"
 #include "mailstore/OutlookActions.h"
+#include "mailstore/testdata/MailStoreCases.h"
 #include "outlook/Mapi.h"
 #include "outlook/win32/dispatch/DispatchObjects.h"
 #include "outlook/win32/mapi/MapiAdapters.h"
@@ -468,14 +469,7 @@ TEST_P(MailStoreThroughComTest, ADraftIsSavedThenDeletedPastDeletedItems) {
 }
 
 TEST_P(MailStoreThroughComTest, AFailureInTheStoreLeavesTheMessageAndTellsTheUserOnce) {
-    struct Case {
-        const wchar_t* member;
-        const char* line;
-    };
-    for (const Case c :
-         {Case{L"Message.GetProps", "inability to retrieve PR_PARENT_ENTRYID property.\n"},
-          Case{L"Session.OpenMsgStore", "OpenMsgStore failure.\n"}, Case{L"MsgStore.OpenEntry", "OpenEntry failure.\n"},
-          Case{L"Folder.DeleteMessages", "[MAPI] DeleteMessages returned 80004005\n"}}) {
+    for (const mailstore::cases::DeletionFailure& c : mailstore::cases::DeletionFailures()) {
         const auto draft = Outlook().CreateMailItem();
         const std::size_t boxesBefore = Outlook().User().Shown().size();
         Outlook().FailMember(c.member, outlook::hr::E_Fail, L"", 1);
@@ -485,25 +479,12 @@ TEST_P(MailStoreThroughComTest, AFailureInTheStoreLeavesTheMessageAndTellsTheUse
         EXPECT_TRUE(InFolder(outlook::olFolderDrafts, draft)) << Narrow(c.member);
         ASSERT_EQ(Outlook().User().Shown().size(), boxesBefore + 1) << Narrow(c.member);
         EXPECT_EQ(Outlook().User().Shown().back().request.caption, L"Parcelon for Microsoft Outlook");
-        const std::string line =
-            c.line[0] == '[' ? c.line : std::string("[MAPI] Fatal error. Message cannot be deleted due to ") + c.line;
-        EXPECT_TRUE(Contains(diagnostics::CollectAllLogs(), line)) << Narrow(c.member);
+        EXPECT_TRUE(Contains(diagnostics::CollectAllLogs(), c.line)) << Narrow(c.member);
     }
 }
 
 TEST_P(MailStoreThroughComTest, AHeaderIsReadOnlyAtTheStartOfALineAndLowerCased) {
-    struct Case {
-        const char* name;
-        const wchar_t* headers;
-        const wchar_t* value;
-    };
-    const Case cases[] = {
-        {"mixed case", L"Received: x\r\nX-Parcelon-Message-ID: AbC-12 \r\nSubject: s\r\n", L"abc-12 "},
-        {"last line without an end", L"To: a\r\nx-parcelon-message-id: m1", L""},
-        {"quoted in the subject", L"Subject: re: x-parcelon-message-id: forged\r\n", L""},
-        {"absent", L"Subject: s\r\n", L""},
-    };
-    for (const Case& c : cases) {
+    for (const mailstore::cases::HeaderCase& c : mailstore::cases::MessageIdHeaders()) {
         EXPECT_EQ(mailstore::GetInternetHeaderValue(mailstore::kMessageIdHeader, ThroughCom(Received(c.headers))),
                   c.value)
             << c.name;
@@ -584,29 +565,13 @@ TEST_P(MailStoreThroughComTest, TheReceiverIsTheReceivingAccountOrTheMailboxItWa
 }
 
 TEST_P(MailStoreThroughComTest, ARecipientsSmtpAddressComesFromItsExchangeUserOrItsAddressBookProperties) {
-    const auto exchange = [](std::wstring name, std::wstring primary, std::vector<std::wstring> proxies) {
-        return sim::AddressBookEntry{name, L"/o=Org/cn=" + name, L"EX", 0, std::move(primary), std::move(proxies)};
-    };
-    Outlook().AddAddressBookEntry(exchange(L"ann", L"ann@corp.example", {L"smtp:ann2@corp.example"}));
-    Outlook().AddAddressBookEntry(exchange(
-        L"proxied", L"",
-        {L"smtp:old@corp.example", L"SMTP:first@corp.example", L"SMTP:last@corp.example", L"smtp:later@corp.example"}));
-    Outlook().AddAddressBookEntry(exchange(L"secondary", L"", {L"smtp:a@corp.example"}));
-    struct Case {
-        const wchar_t* recipient;
-        const wchar_t* address;
-    };
-    const Case cases[] = {
-        {L"ann", L"ann@corp.example"},
-        {L"proxied", L"last@corp.example"},
-        {L"secondary", L"/o=Org/cn=secondary"},
-        {L"bob@example.com", L"bob@example.com"},
-    };
+    mailstore::cases::AddExchangeEntries(Outlook());
     // The recipients of a received message, resolved as the callers meet them.
     sim::ReceivedMailSetup setup;
-    for (const Case& c : cases) setup.to.push_back(c.recipient);
+    for (const mailstore::cases::RecipientCase& c : mailstore::cases::RecipientAddresses())
+        setup.to.push_back(c.recipient);
     const Ref<outlook::Recipients> recipients = ThroughCom(Outlook().AddReceivedMail(setup))->Recipients();
-    for (int index = 1; const Case& c : cases) {
+    for (int index = 1; const mailstore::cases::RecipientCase& c : mailstore::cases::RecipientAddresses()) {
         EXPECT_EQ(mailstore::GetRecipientSmtpAddress(recipients->Item(index++)), c.address) << Narrow(c.recipient);
     }
 }
