@@ -21,7 +21,7 @@
 #include "service/RequestLimits.h"
 #include "service/TransportEndpoint.h"
 #include "settings/PasswordCache.h"
-#include "tests/HostileFormParts.h"
+#include "tests/FormParts.h"
 #include "tests/LocalServiceTest.h"
 
 namespace sealwing::service {
@@ -39,24 +39,7 @@ constexpr const char* kLoginPath = "rest/account.xml?init_session=1";
 
 class TransportTest : public testing::LocalServiceTest {};
 
-std::vector<platform::HttpFormPart> MessageParts() {
-    return {
-        {.name = "message", .bytes = "Body \xC3\xA4 & more"},
-        {.name = "email", .bytes = "ann@example.com"},
-        {.name = "recipients", .bytes = "bob@example.com"},
-        {.name = "subject", .bytes = "Q3"},
-        {.name = "0",
-         .bytes = std::string("\x00\x01\xFF\r\n--x", 8),
-         .isFile = true,
-         .fileName = "r\xC3\xA9sum\xC3\xA9.bin",
-         .contentHeader = "Content-Type: application/octet-stream"},
-        {.name = "1",
-         .bytes = "second",
-         .isFile = true,
-         .fileName = "b.txt",
-         .contentHeader = "Content-Type: application/octet-stream"},
-    };
-}
+using sealwing::testing::MessageParts;
 
 TEST_F(TransportTest, AUserWithoutCachedPasswordContactsNobodyAndReads401) {
     const std::vector<TransportReply> replies = {

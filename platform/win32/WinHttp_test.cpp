@@ -24,7 +24,7 @@
 #include "platform/win32/testdata/ServiceUnderTest.h"
 #include "service/MultipartForm.h"
 #include "service/TransportEndpoint.h"
-#include "tests/HostileFormParts.h"
+#include "tests/FormParts.h"
 
 // The WinHTTP adapter against the local service over real TLS, under Wine. scripts/run-winhttp-wine.sh starts two
 // services (platform/win32/testdata/WinHttpService.seed): one whose CA main() trusts in the prefix's root store before
@@ -159,24 +159,15 @@ protected:
     const std::size_t before_ = g_trusted->Received().size();
 };
 
-std::vector<HttpFormPart> MessageParts() {
-    return {
-        {.name = "message", .bytes = "Body \xC3\xA4 & more"},
-        {.name = "email", .bytes = "ann@example.com"},
-        {.name = "recipients", .bytes = "bob@example.com"},
-        {.name = "subject", .bytes = "Q3"},
-        {.name = "0",
-         .bytes = std::string("\x00\x01\xFF\r\n--x", 8),
-         .isFile = true,
-         .fileName = "r\xC3\xA9sum\xC3\xA9.bin",
-         .contentHeader = "Content-Type: application/octet-stream"},
-        {.name = "1",
-         .bytes = "second",
-         .isFile = true,
-         .fileName = "b.txt",
-         .contentHeader = "Content-Type: application/octet-stream"},
-    };
+// The parts of a received form as the service parses them; nothing when it is no readable form.
+std::optional<std::vector<localservice::FormPart>> ParsedForm(const ReceivedRequest& request) {
+    const std::optional<std::string> boundary =
+        localservice::MultipartBoundary(request.Header("Content-Type").value_or(""));
+    if (!boundary) return std::nullopt;
+    return localservice::ParseMultipart(request.body, *boundary);
 }
+
+using sealwing::testing::MessageParts;
 
 TEST_F(WinHttpTest, AnAnonymousGetReadsTheReplyAndSendsTheUserAgentButNoCredentials) {
     const HttpReply reply = http_.Get(Target(kVersionPath), {}, {}, nullptr);
@@ -281,11 +272,7 @@ TEST_F(WinHttpTest, AFormPostWithFilesIsParsedBackByTheService) {
     ASSERT_EQ(received.size(), 1U);
     EXPECT_EQ(received[0].Header("Authorization"), std::optional<std::string>(kAnnAuthorization));
     // The service accepted the form (200 above) after parsing it this way; the parts it saw are the ones sent.
-    const std::optional<std::string> boundary =
-        localservice::MultipartBoundary(received[0].Header("Content-Type").value_or(""));
-    ASSERT_TRUE(boundary);
-    const std::optional<std::vector<localservice::FormPart>> parsed =
-        localservice::ParseMultipart(received[0].body, *boundary);
+    const std::optional<std::vector<localservice::FormPart>> parsed = ParsedForm(received[0]);
     ASSERT_TRUE(parsed);
     ASSERT_EQ(parsed->size(), parts.size());
     for (std::size_t i = 0; i < parts.size(); ++i) {
@@ -309,11 +296,7 @@ TEST_F(WinHttpTest, NamesThatWouldBreakTheirQuotesReachTheServiceEncodedAndAddNo
 
     const std::vector<ReceivedRequest> received = Received();
     ASSERT_EQ(received.size(), 1U);
-    const std::optional<std::string> boundary =
-        localservice::MultipartBoundary(received[0].Header("Content-Type").value_or(""));
-    ASSERT_TRUE(boundary);
-    const std::optional<std::vector<localservice::FormPart>> parsed =
-        localservice::ParseMultipart(received[0].body, *boundary);
+    const std::optional<std::vector<localservice::FormPart>> parsed = ParsedForm(received[0]);
     ASSERT_TRUE(parsed);
     ASSERT_EQ(parsed->size(), parts.size());
     for (std::size_t i = 0; i < parts.size() - first; ++i) {
