@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "addin/ProcessState.h"
 #include "diagnostics/Log.h"
 #include "diagnostics/LogHeaderFacts.h"
 #include "platform/Clock.h"
@@ -28,14 +29,14 @@ protected:
         : files_(temp_.Path() + L"/roaming", temp_.Path() + L"/local"),
           clock_(kTenPastThree),
           platform_(platform::Platform{.clock = &clock_, .files = &files_}) {
-        ResetActivityLogsForTests();
+        ResetProcessState();
         std::filesystem::create_directories(temp_.Narrow() + "/local");
         PublishLogHeaderFacts({.outlookVersion = L"14.0.0.4760",
                                .comAddInsPresent = true,
                                .comAddInsCount = 1,
                                .comAddIns = {{L"{0001}", L"Sealwing.Addin", L"Secure mail"}}});
     }
-    ~ActivityLogTest() override { ResetActivityLogsForTests(); }
+    ~ActivityLogTest() override { ResetProcessState(); }
 
     std::string LogPath(const std::string& name) const { return temp_.Narrow() + "/local/Parcelon/" + name + ".log"; }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "addin/ProcessState.h"
 #include "dialogs/LoginDialogTemplate.h"
 #include "settings/PasswordCache.h"
 #include "settings/PasswordStorage.h"
@@ -14,8 +15,8 @@ constexpr const wchar_t* kAnn = L"ann@example.com";
 
 class LoginDialogTest : public ::testing::Test {
 protected:
-    LoginDialogTest() { settings::PasswordCache::Instance().ClearForTests(); }
-    ~LoginDialogTest() override { settings::PasswordCache::Instance().ClearForTests(); }
+    LoginDialogTest() { ResetProcessState(); }
+    ~LoginDialogTest() override { ResetProcessState(); }
 
     static settings::CredentialList SavedList() {
         settings::CredentialList saved;

@@ -76,7 +76,6 @@ constexpr const wchar_t* kExchangeName = L"/o=Corp/ou=First/cn=Recipients/cn=ann
 class ListAccountsTest : public ::testing::TestWithParam<int> {
 protected:
     ListAccountsTest() : world_(GetParam()) {
-        settings::SettingsStore::Instance().ResetForTests();
         auto& outlook = world_.Outlook();
         outlook.AddAccount({.type = outlook::olPop3, .displayName = L"Home", .smtpAddress = L"ann@home.example"});
         outlook.AddAccount({.type = outlook::olImap, .displayName = L"Work IMAP", .smtpAddress = L"ann@work.example"});
@@ -86,7 +85,6 @@ protected:
                             .currentUserAddress = kExchangeName});
         outlook.AddAccount({.type = outlook::olImap, .displayName = L"Google Apps - ann@apps.example"});
     }
-    ~ListAccountsTest() override { settings::SettingsStore::Instance().ResetForTests(); }
 
     static std::vector<std::wstring> Addresses(const std::vector<OutlookAccount>& accounts) {
         std::vector<std::wstring> addresses;
@@ -199,8 +197,7 @@ INSTANTIATE_TEST_SUITE_P(Outlook, MappingDialogTest, ::testing::Values(11),
 // Which address a message that names no account goes out from.
 class DefaultSenderTest : public ::testing::TestWithParam<int> {
 protected:
-    DefaultSenderTest() : world_(GetParam()) { settings::SettingsStore::Instance().ResetForTests(); }
-    ~DefaultSenderTest() override { settings::SettingsStore::Instance().ResetForTests(); }
+    DefaultSenderTest() : world_(GetParam()) {}
 
     outlook::Ref<sim::SimAccount> Account(const wchar_t* name, const wchar_t* address) {
         return world_.Outlook().AddAccount({.type = outlook::olPop3, .displayName = name, .smtpAddress = address});

@@ -33,11 +33,7 @@ bool Contains(const std::string& text, const std::string& part) { return text.fi
 
 class SenderAddressTest : public ::testing::TestWithParam<int> {
 protected:
-    SenderAddressTest() : world_(GetParam()) {
-        settings::SettingsStore::Instance().ResetForTests();
-        diagnostics::OpenThreadLog(L"Main");
-    }
-    ~SenderAddressTest() override { settings::SettingsStore::Instance().ResetForTests(); }
+    SenderAddressTest() : world_(GetParam()) { diagnostics::OpenThreadLog(L"Main"); }
 
     int Version() const { return GetParam(); }
     sim::SimOutlook& Outlook() { return world_.Outlook(); }

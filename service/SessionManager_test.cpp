@@ -18,16 +18,10 @@ constexpr const wchar_t* kAnn = L"ann@example.com";
 class SessionManagerTest : public ::testing::Test {
 protected:
     SessionManagerTest() {
-        Sessions().Reset();
         Sessions().SetPasswordPrompt(&dialogs::AskForPassword);
-        settings::PasswordCache::Instance().ClearForTests();
         world_.Service().State().AddAccount({.email = "ann@example.com", .password = "right"});
         world_.Outlook().OpenExplorer();
         diagnostics::OpenThreadLog(L"Main");
-    }
-    ~SessionManagerTest() override {
-        Sessions().Reset();
-        settings::PasswordCache::Instance().ClearForTests();
     }
 
     static SessionManager& Sessions() { return SessionManager::Instance(); }

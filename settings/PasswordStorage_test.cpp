@@ -8,6 +8,7 @@
 #include <functional>
 #include <thread>
 
+#include "addin/ProcessState.h"
 #include "diagnostics/Log.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
@@ -26,10 +27,10 @@ protected:
         : files_(temp_.Path() + L"/roaming", temp_.Path() + L"/local"),
           secrets_(temp_.Narrow() + "/keys/ann.key"),
           platform_(platform::Platform{.clock = &clock_, .files = &files_, .secrets = &secrets_}) {
-        diagnostics::ResetActivityLogsForTests();
+        ResetProcessState();
         diagnostics::OpenThreadLog(L"Main");
     }
-    ~PasswordStorageTest() override { diagnostics::ResetActivityLogsForTests(); }
+    ~PasswordStorageTest() override { ResetProcessState(); }
 
     std::string StoragePath() const { return temp_.Narrow() + "/roaming/Parcelon/storage.bin"; }
 

@@ -16,13 +16,11 @@ using localservice::Fault;
 class SettingsStoreTest : public ::testing::Test {
 protected:
     SettingsStoreTest() {
-        Store().ResetForTests();
         Store().SetStandingCheck(&service::IsProAccount);
         world_.Service().State().AddAccount({.email = "pro@example.com", .password = "pw", .type = "pro"});
         world_.Service().State().AddAccount({.email = "free@example.com", .password = "pw", .type = "free"});
         world_.Service().State().AddAccount({.email = "pro2@example.com", .password = "pw", .type = "pro"});
     }
-    ~SettingsStoreTest() override { Store().ResetForTests(); }
 
     static SettingsStore& Store() { return SettingsStore::Instance(); }
     static platform::Registry& Registry() { return platform::TheRegistry(); }

@@ -17,7 +17,6 @@ constexpr const wchar_t* kCopyHeaders = L"From: ann@example.com\r\nX-Parcelon-Co
 class GoogleAppsCopiesTest : public ::testing::TestWithParam<int> {
 protected:
     GoogleAppsCopiesTest() : world_(GetParam()) {
-        settings::SettingsStore::Instance().ResetForTests();
         world_.Service().State().AddAccount({.email = "ann@example.com", .password = "pw", .type = "pro"});
         auto& outlook = world_.Outlook();
         outlook.AddStore(kStore);
@@ -27,10 +26,7 @@ protected:
         EXPECT_EQ(addin_.OnConnection(outlook.Application(), outlook::ext_cm_Startup), 0);
         addin_.SetHasGoogleAppsAccount(true);
     }
-    ~GoogleAppsCopiesTest() override {
-        addin_.OnDisconnection(outlook::ext_dm_HostShutdown);
-        settings::SettingsStore::Instance().ResetForTests();
-    }
+    ~GoogleAppsCopiesTest() override { addin_.OnDisconnection(outlook::ext_dm_HostShutdown); }
 
     void Settings(int place, int cc) {
         settings::AccountSettings& record = settings::SettingsStore::Instance().SettingsFor(kAddress);

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "addin/ProcessState.h"
 #include "diagnostics/Log.h"
 #include "localservice/LocalService.h"
 #include "platform/Clock.h"
@@ -27,7 +28,7 @@ constexpr const wchar_t* kAnnPassword = L"p\u00E4\u20ACss";
 class LocalServiceTest : public ::testing::Test {
 protected:
     LocalServiceTest() {
-        settings::PasswordCache::Instance().ClearForTests();
+        ResetProcessState();
         service_.State().AddAccount({.email = "ann@example.com", .password = kAnnPasswordUtf8});
         if (const std::string error = service_.Start(temp_.Narrow() + "/certificates"); !error.empty()) {
             throw std::runtime_error("local service: " + error);
@@ -37,12 +38,8 @@ protected:
         http_ = std::make_unique<platform::CurlHttp>(platform::CurlHttp::Options{.caFile = service_.CaFile()});
         platform_ = std::make_unique<platform::ScopedPlatform>(
             platform::Platform{.clock = &clock_, .files = &files_, .http = http_.get()});
-        diagnostics::ResetActivityLogsForTests();
     }
-    ~LocalServiceTest() override {
-        diagnostics::ResetActivityLogsForTests();
-        settings::PasswordCache::Instance().ClearForTests();
-    }
+    ~LocalServiceTest() override { ResetProcessState(); }
 
     void CacheAnnsPassword() { settings::PasswordCache::Instance().SetPassword(L"ann@example.com", kAnnPassword); }
 

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "addin/ProcessState.h"
 #include "diagnostics/Log.h"
 #include "localservice/LocalService.h"
 #include "platform/Clock.h"
@@ -40,14 +41,11 @@ public:
           platform_(WithSecretsAndHttp(outlook_.PlatformWith(files_, registry_), secrets_, http_)) {
         std::filesystem::create_directories(temp_.Narrow() + "/roaming");
         std::filesystem::create_directories(temp_.Narrow() + "/local");
-        diagnostics::ResetActivityLogsForTests();
+        ResetProcessState();
         diagnostics::InstallEntryFailureLogging();
     }
 
-    ~OutlookWorld() {
-        platform::SetEntryFailureReporter(nullptr);
-        diagnostics::ResetActivityLogsForTests();
-    }
+    ~OutlookWorld() { ResetProcessState(); }
 
     sim::SimOutlook& Outlook() { return outlook_; }
     localservice::LocalService& Service() { return service_; }

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "addin/ProcessState.h"
 #include "diagnostics/CrashReport.h"
 #include "diagnostics/CrashReportDialogTemplate.h"
 #include "diagnostics/Log.h"
@@ -206,10 +207,10 @@ public:
 class CrashReportOnWindowsTest : public ::testing::Test {
 protected:
     CrashReportOnWindowsTest() {
-        ResetActivityLogsForTests();
+        ResetProcessState();
         InstallCrashReportOffer(&service::UploadCrashReport);
     }
-    ~CrashReportOnWindowsTest() override { ResetActivityLogsForTests(); }
+    ~CrashReportOnWindowsTest() override { ResetProcessState(); }
 
     void SetUp() override { ASSERT_TRUE(manifest_.Valid()) << "error " << manifest_.Error(); }
 

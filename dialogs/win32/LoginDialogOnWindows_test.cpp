@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "addin/ProcessState.h"
 #include "diagnostics/Log.h"
 #include "dialogs/LoginDialog.h"
 #include "dialogs/LoginDialogTemplate.h"
@@ -131,14 +132,10 @@ protected:
         : files_(temp_.At(L"roaming"), temp_.At(L"local")),
           platform_(platform::Platform{
               .clock = &clock_, .files = &files_, .secrets = &secrets_, .uiThread = &uiThread_, .ui = &ui_}) {
-        diagnostics::ResetActivityLogsForTests();
+        ResetProcessState();
         diagnostics::OpenThreadLog(L"Main");
-        settings::PasswordCache::Instance().ClearForTests();
     }
-    ~LoginDialogOnWindowsTest() override {
-        settings::PasswordCache::Instance().ClearForTests();
-        diagnostics::ResetActivityLogsForTests();
-    }
+    ~LoginDialogOnWindowsTest() override { ResetProcessState(); }
 
     void SetUp() override {
         ASSERT_TRUE(manifest_.Valid()) << "error " << manifest_.Error();

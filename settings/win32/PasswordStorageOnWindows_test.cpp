@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "addin/ProcessState.h"
 #include "diagnostics/Log.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
@@ -20,10 +21,10 @@ protected:
           platform_(platform::Platform{.clock = &clock_, .files = &files_, .secrets = &secrets_}) {
         ::CreateDirectoryW(temp_.At(L"roaming").c_str(), nullptr);
         ::CreateDirectoryW(temp_.At(L"local").c_str(), nullptr);
-        diagnostics::ResetActivityLogsForTests();
+        ResetProcessState();
         diagnostics::OpenThreadLog(L"Main");
     }
-    ~PasswordStorageOnWindowsTest() override { diagnostics::ResetActivityLogsForTests(); }
+    ~PasswordStorageOnWindowsTest() override { ResetProcessState(); }
 
     platform::Win32TempFolder temp_;
     platform::Win32FileSystem files_;

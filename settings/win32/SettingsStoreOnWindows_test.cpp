@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "addin/ProcessState.h"
 #include "platform/Http.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32Registry.h"
@@ -38,10 +39,10 @@ class SettingsStoreOnWindowsTest : public ::testing::Test {
 protected:
     SettingsStoreOnWindowsTest() : platform_(platform::Platform{.http = &http_, .registry = &registry_}) {
         registry_.DeleteKey(L"Software\\Parcelon");
-        SettingsStore::Instance().ResetForTests();
+        ResetProcessState();
     }
     ~SettingsStoreOnWindowsTest() override {
-        SettingsStore::Instance().ResetForTests();
+        ResetProcessState();
         registry_.DeleteKey(L"Software\\Parcelon");
     }
 

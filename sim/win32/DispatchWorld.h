@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "addin/ProcessState.h"
 #include "diagnostics/Log.h"
 #include "outlook/AccountManagement.h"
 #include "outlook/win32/dispatch/WrapApplication.h"
@@ -33,11 +34,11 @@ public:
           clock_(1796871845),
           outlook_(SimOptions{.majorVersion = majorVersion}, clock_),
           platform_(WithHttp(outlook_.PlatformWith(files_, registry_), http_)) {
-        diagnostics::ResetActivityLogsForTests();
+        ResetProcessState();
         EventFailures().clear();
     }
     ~DispatchWorld() {
-        diagnostics::ResetActivityLogsForTests();
+        ResetProcessState();
         registry_.DeleteKey(L"");
     }
 

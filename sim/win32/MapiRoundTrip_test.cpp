@@ -86,7 +86,6 @@ public:
 
     void Begin() {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        settings::SettingsStore::Instance().ResetForTests();
         diagnostics::OpenThreadLog(L"Main");
         accountClass_.emplace();
         ASSERT_EQ(accountClass_->Result(), S_OK);
@@ -98,7 +97,6 @@ public:
         EXPECT_EQ(sim::win32::LiveAccountObjects(), 0);
         EXPECT_EQ(sim::win32::OutstandingAccountMemory(), 0u);
         EXPECT_EQ(sim::win32::ForeignAccountMemoryFrees(), 0u);
-        settings::SettingsStore::Instance().ResetForTests();
         CoUninitialize();
     }
 

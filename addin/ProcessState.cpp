@@ -1,0 +1,21 @@
+#include "addin/ProcessState.h"
+
+#include "diagnostics/Log.h"
+#include "platform/EntryGuard.h"
+#include "service/SessionManager.h"
+#include "settings/PasswordCache.h"
+#include "settings/SettingsStore.h"
+
+namespace sealwing {
+
+void ResetProcessState() {
+    service::SessionManager& sessions = service::SessionManager::Instance();
+    sessions.Reset();
+    sessions.SetPasswordPrompt(nullptr);
+    settings::PasswordCache::Instance().ClearForTests();
+    settings::SettingsStore::Instance().ResetForTests();
+    diagnostics::ResetActivityLogsForTests();
+    platform::SetEntryFailureReporter(nullptr);
+}
+
+}  // namespace sealwing
