@@ -79,16 +79,16 @@ SimOutlook::~SimOutlook() {
     context_.reset();
 }
 
-platform::Platform SimOutlook::PlatformWith(platform::FileSystem& files, platform::Registry& registry) {
-    platform::Platform platform;
-    platform.clock = &clock_;
-    platform.files = &files;
-    platform.graphics = &graphics_;
-    platform.registry = &registry;
-    platform.uiThread = &loop_;
-    platform.ui = &user_;
-    platform.windows = &windows_;
-    return platform;
+platform::Platform SimOutlook::PlatformWith(const HostPorts& host) {
+    return platform::Platform{.clock = &clock_,
+                              .files = &host.files,
+                              .graphics = &graphics_,
+                              .http = host.http,
+                              .registry = &host.registry,
+                              .secrets = host.secrets,
+                              .uiThread = &loop_,
+                              .ui = &user_,
+                              .windows = &windows_};
 }
 
 int SimOutlook::MajorVersion() const { return context_->MajorVersion(); }

@@ -46,8 +46,17 @@ public:
     WindowTree& Windows() { return windows_; }
     ScriptedUser& User() { return user_; }
     SimGraphics& Graphics() { return graphics_; }
-    // The clock and the simulation's ports, with the given files and registry.
-    platform::Platform PlatformWith(platform::FileSystem& files, platform::Registry& registry);
+    // The ports the simulation does not play: the user's files and registry, and the secrets and HTTP where the add-in
+    // needs them (the Wine harness's DLL brings its own).
+    struct HostPorts {
+        platform::FileSystem& files;
+        platform::Registry& registry;
+        platform::SecretProtection* secrets = nullptr;
+        platform::Http* http = nullptr;
+    };
+    // The whole platform record of a run in the simulated Outlook: its clock, window tree, message loop, scripted
+    // user and graphics, with the host's ports.
+    platform::Platform PlatformWith(const HostPorts& host);
 
     int MajorVersion() const;
     // The object the add-in receives in OnConnection.

@@ -38,7 +38,8 @@ public:
           endpoint_(service::ServiceEndpoint{.host = "localhost", .port = servicePort_}),
           http_(platform::CurlHttp::Options{.caFile = service_.CaFile()}),
           outlook_(sim::SimOptions{.majorVersion = majorVersion}, clock_),
-          platform_(WithSecretsAndHttp(outlook_.PlatformWith(files_, registry_), secrets_, http_)) {
+          platform_(
+              outlook_.PlatformWith({.files = files_, .registry = registry_, .secrets = &secrets_, .http = &http_})) {
         std::filesystem::create_directories(temp_.Narrow() + "/roaming");
         std::filesystem::create_directories(temp_.Narrow() + "/local");
         ResetProcessState();
@@ -64,12 +65,6 @@ private:
             throw std::runtime_error("local service: " + error);
         }
         return service.Port();
-    }
-    static platform::Platform WithSecretsAndHttp(platform::Platform platform, platform::SecretProtection& secrets,
-                                                 platform::Http& http) {
-        platform.secrets = &secrets;
-        platform.http = &http;
-        return platform;
     }
 
     platform::TempFolder temp_;

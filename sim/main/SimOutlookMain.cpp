@@ -142,8 +142,6 @@ int main(int argc, char** argv) {
     sim::SimOutlook outlook(sim::SimOptions{.majorVersion = options.outlookVersion}, clock);
     outlook.User().EchoTo(&std::cout);
     platform::SodiumSecretProtection secrets((options.dataDir / "keys" / "user.key").string());
-    auto platformRecord = outlook.PlatformWith(files, registry);
-    platformRecord.secrets = &secrets;
 
     localservice::LocalService service;
     std::optional<service::ScopedServiceEndpoint> serviceEndpoint;
@@ -161,8 +159,8 @@ int main(int argc, char** argv) {
              service.CaFile().string() + ")");
     }
     platform::CurlHttp http(httpOptions);
-    platformRecord.http = &http;
-    platform::InstallPlatform(platformRecord);
+    platform::InstallPlatform(
+        outlook.PlatformWith({.files = files, .registry = registry, .secrets = &secrets, .http = &http}));
     diagnostics::InstallCrashReportOffer(&service::UploadCrashReport);
     diagnostics::InstallEntryFailureLogging();
 

@@ -33,7 +33,7 @@ public:
           registry_(L"Software\\SealwingDispatchTests"),
           clock_(1796871845),
           outlook_(SimOptions{.majorVersion = majorVersion}, clock_),
-          platform_(WithHttp(outlook_.PlatformWith(files_, registry_), http_)) {
+          platform_(outlook_.PlatformWith({.files = files_, .registry = registry_, .http = &http_})) {
         ResetProcessState();
         EventFailures().clear();
     }
@@ -56,11 +56,6 @@ public:
     }
 
 private:
-    static platform::Platform WithHttp(platform::Platform platform, platform::Http& http) {
-        platform.http = &http;
-        return platform;
-    }
-
     // Start-up's version check finds no service here: a port nothing listens on refuses it at once.
     service::ScopedServiceEndpoint noService_{service::ServiceEndpoint{.host = "localhost", .port = 1}};
     platform::win32::WinHttp http_;

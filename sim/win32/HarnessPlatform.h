@@ -12,7 +12,8 @@ namespace sealwing::sim::win32 {
 class HarnessPlatform {
 public:
     explicit HarnessPlatform(SimOutlook& outlook)
-        : registry_(L"Software\\SealwingHarness"), platform_(outlook.PlatformWith(files_, registry_)) {}
+        : registry_(L"Software\\SealwingHarness"),
+          platform_(outlook.PlatformWith({.files = files_, .registry = registry_})) {}
     HarnessPlatform(const HarnessPlatform&) = delete;
     HarnessPlatform& operator=(const HarnessPlatform&) = delete;
 
