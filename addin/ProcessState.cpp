@@ -8,7 +8,17 @@
 
 namespace sealwing {
 
+ConnectedAddin& TheConnectedAddin() {
+    static ConnectedAddin connected;
+    return connected;
+}
+
+CSealwingAddin* TheAddin() { return TheConnectedAddin().addin; }
+CSealwingAddin* TheAddinForAbout() { return TheConnectedAddin().forAbout; }
+outlook::Ref<outlook::Application> TheOutlookApplication() { return TheConnectedAddin().application; }
+
 void ResetProcessState() {
+    TheConnectedAddin() = ConnectedAddin{};
     service::SessionManager& sessions = service::SessionManager::Instance();
     sessions.Reset();
     sessions.SetPasswordPrompt(nullptr);

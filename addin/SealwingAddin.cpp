@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "addin/LogHeaderGathering.h"
+#include "addin/ProcessState.h"
 #include "addin/VersionCheck.h"
 #include "compose/InspectorExtension.h"
 #include "diagnostics/FixedTexts.h"
@@ -25,10 +26,6 @@
 namespace sealwing {
 namespace {
 
-CSealwingAddin* g_addin = nullptr;
-CSealwingAddin* g_addinForAbout = nullptr;
-outlook::Ref<outlook::Application> g_application;
-
 template <class Extension>
 void EraseExtension(std::vector<std::unique_ptr<Extension>>& extensions, Extension* extension) {
     const auto found = std::find_if(extensions.begin(), extensions.end(),
@@ -41,25 +38,22 @@ void EraseExtension(std::vector<std::unique_ptr<Extension>>& extensions, Extensi
 
 }  // namespace
 
-CSealwingAddin* TheAddin() { return g_addin; }
-CSealwingAddin* TheAddinForAbout() { return g_addinForAbout; }
-outlook::Ref<outlook::Application> TheOutlookApplication() { return g_application; }
-
 CSealwingAddin::CSealwingAddin() = default;
 
 CSealwingAddin::~CSealwingAddin() {
     ReleaseEverything();
-    if (g_addin == this) g_addin = nullptr;
-    if (g_addinForAbout == this) g_addinForAbout = nullptr;
+    ConnectedAddin& connected = TheConnectedAddin();
+    if (connected.addin == this) connected.addin = nullptr;
+    if (connected.forAbout == this) connected.forAbout = nullptr;
 }
 
 outlook::HResult CSealwingAddin::OnConnection(const outlook::Ref<outlook::Object>& host, outlook::ConnectMode) {
     platform::AssertUiThread(__func__);
-    g_addin = this;
+    TheConnectedAddin().addin = this;
 
     application_ = std::dynamic_pointer_cast<outlook::Application>(host);
     if (application_ == nullptr) return outlook::hr::S_Ok;  // not Outlook: nothing to serve
-    g_application = application_;
+    TheConnectedAddin().application = application_;
 
     diagnostics::InstallEntryFailureLogging();
     settings::SettingsStore::Instance().SetStandingCheck(&service::IsProAccount);
@@ -105,7 +99,7 @@ void CSealwingAddin::ConnectWindowsAndEvents() {
         // Off the UI thread: Outlook's start must never wait on the network.
         versionCheck_.Start([this] { return OwnerWindow(); });
 
-        g_addinForAbout = this;
+        TheConnectedAddin().forAbout = this;
 
         MapExchangeAccounts();
 
@@ -171,7 +165,7 @@ void CSealwingAddin::ReleaseEverything() {
     explorerExtensions_.clear();
     inspectors_.reset();
     explorers_.reset();
-    if (g_application == application_) g_application.reset();
+    if (TheConnectedAddin().application == application_) TheConnectedAddin().application.reset();
     application_.reset();
 }
 

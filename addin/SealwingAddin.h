@@ -139,11 +139,4 @@ private:
     StartupVersionCheck versionCheck_;
 };
 
-// The connected add-in, for callbacks that have no other way to reach it (timers); null when none.
-CSealwingAddin* TheAddin();
-// The add-in as the About dialog reaches it (stored once start-up has passed the version check).
-CSealwingAddin* TheAddinForAbout();
-// Outlook's Application of the connected add-in.
-outlook::Ref<outlook::Application> TheOutlookApplication();
-
 }  // namespace sealwing

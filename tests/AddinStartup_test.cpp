@@ -4,6 +4,7 @@
 #include <fstream>
 #include <thread>
 
+#include "addin/ProcessState.h"
 #include "addin/SealwingAddin.h"
 #include "compose/InspectorExtension.h"
 #include "diagnostics/ActivityLog.h"
@@ -107,11 +108,15 @@ TEST_P(StartupTest, DisconnectionUndoesEverythingAndTheAddinCanConnectAgain) {
     outlook.OpenExplorer();
     outlook.OpenInspector(outlook.CreateMailItem());
     Connect();
+    EXPECT_EQ(TheAddin(), &addin_);
+    EXPECT_EQ(TheAddinForAbout(), &addin_);
+    EXPECT_EQ(TheOutlookApplication(), outlook.Application());
     const std::size_t journalBefore = outlook.Journal().size();
 
     EXPECT_EQ(addin_.OnDisconnection(outlook::ext_dm_HostShutdown), 0);
 
     EXPECT_FALSE(addin_.IsConnected());
+    EXPECT_EQ(TheOutlookApplication(), nullptr);
     EXPECT_EQ(outlook.AdvisedSinks(), 0u);
     EXPECT_EQ(outlook.Graphics().Running(), 0);
     EXPECT_EQ(addin_.ExplorerExtensionCount(), 0u);
@@ -200,7 +205,6 @@ TEST_P(StartupTest, AFailureWhileGatheringTheHeaderIsLoggedInTheHeaderAndStartUp
 }
 
 TEST_P(StartupTest, TheHeaderListsTheAccountsAndExchangeAddressesAreResolvedAtStartUp) {
-    settings::SettingsStore::Instance().ResetForTests();
     auto& outlook = world_.Outlook();
     outlook.AddAccount({.type = outlook::olPop3, .displayName = L"Home", .smtpAddress = L"ann@home.example"});
     outlook.AddAccount(
@@ -235,11 +239,9 @@ TEST_P(StartupTest, TheHeaderListsTheAccountsAndExchangeAddressesAreResolvedAtSt
         EXPECT_TRUE(outlook.User().Dialogs().empty());
     }
     EXPECT_TRUE(addin_.HasGoogleAppsAccount());
-    settings::SettingsStore::Instance().ResetForTests();
 }
 
 TEST_P(StartupTest, SavedPasswordsFillThePasswordCache) {
-    settings::PasswordCache::Instance().ClearForTests();
     settings::CredentialList saved;
     saved.Add(L"ann@example.com", L"s3cret");
     settings::SavePasswordStorage(saved);
@@ -249,7 +251,6 @@ TEST_P(StartupTest, SavedPasswordsFillThePasswordCache) {
     EXPECT_EQ(settings::PasswordCache::Instance().FindPassword(L"ann@example.com"),
               std::optional<std::wstring>(L"s3cret"));
     EXPECT_NE(world_.LogFile("Main").find("Loading password storage in PasswordStorage.cpp("), std::string::npos);
-    settings::PasswordCache::Instance().ClearForTests();
 }
 
 TEST_P(StartupTest, WorkerLogsReuseTheFactsGatheredOnOutlooksThread) {
