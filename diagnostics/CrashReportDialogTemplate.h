@@ -4,7 +4,7 @@
 
 #include "platform/Dialog.h"
 
-// The crash report's template (resource 225), as resources/Dialogs.rc holds it.
+// The crash report's template (resource 225); resources/Dialogs.rc is written from it.
 namespace sealwing::diagnostics {
 
 inline constexpr int kCrashReportDialogId = 225;

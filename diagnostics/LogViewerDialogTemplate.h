@@ -4,7 +4,7 @@
 
 #include "platform/Dialog.h"
 
-// The activity-log viewer's template (resource 226), as resources/Dialogs.rc holds it.
+// The activity-log viewer's template (resource 226); resources/Dialogs.rc is written from it.
 namespace sealwing::diagnostics {
 
 inline constexpr int kLogViewerDialogId = 226;

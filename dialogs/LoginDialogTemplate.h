@@ -4,7 +4,7 @@
 
 #include "platform/Dialog.h"
 
-// The login dialog's template (resource 204), as resources/Sealwing.rc holds it.
+// The login dialog's template (resource 204); resources/Dialogs.rc is written from it.
 namespace sealwing::dialogs {
 
 inline constexpr int kLoginDialogId = 204;

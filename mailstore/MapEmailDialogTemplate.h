@@ -4,7 +4,7 @@
 
 #include "platform/Dialog.h"
 
-// The Exchange e-mail dialog's template (resource 224), as resources/Dialogs.rc holds it.
+// The Exchange e-mail dialog's template (resource 224); resources/Dialogs.rc is written from it.
 namespace sealwing::mailstore {
 
 inline constexpr int kMapEmailDialogId = 224;

@@ -53,8 +53,8 @@ struct ControlTemplate {
     int height = 0;
 };
 
-// A dialog template as the resources hold it. The Windows build runs the resource itself; the simulated Outlook shows
-// this description, and a test keeps the two alike.
+// A dialog template: the one description of a dialog. The simulated Outlook shows it; the Windows build runs the
+// resource written from it (tools/dialogresources writes resources/Dialogs.rc, and a test keeps the two equal).
 struct DialogTemplate {
     int id = 0;
     std::wstring_view caption{};

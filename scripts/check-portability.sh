@@ -2,8 +2,8 @@
 # Fails when a portable source reaches the platform directly: a Windows or POSIX header, an adapter's header, a
 # library only an adapter may use, or a preprocessor branch on the platform. Portable means every C/C++ source outside
 # a folder named win32/ or posix/ (the adapters) and outside PLATFORM_FOLDERS below. Tests count as portable too: they
-# will run on Windows as well. Composition roots (tests, tests/, bench/ and the programs in main/ folders) may name an
-# adapter's header to wire a platform; library code may not. It also fails when a source file is named by no
+# will run on Windows as well. Composition roots (tests, tests/, bench/, tools/ and the programs in main/ folders) may
+# name an adapter's header to wire a platform; library code may not. It also fails when a source file is named by no
 # CMakeLists.txt, since no build would then compile it, and when a folder includes one that is not below it in
 # LAYERS (adapters included; composition roots wire any folder).
 #
@@ -108,7 +108,7 @@ BEGIN {
     problems = 0
 }
 function IsCompositionRoot(path) {
-    return path ~ /(^|\/)(tests|main|bench)\// || path ~ /_test\.(cpp|cc|cxx)$/
+    return path ~ /(^|\/)(tests|main|bench|tools)\// || path ~ /_test\.(cpp|cc|cxx)$/
 }
 function report(reason) {
     printf "%s:%d: %s\n    %s\n", FILENAME, FNR, reason, $0
@@ -137,11 +137,11 @@ END {
     exit problems > 0
 }
 ' "${sources[@]}" || status=$?
-# The folder order. Composition roots (tests, test data, fuzz targets, the programs in main/, the Wine harness in
-# sim/win32/) wire folders together and may include any of them.
+# The folder order. Composition roots (tests, test data, fuzz targets, build-time tools, the programs in main/, the
+# Wine harness in sim/win32/) wire folders together and may include any of them.
 layering=0
 while IFS= read -r path; do
-    [[ "$path" =~ (^|/)(tests|bench|main|testdata|fuzz)/ || "$path" =~ _test\.(cpp|cc|cxx)$ || "$path" == sim/win32/* ]] &&
+    [[ "$path" =~ (^|/)(tests|bench|main|testdata|fuzz|tools)/ || "$path" =~ _test\.(cpp|cc|cxx)$ || "$path" == sim/win32/* ]] &&
         continue
     folder=${path%%/*}
     [[ -v "LAYERS[$folder]" ]] || continue

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <array>
+
+#include "diagnostics/CrashReportDialogTemplate.h"
+#include "diagnostics/LogViewerDialogTemplate.h"
+#include "dialogs/LoginDialogTemplate.h"
+#include "mailstore/MapEmailDialogTemplate.h"
+#include "platform/Dialog.h"
+
+namespace sealwing::tools {
+
+// Every dialog the DLL carries, in the order of resources/Dialogs.rc; a new dialog adds its line here.
+inline constexpr std::array<const platform::DialogTemplate*, 4> kDialogResources = {
+    &dialogs::kLoginDialogTemplate,
+    &mailstore::kMapEmailDialogTemplate,
+    &diagnostics::kCrashReportDialogTemplate,
+    &diagnostics::kLogViewerDialogTemplate,
+};
+
+}  // namespace sealwing::tools
