@@ -5,7 +5,7 @@
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/rand.h>
-#include <openssl/rsa.h>
+#include <openssl/ec.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
@@ -90,10 +90,10 @@ std::string ToPem(Write write) {
 }
 
 Pems GeneratePems() {
-    KeyPtr caKey(EVP_RSA_gen(2048));
-    KeyPtr serverKey(EVP_RSA_gen(2048));
+    KeyPtr caKey(EVP_EC_gen("P-256"));
+    KeyPtr serverKey(EVP_EC_gen("P-256"));
     if (!caKey || !serverKey) {
-        return {.error = "cannot generate RSA keys"};
+        return {.error = "cannot generate EC keys"};
     }
 
     CertificatePtr ca = NewCertificate(caKey.get(), "Sealwing Test CA");
@@ -106,7 +106,7 @@ Pems GeneratePems() {
     CertificatePtr server = ok ? NewCertificate(serverKey.get(), "localhost") : nullptr;
     ok = ok && server && X509_set_issuer_name(server.get(), X509_get_subject_name(ca.get())) == 1 &&
          AddExtension(server.get(), ca.get(), NID_basic_constraints, "critical,CA:FALSE") &&
-         AddExtension(server.get(), ca.get(), NID_key_usage, "critical,digitalSignature,keyEncipherment") &&
+         AddExtension(server.get(), ca.get(), NID_key_usage, "critical,digitalSignature") &&
          AddExtension(server.get(), ca.get(), NID_ext_key_usage, "serverAuth") &&
          AddExtension(server.get(), ca.get(), NID_subject_alt_name, "DNS:localhost") &&
          AddExtension(server.get(), ca.get(), NID_subject_key_identifier, "hash") &&
