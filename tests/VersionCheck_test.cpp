@@ -31,9 +31,12 @@ TEST(VersionCheckTest, OnlyAHigherMajorOrTheSameMajorWithAHigherMinorIsNewer) {
     }
 }
 
-class StartupVersionCheckTest : public ::testing::TestWithParam<int> {
+// The check asks nothing of Outlook but the owner of its warning, alike in every version: it runs on Outlook 2010.
+class StartupVersionCheckTest : public ::testing::Test {
 protected:
-    StartupVersionCheckTest() : world_(GetParam()) {}
+    static constexpr int kOutlookVersion = 14;
+
+    StartupVersionCheckTest() : world_(kOutlookVersion) {}
 
     // Starts the add-in as Outlook does, lets the version check's outcome arrive on the UI thread, and returns the
     // message boxes shown.
@@ -54,7 +57,7 @@ protected:
     CSealwingAddin addin_;
 };
 
-TEST_P(StartupVersionCheckTest, TheServersVersionIsAskedForAnonymouslyAndANewerOneIsRecorded) {
+TEST_F(StartupVersionCheckTest, TheServersVersionIsAskedForAnonymouslyAndANewerOneIsRecorded) {
     world_.Service().State().SetVersion({.major = 1, .minor = 39, .infoUrl = "https://localhost/new"});
     world_.Outlook().OpenExplorer();
 
@@ -75,14 +78,14 @@ TEST_P(StartupVersionCheckTest, TheServersVersionIsAskedForAnonymouslyAndANewerO
     EXPECT_EQ(main.find("[NETWORK]"), std::string::npos) << "the UI thread made no request\n" << main;
 }
 
-TEST_P(StartupVersionCheckTest, TheSameOrAnOlderVersionRecordsNothingMore) {
+TEST_F(StartupVersionCheckTest, TheSameOrAnOlderVersionRecordsNothingMore) {
     world_.Service().State().SetVersion({.major = 1, .minor = 10});
     EXPECT_TRUE(Start().empty());
     EXPECT_NE(world_.LogFile("VersionCheck").find("Version on server is 1.10\n"), std::string::npos);
     EXPECT_EQ(world_.LogFile("Main").find("A newer version"), std::string::npos);
 }
 
-TEST_P(StartupVersionCheckTest, AMissingVersionFileIsTheOneFailureTheUserIsWarnedOf) {
+TEST_F(StartupVersionCheckTest, AMissingVersionFileIsTheOneFailureTheUserIsWarnedOf) {
     const auto inbox = world_.Outlook().OpenExplorer();
     world_.Service().Faults().Set(Endpoint::Version, Fault{.status = 404});
 
@@ -95,7 +98,7 @@ TEST_P(StartupVersionCheckTest, AMissingVersionFileIsTheOneFailureTheUserIsWarne
     EXPECT_EQ(shown[0].request.owner, inbox->Window());
 }
 
-TEST_P(StartupVersionCheckTest, WithoutAMainWindowTheWarningHasNoOwner) {
+TEST_F(StartupVersionCheckTest, WithoutAMainWindowTheWarningHasNoOwner) {
     world_.Outlook().OpenInspector(world_.Outlook().CreateMailItem());
     world_.Service().Faults().Set(Endpoint::Version, Fault{.status = 404});
     const std::vector<sim::ShownMessageBox> shown = Start();
@@ -103,11 +106,11 @@ TEST_P(StartupVersionCheckTest, WithoutAMainWindowTheWarningHasNoOwner) {
     EXPECT_EQ(shown[0].request.owner, platform::kNoWindow);
 }
 
-TEST_P(StartupVersionCheckTest, OtherFailuresAreSilent) {
+TEST_F(StartupVersionCheckTest, OtherFailuresAreSilent) {
     const std::vector<Fault> faults = {Fault{.status = 500}, Fault{.drop = Drop::BeforeReply},
                                        Fault{.body = "<outlook_add_in><version>9."}};
     for (const Fault& fault : faults) {
-        OutlookWorld world(GetParam());
+        OutlookWorld world(kOutlookVersion);
         world.Service().Faults().Set(Endpoint::Version, fault);
         CSealwingAddin addin;
         ASSERT_EQ(addin.OnConnection(world.Outlook().Application(), outlook::ext_cm_Startup), 0);
@@ -119,7 +122,7 @@ TEST_P(StartupVersionCheckTest, OtherFailuresAreSilent) {
 
 // Outlook's start never waits on the network: with the reply held, the add-in is connected and serves its windows;
 // the warning follows on the UI thread once the reply arrives, owned by the main window of that moment.
-TEST_P(StartupVersionCheckTest, StartUpReturnsBeforeTheServiceAnswers) {
+TEST_F(StartupVersionCheckTest, StartUpReturnsBeforeTheServiceAnswers) {
     world_.Service().Faults().Set(Endpoint::Version, Fault{.status = 404});
     const std::shared_ptr<localservice::Gate> reply = world_.Service().Faults().Hold(Endpoint::Version);
 
@@ -142,9 +145,9 @@ TEST_P(StartupVersionCheckTest, StartUpReturnsBeforeTheServiceAnswers) {
 
 // Disconnection, or Outlook's Quit, while the reply is held ends the check at once: its thread is gone, nothing is
 // shown afterwards, and the add-in can disconnect without waiting for the service.
-TEST_P(StartupVersionCheckTest, DisconnectionOrQuitWhileTheReplyIsHeldEndsTheCheck) {
+TEST_F(StartupVersionCheckTest, DisconnectionOrQuitWhileTheReplyIsHeldEndsTheCheck) {
     for (const bool quit : {false, true}) {
-        OutlookWorld world(GetParam());
+        OutlookWorld world(kOutlookVersion);
         world.Service().Faults().Set(Endpoint::Version, Fault{.status = 404});
         const std::shared_ptr<localservice::Gate> reply = world.Service().Faults().Hold(Endpoint::Version);
         CSealwingAddin addin;
@@ -164,9 +167,6 @@ TEST_P(StartupVersionCheckTest, DisconnectionOrQuitWhileTheReplyIsHeldEndsTheChe
         EXPECT_EQ(world.LogFile("VersionCheck").substr(0, 7), "CLOSED\n") << "quit " << quit;
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Outlook, StartupVersionCheckTest, ::testing::Values(11, 12, 14),
-                         [](const auto& info) { return "Outlook" + std::to_string(info.param); });
 
 }  // namespace
 }  // namespace sealwing

@@ -29,9 +29,9 @@ std::size_t JournalCount(const sim::SimOutlook& outlook, const std::wstring& ent
     return count;
 }
 
-class DispatchRoundTripTest : public ::testing::TestWithParam<int> {
+class DispatchRoundTrip : public ::testing::Test {
 protected:
-    DispatchRoundTripTest() : world_(GetParam()) {}
+    explicit DispatchRoundTrip(int majorVersion) : world_(majorVersion) {}
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))); }
     void TearDown() override {
         EXPECT_TRUE(sim::win32::EventFailures().empty()) << platform::Utf8FromWide(sim::win32::EventFailures()[0]);
@@ -40,6 +40,18 @@ protected:
 
     sim::win32::DispatchWorld world_;
     CSealwingAddin addin_;
+};
+
+// What differs by version: the compose windows' handles, the members a version lacks.
+class DispatchRoundTripTest : public DispatchRoundTrip, public ::testing::WithParamInterface<int> {
+protected:
+    DispatchRoundTripTest() : DispatchRoundTrip(GetParam()) {}
+};
+
+// What crosses alike in every version, once on Outlook 2010.
+class DispatchRoundTripOnceTest : public DispatchRoundTrip {
+protected:
+    DispatchRoundTripOnceTest() : DispatchRoundTrip(14) {}
 };
 
 TEST_P(DispatchRoundTripTest, StartUpWrapsOpenWindowsConnectsTheSinksAndDisconnectionUndoesIt) {
@@ -101,7 +113,7 @@ TEST_P(DispatchRoundTripTest, EventsCrossBothWaysAndWindowsAreReleasedWhenTheyCl
     EXPECT_EQ(outlook.AdvisedSinks(), 0u);
 }
 
-TEST_P(DispatchRoundTripTest, ASimulatedFailureArrivesWithItsCodeAndDescription) {
+TEST_F(DispatchRoundTripOnceTest, ASimulatedFailureArrivesWithItsCodeAndDescription) {
     auto& outlook = world_.Outlook();
     outlook.OpenExplorer();
     outlook.FailMember(L"Application.Inspectors", static_cast<outlook::HResult>(0x80004005), L"Simulated failure", 1);
