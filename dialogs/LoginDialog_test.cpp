@@ -34,7 +34,7 @@ protected:
     sim::ScriptedUser& User() { return world_.Outlook().User(); }
     const sim::ShownDialog& LastDialog() { return User().Dialogs().back(); }
 
-    testing::OutlookWorld world_{14};
+    testing::OutlookWorld world_{14, testing::LocalServiceUse::None};
 };
 
 TEST_F(LoginDialogTest, ASavedPasswordIsOfferedAndUntickingItDropsItFromTheFileButNotFromTheLogin) {

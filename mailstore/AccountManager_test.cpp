@@ -76,7 +76,7 @@ TEST(CAccountHelperTest, HandsOutTheSessionItHolds) {
 // The service's view of a profile with one account of each kind the add-in tells apart.
 class AccountManagerTest : public ::testing::Test {
 protected:
-    AccountManagerTest() : world_(11) {
+    AccountManagerTest() : world_(11, testing::LocalServiceUse::None) {
         auto& outlook = world_.Outlook();
         outlook.AddAccount({.type = outlook::olPop3, .displayName = L"Home", .smtpAddress = L"ann@home.example"});
         work_ = outlook.AddAccount({.type = outlook::olExchange,

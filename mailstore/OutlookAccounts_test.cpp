@@ -25,7 +25,7 @@ TEST(IsEmailAddress, NeedsAnAtAndNoSlashOfEitherKind) {
 
 class ObjectModelAccountsTest : public ::testing::TestWithParam<int> {
 protected:
-    ObjectModelAccountsTest() : world_(GetParam()) {
+    ObjectModelAccountsTest() : world_(GetParam(), testing::LocalServiceUse::None) {
         auto& outlook = world_.Outlook();
         outlook.AddAccount({.type = outlook::olPop3, .displayName = L"Home", .smtpAddress = L"ann@home.example"});
         outlook.AddAccount({.type = outlook::olImap, .displayName = L"Work IMAP", .smtpAddress = L"ann@work.example"});
@@ -75,7 +75,7 @@ constexpr const wchar_t* kExchangeName = L"/o=Corp/ou=First/cn=Recipients/cn=ann
 // distinguished name, and a Google Apps account whose only address is in its display name.
 class ListAccountsTest : public ::testing::TestWithParam<int> {
 protected:
-    ListAccountsTest() : world_(GetParam()) {
+    ListAccountsTest() : world_(GetParam(), testing::LocalServiceUse::None) {
         auto& outlook = world_.Outlook();
         outlook.AddAccount({.type = outlook::olPop3, .displayName = L"Home", .smtpAddress = L"ann@home.example"});
         outlook.AddAccount({.type = outlook::olImap, .displayName = L"Work IMAP", .smtpAddress = L"ann@work.example"});

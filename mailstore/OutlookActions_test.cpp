@@ -27,7 +27,7 @@ protected:
         return Outlook().AddReceivedMail({.subject = L"Hi", .transportHeaders = std::move(headers)});
     }
 
-    testing::OutlookWorld world_{14};
+    testing::OutlookWorld world_{14, testing::LocalServiceUse::None};
 };
 
 TEST_F(OutlookActionsTest, ANeverSavedDraftIsSavedThenDeletedPastDeletedItems) {

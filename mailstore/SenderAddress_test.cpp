@@ -33,7 +33,9 @@ bool Contains(const std::string& text, const std::string& part) { return text.fi
 
 class SenderAddressFixture : public ::testing::Test {
 protected:
-    explicit SenderAddressFixture(int majorVersion) : world_(majorVersion) { diagnostics::OpenThreadLog(L"Main"); }
+    explicit SenderAddressFixture(int majorVersion) : world_(majorVersion, testing::LocalServiceUse::None) {
+        diagnostics::OpenThreadLog(L"Main");
+    }
 
     sim::SimOutlook& Outlook() { return world_.Outlook(); }
     Ref<sim::SimAccount> Account(std::wstring name, std::wstring smtp, std::optional<std::uint32_t> id = {},

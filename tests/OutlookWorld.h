@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -19,8 +20,13 @@
 #include "platform/posix/TempFolder.h"
 #include "service/TransportEndpoint.h"
 #include "sim/SimOutlook.h"
+#include "tests/NoServiceHttp.h"
 
 namespace sealwing::testing {
+
+// Whether a world's add-in talks to the service: worlds of code that never does go without it, and a request there
+// stops the test program.
+enum class LocalServiceUse { Started, None };
 
 // A simulated Outlook of the given version on this thread, with the user's files and registry in a fresh folder,
 // a clock that moves only when told, and the local service answering the add-in's requests: the ground every
@@ -29,17 +35,19 @@ class OutlookWorld {
 public:
     static constexpr std::int64_t kStartTime = 1796871845;  // 2026-12-10 03:04:05 UTC
 
-    explicit OutlookWorld(int majorVersion)
+    explicit OutlookWorld(int majorVersion, LocalServiceUse serviceUse = LocalServiceUse::Started)
         : files_(temp_.Path() + L"/roaming", temp_.Path() + L"/local"),
           registry_(temp_.Path() + L"/registry.txt"),
           secrets_(temp_.Narrow() + "/keys/user.key"),
           clock_(kStartTime),
-          servicePort_(StartService(service_, temp_.Narrow() + "/certificates")),
-          endpoint_(service::ServiceEndpoint{.host = "localhost", .port = servicePort_}),
-          http_(platform::CurlHttp::Options{.caFile = service_.CaFile()}),
+          service_(serviceUse == LocalServiceUse::Started ? StartService(temp_.Narrow() + "/certificates") : nullptr),
+          endpoint_(service::ServiceEndpoint{.host = "localhost", .port = service_ ? service_->Port() : 0}),
+          http_(service_ ? std::unique_ptr<platform::Http>(std::make_unique<platform::CurlHttp>(
+                               platform::CurlHttp::Options{.caFile = service_->CaFile()}))
+                         : std::make_unique<NoServiceHttp>()),
           outlook_(sim::SimOptions{.majorVersion = majorVersion}, clock_),
-          platform_(
-              outlook_.PlatformWith({.files = files_, .registry = registry_, .secrets = &secrets_, .http = &http_})) {
+          platform_(outlook_.PlatformWith(
+              {.files = files_, .registry = registry_, .secrets = &secrets_, .http = http_.get()})) {
         std::filesystem::create_directories(temp_.Narrow() + "/roaming");
         std::filesystem::create_directories(temp_.Narrow() + "/local");
         ResetProcessState();
@@ -49,7 +57,10 @@ public:
     ~OutlookWorld() { ResetProcessState(); }
 
     sim::SimOutlook& Outlook() { return outlook_; }
-    localservice::LocalService& Service() { return service_; }
+    localservice::LocalService& Service() {
+        if (service_ == nullptr) throw std::logic_error("this world was made without the local service");
+        return *service_;
+    }
     platform::ManualClock& Clock() { return clock_; }
 
     std::string LogFile(const std::string& name) const {
@@ -60,11 +71,12 @@ public:
     }
 
 private:
-    static int StartService(localservice::LocalService& service, const std::string& certificates) {
-        if (const std::string error = service.Start(certificates); !error.empty()) {
+    static std::unique_ptr<localservice::LocalService> StartService(const std::string& certificates) {
+        auto service = std::make_unique<localservice::LocalService>();
+        if (const std::string error = service->Start(certificates); !error.empty()) {
             throw std::runtime_error("local service: " + error);
         }
-        return service.Port();
+        return service;
     }
 
     platform::TempFolder temp_;
@@ -72,10 +84,9 @@ private:
     platform::FileRegistry registry_;
     platform::SodiumSecretProtection secrets_;
     platform::ManualClock clock_;
-    localservice::LocalService service_;
-    int servicePort_;
+    std::unique_ptr<localservice::LocalService> service_;
     service::ScopedServiceEndpoint endpoint_;
-    platform::CurlHttp http_;
+    std::unique_ptr<platform::Http> http_;
     sim::SimOutlook outlook_;
     platform::ScopedPlatform platform_;
 };
