@@ -2,10 +2,10 @@
 
 #include <openssl/bio.h>
 #include <openssl/bn.h>
+#include <openssl/ec.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/rand.h>
-#include <openssl/ec.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
@@ -89,9 +89,15 @@ std::string ToPem(Write write) {
     return size > 0 ? std::string(data, static_cast<std::size_t>(size)) : std::string();
 }
 
+// What EVP_EC_gen does, without its macro's cast away from const.
+KeyPtr NewP256Key() {
+    char curve[] = "P-256";
+    return KeyPtr(EVP_PKEY_Q_keygen(nullptr, nullptr, "EC", curve));
+}
+
 Pems GeneratePems() {
-    KeyPtr caKey(EVP_EC_gen("P-256"));
-    KeyPtr serverKey(EVP_EC_gen("P-256"));
+    KeyPtr caKey = NewP256Key();
+    KeyPtr serverKey = NewP256Key();
     if (!caKey || !serverKey) {
         return {.error = "cannot generate EC keys"};
     }
