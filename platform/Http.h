@@ -91,13 +91,14 @@ public:
     // A GET. A signalled cancel event (checked while waiting and after each chunk) ends it with kHttpCancelled.
     virtual HttpReply Get(const HttpTarget& target, const HttpCredentials& credentials, const HttpProgress& progress,
                           Event* cancel) = 0;
-    // A POST of a prepared body with its Content-Type value, announcing "Expect: 100-continue".
+    // A POST of a prepared body with its Content-Type value, announcing "Expect: 100-continue". A signalled cancel
+    // event ends it as it ends a GET, so an upload that stalls cannot hold its thread past a shutdown.
     virtual HttpReply Post(const HttpTarget& target, std::string_view body, std::string_view contentType,
-                           const HttpCredentials& credentials) = 0;
-    // A form POST; the engine chooses the boundary. error is 0, kHttpCannotConnect or kHttpFormPostFailed and
-    // engineCode the form engine's own result.
+                           const HttpCredentials& credentials, Event* cancel) = 0;
+    // A form POST; the engine chooses the boundary. error is 0, kHttpCannotConnect or kHttpFormPostFailed (also when
+    // cancelled) and engineCode the form engine's own result.
     virtual HttpReply PostForm(const HttpTarget& target, const std::vector<HttpFormPart>& parts,
-                               const HttpCredentials& credentials) = 0;
+                               const HttpCredentials& credentials, Event* cancel) = 0;
 };
 
 }  // namespace sealwing::platform

@@ -73,12 +73,12 @@ void LogSending(const OutgoingMessage& message) {
                           std::to_wstring(totalSize) + L"\n");
 }
 
-TransportReply PostWithOwnWriter(const OutgoingMessage& message) {
+TransportReply PostWithOwnWriter(const OutgoingMessage& message, platform::Event* cancel) {
     MultipartForm form;
     form.Begin();
     for (const MessageField& field : MessageFields(message)) form.AddField(field.name, field.value);
     form.Finish();
-    TransportReply reply = HttpPostMultipart(form.Body(), form.Boundary(), message.email);
+    TransportReply reply = HttpPostMultipart(form.Body(), form.Boundary(), message.email, cancel);
     diagnostics::LogWrite(L"Error code " + std::to_wstring(reply.error) + L", response " +
                           std::to_wstring(reply.status) + L"\n");
     return reply;
@@ -110,11 +110,11 @@ ServiceResult Outcome(const TransportReply& reply, std::wstring& errorText) {
 
 }  // namespace
 
-ServiceResult SendMessage(const OutgoingMessage& message, std::wstring& errorText) {
+ServiceResult SendMessage(const OutgoingMessage& message, std::wstring& errorText, platform::Event* cancel) {
     LogSending(message);
     const TransportReply reply = message.attachments.empty()
-                                     ? PostWithOwnWriter(message)
-                                     : PostMessageForm(MessageFormParts(message), message.email);
+                                     ? PostWithOwnWriter(message, cancel)
+                                     : PostMessageForm(MessageFormParts(message), message.email, cancel);
     return Outcome(reply, errorText);
 }
 

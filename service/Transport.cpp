@@ -44,14 +44,15 @@ TransportReply HttpGet(std::string_view path, std::wstring_view user, const plat
     return FromPlatform(std::move(reply));
 }
 
-TransportReply HttpPostMultipart(std::string_view body, std::string_view boundary, std::wstring_view user) {
+TransportReply HttpPostMultipart(std::string_view body, std::string_view boundary, std::wstring_view user,
+                                 platform::Event* cancel) {
     const std::optional<platform::HttpCredentials> credentials = detail::GateCredentials(user);
     if (!credentials) return TransportReply{.status = kUnauthorized};
 
     const std::string contentType = "multipart/form-data; boundary=" + std::string(boundary);
     detail::SuspendedOperation suspended;
     platform::HttpReply reply = platform::TheHttp().Post(
-        detail::ServiceTarget(kMessagePath, detail::RequestKind::Transfer), body, contentType, *credentials);
+        detail::ServiceTarget(kMessagePath, detail::RequestKind::Transfer), body, contentType, *credentials, cancel);
     if (reply.error == 0)
         suspended.Resume(L"HTTP transport operation in progress", diagnostics::fixed::kTransportInProgress);
     return FromPlatform(std::move(reply));

@@ -34,12 +34,15 @@ ServiceResult ResultOf(const TransportReply& reply);
 TransportReply HttpGet(std::string_view path, std::wstring_view user, const platform::HttpProgress& progress = {},
                        platform::Event* cancel = nullptr);
 
-// Posts a body from the own form writer to rest/message.xml.
-TransportReply HttpPostMultipart(std::string_view body, std::string_view boundary, std::wstring_view user);
+// Posts a body from the own form writer to rest/message.xml. The posts' cancel event is the send queue's stop: a
+// signalled one ends an upload at once (platform::kHttpCancelled; the form engine's kHttpFormPostFailed).
+TransportReply HttpPostMultipart(std::string_view body, std::string_view boundary, std::wstring_view user,
+                                 platform::Event* cancel = nullptr);
 
 // A message with attachments through the form engine, to rest/message.xml. error is 0, kHttpCannotConnect or
 // kHttpFormPostFailed.
-TransportReply PostMessageForm(const std::vector<platform::HttpFormPart>& parts, std::wstring_view user);
+TransportReply PostMessageForm(const std::vector<platform::HttpFormPart>& parts, std::wstring_view user,
+                               platform::Event* cancel = nullptr);
 
 struct LogReportReply {
     int engineCode = 0;  // the form engine's result, unchanged (7: could not connect)

@@ -7,7 +7,8 @@
 // The two posts that go through the form engine: a message with attachments and the activity-log report.
 namespace sealwing::service {
 
-TransportReply PostMessageForm(const std::vector<platform::HttpFormPart>& parts, std::wstring_view user) {
+TransportReply PostMessageForm(const std::vector<platform::HttpFormPart>& parts, std::wstring_view user,
+                               platform::Event* cancel) {
     const std::optional<platform::HttpCredentials> credentials = detail::GateCredentials(user);
     if (!credentials) return TransportReply{.status = 401};
 
@@ -15,7 +16,7 @@ TransportReply PostMessageForm(const std::vector<platform::HttpFormPart>& parts,
     {
         detail::SuspendedOperation suspended;
         reply = platform::TheHttp().PostForm(detail::ServiceTarget(kMessagePath, detail::RequestKind::Transfer), parts,
-                                             *credentials);
+                                             *credentials, cancel);
         suspended.Resume(L"HTTP transport operation complete", diagnostics::fixed::kTransportFormComplete);
     }
     diagnostics::LogWrite(L"CURL error code " + std::to_wstring(reply.engineCode) + L", response " +
@@ -24,8 +25,9 @@ TransportReply PostMessageForm(const std::vector<platform::HttpFormPart>& parts,
 }
 
 LogReportReply PostLogReportForm(const std::vector<platform::HttpFormPart>& parts) {
-    const platform::HttpReply reply = platform::TheHttp().PostForm(
-        detail::ServiceTarget(kLogReportPath, detail::RequestKind::Request), parts, platform::HttpCredentials{});
+    const platform::HttpReply reply =
+        platform::TheHttp().PostForm(detail::ServiceTarget(kLogReportPath, detail::RequestKind::Request), parts,
+                                     platform::HttpCredentials{}, nullptr);
     return LogReportReply{.engineCode = reply.engineCode, .status = reply.status};
 }
 

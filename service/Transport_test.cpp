@@ -124,16 +124,41 @@ TEST_F(TransportTest, ACancelBeforeTheFirstChunkEndsTheGetWith12017) {
 
 // A cancel is seen while the request waits for its reply, not only between chunks: the GET ends while the service
 // still holds the reply.
-TEST_F(TransportTest, ACancelWhileTheReplyIsHeldEndsTheGetAtOnce) {
-    const std::shared_ptr<localservice::Gate> gate = service_.Faults().Hold(Endpoint::Version);
-    platform::Event cancel(platform::Event::Reset::Manual);
-    auto pending = std::async(std::launch::async, [&] { return HttpGet(kVersionPath, L"", {}, &cancel); });
-    ASSERT_TRUE(service_.Requests().WaitForCount(1, 30s));
-    cancel.Set();
-    const TransportReply reply = pending.get();
-    EXPECT_FALSE(gate->Released());
-    gate->Release();
-    EXPECT_EQ(reply.error, platform::kHttpCancelled);
+// A cancel is seen while the reply is held, not only between chunks: a GET the user stops and an upload the send
+// queue's shutdown stops both end at once.
+TEST_F(TransportTest, ACancelWhileTheReplyIsHeldEndsTheRequestAtOnce) {
+    CacheAnnsPassword();
+    struct Case {
+        const char* name;
+        Endpoint endpoint;
+        std::function<TransportReply(platform::Event*)> request;
+        std::uint32_t error;
+    };
+    const Case cases[] = {
+        {"get", Endpoint::Version, [](platform::Event* cancel) { return HttpGet(kVersionPath, L"", {}, cancel); },
+         platform::kHttpCancelled},
+        {"post", Endpoint::Send,
+         [](platform::Event* cancel) {
+             return HttpPostMultipart("body", MultipartForm::kBoundary, L"ann@example.com", cancel);
+         },
+         platform::kHttpCancelled},
+        {"form", Endpoint::Send,
+         [](platform::Event* cancel) { return PostMessageForm(MessageParts(), L"ann@example.com", cancel); },
+         platform::kHttpFormPostFailed},
+    };
+    for (const Case& c : cases) {
+        const std::shared_ptr<localservice::Gate> gate = service_.Faults().Hold(c.endpoint);
+        const std::size_t before = service_.Requests().Count();
+        platform::Event cancel(platform::Event::Reset::Manual);
+        auto pending = std::async(std::launch::async, [&] { return c.request(&cancel); });
+        ASSERT_TRUE(service_.Requests().WaitForCount(before + 1, 30s)) << c.name;
+        cancel.Set();
+        const TransportReply reply = pending.get();
+        EXPECT_FALSE(gate->Released()) << c.name;
+        gate->Release();
+        service_.Faults().ClearAll();
+        EXPECT_EQ(reply.error, c.error) << c.name;
+    }
 }
 
 // No service, however it stalls, holds a request past its limits; a transfer that keeps moving is not cut.

@@ -17,11 +17,11 @@ public:
         Refuse(target);
     }
     platform::HttpReply Post(const platform::HttpTarget& target, std::string_view, std::string_view,
-                             const platform::HttpCredentials&) override {
+                             const platform::HttpCredentials&, platform::Event*) override {
         Refuse(target);
     }
     platform::HttpReply PostForm(const platform::HttpTarget& target, const std::vector<platform::HttpFormPart>&,
-                                 const platform::HttpCredentials&) override {
+                                 const platform::HttpCredentials&, platform::Event*) override {
         Refuse(target);
     }
 

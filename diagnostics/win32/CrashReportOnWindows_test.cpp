@@ -191,11 +191,11 @@ public:
         return {.error = platform::kHttpCannotConnect};
     }
     platform::HttpReply Post(const platform::HttpTarget&, std::string_view, std::string_view,
-                             const platform::HttpCredentials&) override {
+                             const platform::HttpCredentials&, platform::Event*) override {
         return {.error = platform::kHttpCannotConnect};
     }
     platform::HttpReply PostForm(const platform::HttpTarget& target, const std::vector<platform::HttpFormPart>& parts,
-                                 const platform::HttpCredentials&) override {
+                                 const platform::HttpCredentials&, platform::Event*) override {
         posts.push_back({target.path, parts});
         return answer;
     }

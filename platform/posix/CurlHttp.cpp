@@ -337,9 +337,9 @@ HttpReply CurlHttp::Get(const HttpTarget& target, const HttpCredentials& credent
 }
 
 HttpReply CurlHttp::Post(const HttpTarget& target, std::string_view body, std::string_view contentType,
-                         const HttpCredentials& credentials) {
+                         const HttpCredentials& credentials, Event* cancel) {
     return Guarded([&] {
-        Transfer transfer;
+        Transfer transfer{.cancel = cancel};
         Easy easy = OpenEasy(target, credentials, options_, transfer);
         HeaderList headers;
         AppendRequestHeaders(headers);
@@ -354,9 +354,9 @@ HttpReply CurlHttp::Post(const HttpTarget& target, std::string_view body, std::s
 }
 
 HttpReply CurlHttp::PostForm(const HttpTarget& target, const std::vector<HttpFormPart>& parts,
-                             const HttpCredentials& credentials) {
+                             const HttpCredentials& credentials, Event* cancel) {
     HttpReply reply = Guarded([&] {
-        Transfer transfer;
+        Transfer transfer{.cancel = cancel};
         Easy easy = OpenEasy(target, credentials, options_, transfer);
         Mime mime(curl_mime_init(easy.get()));
         if (!mime) throw std::bad_alloc();

@@ -582,20 +582,21 @@ HttpReply WinHttp::Get(const HttpTarget& target, const HttpCredentials& credenti
 }
 
 HttpReply WinHttp::Post(const HttpTarget& target, std::string_view body, std::string_view contentType,
-                        const HttpCredentials& credentials) {
+                        const HttpCredentials& credentials, Event* cancel) {
     return WithoutThrowing([&] {
         const std::wstring headers = AuthorizationHeader(credentials) +
                                      (AnnounceContinue() ? L"Expect: 100-continue\r\n" : L"") + L"Content-Type: " +
                                      WideFromUtf8(contentType);
-        return Exchange(target, nullptr).Run(L"POST", headers, body, {}, false);
+        return Exchange(target, cancel).Run(L"POST", headers, body, {}, false);
     });
 }
 
 HttpReply WinHttp::PostForm(const HttpTarget& target, const std::vector<HttpFormPart>& parts,
-                            const HttpCredentials& credentials) {
+                            const HttpCredentials& credentials, Event* cancel) {
     HttpReply reply = WithoutThrowing([&] {
         const std::string boundary = FormBoundary(parts);
-        return Post(target, FormBody(parts, boundary), "multipart/form-data; boundary=" + boundary, credentials);
+        return Post(target, FormBody(parts, boundary), "multipart/form-data; boundary=" + boundary, credentials,
+                    cancel);
     });
     // The form engine's codes: 7 when the service could not be reached, else the platform error as it is.
     if (reply.error == kHttpCannotConnect) {

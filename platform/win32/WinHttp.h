@@ -23,9 +23,9 @@ public:
     HttpReply Get(const HttpTarget& target, const HttpCredentials& credentials, const HttpProgress& progress,
                   Event* cancel) override;
     HttpReply Post(const HttpTarget& target, std::string_view body, std::string_view contentType,
-                   const HttpCredentials& credentials) override;
+                   const HttpCredentials& credentials, Event* cancel) override;
     HttpReply PostForm(const HttpTarget& target, const std::vector<HttpFormPart>& parts,
-                       const HttpCredentials& credentials) override;
+                       const HttpCredentials& credentials, Event* cancel) override;
 };
 
 }  // namespace sealwing::platform::win32

@@ -245,7 +245,7 @@ TEST_F(WinHttpTest, APreparedBodyArrivesByteForByteWithItsHeaders) {
     form.AddFile(L"0", L"r\u00E9sum\u00E9.bin", std::string("\x00\x01\xFF\r\n\r\n", 7));
     form.Finish();
 
-    const HttpReply reply = http_.Post(Target(kMessagePath), form.Body(), form.ContentTypeValue(), kAnn);
+    const HttpReply reply = http_.Post(Target(kMessagePath), form.Body(), form.ContentTypeValue(), kAnn, nullptr);
     EXPECT_EQ(reply.error, 0U);
     EXPECT_EQ(reply.status, 200U) << reply.body;
     EXPECT_NE(reply.body.find("<message><id>"), std::string::npos) << reply.body;
@@ -263,7 +263,7 @@ TEST_F(WinHttpTest, APreparedBodyArrivesByteForByteWithItsHeaders) {
 
 TEST_F(WinHttpTest, AFormPostWithFilesIsParsedBackByTheService) {
     const std::vector<HttpFormPart> parts = MessageParts();
-    const HttpReply reply = http_.PostForm(Target(kMessagePath), parts, kAnn);
+    const HttpReply reply = http_.PostForm(Target(kMessagePath), parts, kAnn, nullptr);
     EXPECT_EQ(reply.error, 0U);
     EXPECT_EQ(reply.engineCode, 0);
     EXPECT_EQ(reply.status, 200U) << reply.body;
@@ -291,7 +291,7 @@ TEST_F(WinHttpTest, NamesThatWouldBreakTheirQuotesReachTheServiceEncodedAndAddNo
     const std::size_t first = parts.size();
     const std::vector<sealwing::testing::HostileFormPart> hostile = sealwing::testing::HostileFormParts();
     for (const sealwing::testing::HostileFormPart& part : hostile) parts.push_back(part.part);
-    const HttpReply reply = http_.PostForm(Target(kMessagePath), parts, kAnn);
+    const HttpReply reply = http_.PostForm(Target(kMessagePath), parts, kAnn, nullptr);
     ASSERT_EQ(reply.status, 200U) << reply.body;
 
     const std::vector<ReceivedRequest> received = Received();
@@ -315,8 +315,8 @@ TEST_F(WinHttpTest, ARefusedConnectionGives12029OnEveryPathAndTheFormEngineCode7
     const HttpTarget nobody{.host = g_trusted->Host(), .port = port, .path = kMessagePath, .userAgent = kUserAgent};
 
     const HttpReply get = http_.Get(nobody, kAnn, {}, nullptr);
-    const HttpReply post = http_.Post(nobody, "body", "text/plain", kAnn);
-    const HttpReply form = http_.PostForm(nobody, MessageParts(), kAnn);
+    const HttpReply post = http_.Post(nobody, "body", "text/plain", kAnn, nullptr);
+    const HttpReply form = http_.PostForm(nobody, MessageParts(), kAnn, nullptr);
     for (const HttpReply& reply : {get, post, form}) {
         EXPECT_EQ(reply.error, kHttpCannotConnect);
         EXPECT_EQ(reply.status, 0U);
@@ -326,8 +326,8 @@ TEST_F(WinHttpTest, ARefusedConnectionGives12029OnEveryPathAndTheFormEngineCode7
 
 TEST_F(WinHttpTest, AnUntrustedCertificateFailsBeforeAnyCredentialLeaves) {
     const HttpReply get = http_.Get(Target(*g_untrusted, kAccountPath), kAnn, {}, nullptr);
-    const HttpReply post = http_.Post(Target(*g_untrusted, kMessagePath), "body", "text/plain", kAnn);
-    const HttpReply form = http_.PostForm(Target(*g_untrusted, kMessagePath), MessageParts(), kAnn);
+    const HttpReply post = http_.Post(Target(*g_untrusted, kMessagePath), "body", "text/plain", kAnn, nullptr);
+    const HttpReply form = http_.PostForm(Target(*g_untrusted, kMessagePath), MessageParts(), kAnn, nullptr);
     EXPECT_TRUE(IsCertificateFailure(get.error)) << get.error;
     EXPECT_TRUE(IsCertificateFailure(post.error)) << post.error;
     EXPECT_EQ(form.error, kHttpFormPostFailed);
@@ -342,8 +342,8 @@ TEST_F(WinHttpTest, ATrustedCertificateForAnotherHostFailsBeforeAnythingIsSent) 
     otherName.host = "127.0.0.1";
     const HttpReply get = http_.Get(otherName, kAnn, {}, nullptr);
     otherName.path = kMessagePath;
-    const HttpReply post = http_.Post(otherName, "body", "text/plain", kAnn);
-    const HttpReply form = http_.PostForm(otherName, MessageParts(), kAnn);
+    const HttpReply post = http_.Post(otherName, "body", "text/plain", kAnn, nullptr);
+    const HttpReply form = http_.PostForm(otherName, MessageParts(), kAnn, nullptr);
     EXPECT_TRUE(IsCertificateFailure(get.error)) << get.error;
     EXPECT_TRUE(IsCertificateFailure(post.error)) << post.error;
     EXPECT_EQ(form.error, kHttpFormPostFailed);
@@ -380,10 +380,10 @@ TEST_F(WinHttpTest, EveryRequestEndsAtItsLimitWhenTheServiceHoldsItsReplyOrNever
                 reply = http_.Get(c.target, kAnn, {}, nullptr);
                 break;
             case Kind::Post:
-                reply = http_.Post(c.target, "body", "text/plain", kAnn);
+                reply = http_.Post(c.target, "body", "text/plain", kAnn, nullptr);
                 break;
             case Kind::Form:
-                reply = http_.PostForm(c.target, MessageParts(), kAnn);
+                reply = http_.PostForm(c.target, MessageParts(), kAnn, nullptr);
                 break;
         }
         const Milliseconds took = Since(start);
@@ -434,25 +434,51 @@ TEST_F(WinHttpTest, ATricklingReplyEndsAtTheOverallLimitAndCompletesWhileEachWin
     }
 }
 
-TEST_F(WinHttpTest, ACancelWhileTheReplyIsHeldEndsTheGetPromptlyWith12017) {
-    Event cancel(Event::Reset::Manual);
-    Clock::time_point signalled{};
-    bool inFlight = false;
-    std::thread canceller([&] {
-        inFlight = WaitForRecorded(g_trusted->Received().size() + 1, kPromptly);
-        signalled = Clock::now();
-        cancel.Set();
-    });
-    int progressCalls = 0;
-    const HttpReply reply = http_.Get(
-        Target(kHeldGetPath), kAnn, [&](std::size_t) { ++progressCalls; }, &cancel);
-    const Clock::time_point ended = Clock::now();
-    canceller.join();
-    EXPECT_TRUE(inFlight) << "the service never recorded the GET";
-    EXPECT_EQ(reply.error, kHttpCancelled);
-    EXPECT_EQ(reply.body, "");
-    EXPECT_EQ(progressCalls, 0);
-    EXPECT_LT(ended - signalled, kPromptly);
+// A stalled download the user stops and a stalled upload the send queue's shutdown stops both end at once.
+TEST_F(WinHttpTest, ACancelWhileTheReplyIsHeldEndsTheRequestPromptly) {
+    enum class Kind { Get, Post, Form };
+    struct Case {
+        const char* name;
+        Kind kind;
+        const char* path;
+        std::uint32_t error;
+    };
+    const Case cases[] = {
+        {"GET", Kind::Get, kHeldGetPath, kHttpCancelled},
+        {"POST", Kind::Post, kHeldPostPath, kHttpCancelled},
+        {"form post", Kind::Form, kHeldPostPath, kHttpFormPostFailed},
+    };
+    for (const Case& c : cases) {
+        Event cancel(Event::Reset::Manual);
+        Clock::time_point signalled{};
+        bool inFlight = false;
+        std::thread canceller([&] {
+            inFlight = WaitForRecorded(g_trusted->Received().size() + 1, kPromptly);
+            signalled = Clock::now();
+            cancel.Set();
+        });
+        int progressCalls = 0;
+        HttpReply reply;
+        switch (c.kind) {
+            case Kind::Get:
+                reply = http_.Get(
+                    Target(c.path), kAnn, [&](std::size_t) { ++progressCalls; }, &cancel);
+                break;
+            case Kind::Post:
+                reply = http_.Post(Target(c.path), "body", "text/plain", kAnn, &cancel);
+                break;
+            case Kind::Form:
+                reply = http_.PostForm(Target(c.path), MessageParts(), kAnn, &cancel);
+                break;
+        }
+        const Clock::time_point ended = Clock::now();
+        canceller.join();
+        EXPECT_TRUE(inFlight) << c.name << ": the service never recorded the request";
+        EXPECT_EQ(reply.error, c.error) << c.name;
+        EXPECT_EQ(reply.body, "") << c.name;
+        EXPECT_EQ(progressCalls, 0) << c.name;
+        EXPECT_LT(ended - signalled, kPromptly) << c.name;
+    }
 }
 
 TEST_F(WinHttpTest, AProxyDiscoveryThatHangsEndsTheGetAtItsLimit) {
@@ -479,7 +505,7 @@ TEST_F(WinHttpTest, ABodyOfManyPiecesArrivesWholeUnderAProgressLimit) {
     for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>('a' + (i * 7 + i / 251) % 26);
     HttpTarget target = Target(kMessagePath);
     target.limits = {.progressWindow = Milliseconds{5'000}};
-    const HttpReply reply = http_.Post(target, body, "application/octet-stream", kAnn);
+    const HttpReply reply = http_.Post(target, body, "application/octet-stream", kAnn, nullptr);
     EXPECT_EQ(reply.error, 0U);
     const std::vector<ReceivedRequest> received = Received();
     ASSERT_EQ(received.size(), 1U);

@@ -26,11 +26,11 @@ public:
         return {.error = platform::kHttpCannotConnect};
     }
     platform::HttpReply Post(const platform::HttpTarget&, std::string_view, std::string_view,
-                             const platform::HttpCredentials&) override {
+                             const platform::HttpCredentials&, platform::Event*) override {
         return {.error = platform::kHttpCannotConnect};
     }
     platform::HttpReply PostForm(const platform::HttpTarget&, const std::vector<platform::HttpFormPart>&,
-                                 const platform::HttpCredentials&) override {
+                                 const platform::HttpCredentials&, platform::Event*) override {
         return {.error = platform::kHttpCannotConnect};
     }
 };
