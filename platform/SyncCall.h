@@ -1,10 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <functional>
 #include <mutex>
 #include <utility>
+
+#include "platform/Threads.h"
 
 namespace sealwing::platform {
 
@@ -15,8 +18,13 @@ class SyncCall {
 public:
     explicit SyncCall(std::function<void()> work) : work_(std::move(work)) {}
 
-    // UI thread.
+    // UI thread. A call given up or released before it began does not run.
     void Run() {
+        {
+            std::lock_guard guard(lock_);
+            if (finished_) return;
+            running_ = true;
+        }
         std::function<void()> work = std::move(work_);
         std::exception_ptr failure;
         try {
@@ -39,10 +47,19 @@ public:
         done_.notify_all();
     }
 
-    // The worker: true when the work ran, false when it was released unrun; rethrows the work's exception.
-    bool Wait() {
+    // The worker: true when the work ran, false when it was released or given up unrun; rethrows the work's
+    // exception. `giveUp` is no condition of this call, so it is looked at every kGiveUpPoll while nothing began.
+    bool Wait(Event* giveUp = nullptr) {
         std::unique_lock guard(lock_);
-        done_.wait(guard, [this] { return finished_; });
+        while (!finished_) {
+            if (giveUp == nullptr || running_) {
+                done_.wait(guard);
+            } else if (giveUp->IsSet()) {
+                finished_ = true;  // Run now leaves the work alone
+            } else {
+                done_.wait_for(guard, kGiveUpPoll);
+            }
+        }
         // The worker takes the exception for itself: whichever thread lets go of the call last, the exception is
         // then only ever touched, and freed, by the worker that handles it.
         if (std::exception_ptr failure = std::exchange(failure_, nullptr)) {
@@ -53,9 +70,12 @@ public:
     }
 
 private:
+    static constexpr std::chrono::milliseconds kGiveUpPoll{20};
+
     std::function<void()> work_;
     std::mutex lock_;
     std::condition_variable done_;
+    bool running_ = false;
     bool finished_ = false;
     bool ran_ = false;
     std::exception_ptr failure_;

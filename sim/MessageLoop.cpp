@@ -34,7 +34,7 @@ void MessageLoop::BindToCurrentThread() {
     uiThread_ = std::this_thread::get_id();
 }
 
-bool MessageLoop::RunSync(std::function<void()> work) {
+bool MessageLoop::RunSync(std::function<void()> work, platform::Event* giveUp) {
     std::shared_ptr<SyncCall> call;
     {
         std::lock_guard guard(lock_);
@@ -51,7 +51,7 @@ bool MessageLoop::RunSync(std::function<void()> work) {
         work();
         return true;
     }
-    return call->Wait();
+    return call->Wait(giveUp);
 }
 
 void MessageLoop::Post(std::function<void()> work) {

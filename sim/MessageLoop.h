@@ -33,7 +33,8 @@ public:
     bool IsUiThread() override;
     // From a worker: queues the work and blocks until the UI thread ran it (true) or stopped serving (false).
     // On the UI thread: runs it at once. After Stop: false, without running it.
-    bool RunSync(std::function<void()> work) override;
+    using UiThread::RunSync;
+    bool RunSync(std::function<void()> work, platform::Event* giveUp) override;
     // Any thread; dropped after Stop.
     void Post(std::function<void()> work) override;
     // UI thread only (0 elsewhere, and after Stop). Repeating; first due at the clock's tick + interval, where an

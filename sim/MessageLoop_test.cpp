@@ -95,6 +95,42 @@ TEST_F(MessageLoopTest, StopReleasesAWaitingRunSyncWithFalseWithoutRunningIt) {
     EXPECT_EQ(loop_.SetTimer(10, [](platform::TimerId) {}), 0u);
 }
 
+// The UI thread that waits for a worker cannot serve that worker's call: the worker gives it up instead, and the
+// call, served later, does nothing. Work the UI thread has begun is waited for to its end.
+TEST_F(MessageLoopTest, AGivenUpRunSyncReturnsFalseAndItsWorkNeverRunsButBegunWorkIsWaitedFor) {
+    platform::Event giveUp(platform::Event::Reset::Manual);
+    bool ran = false;
+    bool result = true;
+    std::thread worker([&] { result = loop_.RunSync([&] { ran = true; }, &giveUp); });
+    ASSERT_TRUE(loop_.WaitForWork(kSafety));
+    giveUp.Set();
+    worker.join();
+    EXPECT_FALSE(result);
+    loop_.RunPending();
+    EXPECT_FALSE(ran);
+
+    // Given up while its work runs: a worker that let go now would leave the work using what it gave it. The work
+    // holds on long enough for a worker that does let go to be seen doing so.
+    ran = false;
+    platform::Event late(platform::Event::Reset::Manual);
+    platform::Event workerReturned(platform::Event::Reset::Manual);
+    std::thread second([&] {
+        result = loop_.RunSync(
+            [&] {
+                late.Set();
+                workerReturned.WaitFor(200ms);
+                ran = true;
+            },
+            &late);
+        workerReturned.Set();
+    });
+    ASSERT_TRUE(loop_.WaitForWork(kSafety));
+    loop_.RunPending();
+    second.join();
+    EXPECT_TRUE(result);
+    EXPECT_TRUE(ran);
+}
+
 TEST_F(MessageLoopTest, DestroyingTheLoopReleasesAWaitingWorker) {
     auto loop = std::make_unique<MessageLoop>(clock_);
     bool result = true;

@@ -9,9 +9,10 @@
 namespace sealwing::platform {
 namespace {
 
-constexpr wchar_t kClassName[] = L"SealwingRouterWindow";
-constexpr UINT kServeSyncCalls = WM_APP + 1;
-constexpr UINT kServePosts = WM_APP + 2;
+// The send queue's router window: its completions reach the UI thread as this window's WM_USER+1.
+constexpr wchar_t kClassName[] = L"Shipper router wnd";
+constexpr UINT kServeSyncCalls = WM_USER + 1;
+constexpr UINT kServePosts = WM_USER + 2;
 
 // The module holding this code: the add-in's DLL, not Outlook's executable, owns the window class.
 HINSTANCE ThisModule() {
@@ -102,7 +103,7 @@ void Win32UiThread::DestroyRouter() {
 
 bool Win32UiThread::IsUiThread() { return ::GetCurrentThreadId() == threadId_; }
 
-bool Win32UiThread::RunSync(std::function<void()> work) {
+bool Win32UiThread::RunSync(std::function<void()> work, Event* giveUp) {
     if (IsUiThread()) {
         {
             std::lock_guard guard(lock_);
@@ -121,7 +122,7 @@ bool Win32UiThread::RunSync(std::function<void()> work) {
     }
     // Should the notification fail, the call waits in the queue for the next one or for Shutdown.
     ::SendNotifyMessageW(window, kServeSyncCalls, 0, 0);
-    return call->Wait();
+    return call->Wait(giveUp);
 }
 
 void Win32UiThread::Post(std::function<void()> work) {

@@ -39,7 +39,8 @@ public:
     void Shutdown();
 
     bool IsUiThread() override;
-    bool RunSync(std::function<void()> work) override;
+    using UiThread::RunSync;
+    bool RunSync(std::function<void()> work, Event* giveUp) override;
     void Post(std::function<void()> work) override;
     // UI thread only (0 elsewhere, and after Shutdown).
     TimerId SetTimer(std::uint32_t intervalMilliseconds, std::function<void(TimerId)> callback) override;

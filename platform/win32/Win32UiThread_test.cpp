@@ -120,6 +120,27 @@ TEST(Win32UiThreadTest, ShutdownReleasesAWaitingRunSyncWithFalse) {
     EXPECT_FALSE(ran);
 }
 
+// A UI thread that waits for the worker itself (the send queue ending its thread) cannot serve the worker's call:
+// the worker gives it up, and the notification served later runs nothing.
+TEST(Win32UiThreadTest, AGivenUpRunSyncReturnsFalseAndItsWorkNeverRuns) {
+    Win32UiThread ui;
+    ASSERT_TRUE(ui.Created());
+    Event giveUp(Event::Reset::Manual);
+    std::atomic<bool> ran{false};
+    std::atomic<bool> result{true};
+    Signal finished;
+    std::thread worker([&] {
+        result = ui.RunSync([&] { ran = true; }, &giveUp);
+        finished.Set();
+    });
+    EXPECT_EQ(::MsgWaitForMultipleObjects(0, nullptr, FALSE, 30000, QS_SENDMESSAGE), WAIT_OBJECT_0);
+    giveUp.Set();
+    ASSERT_TRUE(JoinWorker(worker, finished));
+    EXPECT_FALSE(result);
+    DispatchWaiting();
+    EXPECT_FALSE(ran);
+}
+
 TEST(Win32UiThreadTest, PostsRunInOrderInTheLoopAndAreDroppedAfterShutdown) {
     Win32UiThread ui;
     ASSERT_TRUE(ui.Created());
@@ -214,7 +235,7 @@ TEST(Win32UiThreadTest, TheRouterWindowIsMessageOnlyAndHoldsItsOwner) {
     ASSERT_TRUE(ui.Created());
     HWND window = ui.Window();
     EXPECT_EQ(::GetWindowLongPtrW(window, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(&ui));
-    EXPECT_EQ(::FindWindowExW(HWND_MESSAGE, nullptr, L"SealwingRouterWindow", nullptr), window);
+    EXPECT_EQ(::FindWindowExW(HWND_MESSAGE, nullptr, L"Shipper router wnd", nullptr), window);
     ui.Shutdown();
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_FALSE(ui.Created());
