@@ -25,10 +25,15 @@ inline constexpr std::uint32_t PT_LONG = 0x0003;
 inline constexpr std::uint32_t PT_ERROR = 0x000A;
 inline constexpr std::uint32_t PT_BOOLEAN = 0x000B;
 inline constexpr std::uint32_t PT_UNICODE = 0x001F;
+inline constexpr std::uint32_t PT_SYSTIME = 0x0040;
 inline constexpr std::uint32_t PT_BINARY = 0x0102;
 inline constexpr std::uint32_t PT_MV_UNICODE = 0x101F;
 
+inline constexpr PropTag PR_SUBJECT_W = 0x0037001F;
+inline constexpr PropTag PR_CLIENT_SUBMIT_TIME = 0x00390040;
 inline constexpr PropTag PR_TRANSPORT_MESSAGE_HEADERS_W = 0x007D001F;
+inline constexpr PropTag PR_SENDER_NAME_W = 0x0C1A001F;
+inline constexpr PropTag PR_MESSAGE_DELIVERY_TIME = 0x0E060040;
 inline constexpr PropTag PR_RECEIVED_BY_EMAIL_ADDRESS_W = 0x0076001F;
 inline constexpr PropTag PR_MESSAGE_FLAGS = 0x0E070003;
 inline constexpr PropTag PR_PARENT_ENTRYID = 0x0E090102;
@@ -38,14 +43,31 @@ inline constexpr PropTag PR_SMTP_ADDRESS_W = 0x39FE001F;
 inline constexpr PropTag PR_PROFILE_NAME_W = 0x3D12001F;
 inline constexpr PropTag PR_EMS_AB_PROXY_ADDRESSES = 0x800F101F;
 
+// PR_MESSAGE_FLAGS bits.
+inline constexpr std::int32_t MSGFLAG_READ = 0x1;
+inline constexpr std::int32_t MSGFLAG_UNSENT = 0x8;
+
 // A property that could not be read: the error in place of the value (PT_ERROR).
 struct PropError {
     HResult code = hr::Mapi_E_NotFound;
     friend bool operator==(const PropError&, const PropError&) = default;
 };
 
-using PropData =
-    std::variant<std::monostate, std::int32_t, bool, std::wstring, Binary, std::vector<std::wstring>, PropError>;
+// A point in time as MAPI holds it (PT_SYSTIME, a FILETIME): 100-nanosecond intervals since 1601-01-01 UTC.
+struct FileTime {
+    std::uint64_t ticks = 0;
+    friend bool operator==(const FileTime&, const FileTime&) = default;
+};
+
+// Seconds since 1970-01-01 UTC as a FileTime.
+constexpr FileTime FileTimeFromUnix(std::int64_t seconds) {
+    constexpr std::uint64_t kTicksPerSecond = 10'000'000;
+    constexpr std::uint64_t kUnixEpochTicks = 116'444'736'000'000'000;  // 1970-01-01 as a FILETIME
+    return FileTime{kUnixEpochTicks + static_cast<std::uint64_t>(seconds) * kTicksPerSecond};
+}
+
+using PropData = std::variant<std::monostate, std::int32_t, bool, std::wstring, Binary, std::vector<std::wstring>,
+                              PropError, FileTime>;
 
 struct PropValue {
     PropTag tag = 0;
@@ -82,7 +104,11 @@ public:
     virtual HResult SaveChanges() = 0;
 };
 
-class Message : public Prop {};
+class Message : public Prop {
+public:
+    // IMAPIProp::CopyTo with nothing excluded: every property, recipients and attachments included.
+    virtual HResult CopyTo(Message& target) = 0;
+};
 class MailUser : public Prop {};
 class ProfileSection : public Prop {};
 
@@ -90,6 +116,8 @@ class Folder : public Prop {
 public:
     // Hard deletion: the messages do not go to Deleted Items.
     virtual HResult DeleteMessages(const std::vector<Binary>& entryIds) = 0;
+    // A new, empty message in this folder; it exists in the store once saved (SaveChanges).
+    virtual HResult CreateMessage(Ref<Message>& created) = 0;
 };
 
 class MsgStore : public Prop {

@@ -16,6 +16,7 @@
 namespace sealwing::outlook {
 
 namespace mapi {
+class Folder;
 class MailUser;
 class Message;
 class Session;
@@ -113,6 +114,8 @@ class Inspectors : public Object {
 public:
     virtual int Count() = 0;
     virtual Ref<Inspector> Item(int index) = 0;
+    // A new inspector for the item, not yet shown.
+    virtual Ref<Inspector> Add(const Ref<Object>& item) = 0;
     virtual ConnectionPoint<InspectorsEvents>& Events() = 0;
 };
 
@@ -124,6 +127,8 @@ public:
     virtual std::wstring Caption() = 0;
     // The item shown: a MailItem, or another kind of item.
     virtual Ref<Object> CurrentItem() = 0;
+    // Shows the window when it is not shown yet and brings it to the front (its Activate event fires).
+    virtual void Activate() = 0;
     virtual ConnectionPoint<InspectorEvents>& Events() = 0;
 };
 
@@ -160,6 +165,8 @@ class MAPIFolder : public Object {
 public:
     virtual std::wstring EntryID() = 0;
     virtual Ref<outlook::Store> Store() = 0;  // (2007)
+    // The folder as Extended MAPI's IMAPIFolder; nothing when it does not answer that interface.
+    virtual Ref<mapi::Folder> MAPIOBJECT() = 0;
 };
 
 class Store : public Object {

@@ -68,6 +68,8 @@ bool PropertyBag::Fits(const mapi::PropValue& value) {
             return std::holds_alternative<mapi::Binary>(value.data);
         case mapi::PT_MV_UNICODE:
             return std::holds_alternative<std::vector<std::wstring>>(value.data);
+        case mapi::PT_SYSTIME:
+            return std::holds_alternative<mapi::FileTime>(value.data);
         default:
             return false;
     }

@@ -23,6 +23,10 @@ public:
 
     // The simulation's own access, no gate.
     const std::string& Bytes() const { return bytes_; }
+    // The same attachment for another item, saved with it.
+    outlook::Ref<SimAttachment> Copy() const {
+        return std::make_shared<SimAttachment>(WeakContext(), fileName_, displayName_, type_, bytes_, saved_);
+    }
     void Commit() { saved_ = true; }
 
 private:

@@ -55,6 +55,8 @@ outlook::Ref<SimAttachment> SimAttachments::AddSaved(std::wstring fileName, std:
     return attachment;
 }
 
+void SimAttachments::AddCopy(const SimAttachment& source) { attachments_.push_back(source.Copy()); }
+
 void SimAttachments::Commit() {
     for (const auto& attachment : attachments_) attachment->Commit();
 }

@@ -28,6 +28,7 @@ public:
     // The simulation's own access, no gate.
     // An attachment of a delivered item: saved already.
     outlook::Ref<SimAttachment> AddSaved(std::wstring fileName, std::string bytes);
+    void AddCopy(const SimAttachment& source);
     // The item was saved: its new attachments read their real type from now on.
     void Commit();
     std::size_t Size() const { return attachments_.size(); }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "sim/EntryId.h"
+#include "sim/SimMapiFolder.h"
 #include "sim/SimStore.h"
 
 namespace sealwing::sim {
@@ -24,6 +25,11 @@ std::wstring SimFolder::EntryID() {
 outlook::Ref<outlook::Store> SimFolder::Store() {
     Enter(L"MAPIFolder.Store");
     return store_.lock();
+}
+
+outlook::Ref<outlook::mapi::Folder> SimFolder::MAPIOBJECT() {
+    Enter(L"MAPIFolder.MAPIOBJECT");
+    return std::make_shared<SimMapiFolder>(WeakContext(), shared_from_this());
 }
 
 void SimFolder::Add(const outlook::Ref<SimMailItem>& item) {

@@ -14,13 +14,14 @@ class SimMailItem;
 class SimStore;
 
 // A folder of a simulated store, holding its items in the order they arrived.
-class SimFolder : public outlook::MAPIFolder, protected SimObject {
+class SimFolder : public outlook::MAPIFolder, public std::enable_shared_from_this<SimFolder>, protected SimObject {
 public:
     SimFolder(std::weak_ptr<SimContext> context, std::weak_ptr<SimStore> store, outlook::DefaultFolder kind,
               std::wstring name, outlook::mapi::Binary entryId);
 
     std::wstring EntryID() override;
     outlook::Ref<outlook::Store> Store() override;  // (2007)
+    outlook::Ref<outlook::mapi::Folder> MAPIOBJECT() override;
 
     // The simulation's own access, no gate.
     outlook::DefaultFolder Kind() const { return kind_; }

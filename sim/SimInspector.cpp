@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "sim/SimContext.h"
+#include "sim/SimInspectors.h"
 #include "sim/SimMailItem.h"
 #include "sim/SimProps.h"
 #include "sim/WindowTree.h"
@@ -24,6 +26,11 @@ std::wstring SimInspector::Caption() {
 outlook::Ref<outlook::Object> SimInspector::CurrentItem() {
     Enter(L"Inspector.CurrentItem");
     return item_;
+}
+
+void SimInspector::Activate() {
+    const auto context = Enter(L"Inspector.Activate");
+    context->Model().inspectors->Display(shared_from_this());  // a displayed one is activated again
 }
 
 outlook::ConnectionPoint<outlook::InspectorEvents>& SimInspector::Events() {

@@ -24,6 +24,8 @@ public:
     platform::WindowHandle Window() override;
     std::wstring Caption() override;
     outlook::Ref<outlook::Object> CurrentItem() override;
+    // Displays it when it is not (NewInspector fires), then brings it to the front.
+    void Activate() override;
     outlook::ConnectionPoint<outlook::InspectorEvents>& Events() override;
 
     // "Untitled - Message (HTML)" for an empty subject, "<subject> - Message (HTML)" otherwise.

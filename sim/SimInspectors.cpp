@@ -1,6 +1,8 @@
 #include "sim/SimInspectors.h"
 
 #include "sim/SimInspector.h"
+#include "sim/SimMailItem.h"
+#include "sim/SimResults.h"
 #include "sim/WindowTree.h"
 
 namespace sealwing::sim {
@@ -26,6 +28,13 @@ int SimInspectors::Count() {
 outlook::Ref<outlook::Inspector> SimInspectors::Item(int index) {
     Enter(L"Inspectors.Item");
     return ItemAt(windows_.Items(), index);
+}
+
+outlook::Ref<outlook::Inspector> SimInspectors::Add(const outlook::Ref<outlook::Object>& item) {
+    Enter(L"Inspectors.Add");
+    const auto mail = std::dynamic_pointer_cast<SimMailItem>(item);
+    if (mail == nullptr) throw outlook::ComError(outlook::hr::E_InvalidArg, result::kInvalidArgText);
+    return mail->InspectorOrNew();
 }
 
 outlook::ConnectionPoint<outlook::InspectorsEvents>& SimInspectors::Events() {

@@ -18,6 +18,8 @@ public:
 
     int Count() override;
     outlook::Ref<outlook::Inspector> Item(int index) override;
+    // The item's inspector (a new one unless it has one open), not displayed; E_INVALIDARG for what is no mail item.
+    outlook::Ref<outlook::Inspector> Add(const outlook::Ref<outlook::Object>& item) override;
     outlook::ConnectionPoint<outlook::InspectorsEvents>& Events() override;
 
     // The simulation's own work, no gate; UI thread. Display creates the frame window, joins the collection, fires

@@ -217,6 +217,21 @@ std::int32_t SimMailItem::MessageFlags() const {
     return flags;
 }
 
+void SimMailItem::SetMessageFlags(std::int32_t flags) {
+    unread_ = (flags & prop::MSGFLAG_READ) == 0;
+    sent_ = (flags & prop::MSGFLAG_UNSENT) == 0;
+}
+
+void SimMailItem::CopyContentTo(SimMailItem& target) const {
+    target.props_ = props_;
+    target.html_ = html_;
+    for (const auto& recipient : recipients_->List()) target.recipients_->AddCopy(*recipient);
+    for (const auto& attachment : attachments_->List()) target.attachments_->AddCopy(*attachment);
+    target.unread_ = unread_;
+    target.sent_ = sent_;
+    target.MarkModified();
+}
+
 outlook::Ref<SimInspector> SimMailItem::InspectorOrNew() {
     if (auto existing = CurrentInspector()) return existing;
     auto inspector = std::make_shared<SimInspector>(WeakContext(), shared_from_this());

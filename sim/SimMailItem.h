@@ -93,6 +93,10 @@ public:
     // False: MailItem.Session returns Nothing, as it does for an item whose profile is logged off (Exchange).
     void SetSessionAvailable(bool available) { sessionAvailable_ = available; }
     std::int32_t MessageFlags() const;
+    // PR_MESSAGE_FLAGS written before the first save: the read and unsent bits become the item's state.
+    void SetMessageFlags(std::int32_t flags);
+    // IMAPIProp::CopyTo: every property, the HTML body, the recipients and the attachments, into `target`.
+    void CopyContentTo(SimMailItem& target) const;
     outlook::Ref<SimInspector> InspectorOrNew();
     // The inspector created for the item and not closed yet; nullptr when none.
     outlook::Ref<SimInspector> CurrentInspector() const;

@@ -4,6 +4,7 @@
 
 #include "sim/SimFolder.h"
 #include "sim/SimMailItem.h"
+#include "sim/SimMessage.h"
 #include "sim/SimProps.h"
 #include "sim/SimStore.h"
 
@@ -30,6 +31,14 @@ outlook::HResult SimMapiFolder::DeleteMessages(const std::vector<mapi::Binary>& 
         }
     }
     return missing ? result::kMapiPartialCompletion : outlook::hr::S_Ok;
+}
+
+outlook::HResult SimMapiFolder::CreateMessage(outlook::Ref<mapi::Message>& created) {
+    created.reset();
+    std::shared_ptr<SimContext> context;
+    if (const auto failed = EnterMapi(L"Folder.CreateMessage", context); failed != outlook::hr::S_Ok) return failed;
+    created = std::make_shared<SimMessage>(WeakContext(), SimMailItem::Create(WeakContext(), folder_));
+    return outlook::hr::S_Ok;
 }
 
 std::optional<mapi::PropValue> SimMapiFolder::Read(mapi::PropTag tag) {

@@ -19,6 +19,8 @@ public:
     // Removes the messages from the store for good. An id the folder does not hold is skipped and the call returns
     // MAPI_W_PARTIAL_COMPLETION.
     outlook::HResult DeleteMessages(const std::vector<outlook::mapi::Binary>& entryIds) override;
+    // A new message of this folder, which joins it when saved.
+    outlook::HResult CreateMessage(outlook::Ref<outlook::mapi::Message>& created) override;
 
 protected:
     std::optional<outlook::mapi::PropValue> Read(outlook::mapi::PropTag tag) override;

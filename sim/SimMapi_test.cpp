@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "outlook/Mapi.h"
+#include "sim/SimAttachments.h"
 #include "sim/SimFolder.h"
 #include "sim/SimMailItem.h"
 #include "sim/SimOutlook.h"
 #include "sim/SimProps.h"
+#include "sim/SimRecipients.h"
 #include "sim/SimTestSupport.h"
 
 namespace sealwing::sim {
@@ -196,6 +198,41 @@ TEST_F(SimMapiTest, AMessageOfASecondStoreOpensThroughItsOwnStoreAndIsDeletedThe
     EXPECT_EQ(sim_.Folder(outlook::olFolderInbox)->Items().size(), 1u) << "the default store keeps its mail";
     EXPECT_EQ(testing::CodeOf([&] { sim_.Application()->Session()->GetItemFromID(item->EntryIdText(), L""); }),
               outlook::hr::Mapi_E_NotFound);
+}
+
+// The Sent copy's steps: a message made in a folder takes another's content whole and its flags before its first
+// save, and joins the folder only when saved.
+TEST_F(SimMapiTest, AMessageCreatedInAFolderTakesACopyAndItsFlagsAndJoinsTheFolderWhenSaved) {
+    auto draft = sim_.CreateMailItem();
+    draft->SetSubject(L"Figures");
+    draft->Recipients()->Add(L"bob@example.com");
+    draft->AttachmentList()->AddSaved(L"a.txt", "bytes");
+    draft->Save();
+    const auto sent = sim_.Folder(outlook::olFolderSentMail);
+    auto folder = sent->MAPIOBJECT();
+    ASSERT_NE(folder, nullptr);
+
+    Ref<mapi::Message> copy;
+    ASSERT_EQ(folder->CreateMessage(copy), outlook::hr::S_Ok);
+    ASSERT_EQ(Message(draft)->CopyTo(*copy), outlook::hr::S_Ok);
+    EXPECT_TRUE(sent->Items().empty()) << "nothing in the folder before the save";
+    ASSERT_EQ(copy->SetProps({{mapi::PR_MESSAGE_FLAGS, std::int32_t{mapi::MSGFLAG_READ}},
+                              {mapi::PR_CLIENT_SUBMIT_TIME, mapi::FileTimeFromUnix(0)}}),
+              outlook::hr::S_Ok);
+    ASSERT_EQ(copy->SaveChanges(), outlook::hr::S_Ok);
+
+    ASSERT_EQ(sent->Items().size(), 1u);
+    const auto& saved = sent->Items()[0];
+    EXPECT_EQ(saved->Props().Text(prop::PR_SUBJECT_W), L"Figures");
+    EXPECT_EQ(saved->RecipientList()->List().size(), 1u);
+    EXPECT_EQ(saved->AttachmentList()->List().size(), 1u);
+    EXPECT_EQ(saved->MessageFlags() & (mapi::MSGFLAG_READ | mapi::MSGFLAG_UNSENT), mapi::MSGFLAG_READ);
+    EXPECT_EQ(saved->Props().Find(mapi::PR_CLIENT_SUBMIT_TIME)->data,
+              mapi::PropData(mapi::FileTime{116'444'736'000'000'000}));
+    EXPECT_EQ(draft->Folder(), sim_.Folder(outlook::olFolderDrafts)) << "the draft stays where it was";
+
+    // Once saved, the flags are the store's to compute.
+    EXPECT_EQ(copy->SetProps({{mapi::PR_MESSAGE_FLAGS, std::int32_t{0}}}), outlook::hr::Mapi_W_ErrorsReturned);
 }
 
 TEST_F(SimMapiTest, TheGlobalProfileSectionHoldsTheProfileName) {

@@ -43,10 +43,19 @@ bool SimMessage::Computed(mapi::PropTag tag) {
         case mapi::PropId(mapi::PR_PARENT_ENTRYID):
         case mapi::PropId(mapi::PR_STORE_ENTRYID):
         case mapi::PropId(mapi::PR_MESSAGE_FLAGS):
-            return true;
+            return item_->IsSaved();  // a new message takes its flags before its first save, as MAPI's do
         default:
             return false;
     }
+}
+
+outlook::HResult SimMessage::CopyTo(mapi::Message& target) {
+    std::shared_ptr<SimContext> context;
+    if (const auto failed = EnterMapi(L"Message.CopyTo", context); failed != outlook::hr::S_Ok) return failed;
+    auto* copy = dynamic_cast<SimMessage*>(&target);
+    if (copy == nullptr) return result::kMapiNoSupport;
+    item_->CopyContentTo(*copy->item_);
+    return outlook::hr::S_Ok;
 }
 
 NamedPropertyMap* SimMessage::Names() {
@@ -54,7 +63,13 @@ NamedPropertyMap* SimMessage::Names() {
     return store ? &store->NamedProperties() : nullptr;
 }
 
-void SimMessage::Changed() { item_->MarkModified(); }
+void SimMessage::Changed() {
+    if (auto flags = item_->Props().Find(mapi::PR_MESSAGE_FLAGS)) {
+        item_->SetMessageFlags(std::get<std::int32_t>(flags->data));
+        item_->Props().Remove(mapi::PR_MESSAGE_FLAGS);
+    }
+    item_->MarkModified();
+}
 
 outlook::HResult SimMessage::Commit() { return item_->Commit(); }
 

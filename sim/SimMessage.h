@@ -19,6 +19,9 @@ public:
 
     const outlook::Ref<SimMailItem>& Item() const { return item_; }
 
+    // Into another simulated message only; MAPI_E_NO_SUPPORT otherwise.
+    outlook::HResult CopyTo(outlook::mapi::Message& target) override;
+
 protected:
     std::optional<outlook::mapi::PropValue> Read(outlook::mapi::PropTag tag) override;
     PropertyBag* Writable() override;

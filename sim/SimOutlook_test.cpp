@@ -257,6 +257,16 @@ TEST_F(SimOutlookTest, InspectorsShowTheirItemAndCloseWithIt) {
     EXPECT_EQ(app_->ActiveInspector(), nullptr);
     EXPECT_FALSE(item->IsSaved());
     EXPECT_NE(item->GetInspector(), inspector);  // a closed inspector is not reused
+
+    // Inspectors.Add brings a closed item back: a new inspector, shown by its Activate.
+    const auto again = app_->Inspectors()->Add(item);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->Window(), platform::kNoWindow);
+    again->Activate();
+    EXPECT_EQ(opened.opened.size(), 2u);
+    EXPECT_EQ(app_->ActiveInspector(), again);
+    EXPECT_TRUE(sim_.Windows().IsWindow(again->Window()));
+    EXPECT_THROW(app_->Inspectors()->Add(nullptr), outlook::ComError);
 }
 
 TEST_F(SimOutlookTest, TheJournalRecordsConnectionsInOrderAndCountsThoseOpen) {

@@ -40,6 +40,12 @@ public:
     bool IsResolved() const { return entry_ != nullptr; }
     outlook::RecipientType Kind() const { return type_; }
     const std::wstring& TypedName() const { return name_; }
+    // The same recipient, resolved as it is, for another item.
+    outlook::Ref<SimRecipient> CopyFor(std::weak_ptr<SimMailItem> item) const {
+        auto copy = std::make_shared<SimRecipient>(WeakContext(), name_, type_, std::move(item));
+        copy->entry_ = entry_;
+        return copy;
+    }
 
 private:
     std::wstring name_;

@@ -42,4 +42,6 @@ outlook::Ref<SimRecipient> SimRecipients::AddResolved(const AddressBookEntry& en
     return recipient;
 }
 
+void SimRecipients::AddCopy(const SimRecipient& source) { recipients_.push_back(source.CopyFor(item_)); }
+
 }  // namespace sealwing::sim

@@ -27,6 +27,7 @@ public:
     // The simulation's own access, no gate.
     outlook::Ref<SimRecipient> AddResolved(const AddressBookEntry& entry, outlook::RecipientType type);
     const std::vector<outlook::Ref<SimRecipient>>& List() const { return recipients_; }
+    void AddCopy(const SimRecipient& source);
 
 private:
     std::weak_ptr<SimMailItem> item_;

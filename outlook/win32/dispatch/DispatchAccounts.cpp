@@ -3,6 +3,7 @@
 
 #include "outlook/win32/dispatch/DispatchClient.h"
 #include "outlook/win32/dispatch/DispatchObjects.h"
+#include "outlook/win32/mapi/MapiAdapters.h"
 
 // Accounts, stores and folders, through IDispatch. UI thread only.
 namespace sealwing::outlook::win32 {
@@ -59,6 +60,7 @@ public:
 
     std::wstring EntryID() override { return client_.GetString(L"EntryID"); }
     Ref<outlook::Store> Store() override { return MakeStore(client_.GetObject(L"Store")); }
+    Ref<mapi::Folder> MAPIOBJECT() override { return WrapFolder(client_.GetUnknown(L"MAPIOBJECT").Get()); }
 
 private:
     DispatchClient client_;

@@ -18,6 +18,8 @@ class DispatchPlainObject final : public outlook::Object {
 public:
     explicit DispatchPlainObject(ComPtr<IDispatch> object) : object_(std::move(object)) {}
 
+    IDispatch* Raw() const { return object_.Get(); }
+
 private:
     ComPtr<IDispatch> object_;
 };
@@ -26,6 +28,8 @@ class DispatchMailItem final : public outlook::MailItem {
 public:
     explicit DispatchMailItem(ComPtr<IDispatch> object)
         : client_(std::move(object), L"MailItem"), events_(client_.Raw()) {}
+
+    IDispatch* Raw() const { return client_.Raw(); }
 
     Ref<outlook::Application> Application() override { return MakeApplication(client_.GetObject(L"Application")); }
     Ref<NameSpace> Session() override { return MakeNameSpace(client_.GetObject(L"Session")); }
@@ -84,6 +88,16 @@ Ref<outlook::Object> MakeItem(ComPtr<IDispatch> object) {
     if (objectClass == kOlMail) return MakeMailItem(std::move(object));
     if (objectClass == kOlFolder) return MakeFolder(std::move(object));
     return std::make_shared<DispatchPlainObject>(std::move(object));
+}
+
+sealwing::win32::ScopedVariant VariantOfItem(const Ref<outlook::Object>& item) {
+    IDispatch* raw = nullptr;
+    if (const auto* mail = dynamic_cast<const DispatchMailItem*>(item.get())) {
+        raw = mail->Raw();
+    } else if (const auto* plain = dynamic_cast<const DispatchPlainObject*>(item.get())) {
+        raw = plain->Raw();
+    }
+    return sealwing::win32::ScopedVariant::Dispatch(raw);
 }
 
 }  // namespace sealwing::outlook::win32

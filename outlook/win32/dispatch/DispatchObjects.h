@@ -38,6 +38,10 @@ Ref<outlook::Attachment> MakeAttachment(ComPtr<IDispatch> object);
 // a plain Object that keeps the reference. An object without a readable Class stays a plain Object.
 Ref<outlook::Object> MakeItem(ComPtr<IDispatch> object);
 
+// An item this adapter made, as the VT_DISPATCH argument Outlook takes it back in (a reference added); a null
+// dispatch for nothing or for an object another implementation made.
+sealwing::win32::ScopedVariant VariantOfItem(const Ref<outlook::Object>& item);
+
 // A VARIANT as the host interface's Variant (numbers of any width as 32-bit integers, dates and reals as doubles),
 // and back; a VARIANT of another kind is DISP_E_TYPEMISMATCH.
 outlook::Variant VariantFrom(const VARIANT& value);

@@ -49,6 +49,10 @@ public:
 
     int Count() override { return client_.GetInt(L"Count"); }
     Ref<Inspector> Item(int index) override { return MakeInspector(ItemOf(client_, index)); }
+    Ref<Inspector> Add(const Ref<Object>& item) override {
+        const ScopedVariant argument = VariantOfItem(item);
+        return MakeInspector(client_.GetObject(L"Add", {argument.Get()}));
+    }
     ConnectionPoint<InspectorsEvents>& Events() override { return events_; }
 
 private:
@@ -64,6 +68,7 @@ public:
     platform::WindowHandle Window() override { return client_.Window(); }
     std::wstring Caption() override { return client_.GetString(L"Caption"); }
     Ref<Object> CurrentItem() override { return MakeItem(client_.GetObject(L"CurrentItem")); }
+    void Activate() override { client_.Call(L"Activate"); }
     ConnectionPoint<InspectorEvents>& Events() override { return events_; }
 
 private:

@@ -98,7 +98,14 @@ private:
 };
 
 class MessageAdapter final : public PropAdapter<mapi::Message, IMessage> {
+public:
     using PropAdapter::PropAdapter;
+
+    HResult CopyTo(mapi::Message& target) override {
+        auto* adapter = dynamic_cast<MessageAdapter*>(&target);
+        if (adapter == nullptr) return MAPI_E_NO_SUPPORT;
+        return Raw()->CopyTo(0, nullptr, nullptr, 0, nullptr, &IID_IMessage, adapter->Raw(), 0, nullptr);
+    }
 };
 
 class MailUserAdapter final : public PropAdapter<mapi::MailUser, IMailUser> {
@@ -126,6 +133,16 @@ public:
         }
         ENTRYLIST list{static_cast<ULONG>(entries.size()), entries.data()};
         return Raw()->DeleteMessages(&list, 0, nullptr, 0);
+    }
+
+    HResult CreateMessage(Ref<mapi::Message>& created) override {
+        created.reset();
+        ComPtr<IMessage> message;
+        const HRESULT result = Raw()->CreateMessage(nullptr, 0, message.Receive());
+        if (FAILED(result)) return result;
+        if (!message) return MAPI_E_CALL_FAILED;
+        created = std::make_shared<MessageAdapter>(std::move(message));
+        return result;
     }
 };
 
@@ -188,6 +205,12 @@ Ref<mapi::Message> WrapMessage(IUnknown* object) {
     auto message = Query<IMessage>(object, IID_IMessage);
     if (!message) return nullptr;
     return std::make_shared<MessageAdapter>(std::move(message));
+}
+
+Ref<mapi::Folder> WrapFolder(IUnknown* object) {
+    auto folder = Query<IMAPIFolder>(object, IID_IMAPIFolder);
+    if (!folder) return nullptr;
+    return std::make_shared<FolderAdapter>(std::move(folder));
 }
 
 Ref<mapi::MailUser> WrapMailUser(IUnknown* object) {

@@ -15,6 +15,7 @@ namespace sealwing::outlook::win32 {
 // The object queried for the interface of the kind (IMessage, IMailUser, IMAPISession, ...); nothing for a null
 // object or one that does not answer it. Each adds its own reference.
 Ref<mapi::Message> WrapMessage(IUnknown* object);
+Ref<mapi::Folder> WrapFolder(IUnknown* object);
 Ref<mapi::MailUser> WrapMailUser(IUnknown* object);
 Ref<mapi::Session> WrapSession(IUnknown* object);
 // The most specific kind the object answers: a folder (IMAPIFolder), a message (IMessage), or a plain property

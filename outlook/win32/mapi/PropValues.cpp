@@ -71,6 +71,10 @@ HRESULT Fill(const mapi::PropValue& value, void* parent, SPropValue& target) {
                 }
                 target.Value.MVszW.lppszW = texts;
                 return S_OK;
+            } else if constexpr (std::is_same_v<Data, mapi::FileTime>) {
+                target.Value.ft.dwLowDateTime = static_cast<DWORD>(data.ticks & 0xFFFFFFFFu);
+                target.Value.ft.dwHighDateTime = static_cast<DWORD>(data.ticks >> 32);
+                return S_OK;
             } else {
                 static_assert(std::is_same_v<Data, mapi::PropError>);
                 target.ulPropTag = PROP_TAG(PT_ERROR, PROP_ID(value.tag));
@@ -118,6 +122,10 @@ mapi::PropValue FromSPropValue(const SPropValue& value) {
         }
         case PT_ERROR:
             converted.data = mapi::PropError{static_cast<HResult>(value.Value.err)};
+            break;
+        case PT_SYSTIME:
+            converted.data = mapi::FileTime{(static_cast<std::uint64_t>(value.Value.ft.dwHighDateTime) << 32) |
+                                            value.Value.ft.dwLowDateTime};
             break;
         default:
             break;
