@@ -52,6 +52,9 @@ public:
     virtual int RunDialog(Dialog& dialog, WindowHandle owner) = 0;
     // The full path the user chose; nothing when the user cancelled or the dialog could not be shown.
     virtual std::optional<std::wstring> ChooseSaveFile(const SaveFileRequest& request) = 0;
+    // Opens `address` in the user's default browser, maximised (the shell's "open" verb). Callers pass only web
+    // addresses (IsWebAddress): the port opens whatever it is given, programs and documents alike.
+    virtual void OpenLink(const std::wstring& address) = 0;
 };
 
 }  // namespace sealwing::platform

@@ -1,5 +1,6 @@
 #include "sim/DialogScreen.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace sealwing::sim {
@@ -10,6 +11,43 @@ using platform::ControlKind;
 bool IsEditable(ControlKind kind) { return kind == ControlKind::Edit || kind == ControlKind::PasswordEdit; }
 
 bool IsButton(ControlKind kind) { return kind == ControlKind::Button || kind == ControlKind::DefaultButton; }
+
+wchar_t Lower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+// Where `word` starts in `text` at or after `from`, letters compared without regard to case, as SysLink reads tags.
+std::size_t FindWord(std::wstring_view text, std::wstring_view word, std::size_t from) {
+    for (std::size_t at = from; at + word.size() <= text.size(); ++at) {
+        std::size_t matched = 0;
+        while (matched < word.size() && Lower(text[at + matched]) == word[matched]) ++matched;
+        if (matched == word.size()) return at;
+    }
+    return std::wstring_view::npos;
+}
+
+// The href of each <a ...> tag, as SysLink reads its markup: the attribute's quoted value, "" without one.
+std::vector<std::wstring> HrefsOf(std::wstring_view markup) {
+    std::vector<std::wstring> hrefs;
+    std::size_t at = 0;
+    while ((at = FindWord(markup, L"<a", at)) != std::wstring_view::npos) {
+        const std::size_t after = at + 2;
+        at = after;
+        if (after >= markup.size() || (markup[after] != L'>' && markup[after] != L' ')) continue;
+        const std::size_t close = markup.find(L'>', after);
+        if (close == std::wstring_view::npos) break;
+        const std::wstring_view tag = markup.substr(after, close - after);
+        std::wstring href;
+        if (const std::size_t name = FindWord(tag, L"href=", 0); name != std::wstring_view::npos &&
+                                                                 name + 5 < tag.size() &&
+                                                                 (tag[name + 5] == L'"' || tag[name + 5] == L'\'')) {
+            const std::size_t start = name + 6;
+            const std::size_t end = tag.find(tag[name + 5], start);
+            if (end != std::wstring_view::npos) href = tag.substr(start, end - start);
+        }
+        hrefs.push_back(std::move(href));
+        at = close + 1;
+    }
+    return hrefs;
+}
 
 }  // namespace
 
@@ -140,12 +178,34 @@ void DialogScreen::Pick(int controlId, int index) {
 
 void DialogScreen::ClickLink(int controlId, std::wstring_view address) {
     const ControlState& control = Usable(controlId, "click a link");
-    if (control.kind != ControlKind::Link ||
-        control.text.find(L"href=\"" + std::wstring(address) + L"\"") == std::wstring::npos) {
-        throw std::logic_error("control " + std::to_string(controlId) + " shows no link to that address");
+    bool shown = false;
+    if (control.kind == ControlKind::Link) {
+        const std::vector<std::wstring> hrefs = HrefsOf(control.text);
+        shown = std::find(hrefs.begin(), hrefs.end(), address) != hrefs.end();
+    } else if (control.kind == ControlKind::RichEdit) {
+        shown = !address.empty() && control.text.find(address) != std::wstring::npos;
     }
+    if (!shown) throw std::logic_error("control " + std::to_string(controlId) + " shows no link to that address");
     dialog_.OnLink(*this, controlId, address);
     Apply(std::nullopt);
+}
+
+void DialogScreen::ClickNthLink(int controlId, std::size_t index) {
+    Usable(controlId, "click a link");
+    const std::vector<std::wstring> hrefs = LinkAddresses(controlId);
+    if (index >= hrefs.size()) {
+        throw std::logic_error("control " + std::to_string(controlId) + " has no link " + std::to_string(index));
+    }
+    dialog_.OnLink(*this, controlId, hrefs[index]);
+    Apply(std::nullopt);
+}
+
+std::vector<std::wstring> DialogScreen::LinkAddresses(int controlId) const {
+    const ControlState& control = Control(controlId);
+    if (control.kind != ControlKind::Link) {
+        throw std::logic_error("control " + std::to_string(controlId) + " is not a link control");
+    }
+    return HrefsOf(control.text);
 }
 
 void DialogScreen::RunUntilEnded() {

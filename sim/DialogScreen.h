@@ -1,6 +1,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -76,7 +77,14 @@ public:
     void Close();
     // Picks a combo box's choice; the behaviour hears it as a command of that control.
     void Pick(int controlId, int index);
+    // Clicks a link: in a link control, the link to `address`; in a rich-edit control, a web address its text shows
+    // (which it detects as a link).
     void ClickLink(int controlId, std::wstring_view address);
+    // Clicks the link control's link number `index` (from 0, in the order the text shows them).
+    void ClickNthLink(int controlId, std::size_t index);
+    // The addresses of a link control's links, in order: what SysLink makes of its <a href="..."> markup (an <a>
+    // without href links to "").
+    std::vector<std::wstring> LinkAddresses(int controlId) const;
     // Delivers posts from workers in order, waiting for them, until the dialog ends.
     void RunUntilEnded();
     // Delivers the posts already there, without waiting.

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/Text.h"
 #include "sim/ScriptedUser.h"
 #include "sim/WindowTree.h"
 
@@ -99,6 +100,33 @@ TEST(DialogScreen, TheUsersActsReachTheBehaviourAsWindowsDeliversThem) {
     EXPECT_EQ(shown.opened.at(kChoices).chosen, 0);
     EXPECT_EQ(shown.opened.at(kField).text, L"initial");
     EXPECT_EQ(shown.result, platform::kDialogOk);
+}
+
+// A link control's links as SysLink reads its markup: in order, with the tag's letters in any case and either quote.
+TEST(DialogScreen, LinksAreClickedByTheirPlaceInTheMarkup) {
+    struct Case {
+        const wchar_t* markup;
+        std::vector<std::wstring> addresses;
+    };
+    const std::vector<Case> cases = {
+        {L"no links <b>here</b>", {}},
+        {L"<a href=\"https://a/\">a</a> then <A HREF='http://b/'>b</A>", {L"https://a/", L"http://b/"}},
+        {L"<a>bare</a> <a id=\"x\" href=\"https://c/\">c</a>", {L"", L"https://c/"}},
+        {L"<abbr>not a link</abbr> <a href=\"https://d/\"", {}},
+    };
+    for (const Case& c : cases) {
+        ScriptedUser user;
+        ProbeDialog dialog;
+        user.AtDialog(300, [&](DialogScreen& screen) {
+            screen.SetText(kLink, c.markup);
+            EXPECT_EQ(screen.LinkAddresses(kLink), c.addresses);
+            for (std::size_t index = 0; index < c.addresses.size(); ++index) screen.ClickNthLink(kLink, index);
+            EXPECT_THROW(screen.ClickNthLink(kLink, c.addresses.size()), std::logic_error);
+            screen.Press(platform::kDialogOk);
+        });
+        user.RunDialog(dialog, platform::kNoWindow);
+        EXPECT_EQ(dialog.links, c.addresses) << platform::Utf8FromWide(c.markup);
+    }
 }
 
 TEST(DialogScreen, AWorkersPostsArriveInOrderAndThoseAfterTheEndAreDropped) {

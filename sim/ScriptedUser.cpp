@@ -167,4 +167,9 @@ std::optional<std::wstring> ScriptedUser::ChooseSaveFile(const platform::SaveFil
     return shown.answer;
 }
 
+void ScriptedUser::OpenLink(const std::wstring& address) {
+    openedLinks_.push_back(address);
+    if (echo_ != nullptr) *echo_ << "[browser] opens " << platform::Utf8FromWide(address) << "\n";
+}
+
 }  // namespace sealwing::sim

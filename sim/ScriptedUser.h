@@ -67,6 +67,10 @@ public:
     // Takes the next queued choice; with none queued, the user cancels (recorded as unscripted).
     std::optional<std::wstring> ChooseSaveFile(const platform::SaveFileRequest& request) override;
 
+    // The browser "opens" the address: it is recorded, in order.
+    void OpenLink(const std::wstring& address) override;
+    const std::vector<std::wstring>& OpenedLinks() const { return openedLinks_; }
+
     const std::vector<ShownMessageBox>& Shown() const { return shown_; }
     const std::vector<ShownDialog>& Dialogs() const { return dialogs_; }
     std::size_t PendingDialogScripts() const { return scripts_.size(); }
@@ -85,6 +89,7 @@ private:
     std::vector<ShownDialog> dialogs_;
     std::deque<std::optional<std::wstring>> saveFileAnswers_;
     std::vector<ShownSaveFile> saveFiles_;
+    std::vector<std::wstring> openedLinks_;
     std::ostream* echo_ = nullptr;
 };
 

@@ -168,6 +168,7 @@ public:
         saveRequests.push_back(request);
         return savePath;
     }
+    void OpenLink(const std::wstring&) override {}
 
     std::optional<std::wstring> savePath;
     std::vector<platform::SaveFileRequest> saveRequests;

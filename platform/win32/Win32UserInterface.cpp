@@ -1,6 +1,7 @@
 #include "platform/win32/Win32UserInterface.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <exception>
 #include <mutex>
@@ -87,6 +88,10 @@ std::optional<std::wstring> Win32UserInterface::ChooseSaveFile(const SaveFileReq
     if (!getSaveFileName(&dialog)) return std::nullopt;
     path.resize(path.find(L'\0'));
     return path;
+}
+
+void Win32UserInterface::OpenLink(const std::wstring& address) {
+    ::ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, L"", SW_SHOWMAXIMIZED);
 }
 
 }  // namespace sealwing::platform

@@ -27,6 +27,10 @@ public:
     // so no overwrite prompt. Nothing when the user cancelled or the dialog could not be shown.
     std::optional<std::wstring> ChooseSaveFile(const SaveFileRequest& request) override;
 
+    // ShellExecuteW with the "open" verb, an empty directory and SW_SHOWMAXIMIZED: the default browser opens the
+    // address maximised. A failure is the shell's to report; nothing comes back.
+    void OpenLink(const std::wstring& address) override;
+
 private:
     HINSTANCE module_;
     HANDLE activationContext_;

@@ -4,6 +4,7 @@
 
 #include "diagnostics/CrashReportDialogTemplate.h"
 #include "diagnostics/LogViewerDialogTemplate.h"
+#include "dialogs/ErrorDialogTemplate.h"
 #include "dialogs/LoginDialogTemplate.h"
 #include "mailstore/MapEmailDialogTemplate.h"
 #include "platform/Dialog.h"
@@ -11,10 +12,9 @@
 namespace sealwing::tools {
 
 // Every dialog the DLL carries, in the order of resources/Dialogs.rc; a new dialog adds its line here.
-inline constexpr std::array<const platform::DialogTemplate*, 4> kDialogResources = {
-    &dialogs::kLoginDialogTemplate,
-    &mailstore::kMapEmailDialogTemplate,
-    &diagnostics::kCrashReportDialogTemplate,
+inline constexpr std::array<const platform::DialogTemplate*, 5> kDialogResources = {
+    &dialogs::kLoginDialogTemplate,         &dialogs::kErrorDialogTemplate,
+    &mailstore::kMapEmailDialogTemplate,    &diagnostics::kCrashReportDialogTemplate,
     &diagnostics::kLogViewerDialogTemplate,
 };
 
