@@ -226,6 +226,8 @@ TEST_F(DispatchAdapterTest, AnIndexOutOfRangeAndAMemberTheVersionLacksAreTypedEr
     const auto badIndex = CaughtError([&] { application->Inspectors()->Item(5); });
     EXPECT_TRUE(outlook::Failed(badIndex.Code()));
     EXPECT_FALSE(badIndex.Description().empty());
+    // Nothing where an item belongs reaches the simulation as nothing, not as some served object.
+    EXPECT_EQ(CaughtError([&] { application->Inspectors()->Add(nullptr); }).Code(), outlook::hr::E_InvalidArg);
     // Store.GetDefaultFolder came with Outlook 2010; this is 2007.
     const auto store = application->Session()->GetDefaultFolder(outlook::olFolderInbox)->Store();
     ASSERT_NE(store, nullptr);

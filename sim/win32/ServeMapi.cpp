@@ -146,12 +146,39 @@ private:
     outlook::Ref<mapi::Prop> prop_;
 };
 
+// Answered by a served message with itself: a CopyTo target is known for the harness's own by asking, never by
+// casting a pointer that may be someone else's.
+constexpr IID kServedMessageIid = {0xf6356547, 0x36d5, 0x4654, {0x90, 0x9c, 0x92, 0xef, 0xff, 0xf3, 0x30, 0x0b}};
+
 class ServedMessage final : public PropServed<IMessage> {
 public:
     explicit ServedMessage(outlook::Ref<mapi::Message> message)
-        : PropServed(L"Message", std::move(message), {&IID_IMessage}) {}
+        : PropServed(L"Message", message, {&IID_IMessage, &kServedMessageIid}), message_(std::move(message)) {}
 
     MAPI_IMESSAGE_METHODS(SEALWING_NO_SUPPORT)
+
+    // Only the whole copy into another served message is simulated: no exclusions, no progress, IMessage targets.
+    HRESULT STDMETHODCALLTYPE CopyTo(ULONG excludedInterfaces, LPCIID, LPSPropTagArray excludedProperties, ULONG,
+                                     LPMAPIPROGRESS progress, LPCIID iid, LPVOID destination, ULONG flags,
+                                     LPSPropProblemArray* problems) override {
+        if (problems != nullptr) *problems = nullptr;  // problems are reported in the result only
+        if (iid == nullptr || destination == nullptr) return MAPI_E_INVALID_PARAMETER;
+        Journal(L"Message.CopyTo " + Hex(flags));
+        if (!IsEqualIID(*iid, IID_IMessage)) return MAPI_E_INTERFACE_NOT_SUPPORTED;
+        const bool excludes =
+            excludedInterfaces != 0 || (excludedProperties != nullptr && excludedProperties->cValues != 0);
+        if (excludes || progress != nullptr || flags != 0) return MAPI_E_NO_SUPPORT;
+        IMessage* answered = nullptr;
+        if (FAILED(static_cast<IMessage*>(destination)
+                       ->QueryInterface(kServedMessageIid, reinterpret_cast<void**>(&answered)))) {
+            return MAPI_E_NO_SUPPORT;  // a message the harness did not serve
+        }
+        const auto owned = sealwing::win32::ComPtr<IMessage>::Attach(answered);
+        return message_->CopyTo(*static_cast<ServedMessage*>(answered)->message_);  // only it answers that IID
+    }
+
+private:
+    outlook::Ref<mapi::Message> message_;
 };
 
 class ServedMailUser final : public PropServed<IMailUser> {
@@ -205,6 +232,19 @@ public:
         std::vector<mapi::Binary> ids;
         for (ULONG at = 0; at < list->cValues; ++at) ids.push_back(BytesOf(list->lpbin[at].cb, list->lpbin[at].lpb));
         return folder_->DeleteMessages(ids);
+    }
+
+    HRESULT STDMETHODCALLTYPE CreateMessage(LPCIID iid, ULONG flags, LPMESSAGE* message) override {
+        if (message == nullptr) return MAPI_E_INVALID_PARAMETER;
+        *message = nullptr;
+        Journal(L"Folder.CreateMessage " + Hex(flags));
+        if (iid != nullptr && !IsEqualIID(*iid, IID_IMessage)) return MAPI_E_INTERFACE_NOT_SUPPORTED;
+        outlook::Ref<mapi::Message> created;
+        const HRESULT result = folder_->CreateMessage(created);
+        if (FAILED(result)) return result;
+        if (!created) return MAPI_E_CALL_FAILED;
+        *message = new ServedMessage(std::move(created));  // its one reference is the caller's
+        return result;
     }
 
 private:
@@ -304,6 +344,11 @@ private:
 sealwing::win32::ComPtr<IUnknown> ServeMapiMessage(const outlook::Ref<mapi::Message>& message) {
     if (!message) return {};
     return sealwing::win32::ComPtr<IUnknown>::Attach(static_cast<IMessage*>(new ServedMessage(message)));
+}
+
+sealwing::win32::ComPtr<IUnknown> ServeMapiFolder(const outlook::Ref<mapi::Folder>& folder) {
+    if (!folder) return {};
+    return sealwing::win32::ComPtr<IUnknown>::Attach(static_cast<IMAPIFolder*>(new ServedFolder(folder)));
 }
 
 sealwing::win32::ComPtr<IUnknown> ServeMapiMailUser(const outlook::Ref<mapi::MailUser>& user) {

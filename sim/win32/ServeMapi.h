@@ -18,12 +18,13 @@ namespace sealwing::sim::win32 {
 
 // Nothing for a null object. Each call makes a new COM object holding its own reference to the simulated one.
 sealwing::win32::ComPtr<IUnknown> ServeMapiMessage(const outlook::Ref<outlook::mapi::Message>& message);
+sealwing::win32::ComPtr<IUnknown> ServeMapiFolder(const outlook::Ref<outlook::mapi::Folder>& folder);
 sealwing::win32::ComPtr<IUnknown> ServeMapiMailUser(const outlook::Ref<outlook::mapi::MailUser>& user);
 sealwing::win32::ComPtr<IUnknown> ServeMapiSession(const outlook::Ref<outlook::mapi::Session>& session);
 
 // The calls whose flags matter, as the served objects received them, in order: "Session.OpenMsgStore 0x00000011",
 // "MsgStore.OpenEntry 0x00000010", "Session.OpenProfileSection 0x00000000", "Folder.DeleteMessages 1",
-// "Message.SaveChanges 0x00000002".
+// "Folder.CreateMessage 0x00000000", "Message.CopyTo 0x00000000", "Message.SaveChanges 0x00000002".
 std::vector<std::wstring>& MapiCallJournal();
 // Served MAPI objects not yet released by their last holder.
 long LiveMapiObjects();

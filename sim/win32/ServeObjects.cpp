@@ -97,12 +97,17 @@ void ServeExplorer(ServerObject& s, const outlook::Ref<outlook::Explorer>& o) {
 void ServeInspectors(ServerObject& s, const outlook::Ref<outlook::Inspectors>& o) {
     s.AddMember(L"Count", [o](const ServerArguments&) { return ScopedVariant::Int(o->Count()); });
     s.AddMember(L"Item", [o](const ServerArguments& a) { return Served(o->Item(a.Int(0))); });
+    s.AddMember(L"Add", [o](const ServerArguments& a) { return Served(o->Add(a.Source(0))); });
     AddEvents<outlook::InspectorsEvents>(s, o, L"InspectorsEvents");
 }
 
 void ServeInspector(ServerObject& s, const outlook::Ref<outlook::Inspector>& o) {
     s.AddMember(L"Caption", [o](const ServerArguments&) { return Text(o->Caption()); });
     s.AddMember(L"CurrentItem", [o](const ServerArguments&) { return Served(o->CurrentItem()); });
+    s.AddMember(L"Activate", [o](const ServerArguments&) {
+        o->Activate();
+        return ScopedVariant();
+    });
     s.SetWindow([o] { return ServedWindow(o->Window()); });
     AddEvents<outlook::InspectorEvents>(s, o, L"InspectorEvents");
 }
@@ -149,6 +154,7 @@ void ServeFolder(ServerObject& s, const outlook::Ref<outlook::MAPIFolder>& o) {
     s.AddMember(L"Class", [](const ServerArguments&) { return ScopedVariant::Int(kOlFolder); });
     s.AddMember(L"EntryID", [o](const ServerArguments&) { return Text(o->EntryID()); });
     s.AddMember(L"Store", [o](const ServerArguments&) { return Served(o->Store()); });
+    s.AddMember(L"MAPIOBJECT", [o](const ServerArguments&) { return Unknown(ServeMapiFolder(o->MAPIOBJECT())); });
 }
 
 void ServeStore(ServerObject& s, const outlook::Ref<outlook::Store>& o) {
@@ -265,6 +271,7 @@ bool TryServe(const outlook::Ref<outlook::Object>& object, const wchar_t* typeNa
     const auto typed = std::dynamic_pointer_cast<T>(object);
     if (typed == nullptr) return false;
     server = ServerObject::Create(typeName);
+    server->SetSource(object);
     serve(*server.Get(), typed);
     return true;
 }

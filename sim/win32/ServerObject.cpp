@@ -8,6 +8,10 @@
 namespace sealwing::sim::win32 {
 namespace {
 
+// Answered by a served object with itself (ServerObject*, not an interface): an argument coming back through
+// IDispatch is known for the harness's own by asking, never by casting a pointer that may be someone else's.
+constexpr IID kServerObjectIid = {0xbe5fdfd7, 0xea8d, 0x43cc, {0xb3, 0x69, 0xcc, 0xdd, 0x01, 0x37, 0x88, 0x04}};
+
 bool SameName(const std::wstring& a, const wchar_t* b) {
     // IDispatch names are case-insensitive.
     std::size_t at = 0;
@@ -51,6 +55,15 @@ std::wstring ServerArguments::String(UINT index) const {
     return bstr != nullptr ? std::wstring(bstr, SysStringLen(bstr)) : std::wstring();
 }
 
+outlook::Ref<outlook::Object> ServerArguments::Source(UINT index) const {
+    const VARIANT& argument = At(index);
+    if (argument.vt == VT_DISPATCH) return ServerObject::SourceOf(argument.pdispVal);
+    if (argument.vt == (VT_DISPATCH | VT_BYREF) && argument.ppdispVal != nullptr) {
+        return ServerObject::SourceOf(*argument.ppdispVal);
+    }
+    throw outlook::ComError(DISP_E_TYPEMISMATCH, L"An object was expected");
+}
+
 HRESULT ReportException(const outlook::ComError& error, EXCEPINFO* exception) {
     if (exception != nullptr) {
         *exception = EXCEPINFO{};
@@ -77,10 +90,22 @@ void ServerObject::AddConnectionPoint(std::unique_ptr<ServerConnectionPointBase>
     points_.push_back(std::move(point));
 }
 
+outlook::Ref<outlook::Object> ServerObject::SourceOf(IDispatch* object) {
+    if (object == nullptr) return nullptr;
+    ServerObject* served = nullptr;
+    if (FAILED(object->QueryInterface(kServerObjectIid, reinterpret_cast<void**>(&served))) || served == nullptr) {
+        return nullptr;
+    }
+    const auto owned = ComPtr<ServerObject>::Attach(served);
+    return owned->Source();
+}
+
 HRESULT ServerObject::QueryInterface(REFIID iid, void** object) {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
+    if (IsEqualIID(iid, kServerObjectIid)) {
+        *object = this;
+    } else if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
         *object = static_cast<IDispatch*>(this);
     } else if (std::any_of(dualInterfaces_.begin(), dualInterfaces_.end(),
                            [&iid](const IID& dual) { return IsEqualIID(iid, dual) != 0; })) {

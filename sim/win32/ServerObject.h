@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "outlook/ComError.h"
+#include "outlook/ObjectModel.h"
 #include "outlook/win32/dispatch/ComTypes.h"
 #include "platform/WindowSystem.h"
 
@@ -33,6 +34,9 @@ public:
     std::int32_t Int(UINT index) const;
     bool Bool(UINT index) const;
     std::wstring String(UINT index) const;
+    // The simulated object behind a served object passed back (VT_DISPATCH); nothing for Nothing and for an object
+    // the harness did not serve.
+    outlook::Ref<outlook::Object> Source(UINT index) const;
     const VARIANT& At(UINT index) const;
 
 private:
@@ -62,6 +66,11 @@ public:
     // Takes ownership; the point lives as long as this object.
     void AddConnectionPoint(std::unique_ptr<ServerConnectionPointBase> point);
     const std::wstring& TypeName() const { return typeName_; }
+    // The simulated object served, for a member that takes a served object back as its argument (Inspectors.Add).
+    void SetSource(outlook::Ref<outlook::Object> source) { source_ = std::move(source); }
+    const outlook::Ref<outlook::Object>& Source() const { return source_; }
+    // What a served object came from; nothing for Nothing and for an object the harness did not serve.
+    static outlook::Ref<outlook::Object> SourceOf(IDispatch* object);
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -95,6 +104,7 @@ private:
     std::function<platform::WindowHandle()> window_;
     std::vector<IID> dualInterfaces_;
     std::vector<std::unique_ptr<ServerConnectionPointBase>> points_;
+    outlook::Ref<outlook::Object> source_;
     std::atomic<ULONG> references_{1};
 };
 #pragma GCC diagnostic pop

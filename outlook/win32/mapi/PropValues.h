@@ -11,7 +11,7 @@
 struct _SPropValue;
 
 // MAPI property values in both directions, shared by the DLL's adapters and the harness's served objects. A
-// property of a type the host interface does not carry (dates, 64-bit numbers, ...) reads as an empty value.
+// property of a type the host interface does not carry (64-bit numbers, reals, ...) reads as an empty value.
 namespace sealwing::outlook::win32 {
 
 // MAPIFreeBuffer on destruction: the owner of a buffer MAPI handed out (an SPropValue array, a tag array, ...).
