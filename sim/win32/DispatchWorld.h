@@ -43,6 +43,7 @@ public:
     }
 
     SimOutlook& Outlook() { return outlook_; }
+    platform::ManualClock& Clock() { return clock_; }
     // What OnConnection receives in Outlook's process: the served Application, wrapped by the adapter.
     outlook::Ref<outlook::Object> Host() {
         const auto served = ServeObject(outlook_.Application());

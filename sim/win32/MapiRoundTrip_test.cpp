@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "compose/RouterWindow.h"
 #include "diagnostics/Log.h"
 #include "mailstore/AccountHelper.h"
 #include "mailstore/OutlookAccounts.h"
@@ -21,6 +22,7 @@
 #include "outlook/win32/mapi/PropValues.h"
 #include "platform/Text.h"
 #include "settings/SettingsStore.h"
+#include "sim/SimRecipients.h"
 #include "sim/win32/DispatchWorld.h"
 #include "sim/win32/ServeAccountManager.h"
 #include "sim/win32/ServeMapi.h"
@@ -101,6 +103,7 @@ public:
     }
 
     sim::SimOutlook& Outlook() { return world_.Outlook(); }
+    platform::ManualClock& Clock() { return world_.Clock(); }
     Ref<outlook::Application> Application() { return std::dynamic_pointer_cast<outlook::Application>(world_.Host()); }
     std::vector<std::wstring> Journal() const { return JournalSince(journalStart_); }
 
@@ -124,13 +127,16 @@ TEST_F(MapiAdapterTest, PropertiesComeBackInTheOrderAskedWithEachFailureInItsPla
     const auto item = Outlook().AddReceivedMail({.subject = L"Quarterly",
                                                  .body = std::wstring(40000, L'x'),  // too large for GetProps
                                                  .transportHeaders = L"X-Parcelon-Copy: true\r\n"});
+    const mapi::FileTime submitted{0x01DC'2345'6789'ABCD};  // both halves of the FILETIME in use
+    ASSERT_TRUE(item->Props().Set({PR_CLIENT_SUBMIT_TIME, submitted}));
     const Ref<mapi::Message> message = ThroughCom(item)->MAPIOBJECT();
     ASSERT_NE(message, nullptr);
 
     std::vector<mapi::PropValue> values;
-    EXPECT_EQ(message->GetProps({PR_SUBJECT_W, PR_BODY_W, kAbsentTag, PR_MESSAGE_FLAGS, PR_ENTRYID}, values),
+    EXPECT_EQ(message->GetProps(
+                  {PR_SUBJECT_W, PR_BODY_W, kAbsentTag, PR_MESSAGE_FLAGS, PR_ENTRYID, PR_CLIENT_SUBMIT_TIME}, values),
               MAPI_W_ERRORS_RETURNED);
-    ASSERT_EQ(values.size(), 5u);
+    ASSERT_EQ(values.size(), 6u);
     EXPECT_EQ(values[0], (mapi::PropValue{PR_SUBJECT_W, std::wstring(L"Quarterly")}));
     EXPECT_EQ(values[1], (mapi::PropValue{PROP_TAG(PT_ERROR, PROP_ID(PR_BODY_W)),
                                           mapi::PropError{static_cast<outlook::HResult>(MAPI_E_NOT_ENOUGH_MEMORY)}}));
@@ -138,6 +144,7 @@ TEST_F(MapiAdapterTest, PropertiesComeBackInTheOrderAskedWithEachFailureInItsPla
                                           mapi::PropError{static_cast<outlook::HResult>(MAPI_E_NOT_FOUND)}}));
     EXPECT_EQ(values[3], (mapi::PropValue{PR_MESSAGE_FLAGS, item->MessageFlags()}));
     EXPECT_EQ(values[4], (mapi::PropValue{PR_ENTRYID, item->EntryIdBytes()}));
+    EXPECT_EQ(values[5], (mapi::PropValue{PR_CLIENT_SUBMIT_TIME, submitted}));
 
     mapi::PropValue one;
     EXPECT_EQ(mapi::HrGetOneProp(*message, PR_TRANSPORT_MESSAGE_HEADERS_W, one), S_OK);
@@ -589,6 +596,106 @@ TEST_P(MailStoreThroughComTest, ARecipientsSmtpAddressComesFromItsExchangeUserOr
 
 INSTANTIATE_TEST_SUITE_P(Outlook, MailStoreThroughComTest, ::testing::Values(11, 12, 14),
                          [](const auto& info) { return "Outlook" + std::to_string(info.param); });
+
+// The end of a send on Outlook 2010, through the object model's and Extended MAPI's adapters, with the expectations
+// the completion has on the simulation directly.
+class SendCompletionThroughComTest : public ::testing::Test {
+protected:
+    struct Notice {
+        platform::WindowHandle owner;
+        std::wstring text;
+    };
+
+    void SetUp() override { ground_.Begin(); }
+    void TearDown() override { ground_.End(); }
+
+    sim::SimOutlook& Outlook() { return ground_.Outlook(); }
+    Ref<sim::SimMailItem> Draft() {
+        auto draft = Outlook().CreateMailItem();
+        draft->SetSubject(L"Figures");
+        draft->Recipients()->Add(L"bob@example.com");
+        draft->Save();
+        return draft;
+    }
+    // One completion as the send queue's worker hands it over: the draft sent as ann@apps.example, whose account
+    // asks for the copy in the Sent folder.
+    service::ServiceResult Complete(const Ref<sim::SimMailItem>& draft, service::ServiceResult result) {
+        service::OutgoingMessage message;
+        message.item = ThroughCom(draft);
+        message.email = L"ann@apps.example";
+        message.settings.place = 1;
+        std::wstring errorText;
+        bool done = false;
+        int attempts = 0;
+        compose::SendCompletion completion{result, message, done, errorText, attempts};
+        compose::RouterWindow router(ground_.Application(),
+                                     [this](platform::WindowHandle owner, const std::wstring& text) {
+                                         notices_.push_back({owner, text});
+                                     });
+        router.Complete(completion);
+        EXPECT_TRUE(done);
+        return result;
+    }
+
+    ComGround ground_{14};
+    std::vector<Notice> notices_;
+};
+
+mapi::PropData ValueOf(const Ref<sim::SimMailItem>& item, mapi::PropTag tag) {
+    const auto value = item->Props().Find(tag);
+    return value ? value->data : mapi::PropData{};
+}
+
+TEST_F(SendCompletionThroughComTest, ASentMessageLeavesDraftsWithItsCopyInTheSendingAccountsSentFolder) {
+    const std::wstring apps = L"Google Apps - ann@apps.example";
+    Outlook().AddStore(apps);
+    Outlook().AddAccount({.type = outlook::olPop3, .displayName = L"Home", .smtpAddress = L"home@example.com"});
+    const auto account = Outlook().AddAccount(
+        {.type = outlook::olImap, .displayName = apps, .smtpAddress = L"ann@apps.example", .deliveryStore = apps});
+    const auto draft = Draft();
+    draft->UseAccount(account);
+    ground_.Clock().Advance(90000);
+
+    EXPECT_EQ(Complete(draft, service::ServiceResult::Success), service::ServiceResult::Success);
+
+    EXPECT_TRUE(Outlook().Folder(outlook::olFolderDrafts)->Items().empty()) << "the draft is deleted for good";
+    EXPECT_TRUE(Outlook().Folder(outlook::olFolderDeletedItems)->Items().empty());
+    EXPECT_TRUE(Outlook().Folder(outlook::olFolderSentMail)->Items().empty()) << "not the default Sent folder";
+    const auto copies = Outlook().Folder(outlook::olFolderSentMail, apps)->Items();
+    ASSERT_EQ(copies.size(), 1u);
+    const auto& copy = copies[0];
+    EXPECT_EQ(copy->Props().Text(PR_SUBJECT_W), compose::kSentCopyPrefix + std::wstring(L"Figures"));
+    EXPECT_EQ(copy->MessageFlags() & (MSGFLAG_READ | MSGFLAG_UNSENT), MSGFLAG_READ);
+    const mapi::PropData now{mapi::FileTimeFromUnix(ground_.Clock().UtcSeconds())};
+    EXPECT_EQ(ValueOf(copy, PR_CLIENT_SUBMIT_TIME), now);
+    EXPECT_EQ(ValueOf(copy, PR_MESSAGE_DELIVERY_TIME), now);
+    EXPECT_EQ(copy->Props().Text(PR_SENDER_NAME_W), L"ann@apps.example");
+    EXPECT_EQ(copy->RecipientList()->List().size(), 1u) << "the copy is the message whole";
+    EXPECT_TRUE(notices_.empty());
+    EXPECT_TRUE(Outlook().User().Shown().empty());
+    // A plain message (no MAPI_ASSOCIATED), copied whole and kept open as the store's calls expect.
+    EXPECT_EQ(ground_.Journal(),
+              (std::vector<std::wstring>{L"Folder.CreateMessage 0x00000000", L"Message.CopyTo 0x00000000",
+                                         L"Message.SaveChanges 0x00000002", L"Session.OpenMsgStore 0x00000011",
+                                         L"MsgStore.OpenEntry 0x00000010", L"Folder.DeleteMessages 1"}));
+}
+
+TEST_F(SendCompletionThroughComTest, AFailureBringsTheDraftBackOnScreenOwningTheNotice) {
+    const auto draft = Draft();
+
+    EXPECT_EQ(Complete(draft, service::ServiceResult::NotFound), service::ServiceResult::Failed);
+
+    const auto inspector = draft->CurrentInspector();
+    ASSERT_NE(inspector, nullptr);
+    EXPECT_TRUE(inspector->IsDisplayed());
+    EXPECT_EQ(Outlook().Application()->ActiveInspector(), inspector);
+    ASSERT_EQ(notices_.size(), 1u);
+    EXPECT_NE(notices_[0].owner, platform::kNoWindow);
+    EXPECT_EQ(notices_[0].owner, inspector->FrameWindow());
+    EXPECT_EQ(notices_[0].text, compose::kUnexpectedSendErrorText);
+    EXPECT_EQ(Outlook().Folder(outlook::olFolderDrafts)->Items().size(), 1u) << "a failed message stays a draft";
+    EXPECT_TRUE(Outlook().Folder(outlook::olFolderSentMail)->Items().empty());
+}
 
 }  // namespace
 }  // namespace sealwing
