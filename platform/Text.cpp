@@ -181,6 +181,20 @@ std::wstring WideFromUtf16Le(std::string_view bytes) {
 std::wstring HexW(std::uint32_t value) { return HexOf<wchar_t>(value); }
 std::string Hex(std::uint32_t value) { return HexOf<char>(value); }
 
+std::wstring FillIn(std::wstring_view pattern, std::initializer_list<std::wstring_view> values) {
+    std::wstring filled;
+    const std::wstring_view* next = values.begin();
+    std::size_t from = 0;
+    for (std::size_t at = pattern.find(L"%s"); at != std::wstring_view::npos && next != values.end();
+         at = pattern.find(L"%s", from)) {
+        filled += pattern.substr(from, at - from);
+        filled += *next++;
+        from = at + 2;
+    }
+    filled += pattern.substr(from);
+    return filled;
+}
+
 std::wstring ReplaceAll(std::wstring_view text, std::wstring_view from, std::wstring_view to) {
     std::wstring out;
     out.reserve(text.size());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,10 @@ std::string Hex(std::uint32_t value);
 
 // Replaces every occurrence of `from` (not empty) by `to`, left to right, in one pass.
 std::wstring ReplaceAll(std::wstring_view text, std::wstring_view from, std::wstring_view to);
+
+// The pattern with each "%s" replaced by the next value, as printf fills it; values are inserted as they are (a "%s"
+// inside one stays). A "%s" without a value left stays too.
+std::wstring FillIn(std::wstring_view pattern, std::initializer_list<std::wstring_view> values);
 
 // Case-insensitive comparison of names (registry keys, header names): ASCII and Latin-1 letters fold.
 bool EqualsIgnoreCase(std::wstring_view a, std::wstring_view b);

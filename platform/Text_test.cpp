@@ -100,5 +100,12 @@ TEST(TextTest, CaseFoldsAsciiAndLatin1LettersOnly) {
     EXPECT_EQ(ToLower(L"ABC \u00c0\u00de \u00d7 Z"), L"abc \u00e0\u00fe \u00d7 z");
 }
 
+TEST(TextTest, FillInPutsTheValuesInOrderAsTheyAre) {
+    EXPECT_EQ(FillIn(L"<a href=\"%s\">%s</a>", {L"https://x/?a=%s", L"x"}), L"<a href=\"https://x/?a=%s\">x</a>");
+    EXPECT_EQ(FillIn(L"%s%s", {L"a", L"b"}), L"ab");
+    EXPECT_EQ(FillIn(L"for %s.", {}), L"for %s.");
+    EXPECT_EQ(FillIn(L"no place", {L"unused"}), L"no place");
+}
+
 }  // namespace
 }  // namespace sealwing::platform

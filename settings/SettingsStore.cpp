@@ -137,6 +137,16 @@ void SettingsStore::SetMappedAddress(std::wstring_view exchangeAddress, std::wst
     mappings_.emplace_back(name, std::wstring(email));
 }
 
+void SettingsStore::ForgetMappings() {
+    platform::AssertUiThread(__func__);
+    // A key that was never written is no failure: there was nothing to forget.
+    platform::Registry& registry = platform::TheRegistry();
+    if (registry.KeyExists(kMappingKey) && !registry.DeleteKey(kMappingKey)) {
+        diagnostics::LogWrite(L"Cannot delete registry key " + std::wstring(kMappingKey) + L"\n");
+    }
+    mappings_.clear();
+}
+
 void SettingsStore::ResetForTests() {
     accounts_.clear();
     mappings_.clear();

@@ -51,6 +51,8 @@ public:
     void SetMappedAddress(std::wstring_view exchangeAddress, std::wstring_view email);
     // The mappings read or written in this run.
     std::size_t CachedMappingCount() const { return mappings_.size(); }
+    // Forgets every mapping, stored and cached, so that each Exchange account is mapped anew.
+    void ForgetMappings();
 
     // Tests: forgets every cache, as a new run would.
     void ResetForTests();
