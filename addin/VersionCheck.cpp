@@ -1,10 +1,10 @@
 #include "addin/VersionCheck.h"
 
 #include <atomic>
-#include <string>
 
 #include "addin/AddinVersion.h"
 #include "diagnostics/Log.h"
+#include "dialogs/NewVersionDialog.h"
 #include "platform/EntryGuard.h"
 #include "platform/Platform.h"
 #include "platform/Threads.h"
@@ -31,9 +31,8 @@ void ShowOutcome(service::ServiceResult result, const service::VersionInfo& offe
              .icon = platform::MessageBoxIcon::Warning});
         return;
     }
-    // The notice that offers the download joins with the other notice dialogs; until then the offer is recorded.
-    diagnostics::LogWrite(L"A newer version " + std::to_wstring(offered.major) + L"." + std::to_wstring(offered.minor) +
-                          L" is available at " + offered.info_url + L"\n");
+    // The check's own log has already recorded the version offered.
+    dialogs::CNewVersionDlg(offered).Show(owner());
 }
 
 }  // namespace

@@ -127,7 +127,7 @@ failures=0
         fi
         for version in 11 12 14; do
             harness "$version" "start-up in Outlook $version, add-in created from its registered class; the service\
- offers $offered, the add-in logs it" newer startup --outlook-version "$version" --expect-version "$offered"
+ offers $offered, the add-in announces it" newer startup --outlook-version "$version" --expect-version "$offered"
         done
         harness 14-noversion "start-up in Outlook 14, no version file on the service: one \"Security warning\" box,\
  answered, and start-up completed" noversion startup --outlook-version 14 --expect-version missing

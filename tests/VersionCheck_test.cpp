@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "addin/SealwingAddin.h"
+#include "dialogs/NewVersionDialogTemplate.h"
 #include "localservice/Faults.h"
 #include "tests/OutlookWorld.h"
 
@@ -57,11 +58,12 @@ protected:
     CSealwingAddin addin_;
 };
 
-TEST_F(StartupVersionCheckTest, TheServersVersionIsAskedForAnonymouslyAndANewerOneIsRecorded) {
-    world_.Service().State().SetVersion({.major = 1, .minor = 39, .infoUrl = "https://localhost/new"});
-    world_.Outlook().OpenExplorer();
+TEST_F(StartupVersionCheckTest, TheServersVersionIsAskedForAnonymouslyAndANewerOneIsAnnouncedOverTheMainWindow) {
+    world_.Service().State().SetVersion(
+        {.major = 1, .minor = 39, .infoUrl = "https://localhost/new", .binaryUrl = "https://localhost/setup.msi"});
+    const auto inbox = world_.Outlook().OpenExplorer();
 
-    EXPECT_TRUE(Start().empty());
+    EXPECT_TRUE(Start().empty()) << "no message box";
 
     const auto requests = world_.Service().Requests().All();
     ASSERT_EQ(requests.size(), 1U);
@@ -73,16 +75,23 @@ TEST_F(StartupVersionCheckTest, TheServersVersionIsAskedForAnonymouslyAndANewerO
     EXPECT_NE(check.find("[NETWORK] Version check\n"), std::string::npos) << check;
     EXPECT_NE(check.find("Version on server is 1.39\n"), std::string::npos) << check;
     EXPECT_EQ(check.substr(0, 7), "CLOSED\n");
-    const std::string main = world_.LogFile("Main");
-    EXPECT_NE(main.find("A newer version 1.39 is available at https://localhost/new\n"), std::string::npos) << main;
-    EXPECT_EQ(main.find("[NETWORK]"), std::string::npos) << "the UI thread made no request\n" << main;
+    EXPECT_EQ(world_.LogFile("Main").find("[NETWORK]"), std::string::npos) << "the UI thread made no request";
+
+    const std::vector<sim::ShownDialog>& notices = world_.Outlook().User().Dialogs();
+    ASSERT_EQ(notices.size(), 1U);
+    EXPECT_EQ(notices[0].templateId, dialogs::kNewVersionDialogId);
+    EXPECT_EQ(notices[0].owner, inbox->Window());
+    const std::wstring text = notices[0].opened.at(dialogs::kNewVersionTextId).text;
+    EXPECT_NE(text.find(L"<a href=\"https://localhost/new\">https://localhost/new</a>"), std::wstring::npos);
+    EXPECT_NE(text.find(L"<a href=\"https://localhost/setup.msi\">https://localhost/setup.msi</a>"),
+              std::wstring::npos);
 }
 
-TEST_F(StartupVersionCheckTest, TheSameOrAnOlderVersionRecordsNothingMore) {
+TEST_F(StartupVersionCheckTest, TheSameOrAnOlderVersionShowsNothing) {
     world_.Service().State().SetVersion({.major = 1, .minor = 10});
     EXPECT_TRUE(Start().empty());
     EXPECT_NE(world_.LogFile("VersionCheck").find("Version on server is 1.10\n"), std::string::npos);
-    EXPECT_EQ(world_.LogFile("Main").find("A newer version"), std::string::npos);
+    EXPECT_TRUE(world_.Outlook().User().Dialogs().empty());
 }
 
 TEST_F(StartupVersionCheckTest, AMissingVersionFileIsTheOneFailureTheUserIsWarnedOf) {
