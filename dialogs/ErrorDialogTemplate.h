@@ -14,8 +14,8 @@ inline constexpr const wchar_t* kErrorHeading = L"There was an error while perfo
 
 // The details are a link control: the service's explanation may carry links, which the user can follow.
 inline constexpr std::array<platform::ControlTemplate, 3> kErrorDialogControls = {{
-    {-1, platform::ControlKind::Static, kErrorHeading, 7, 7, 187, 8},
-    {kErrorDetailsId, platform::ControlKind::Link, L"", 7, 20, 187, 36},
+    {-1, platform::ControlKind::Static, kErrorHeading, 7, 7, 187, 16},
+    {kErrorDetailsId, platform::ControlKind::Link, L"", 7, 26, 187, 30},
     {platform::kDialogOk, platform::ControlKind::DefaultButton, L"OK", 75, 60, 50, 14},
 }};
 

@@ -1,16 +1,36 @@
 #include "platform/win32/Win32DialogAdapter.h"
 
 #include <commctrl.h>
+#include <richedit.h>
 
 #include <cwchar>
 #include <stdexcept>
 #include <string>
+
+#include "platform/Text.h"
 
 namespace sealwing::platform {
 namespace {
 
 bool IsButtonKind(ControlKind kind) {
     return kind == ControlKind::Button || kind == ControlKind::DefaultButton || kind == ControlKind::CheckBox;
+}
+
+// Rich-edit controls report clicks on the links they detect only when asked to, and detect them only when told to.
+void DetectLinks(HWND control) {
+    ::SendMessageW(control, EM_AUTOURLDETECT, TRUE, 0);
+    const LRESULT events = ::SendMessageW(control, EM_GETEVENTMASK, 0, 0);
+    ::SendMessageW(control, EM_SETEVENTMASK, 0, events | ENM_LINK);
+}
+
+// The text of a range of a rich-edit control: a detected link's address.
+std::wstring TextRange(HWND control, const CHARRANGE& range) {
+    if (range.cpMax <= range.cpMin) return {};
+    std::wstring text(static_cast<std::size_t>(range.cpMax - range.cpMin) + 1, L'\0');
+    TEXTRANGEW request{range, text.data()};
+    const LRESULT copied = ::SendMessageW(control, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&request));
+    text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    return text;
 }
 
 bool IsLinkControl(HWND control) {
@@ -31,6 +51,9 @@ void Win32DialogAdapter::Finish() {
 bool Win32DialogAdapter::OnInit(HWND dialog) {
     window_ = dialog;
     mailbox_ = std::make_shared<Win32DialogMailbox>(dialog);
+    for (const ControlTemplate& control : dialog_.Template().controls) {
+        if (control.kind == ControlKind::RichEdit) DetectLinks(Control(control.id));
+    }
     dialog_.OnOpen(*this, mailbox_);
     if (const std::optional<INT_PTR> end = Settle(std::nullopt)) ::EndDialog(dialog, *end);
     return true;
@@ -65,6 +88,7 @@ std::optional<INT_PTR> Win32DialogAdapter::OnMessage(HWND, UINT message, WPARAM 
 }
 
 std::optional<INT_PTR> Win32DialogAdapter::OnNotify(const NMHDR& header) {
+    if (header.code == EN_LINK) return OnRichEditLink(reinterpret_cast<const ENLINK&>(header));
     if (header.code != static_cast<UINT>(NM_CLICK) && header.code != static_cast<UINT>(NM_RETURN)) {
         return std::nullopt;
     }
@@ -73,6 +97,14 @@ std::optional<INT_PTR> Win32DialogAdapter::OnNotify(const NMHDR& header) {
     const LITEM& item = reinterpret_cast<const NMLINK&>(header).item;
     const std::wstring_view address(item.szUrl, ::wcsnlen(item.szUrl, L_MAX_URL_LENGTH));
     dialog_.OnLink(*this, static_cast<int>(header.idFrom), address);
+    return SettleAndEnd(std::nullopt);
+}
+
+std::optional<INT_PTR> Win32DialogAdapter::OnRichEditLink(const ENLINK& link) {
+    // The control reports every mouse message over a link; a left-button press is the click.
+    if (link.msg != WM_LBUTTONDOWN) return std::nullopt;
+    if (ended_) return 0;
+    dialog_.OnLink(*this, static_cast<int>(link.nmhdr.idFrom), TextRange(link.nmhdr.hwndFrom, link.chrg));
     return SettleAndEnd(std::nullopt);
 }
 
@@ -140,6 +172,15 @@ std::wstring Win32DialogAdapter::Text(int controlId) const {
 
 void Win32DialogAdapter::SetText(int controlId, std::wstring_view text) {
     const HWND control = Control(controlId);
+    const ControlTemplate* layout = dialog_.Template().Find(controlId);
+    if (layout != nullptr && layout->kind == ControlKind::RichEdit) {
+        // Rich text is read in the default code page, where the control recognises its format; WM_SETTEXT with
+        // wide characters would show the markup itself.
+        SETTEXTEX how{ST_DEFAULT, CP_ACP};
+        const std::string bytes = AnsiFromWide(text);
+        ::SendMessageW(control, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(bytes.c_str()));
+        return;
+    }
     ::SetWindowTextW(control, std::wstring(text).c_str());
     if (colours_.contains(controlId)) Redraw(control);
 }

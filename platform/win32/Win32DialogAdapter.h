@@ -1,5 +1,7 @@
 #pragma once
 
+#include <richedit.h>
+
 #include <map>
 #include <memory>
 #include <optional>
@@ -14,9 +16,11 @@ namespace sealwing::platform {
 // manager's messages into the Dialog's calls, and the Dialog's view, acting on the controls by id.
 //
 // What reaches the Dialog: a button's or check box's BN_CLICKED and a combo box's CBN_SELCHANGE as OnCommand; IDCANCEL
-// (Cancel, Escape, the close box) as OnClose; a SysLink's NM_CLICK or NM_RETURN as OnLink with the link's address;
-// the mailbox's posts as OnPosted. Once the Dialog asked to end, it is called no more, and its mailbox is closed.
-// When a call both asks End and returns a result, the result wins, as in the simulated Outlook.
+// (Cancel, Escape, the close box) as OnClose; a SysLink's NM_CLICK or NM_RETURN as OnLink with the link's address, and
+// a left-button press on a link that a rich-edit control detected (EN_LINK) as OnLink with the link's text; the
+// mailbox's posts as OnPosted. Rich-edit controls detect web addresses from the start, and take their text (rich
+// text or plain) in the default code page. Once the Dialog asked to end, it is called no more, and its mailbox is
+// closed. When a call both asks End and returns a result, the result wins, as in the simulated Outlook.
 //
 // A control id the window lacks is a mistake in the Dialog, and throws std::logic_error; the runner ends the dialog
 // and hands the exception to the caller.
@@ -60,6 +64,7 @@ private:
     // Ends the dialog from a message the runner does not end it for.
     LRESULT SettleAndEnd(std::optional<int> result);
     std::optional<INT_PTR> OnNotify(const NMHDR& header);
+    std::optional<INT_PTR> OnRichEditLink(const ENLINK& link);
     std::optional<INT_PTR> OnControlColour(UINT message, HDC context, HWND control) const;
     void Redraw(HWND control) const;
 

@@ -27,6 +27,20 @@ GetSaveFileNameFunction SaveFileDialogFunction() {
     return function;
 }
 
+// The rich-edit library registers the "RichEdit20W" class that templates name; it stays loaded once loaded, as a
+// dialog may be open on another thread. Loaded on first need, so that dialogs without rich text never wait for it.
+void LoadRichEditLibrary() {
+    static std::once_flag loaded;
+    std::call_once(loaded, [] { ::LoadLibraryW(L"riched20.dll"); });
+}
+
+bool HasRichEdit(const DialogTemplate& layout) {
+    for (const ControlTemplate& control : layout.controls) {
+        if (control.kind == ControlKind::RichEdit) return true;
+    }
+    return false;
+}
+
 // The filter is pairs of strings, each ended by a null character, and the list by one more.
 std::wstring FilterOf(const SaveFileRequest& request) {
     std::wstring filter = request.filterName;
@@ -59,6 +73,7 @@ DialogResult Win32UserInterface::ShowMessageBox(const MessageBoxRequest& request
 }
 
 int Win32UserInterface::RunDialog(Dialog& dialog, WindowHandle owner) {
+    if (HasRichEdit(dialog.Template())) LoadRichEditLibrary();
     Win32DialogAdapter adapter(dialog);
     const DialogRunResult run = Win32DialogRunner(module_, activationContext_)
                                     .Run(dialog.Template().id, reinterpret_cast<HWND>(owner), adapter);
