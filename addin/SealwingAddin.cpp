@@ -8,6 +8,7 @@
 #include "compose/InspectorExtension.h"
 #include "diagnostics/FixedTexts.h"
 #include "diagnostics/Log.h"
+#include "dialogs/ErrorDialog.h"
 #include "dialogs/LoginDialog.h"
 #include "mailstore/OutlookAccounts.h"
 #include "mailstore/OutlookActions.h"
@@ -16,6 +17,7 @@
 #include "platform/Graphics.h"
 #include "platform/Platform.h"
 #include "platform/Registry.h"
+#include "platform/UserInterface.h"
 #include "reading/ExplorerExtension.h"
 #include "service/ServiceOperations.h"
 #include "service/SessionManager.h"
@@ -91,6 +93,8 @@ void CSealwingAddin::ConnectWindowsAndEvents() {
         const int inspectorCount = inspectors_->Count();
         for (int index = 1; index <= inspectorCount; ++index) NewInspector(inspectors_->Item(index));
 
+        StartSendQueue();
+
         explorers_ = application_->Explorers();
         const int explorerCount = explorers_->Count();
         for (int index = 1; index <= explorerCount; ++index) NewExplorer(explorers_->Item(index));
@@ -123,10 +127,32 @@ void CSealwingAddin::NewMailEx(const std::wstring& entryIds) {
     platform::GuardEntry([&] { mailstore::ProcessNewGoogleAppsCopies(application_->Session(), entryIds); });
 }
 
-// Outlook is closing: nothing of start-up's version check may appear any more.
+void CSealwingAddin::StartSendQueue() {
+    platform::AssertUiThread(__func__);
+    router_ = std::make_unique<compose::RouterWindow>(application_, &dialogs::ShowErrorNotice);
+    shipper_ = std::make_unique<compose::Shipper>(
+        [router = router_.get()](compose::SendCompletion& completion) { router->Complete(completion); });
+}
+
+void CSealwingAddin::EndSendQueue() {
+    platform::AssertUiThread(__func__);
+    shipper_.reset();
+    router_.reset();
+}
+
+// Outlook is closing: nothing of start-up's version check may appear any more, and messages still on their way are
+// left in Drafts, which the user is told.
 void CSealwingAddin::Quit() {
     platform::AssertUiThread(__func__);
     versionCheck_.Stop();
+    if (shipper_ != nullptr && shipper_->IsBusy()) {
+        platform::TheUserInterface().ShowMessageBox(platform::MessageBoxRequest{
+            .owner = OwnerWindow(),
+            .text = kUnsentMessagesText,
+            .caption = L"Parcelon for Microsoft Outlook",
+            .icon = platform::MessageBoxIcon::Warning,
+        });
+    }
 }
 
 outlook::HResult CSealwingAddin::OnDisconnection(outlook::DisconnectMode) {
@@ -147,6 +173,7 @@ outlook::HResult CSealwingAddin::OnDisconnection(outlook::DisconnectMode) {
 // Undoes what connection set up, so that the add-in can be connected again in the same process.
 void CSealwingAddin::ReleaseEverything() {
     versionCheck_.Stop();
+    EndSendQueue();
     inspectorsSink_.Disconnect();
     explorersSink_.Disconnect();
     applicationSink_.Disconnect();

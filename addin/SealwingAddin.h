@@ -10,6 +10,8 @@
 
 #include "addin/VersionCheck.h"
 #include "compose/InspectorExtension.h"
+#include "compose/RouterWindow.h"
+#include "compose/Shipper.h"
 #include "diagnostics/Log.h"
 #include "outlook/ObjectModel.h"
 #include "outlook/SinkConnection.h"
@@ -19,6 +21,11 @@
 #include "service/SecureMessage.h"
 
 namespace sealwing {
+
+// Shown at Quit while the send queue still has messages on their way.
+inline constexpr const wchar_t* kUnsentMessagesText =
+    L"Some secure messages were not sent yet. They are saved in your Drafts folder.\nYou will have to send them "
+    L"again manually next time you open Outlook";
 
 // A reply or forward of a secure message whose window is about to open.
 struct PendingResponse {
@@ -93,6 +100,9 @@ public:
     void AddBodyTimer(platform::TimerId timer, outlook::Ref<outlook::Inspector> inspector, std::wstring html);
     std::optional<BodyTimer> TakeBodyTimer(platform::TimerId timer);
 
+    // The send queue, from connection to disconnection; null otherwise.
+    compose::Shipper* SendQueue() { return shipper_.get(); }
+
     // Whether start-up's look for a newer add-in is still under way.
     bool IsCheckingVersion() const { return versionCheck_.Running(); }
 
@@ -113,6 +123,8 @@ private:
     void NewMailEx(const std::wstring& entryIds) override;
 
     void ConnectWindowsAndEvents();
+    void StartSendQueue();
+    void EndSendQueue();
     void WrapInspector(const outlook::Ref<outlook::Inspector>& inspector);
     void WrapExplorer(const outlook::Ref<outlook::Explorer>& explorer);
     void ReleaseEverything();
@@ -133,6 +145,8 @@ private:
     int majorVersion_ = 0;
     bool googleAppsAccount_ = false;
     std::optional<PendingResponse> pendingResponse_;
+    std::unique_ptr<compose::RouterWindow> router_;
+    std::unique_ptr<compose::Shipper> shipper_;  // after the router: its worker completes through it
     std::function<void(PendingResponse)> responseCompletion_;
     std::map<platform::TimerId, outlook::Ref<outlook::Inspector>> bodyTimerInspectors_;
     std::map<platform::TimerId, std::wstring> bodyTimerTexts_;

@@ -13,6 +13,8 @@
 #include "settings/PasswordCache.h"
 #include "settings/PasswordStorage.h"
 #include "settings/SettingsStore.h"
+#include "sim/SimFolder.h"
+#include "sim/SimMailItem.h"
 #include "tests/OutlookWorld.h"
 
 namespace sealwing {
@@ -357,6 +359,44 @@ TEST_F(StartupOnceTest, ADamagedSettingsFileIsReportedOnceInTheMainLog) {
     const std::string log = world_.LogFile("Main");
     EXPECT_EQ(Occurrences(log, "WARNING! Registry file " + file + ": "), 1u) << log;
     EXPECT_EQ(Occurrences(log, "The file will be kept as " + file + ".corrupt at the first change.\n"), 1u);
+}
+
+// Outlook closing while a message is on its way: the user is told it stays in Drafts, and the add-in's end neither
+// waits for the upload nor loses the draft. An idle queue says nothing.
+TEST_F(StartupOnceTest, QuitWarnsOfMessagesOnTheirWayAndTheEndKeepsThemInDrafts) {
+    auto& outlook = world_.Outlook();
+    outlook.OpenExplorer();
+    Connect();
+    ASSERT_NE(addin_.SendQueue(), nullptr);
+    outlook.Quit();
+    EXPECT_TRUE(outlook.User().Shown().empty()) << "nothing on its way, nothing to say";
+
+    world_.Service().State().AddAccount({.email = "ann@example.com", .password = "pw"});
+    settings::PasswordCache::Instance().SetPassword(L"ann@example.com", L"pw");
+    const auto held = world_.Service().Faults().Hold(localservice::Endpoint::Send);
+    const auto draft = outlook.CreateMailItem();
+    draft->Save();
+    const long heldByOutlook = draft.use_count();
+    service::OutgoingMessage message;
+    message.item = draft;
+    message.email = L"ann@example.com";
+    message.recipients = L"bob@example.com";
+    ASSERT_TRUE(addin_.SendQueue()->Enqueue(std::move(message)));
+    ASSERT_TRUE(world_.Service().Requests().WaitForCount(1, std::chrono::seconds(30)));
+
+    outlook.Quit();
+    ASSERT_EQ(outlook.User().Shown().size(), 1u);
+    const auto& warning = outlook.User().Shown()[0].request;
+    EXPECT_EQ(warning.text, kUnsentMessagesText);
+    EXPECT_EQ(warning.caption, L"Parcelon for Microsoft Outlook");
+    EXPECT_EQ(warning.icon, platform::MessageBoxIcon::Warning);
+    EXPECT_EQ(warning.owner, addin_.OwnerWindow());
+
+    EXPECT_EQ(addin_.OnDisconnection(outlook::ext_dm_HostShutdown), 0);
+    EXPECT_EQ(addin_.SendQueue(), nullptr);
+    held->Release();
+    EXPECT_EQ(draft->Folder(), outlook.Folder(outlook::olFolderDrafts));
+    EXPECT_EQ(draft.use_count(), heldByOutlook) << "the queue let the draft go";
 }
 
 INSTANTIATE_TEST_SUITE_P(Outlook, StartupTest, ::testing::Values(11, 12, 14),

@@ -182,22 +182,22 @@ TEST_F(CrashReportTest, ViewContentShowsTheReportWithCarriageReturnsOverTheCrash
 }
 
 TEST_F(CrashReportTest, ACrashInTheWorkersLastRunIsOfferedWhenTheWorkerStartsNotAtOutlooksStart) {
-    const std::string crashedShipperLog = "OPEN  \n===Shipper log\nSending message in Shipper.cpp(88)\n";
-    LeavePreviousLog(L"Shipper", crashedShipperLog);
+    const std::string crashedDownloadLog = "OPEN  \n===Attachments log\nDownloading attachment in Download.cpp(88)\n";
+    LeavePreviousLog(L"Attachments", crashedDownloadLog);
 
     Connect();
     EXPECT_TRUE(User().Dialogs().empty()) << "Outlook's start offered the worker's report";
 
     User().AtDialog(kCrashReportDialogId, Press(kSendReportId));
     std::thread worker([] {
-        OpenThreadLog(L"Shipper");
+        OpenThreadLog(L"Attachments");
         CloseThreadLog();
     });
     worker.join();
 
     ASSERT_EQ(User().Dialogs().size(), 1u);
     EXPECT_EQ(User().Dialogs()[0].templateId, kCrashReportDialogId);
-    EXPECT_EQ(ReportsReceived(), std::vector<std::string>{crashedShipperLog});
+    EXPECT_EQ(ReportsReceived(), std::vector<std::string>{crashedDownloadLog});
     EXPECT_EQ(world_.Outlook().WrongThreadCalls(), 0u);
 }
 

@@ -1,6 +1,7 @@
 // The add-in at work in the simulated Outlook: starts the local service (unless SEALWING_SERVICE_ENDPOINT names
 // another one) and Outlook of the chosen version, loads the add-in, opens and closes a main window and a compose
-// window, quits, and shows where the activity logs are and what they say.
+// window, sends drafts through the send queue (a plain send with its Sent copy, a refused password typed again, a
+// failure the user is told of), quits, and shows where the activity logs are and what they say.
 
 #include <chrono>
 #include <cstdlib>
@@ -13,13 +14,16 @@
 #include <string_view>
 
 #include "addin/SealwingAddin.h"
+#include "compose/Shipper.h"
 #include "diagnostics/CrashReport.h"
 #include "diagnostics/CrashReportDialogTemplate.h"
 #include "diagnostics/Log.h"
 #include "dialogs/LoginDialogTemplate.h"
+#include "localservice/Faults.h"
 #include "localservice/LocalService.h"
 #include "localservice/SeedFile.h"
 #include "mailstore/MapEmailDialogTemplate.h"
+#include "outlook/Mapi.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
@@ -32,6 +36,9 @@
 #include "service/SessionManager.h"
 #include "service/TransportEndpoint.h"
 #include "settings/SettingsStore.h"
+#include "sim/SimFolder.h"
+#include "sim/SimInspector.h"
+#include "sim/SimMailItem.h"
 #include "sim/SimOutlook.h"
 
 namespace {
@@ -118,6 +125,70 @@ std::string StartLocalService(localservice::LocalService& service, const Options
                              : localservice::LoadSeedFile(options.seed, service.State(), service.Faults());
     if (!seedError.empty()) return "seed: " + seedError;
     return service.Start(options.dataDir / "service-certificates");
+}
+
+// Serves the completions the send queue hands to Outlook's thread until it is idle again.
+void ServeTheQueue(sim::SimOutlook& outlook, compose::Shipper& queue) {
+    while (!queue.WaitUntilIdle(std::chrono::milliseconds(0))) {
+        if (outlook.Loop().WaitForWork(std::chrono::seconds(90))) outlook.Loop().RunPending();
+    }
+}
+
+// A draft handed to the send queue as Send Secure hands it over: the record the queue uploads.
+outlook::Ref<sim::SimMailItem> Queue(sim::SimOutlook& outlook, CSealwingAddin& addin, const std::wstring& subject,
+                                     int place) {
+    const auto draft = outlook.CreateMailItem();
+    draft->SetSubject(subject);
+    draft->Recipients()->Add(L"bob@example.com");
+    draft->Save();
+    service::OutgoingMessage message;
+    message.item = draft;
+    message.email = kDemoAccount;
+    message.recipients = L"bob@example.com";
+    message.subject = subject;
+    message.body = L"<p>The figures are attached to the secure message.</p>";
+    message.settings.place = place;
+    addin.SendQueue()->Enqueue(std::move(message));
+    return draft;
+}
+
+void SendThroughTheQueue(sim::SimOutlook& outlook, CSealwingAddin& addin, localservice::LocalService& service) {
+    compose::Shipper* queue = addin.SendQueue();
+    if (queue == nullptr) {
+        Step("The send queue did not start");
+        return;
+    }
+    Queue(outlook, addin, L"Quarterly figures", 1);
+    ServeTheQueue(outlook, *queue);
+    const auto stored = service.State().Messages();
+    if (!stored.empty()) {
+        Step("The service received \"" + stored.back().subject + "\" from " + stored.back().senderEmail + " to " +
+             (stored.back().to.empty() ? std::string() : stored.back().to.front()));
+    }
+    for (const auto& copy : outlook.Folder(outlook::olFolderSentMail)->Items()) {
+        Step("Sent folder: \"" + platform::Utf8FromWide(copy->Props().Text(outlook::mapi::PR_SUBJECT_W)) + "\"");
+    }
+    Step("Drafts folder: " + std::to_string(outlook.Folder(outlook::olFolderDrafts)->Items().size()) + " item(s)");
+
+    // The service refuses the cached password once: the login dialog asks over the draft and the message goes again.
+    service.Faults().Set(localservice::Endpoint::Send, localservice::Fault{.status = 401, .times = 1});
+    outlook.User().AtDialog(dialogs::kLoginDialogId, [](sim::DialogScreen& screen) {
+        screen.Type(dialogs::kPasswordFieldId, AskPassword(screen.Text(dialogs::kLoginFieldId)));
+        screen.Press(platform::kDialogOk);
+    });
+    Queue(outlook, addin, L"Second thoughts", 0);
+    ServeTheQueue(outlook, *queue);
+    Step("After a refused password and the password typed again, the service holds " +
+         std::to_string(service.State().Messages().size()) + " message(s); Drafts folder: " +
+         std::to_string(outlook.Folder(outlook::olFolderDrafts)->Items().size()) + " item(s)");
+
+    // The service fails once: the draft comes back on screen with the error notice over it.
+    service.Faults().Set(localservice::Endpoint::Send, localservice::Fault{.status = 500, .times = 1});
+    const auto failed = Queue(outlook, addin, L"Unlucky", 0);
+    ServeTheQueue(outlook, *queue);
+    Step(std::string("A failed send: the draft is ") + (failed->CurrentInspector() ? "on screen again" : "not shown") +
+         "; Drafts folder: " + std::to_string(outlook.Folder(outlook::olFolderDrafts)->Items().size()) + " item(s)");
+    service.Faults().ClearAll();
 }
 
 }  // namespace
@@ -240,6 +311,8 @@ int main(int argc, char** argv) {
 
     outlook.CloseInspector(compose);
     Step("Compose window closed: " + std::to_string(addin.InspectorExtensionCount()) + " item window(s) wrapped");
+
+    if (serviceEndpoint) SendThroughTheQueue(outlook, addin, service);
     outlook.CloseExplorer(inbox);
     Step("Main window closed: " + std::to_string(addin.ExplorerExtensionCount()) + " main window(s) wrapped");
 
