@@ -51,7 +51,7 @@ fi
 
 # WINEARCH, and the loader that starts every program (for x64 the 64-bit loader itself: see common.sh).
 sealwing_use_wine "$arch"
-export WINEPREFIX=${SEALWING_WINDOWS_TESTS_WINEPREFIX:-$root/build/wine-prefix-$arch}
+export WINEPREFIX=$(realpath -m "${SEALWING_WINDOWS_TESTS_WINEPREFIX:-$root/build/wine-prefix-$arch}")
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 

@@ -267,26 +267,27 @@ TEST_F(StartupOnceTest, SavedPasswordsFillThePasswordCache) {
     EXPECT_NE(world_.LogFile("Main").find("Loading password storage in PasswordStorage.cpp("), std::string::npos);
 }
 
+// A worker that starts after Outlook's start (the attachment download) writes the header Outlook's thread gathered.
 TEST_F(StartupOnceTest, WorkerLogsReuseTheFactsGatheredOnOutlooksThread) {
     auto& outlook = world_.Outlook();
     outlook.AddComAddIn(L"{6A2E3D0B-1C4F-4B8A-9E5D-2F7C8B1A0E93}", L"Sealwing.Addin", L"Secure mail");
     Connect();
 
-    std::string shipperText;
-    std::thread worker([&shipperText] {
-        diagnostics::OpenThreadLog(L"Shipper");
-        shipperText = diagnostics::CollectAllLogs();
+    std::string downloadText;
+    std::thread worker([&downloadText] {
+        diagnostics::OpenThreadLog(L"Attachments");
+        downloadText = diagnostics::CollectAllLogs();
         diagnostics::CloseThreadLog();
     });
     worker.join();
 
     EXPECT_EQ(outlook.WrongThreadCalls(), 0u);
-    const std::string shipperLog = world_.LogFile("Shipper");
-    EXPECT_NE(shipperLog.find("===Shipper log\n"), std::string::npos);
-    EXPECT_NE(shipperLog.find("Outlook version " + platform::Utf8FromWide(outlook.Application()->Version())),
+    const std::string downloadLog = world_.LogFile("Attachments");
+    EXPECT_NE(downloadLog.find("===Attachments log\n"), std::string::npos);
+    EXPECT_NE(downloadLog.find("Outlook version " + platform::Utf8FromWide(outlook.Application()->Version())),
               std::string::npos);
-    EXPECT_NE(shipperLog.find("Total 1 add-ins\n1 - {6A2E3D0B-1C4F-4B8A-9E5D-2F7C8B1A0E93} Sealwing.Addin\n"
-                              "Secure mail\n"),
+    EXPECT_NE(downloadLog.find("Total 1 add-ins\n1 - {6A2E3D0B-1C4F-4B8A-9E5D-2F7C8B1A0E93} Sealwing.Addin\n"
+                               "Secure mail\n"),
               std::string::npos);
 }
 
