@@ -167,6 +167,24 @@ TEST(RouterWindowTest, AFailedStepOfTheSentCopyLeavesItOutAndTheDraftStillGoes) 
     }
 }
 
+// Flags and subject that cannot be read from the copy: it is still made, marked read and nothing else, with the
+// prefix alone as its subject.
+TEST(RouterWindowTest, ACopyWhoseFlagsAndSubjectCannotBeReadIsMarkedReadWithThePrefixAlone) {
+    Completing completing(12);
+    auto message = completing.Message(completing.Draft(L"Figures"), 1);
+    completing.world_.Outlook().FailMember(L"Message.GetProps", outlook::hr::E_Fail, L"", 2);
+    ServiceResult result = ServiceResult::Success;
+    std::wstring errorText;
+
+    completing.Complete(message, result, errorText);
+
+    const auto copies = completing.Items(outlook::olFolderSentMail);
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(copies[0]->Props().Text(mapi::PR_SUBJECT_W), L"[Secure message] ");
+    EXPECT_EQ(copies[0]->MessageFlags() & (mapi::MSGFLAG_READ | mapi::MSGFLAG_UNSENT), mapi::MSGFLAG_READ);
+    EXPECT_TRUE(completing.Items(outlook::olFolderDrafts).empty());
+}
+
 // The service has the message; the draft left behind is the user's to delete, and the user is told so.
 TEST(RouterWindowTest, ADraftThatCannotBeDeletedIsReportedAsSentButLeftBehind) {
     Completing completing(14);
