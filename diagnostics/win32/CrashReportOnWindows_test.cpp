@@ -37,49 +37,12 @@ using namespace platform::win32::testing;
 
 // The add-in's manifest, compiled into the test program with the add-in's dialogs.
 constexpr WORD kDialogsManifest = 2;
-// Past the steps, or while a step's dialog never shows, every dialog still open is ended with kGaveUp after this many
-// ticks, so a broken dialog fails the test instead of hanging it. A count, not a timing: a working run ends long
-// before.
-constexpr int kGiveUpTicks = 3000;
-constexpr int kGaveUp = 99;
+constexpr int kGaveUp = DialogPlayer::kGaveUp;
 
 const std::wstring kCrashCaption(kCrashReportDialogTemplate.caption);
 const std::wstring kViewerCaption(kLogViewerDialogTemplate.caption);
 
 HINSTANCE TestModule() { return ::GetModuleHandleW(nullptr); }
-
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-std::wstring ClassName(HWND window) {
-    wchar_t name[64] = {};
-    ::GetClassNameW(window, name, 64);
-    return name;
-}
-
-BOOL CALLBACK CollectDialog(HWND window, LPARAM list) {
-    if (ClassName(window) == L"#32770" && ::IsWindowVisible(window)) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-    }
-    return TRUE;
-}
-
-// The visible dialog windows of this thread.
-std::vector<HWND> ShownDialogs() {
-    std::vector<HWND> found;
-    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectDialog, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-HWND ShownDialog(const std::wstring& caption) {
-    for (const HWND window : ShownDialogs()) {
-        if (WindowText(window) == caption) return window;
-    }
-    return nullptr;
-}
 
 // The texts of a dialog's controls in template order: the labels that no id reaches are read this way.
 std::vector<std::wstring> ControlTexts(HWND dialog) {
@@ -90,66 +53,11 @@ std::vector<std::wstring> ControlTexts(HWND dialog) {
     return texts;
 }
 
-// A click as the button reports it, left in the queue: a button that opens another modal dialog then does so from
-// the dialog's own loop, not from inside the step.
-void PostClick(HWND dialog, int id) {
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
 // Escape as the keyboard delivers it to the focused control, which the dialog manager makes a Cancel.
 void PressEscape(HWND dialog) {
     const HWND focus = ::GetFocus();
     ::PostMessageW(focus != nullptr && ::IsChild(dialog, focus) ? focus : dialog, WM_KEYDOWN, VK_ESCAPE, 1);
 }
-
-// One act of the user on the dialog with that caption, once it shows and takes input (a dialog under a nested one
-// waits for it to end).
-struct Step {
-    std::wstring caption;
-    std::function<void(HWND)> act;
-};
-
-// Plays the steps in order, each tick of a thread timer, which every modal loop of this thread serves.
-class UserAtTheDialogs {
-public:
-    explicit UserAtTheDialogs(std::vector<Step> steps) : steps_(std::move(steps)) {
-        playing_ = this;
-        timer_ = ::SetTimer(nullptr, 0, 10, &Tick);
-    }
-    ~UserAtTheDialogs() {
-        ::KillTimer(nullptr, timer_);
-        playing_ = nullptr;
-    }
-    UserAtTheDialogs(const UserAtTheDialogs&) = delete;
-    UserAtTheDialogs& operator=(const UserAtTheDialogs&) = delete;
-
-    bool Finished() const { return next_ == steps_.size(); }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        UserAtTheDialogs* self = playing_;
-        if (self == nullptr) return;
-        if (self->next_ < self->steps_.size()) {
-            const Step& step = self->steps_[self->next_];
-            const HWND window = ShownDialog(step.caption);
-            if (window != nullptr && ::IsWindowEnabled(window)) {
-                ++self->next_;
-                self->idleTicks_ = 0;
-                step.act(window);
-                return;
-            }
-        }
-        if (++self->idleTicks_ > kGiveUpTicks) {
-            for (const HWND window : ShownDialogs()) ::EndDialog(window, kGaveUp);
-        }
-    }
-
-    static inline UserAtTheDialogs* playing_ = nullptr;
-    std::vector<Step> steps_;
-    UINT_PTR timer_ = 0;
-    std::size_t next_ = 0;
-    int idleTicks_ = 0;
-};
 
 // The user-interface port of the DLL with two answers chosen by the test: the path the user picks in the save-file
 // dialog, and message boxes, which are recorded and answered OK. Dialogs are the real ones.
@@ -229,8 +137,8 @@ protected:
     static std::string ReadFile(const std::wstring& path) { return platform::Files().ReadFile(path).bytes; }
 
     // Opens the main log while the user plays the steps; every step must have run.
-    static void OpenMainLogPlaying(std::vector<Step> steps) {
-        UserAtTheDialogs user(std::move(steps));
+    static void OpenMainLogPlaying(std::vector<DialogStep> steps) {
+        DialogPlayer user(std::move(steps));
         OpenThreadLog(L"Main");
         EXPECT_TRUE(user.Finished()) << "the dialogs ended before the user was done";
     }
@@ -348,13 +256,13 @@ TEST_F(CrashReportOnWindowsTest, CloseEscapeAndTheCloseBoxEndTheViewerWithZeroAn
     for (const auto& [name, way] : ways) {
         SCOPED_TRACE(name);
         CLogViewDlg viewer(text);
-        UserAtTheDialogs user({{kViewerCaption, way}});
+        DialogPlayer user({{kViewerCaption, way}});
         EXPECT_EQ(viewer.Show(platform::kNoWindow), 0);
         EXPECT_TRUE(user.Finished());
     }
 
     CCrashReportDlg offer(text);
-    UserAtTheDialogs user({{kCrashCaption, &PressEscape}});
+    DialogPlayer user({{kCrashCaption, &PressEscape}});
     EXPECT_EQ(offer.Show(), platform::kDialogCancel);
     EXPECT_TRUE(user.Finished());
     EXPECT_TRUE(service_.posts.empty());

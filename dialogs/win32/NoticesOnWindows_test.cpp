@@ -49,10 +49,7 @@ using namespace platform::win32::testing;
 
 // The add-in's manifest, compiled into the test program with the add-in's dialogs.
 constexpr WORD kDialogsManifest = 2;
-// Past the steps, or while a step's dialog never shows, every dialog still open is ended with kGaveUp after this many
-// ticks, so a broken dialog fails the test instead of hanging it. A count, not a timing.
-constexpr int kGiveUpTicks = 3000;
-constexpr int kGaveUp = 99;
+constexpr int kGaveUp = DialogPlayer::kGaveUp;
 // The registry subtree the About dialog's reset works in, deleted afterwards.
 constexpr const wchar_t* kRegistryRoot = L"Software\\SealwingNoticeTests";
 
@@ -60,33 +57,6 @@ const std::wstring kNoticeCaption(kErrorDialogTemplate.caption);
 const std::wstring kViewerCaption(diagnostics::kLogViewerDialogTemplate.caption);
 
 HINSTANCE TestModule() { return ::GetModuleHandleW(nullptr); }
-
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-BOOL CALLBACK CollectDialog(HWND window, LPARAM list) {
-    wchar_t name[16] = {};
-    ::GetClassNameW(window, name, 16);
-    if (std::wstring_view(name) == L"#32770" && ::IsWindowVisible(window)) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-    }
-    return TRUE;
-}
-
-std::vector<HWND> ShownDialogs() {
-    std::vector<HWND> found;
-    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectDialog, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-// A click as the button reports it, left in the queue: a button that opens another modal dialog then does so from
-// the dialog's own loop, not from inside the step.
-void PostClick(HWND dialog, int id) {
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
 
 void PressEscape(HWND dialog) { ::PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 1); }
 
@@ -124,54 +94,6 @@ bool PressOnRichText(HWND dialog, int id, const wchar_t* text) {
     ::SendMessageW(edit, WM_LBUTTONUP, 0, where);
     return true;
 }
-
-// One act of the user on the dialog with that caption, once it shows and takes input.
-struct Step {
-    std::wstring caption;
-    std::function<void(HWND)> act;
-};
-
-// Plays the steps in order, each tick of a thread timer, which every modal loop of this thread serves.
-class UserAtTheDialogs {
-public:
-    explicit UserAtTheDialogs(std::vector<Step> steps) : steps_(std::move(steps)) {
-        playing_ = this;
-        timer_ = ::SetTimer(nullptr, 0, 10, &Tick);
-    }
-    ~UserAtTheDialogs() {
-        ::KillTimer(nullptr, timer_);
-        playing_ = nullptr;
-    }
-    UserAtTheDialogs(const UserAtTheDialogs&) = delete;
-    UserAtTheDialogs& operator=(const UserAtTheDialogs&) = delete;
-
-    bool Finished() const { return next_ == steps_.size(); }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        UserAtTheDialogs* self = playing_;
-        if (self == nullptr) return;
-        if (self->next_ < self->steps_.size()) {
-            const Step& step = self->steps_[self->next_];
-            for (const HWND window : ShownDialogs()) {
-                if (WindowText(window) != step.caption || !::IsWindowEnabled(window)) continue;
-                ++self->next_;
-                self->idleTicks_ = 0;
-                step.act(window);
-                return;
-            }
-        }
-        if (++self->idleTicks_ > kGiveUpTicks) {
-            for (const HWND window : ShownDialogs()) ::EndDialog(window, kGaveUp);
-        }
-    }
-
-    static inline UserAtTheDialogs* playing_ = nullptr;
-    std::vector<Step> steps_;
-    UINT_PTR timer_ = 0;
-    std::size_t next_ = 0;
-    int idleTicks_ = 0;
-};
 
 // The DLL's user-interface port with real dialogs, whose links are recorded rather than opened.
 class UserInterfaceRecordingLinks final : public platform::UserInterface {
@@ -211,8 +133,8 @@ protected:
 
     // Runs `show` while the user plays the steps; every step must have run.
     template <typename Show>
-    static auto Playing(std::vector<Step> steps, Show show) {
-        UserAtTheDialogs user(std::move(steps));
+    static auto Playing(std::vector<DialogStep> steps, Show show) {
+        DialogPlayer user(std::move(steps));
         auto result = show();
         EXPECT_TRUE(user.Finished()) << "the dialogs ended before the user was done";
         return result;

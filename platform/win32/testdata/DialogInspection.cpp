@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string_view>
+#include <utility>
 
 #include "platform/win32/Win32Graphics.h"
 
@@ -131,6 +132,72 @@ OwnerWindow::OwnerWindow()
 
 OwnerWindow::~OwnerWindow() {
     if (window_ != nullptr) ::DestroyWindow(window_);
+}
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+namespace {
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM list) {
+    wchar_t name[16] = {};
+    ::GetClassNameW(window, name, 16);
+    if (std::wstring_view(name) == L"#32770" && ::IsWindowVisible(window)) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> ShownDialogs() {
+    std::vector<HWND> found;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+HWND ShownDialog(const std::wstring& caption) {
+    for (const HWND window : ShownDialogs()) {
+        if (WindowText(window) == caption) return window;
+    }
+    return nullptr;
+}
+
+void PostClick(HWND dialog, int id) {
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+DialogPlayer* DialogPlayer::playing_ = nullptr;
+
+DialogPlayer::DialogPlayer(std::vector<DialogStep> steps) : steps_(std::move(steps)) {
+    playing_ = this;
+    timer_ = ::SetTimer(nullptr, 0, 10, &Tick);
+}
+
+DialogPlayer::~DialogPlayer() {
+    ::KillTimer(nullptr, timer_);
+    playing_ = nullptr;
+}
+
+void CALLBACK DialogPlayer::Tick(HWND, UINT, UINT_PTR, DWORD) {
+    DialogPlayer* self = playing_;
+    if (self == nullptr) return;
+    if (self->next_ < self->steps_.size()) {
+        const DialogStep& step = self->steps_[self->next_];
+        for (const HWND window : ShownDialogs()) {
+            if (WindowText(window) != step.caption || !::IsWindowEnabled(window)) continue;
+            ++self->next_;
+            self->idleTicks_ = 0;
+            step.act(window);
+            return;
+        }
+    }
+    if (++self->idleTicks_ > kGiveUpTicks) {
+        for (const HWND window : ShownDialogs()) ::EndDialog(window, kGaveUp);
+    }
 }
 
 }  // namespace sealwing::platform::win32::testing

@@ -2,7 +2,9 @@
 
 #include "platform/win32/Win32Headers.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,50 @@
 // Looking at and playing the user on a real dialog window, for the Windows tests that run the add-in's dialogs under
 // Wine: what its controls hold, how it asks them to be drawn, what it painted, and a screenshot to keep.
 namespace sealwing::platform::win32::testing {
+
+// A window's title, or a control's text.
+std::wstring WindowText(HWND window);
+
+// The visible dialog windows of this thread, and the one among them with that caption (null when none).
+std::vector<HWND> ShownDialogs();
+HWND ShownDialog(const std::wstring& caption);
+
+// A click as the button reports it, left in the queue: a button that opens another modal dialog then does so from
+// the dialog's own loop, not from inside the step.
+void PostClick(HWND dialog, int id);
+
+// One act of the user on the dialog with that caption, once it shows and takes input (a dialog under a nested one
+// waits for it to end).
+struct DialogStep {
+    std::wstring caption;
+    std::function<void(HWND)> act;
+};
+
+// Plays the steps in order, one each tick of a thread timer, which every modal loop of this thread serves. Past the
+// steps, or while a step's dialog never shows, every dialog still open is ended with kGaveUp after kGiveUpTicks
+// ticks, so a broken dialog fails its test instead of hanging it: a count, not a timing, as a working run ends long
+// before. One player at a time.
+class DialogPlayer {
+public:
+    static constexpr int kGiveUpTicks = 3000;
+    static constexpr int kGaveUp = 99;
+
+    explicit DialogPlayer(std::vector<DialogStep> steps);
+    ~DialogPlayer();
+    DialogPlayer(const DialogPlayer&) = delete;
+    DialogPlayer& operator=(const DialogPlayer&) = delete;
+
+    bool Finished() const { return next_ == steps_.size(); }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+
+    static DialogPlayer* playing_;
+    std::vector<DialogStep> steps_;
+    UINT_PTR timer_ = 0;
+    std::size_t next_ = 0;
+    int idleTicks_ = 0;
+};
 
 // The text control `id` of `dialog` holds.
 std::wstring ItemText(HWND dialog, int id);
