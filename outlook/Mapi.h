@@ -24,6 +24,7 @@ inline constexpr std::uint32_t PT_UNSPECIFIED = 0x0000;
 inline constexpr std::uint32_t PT_LONG = 0x0003;
 inline constexpr std::uint32_t PT_ERROR = 0x000A;
 inline constexpr std::uint32_t PT_BOOLEAN = 0x000B;
+inline constexpr std::uint32_t PT_OBJECT = 0x000D;
 inline constexpr std::uint32_t PT_UNICODE = 0x001F;
 inline constexpr std::uint32_t PT_SYSTIME = 0x0040;
 inline constexpr std::uint32_t PT_BINARY = 0x0102;
@@ -39,6 +40,8 @@ inline constexpr PropTag PR_MESSAGE_FLAGS = 0x0E070003;
 inline constexpr PropTag PR_PARENT_ENTRYID = 0x0E090102;
 inline constexpr PropTag PR_STORE_ENTRYID = 0x0FFB0102;
 inline constexpr PropTag PR_ENTRYID = 0x0FFF0102;
+inline constexpr PropTag PR_ATTACH_DATA_BIN = 0x37010102;
+inline constexpr PropTag PR_ATTACH_DATA_OBJ = 0x3701000D;
 inline constexpr PropTag PR_SMTP_ADDRESS_W = 0x39FE001F;
 inline constexpr PropTag PR_PROFILE_NAME_W = 0x3D12001F;
 inline constexpr PropTag PR_EMS_AB_PROXY_ADDRESSES = 0x800F101F;
@@ -91,6 +94,17 @@ struct NamedProperty {
     std::uint32_t id = 0;
 };
 
+// IStream as the add-in reads it.
+class Stream {
+public:
+    virtual ~Stream() = default;
+    // IStream::Stat without the name: the stream's size in bytes.
+    virtual HResult Size(std::uint64_t& size) = 0;
+    // IStream::Read: at most `size` bytes into `buffer`; `read` says how many came. Fewer than asked is no error, and
+    // 0 with success means the stream has ended.
+    virtual HResult Read(std::uint8_t* buffer, std::uint32_t size, std::uint32_t& read) = 0;
+};
+
 class Prop {
 public:
     virtual ~Prop() = default;
@@ -102,6 +116,9 @@ public:
                                     std::vector<PropTag>& tags) = 0;
     virtual HResult SetProps(const std::vector<PropValue>& values) = 0;
     virtual HResult SaveChanges() = 0;
+    // IMAPIProp::OpenProperty(tag, IID_IStream, 0, 0): the property's value as a read stream. MAPI_E_NOT_FOUND for
+    // an absent property; a failure for one that cannot be read as a stream (an attached message, for instance).
+    virtual HResult OpenStream(PropTag tag, Ref<Stream>& stream) = 0;
 };
 
 class Message : public Prop {

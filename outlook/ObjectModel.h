@@ -17,6 +17,7 @@ namespace sealwing::outlook {
 
 namespace mapi {
 class Folder;
+class Prop;
 class MailUser;
 class Message;
 class Session;
@@ -42,6 +43,7 @@ class Recipients;
 class Store;
 class UserProperties;
 class UserProperty;
+class WordDocument;
 
 // A VARIANT as the members below need it.
 using Variant = std::variant<std::monostate, bool, std::int32_t, double, std::wstring>;
@@ -129,7 +131,17 @@ public:
     virtual Ref<Object> CurrentItem() = 0;
     // Shows the window when it is not shown yet and brings it to the front (its Activate event fires).
     virtual void Activate() = 0;
+    // Word's Document when Word is the item's editor; nothing otherwise (Outlook 2003's own editor).
+    virtual Ref<outlook::WordDocument> WordEditor() = 0;
     virtual ConnectionPoint<InspectorEvents>& Events() = 0;
+};
+
+// Word's Document, as the editor of an item window.
+class WordDocument : public Object {
+public:
+    // Word's spelling check with every optional argument left out: Word shows its own dialog and returns when the
+    // user has finished with it.
+    virtual void CheckSpelling() = 0;
 };
 
 class MailItem : public Object {
@@ -258,6 +270,8 @@ public:
     virtual std::wstring DisplayName() = 0;
     virtual AttachmentType Type() = 0;
     virtual void SaveAsFile(const std::wstring& path) = 0;
+    // The attachment as Extended MAPI's IMAPIProp (IAttach); nothing when it does not answer that interface.
+    virtual Ref<mapi::Prop> MAPIOBJECT() = 0;
 };
 
 class COMAddIns : public Object {

@@ -5,6 +5,7 @@
 
 #include "platform/Files.h"
 #include "platform/Platform.h"
+#include "sim/SimAttachmentProp.h"
 
 namespace sealwing::sim {
 
@@ -14,7 +15,7 @@ SimAttachment::SimAttachment(std::weak_ptr<SimContext> context, std::wstring fil
       fileName_(std::move(fileName)),
       displayName_(std::move(displayName)),
       type_(type),
-      bytes_(std::move(bytes)),
+      bytes_(std::make_shared<const std::string>(std::move(bytes))),
       saved_(saved) {}
 
 std::wstring SimAttachment::FileName() {
@@ -36,9 +37,21 @@ void SimAttachment::SaveAsFile(const std::wstring& path) {
     Enter(L"Attachment.SaveAsFile");
     platform::FileSystem* files = platform::CurrentPlatform().files;
     if (files == nullptr) throw std::logic_error("the simulated Outlook writes attachments through the files port");
-    if (!files->ReplaceFile(path, bytes_, platform::FileAccess::Default).ok) {
+    if (!files->ReplaceFile(path, *bytes_, platform::FileAccess::Default).ok) {
         throw outlook::ComError(result::kAccessDenied, result::kCannotSaveText);
     }
+}
+
+outlook::Ref<outlook::mapi::Prop> SimAttachment::MAPIOBJECT() {
+    Enter(L"Attachment.MAPIOBJECT");
+    return std::make_shared<SimAttachmentProp>(WeakContext(), shared_from_this());
+}
+
+outlook::Ref<SimAttachment> SimAttachment::Copy() const {
+    auto copy = std::make_shared<SimAttachment>(WeakContext(), fileName_, displayName_, type_, std::string(), saved_);
+    copy->bytes_ = bytes_;  // the bytes never change: both share them
+    copy->streaming_ = streaming_;
+    return copy;
 }
 
 }  // namespace sealwing::sim

@@ -5,11 +5,14 @@
 
 #include "outlook/ObjectModel.h"
 #include "sim/SimObject.h"
+#include "sim/SimStream.h"
 
 namespace sealwing::sim {
 
 // One attachment and its bytes.
-class SimAttachment : public outlook::Attachment, protected SimObject {
+class SimAttachment : public outlook::Attachment,
+                      public std::enable_shared_from_this<SimAttachment>,
+                      protected SimObject {
 public:
     SimAttachment(std::weak_ptr<SimContext> context, std::wstring fileName, std::wstring displayName,
                   outlook::AttachmentType type, std::string bytes, bool saved);
@@ -20,21 +23,27 @@ public:
     outlook::AttachmentType Type() override;
     // Writes the bytes through the files port; a file that cannot be written throws.
     void SaveAsFile(const std::wstring& path) override;
+    outlook::Ref<outlook::mapi::Prop> MAPIOBJECT() override;
 
     // The simulation's own access, no gate.
-    const std::string& Bytes() const { return bytes_; }
+    const std::string& Bytes() const { return *bytes_; }
+    const std::shared_ptr<const std::string>& SharedBytes() const { return bytes_; }
+    // The kind it was added as, whatever Type reports before the item is saved.
+    outlook::AttachmentType Kind() const { return type_; }
     // The same attachment for another item, saved with it.
-    outlook::Ref<SimAttachment> Copy() const {
-        return std::make_shared<SimAttachment>(WeakContext(), fileName_, displayName_, type_, bytes_, saved_);
-    }
+    outlook::Ref<SimAttachment> Copy() const;
     void Commit() { saved_ = true; }
+    // How its data streams hand out the bytes.
+    const StreamBehaviour& Streaming() const { return streaming_; }
+    void SetStreaming(StreamBehaviour behaviour) { streaming_ = behaviour; }
 
 private:
     std::wstring fileName_;
     std::wstring displayName_;
     outlook::AttachmentType type_;
-    std::string bytes_;
+    std::shared_ptr<const std::string> bytes_;
     bool saved_;
+    StreamBehaviour streaming_{};
 };
 
 }  // namespace sealwing::sim

@@ -55,6 +55,16 @@ outlook::Ref<SimAttachment> SimAttachments::AddSaved(std::wstring fileName, std:
     return attachment;
 }
 
+outlook::Ref<SimAttachment> SimAttachments::AddNew(std::wstring fileName, std::string bytes,
+                                                   outlook::AttachmentType kind) {
+    const std::wstring displayName = fileName;
+    auto attachment =
+        std::make_shared<SimAttachment>(WeakContext(), std::move(fileName), displayName, kind, std::move(bytes), false);
+    attachments_.push_back(attachment);
+    if (auto item = item_.lock()) item->MarkModified();
+    return attachment;
+}
+
 void SimAttachments::AddCopy(const SimAttachment& source) { attachments_.push_back(source.Copy()); }
 
 void SimAttachments::Commit() {

@@ -28,6 +28,9 @@ public:
     // The simulation's own access, no gate.
     // An attachment of a delivered item: saved already.
     outlook::Ref<SimAttachment> AddSaved(std::wstring fileName, std::string bytes);
+    // An attachment of a draft, as Attachments.Add makes it, of any kind: a file (olByValue), an Outlook item
+    // (olEmbeddeditem) or an OLE object (olOLE).
+    outlook::Ref<SimAttachment> AddNew(std::wstring fileName, std::string bytes, outlook::AttachmentType kind);
     void AddCopy(const SimAttachment& source);
     // The item was saved: its new attachments read their real type from now on.
     void Commit();

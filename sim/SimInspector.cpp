@@ -6,6 +6,7 @@
 #include "sim/SimInspectors.h"
 #include "sim/SimMailItem.h"
 #include "sim/SimProps.h"
+#include "sim/SimWordDocument.h"
 #include "sim/WindowTree.h"
 
 namespace sealwing::sim {
@@ -31,6 +32,17 @@ outlook::Ref<outlook::Object> SimInspector::CurrentItem() {
 void SimInspector::Activate() {
     const auto context = Enter(L"Inspector.Activate");
     context->Model().inspectors->Display(shared_from_this());  // a displayed one is activated again
+}
+
+outlook::Ref<outlook::WordDocument> SimInspector::WordEditor() {
+    const auto context = Enter(L"Inspector.WordEditor");
+    if (context->MajorVersion() < 12 && !context->Options().wordEditsMailIn2003) return nullptr;
+    return Document();
+}
+
+const outlook::Ref<SimWordDocument>& SimInspector::Document() {
+    if (!document_) document_ = std::make_shared<SimWordDocument>(WeakContext());
+    return document_;
 }
 
 outlook::ConnectionPoint<outlook::InspectorEvents>& SimInspector::Events() {

@@ -11,6 +11,7 @@
 namespace sealwing::sim {
 
 class SimMailItem;
+class SimWordDocument;
 
 // An item window. Created for an item (MailItem.GetInspector) it is not displayed yet; SimInspectors::Display shows
 // it (window, collection, NewInspector) and SimInspectors::Close closes it for good.
@@ -26,6 +27,8 @@ public:
     outlook::Ref<outlook::Object> CurrentItem() override;
     // Displays it when it is not (NewInspector fires), then brings it to the front.
     void Activate() override;
+    // Word's document while Word edits the item (SimOptions::wordEditsMailIn2003 on 2003); nothing otherwise.
+    outlook::Ref<outlook::WordDocument> WordEditor() override;
     outlook::ConnectionPoint<outlook::InspectorEvents>& Events() override;
 
     // "Untitled - Message (HTML)" for an empty subject, "<subject> - Message (HTML)" otherwise.
@@ -45,11 +48,14 @@ public:
     void MarkClosing() { state_ = State::Closing; }
     void MarkClosed() { state_ = State::Closed; }
     EventSource<outlook::InspectorEvents>& Source() { return events_; }
+    // The document Word edits the item in (made on first use), whether or not WordEditor offers it.
+    const outlook::Ref<SimWordDocument>& Document();
 
 private:
     outlook::Ref<SimMailItem> item_;
     State state_ = State::Created;
     platform::WindowHandle window_ = platform::kNoWindow;
+    outlook::Ref<SimWordDocument> document_;
     EventSource<outlook::InspectorEvents> events_;
 };
 

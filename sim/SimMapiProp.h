@@ -11,6 +11,7 @@
 #include "sim/PropertyBag.h"
 #include "sim/SimObject.h"
 #include "sim/SimResults.h"
+#include "sim/SimStream.h"
 
 namespace sealwing::sim {
 
@@ -64,6 +65,15 @@ public:
         return Commit();
     }
 
+    outlook::HResult OpenStream(outlook::mapi::PropTag tag, outlook::Ref<outlook::mapi::Stream>& stream) override {
+        std::shared_ptr<SimContext> context;
+        stream.reset();
+        if (const auto failed = EnterMapi(interface_ + L".OpenProperty", context); failed != outlook::hr::S_Ok) {
+            return failed;
+        }
+        return OpenStreamOn(tag, stream);
+    }
+
 protected:
     SimMapiProp(std::weak_ptr<SimContext> context, std::wstring interfaceName)
         : SimObject(std::move(context)), interface_(std::move(interfaceName)) {}
@@ -82,6 +92,17 @@ protected:
     // After a successful SetProps.
     virtual void Changed() {}
     virtual outlook::HResult Commit() { return outlook::hr::S_Ok; }
+    // OpenStream's work: a binary property as a stream over a copy of its bytes; MAPI_E_NOT_FOUND when absent, and
+    // MAPI_E_NO_SUPPORT for a property of another type.
+    virtual outlook::HResult OpenStreamOn(outlook::mapi::PropTag tag, outlook::Ref<outlook::mapi::Stream>& stream) {
+        const std::optional<outlook::mapi::PropValue> value = Read(tag);
+        if (!value) return outlook::hr::Mapi_E_NotFound;
+        const auto* bytes = std::get_if<outlook::mapi::Binary>(&value->data);
+        if (bytes == nullptr) return result::kMapiNoSupport;
+        stream = std::make_shared<SimStream>(
+            WeakContext(), std::make_shared<const std::string>(bytes->begin(), bytes->end()), StreamBehaviour{});
+        return outlook::hr::S_Ok;
+    }
 
     const std::wstring& InterfaceName() const { return interface_; }
 

@@ -15,6 +15,8 @@ struct SimOptions {
     std::wstring userAddress = L"sim.user@example.com";
     // The default store's display name.
     std::wstring storeName = L"Personal Folders";
+    // Outlook 2003 writes mail in Word only when the user chose Word as the e-mail editor; 2007 and 2010 always do.
+    bool wordEditsMailIn2003 = false;
 };
 
 }  // namespace sealwing::sim

@@ -5,6 +5,7 @@
 
 #include "outlook/win32/dispatch/DispatchClient.h"
 #include "outlook/win32/dispatch/DispatchObjects.h"
+#include "outlook/win32/mapi/MapiAdapters.h"
 
 // An item's user properties and attachments, through IDispatch. UI thread only.
 namespace sealwing::outlook::win32 {
@@ -76,6 +77,7 @@ public:
         const auto target = ScopedVariant::String(path);
         client_.Call(L"SaveAsFile", {target.Get()});
     }
+    Ref<mapi::Prop> MAPIOBJECT() override { return WrapProp(client_.GetUnknown(L"MAPIOBJECT").Get()); }
 
 private:
     DispatchClient client_;

@@ -8,6 +8,19 @@
 namespace sealwing::outlook::win32 {
 namespace {
 
+// Word's Document interface (_Document), {0002096B-0000-0000-C000-000000000046}.
+constexpr IID kIID_WordDocument = {0x0002096B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+class DispatchWordDocument final : public outlook::WordDocument {
+public:
+    explicit DispatchWordDocument(ComPtr<IDispatch> object) : client_(std::move(object), L"Document") {}
+
+    void CheckSpelling() override { client_.Call(L"CheckSpelling"); }
+
+private:
+    DispatchClient client_;
+};
+
 ComPtr<IDispatch> ItemOf(const DispatchClient& client, int index) {
     const auto at = ScopedVariant::Int(index);
     const auto item = client.Call(L"Item", {at.Get()});
@@ -69,6 +82,16 @@ public:
     std::wstring Caption() override { return client_.GetString(L"Caption"); }
     Ref<Object> CurrentItem() override { return MakeItem(client_.GetObject(L"CurrentItem")); }
     void Activate() override { client_.Call(L"Activate"); }
+    // Outlook 2003's own editor answers Nothing, or an object that is no Word document.
+    Ref<WordDocument> WordEditor() override {
+        const ComPtr<IDispatch> editor = client_.GetObject(L"WordEditor");
+        ComPtr<IDispatch> document;
+        if (!editor ||
+            FAILED(editor->QueryInterface(kIID_WordDocument, reinterpret_cast<void**>(document.Receive())))) {
+            return nullptr;
+        }
+        return std::make_shared<DispatchWordDocument>(std::move(document));
+    }
     ConnectionPoint<InspectorEvents>& Events() override { return events_; }
 
 private:

@@ -35,6 +35,29 @@ ComPtr<T> Query(IUnknown* object, REFIID iid) {
     return typed;
 }
 
+class StreamAdapter final : public mapi::Stream {
+public:
+    explicit StreamAdapter(ComPtr<IStream> stream) : stream_(std::move(stream)) {}
+
+    HResult Size(std::uint64_t& size) override {
+        size = 0;
+        STATSTG status{};
+        const HRESULT result = stream_->Stat(&status, STATFLAG_NONAME);
+        if (SUCCEEDED(result)) size = status.cbSize.QuadPart;
+        return result;
+    }
+
+    HResult Read(std::uint8_t* buffer, std::uint32_t size, std::uint32_t& read) override {
+        ULONG got = 0;
+        const HRESULT result = stream_->Read(buffer, size, &got);
+        read = SUCCEEDED(result) ? got : 0;
+        return result;
+    }
+
+private:
+    ComPtr<IStream> stream_;
+};
+
 // IMAPIProp's part, shared by every kind of object. `Interface` is the MAPI interface the adapter holds.
 template <class Base, class Interface>
 class PropAdapter : public Base {
@@ -89,6 +112,17 @@ public:
 
     // The object stays open for further changes, as the add-in goes on using it.
     HResult SaveChanges() override { return object_->SaveChanges(KEEP_OPEN_READWRITE); }
+
+    HResult OpenStream(mapi::PropTag tag, Ref<mapi::Stream>& stream) override {
+        stream.reset();
+        ComPtr<IStream> opened;
+        const HRESULT result =
+            object_->OpenProperty(tag, &IID_IStream, 0, 0, reinterpret_cast<IUnknown**>(opened.Receive()));
+        if (FAILED(result)) return result;
+        if (!opened) return MAPI_E_NOT_FOUND;
+        stream = std::make_shared<StreamAdapter>(std::move(opened));
+        return result;
+    }
 
 protected:
     Interface* Raw() const { return object_.Get(); }
@@ -217,6 +251,12 @@ Ref<mapi::MailUser> WrapMailUser(IUnknown* object) {
     auto user = Query<IMailUser>(object, IID_IMailUser);
     if (!user) return nullptr;
     return std::make_shared<MailUserAdapter>(std::move(user));
+}
+
+Ref<mapi::Prop> WrapProp(IUnknown* object) {
+    auto prop = Query<IMAPIProp>(object, IID_IMAPIProp);
+    if (!prop) return nullptr;
+    return std::make_shared<PlainPropAdapter>(std::move(prop));
 }
 
 Ref<mapi::Session> WrapSession(IUnknown* object) {

@@ -17,6 +17,7 @@ namespace sealwing::outlook::win32 {
 Ref<mapi::Message> WrapMessage(IUnknown* object);
 Ref<mapi::Folder> WrapFolder(IUnknown* object);
 Ref<mapi::MailUser> WrapMailUser(IUnknown* object);
+Ref<mapi::Prop> WrapProp(IUnknown* object);
 Ref<mapi::Session> WrapSession(IUnknown* object);
 // The most specific kind the object answers: a folder (IMAPIFolder), a message (IMessage), or a plain property
 // object (IMAPIProp).
