@@ -35,6 +35,7 @@ outlook::AttachmentType SimAttachment::Type() {
 
 void SimAttachment::SaveAsFile(const std::wstring& path) {
     Enter(L"Attachment.SaveAsFile");
+    savedTo_.push_back(path);
     platform::FileSystem* files = platform::CurrentPlatform().files;
     if (files == nullptr) throw std::logic_error("the simulated Outlook writes attachments through the files port");
     if (!files->ReplaceFile(path, *bytes_, platform::FileAccess::Default).ok) {

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "outlook/ObjectModel.h"
 #include "sim/SimObject.h"
@@ -36,6 +37,8 @@ public:
     // How its data streams hand out the bytes.
     const StreamBehaviour& Streaming() const { return streaming_; }
     void SetStreaming(StreamBehaviour behaviour) { streaming_ = behaviour; }
+    // Every path SaveAsFile was asked to write to, in order.
+    const std::vector<std::wstring>& SavedTo() const { return savedTo_; }
 
 private:
     std::wstring fileName_;
@@ -44,6 +47,7 @@ private:
     std::shared_ptr<const std::string> bytes_;
     bool saved_;
     StreamBehaviour streaming_{};
+    std::vector<std::wstring> savedTo_;
 };
 
 }  // namespace sealwing::sim
