@@ -6,6 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "addin/ProcessState.h"
 #include "diagnostics/Log.h"
@@ -36,6 +37,9 @@ public:
     static constexpr std::int64_t kStartTime = 1796871845;  // 2026-12-10 03:04:05 UTC
 
     explicit OutlookWorld(int majorVersion, LocalServiceUse serviceUse = LocalServiceUse::Started)
+        : OutlookWorld(sim::SimOptions{.majorVersion = majorVersion}, serviceUse) {}
+
+    explicit OutlookWorld(sim::SimOptions options, LocalServiceUse serviceUse = LocalServiceUse::Started)
         : files_(temp_.Path() + L"/roaming", temp_.Path() + L"/local"),
           registry_(temp_.Path() + L"/registry.txt"),
           secrets_(temp_.Narrow() + "/keys/user.key"),
@@ -45,7 +49,7 @@ public:
           http_(service_ ? std::unique_ptr<platform::Http>(std::make_unique<platform::CurlHttp>(
                                platform::CurlHttp::Options{.caFile = service_->CaFile()}))
                          : std::make_unique<NoServiceHttp>()),
-          outlook_(sim::SimOptions{.majorVersion = majorVersion}, clock_),
+          outlook_(std::move(options), clock_),
           platform_(outlook_.PlatformWith(
               {.files = files_, .registry = registry_, .secrets = &secrets_, .http = http_.get()})) {
         std::filesystem::create_directories(temp_.Narrow() + "/roaming");
