@@ -1,7 +1,8 @@
 // The add-in at work in the simulated Outlook: starts the local service (unless SEALWING_SERVICE_ENDPOINT names
 // another one) and Outlook of the chosen version, loads the add-in, opens and closes a main window and a compose
 // window, sends drafts through the send queue (a plain send with its Sent copy, a refused password typed again, a
-// failure the user is told of), quits, and shows where the activity logs are and what they say.
+// failure the user is told of), builds Send Secure's record from a real draft with attachments and sends it, quits, and
+// shows where the activity logs are and what they say.
 
 #include <chrono>
 #include <cstdlib>
@@ -14,6 +15,8 @@
 #include <string_view>
 
 #include "addin/SealwingAddin.h"
+#include "compose/AttachmentReader.h"
+#include "compose/MessageBuilder.h"
 #include "compose/Shipper.h"
 #include "diagnostics/CrashReport.h"
 #include "diagnostics/CrashReportDialogTemplate.h"
@@ -36,6 +39,8 @@
 #include "service/SessionManager.h"
 #include "service/TransportEndpoint.h"
 #include "settings/SettingsStore.h"
+#include "sim/SimAttachment.h"
+#include "sim/SimAttachments.h"
 #include "sim/SimFolder.h"
 #include "sim/SimInspector.h"
 #include "sim/SimMailItem.h"
@@ -191,6 +196,63 @@ void SendThroughTheQueue(sim::SimOutlook& outlook, CSealwingAddin& addin, locals
     service.Faults().ClearAll();
 }
 
+std::string Joined(const std::vector<std::string>& addresses) {
+    std::string joined;
+    for (const std::string& address : addresses) joined += (joined.empty() ? "" : ", ") + address;
+    return joined.empty() ? "nobody" : joined;
+}
+
+// Send Secure's record made from a real draft: recipients by type, the pro account's formatted body, and the bytes of
+// each attachment, one of them an attached Outlook item that only a file can give.
+void BuildFromADraft(sim::SimOutlook& outlook, CSealwingAddin& addin, localservice::LocalService& service,
+                     const std::filesystem::path& localFolder) {
+    const auto draft = outlook.CreateMailItem();
+    draft->SetSubject(L"Budget 2027");
+    draft->SetBody(L"The budget and last week's minutes are attached.");
+    draft->SetHTMLBody(L"<p>The <b>budget</b> and last week's minutes are attached.</p>");
+    for (const auto& [address, type] :
+         {std::pair{L"bob@example.com", outlook::olTo}, std::pair{L"carol@example.com", outlook::olTo},
+          std::pair{L"dave@example.com", outlook::olBCC}}) {
+        const auto recipient = draft->Recipients()->Add(address);
+        recipient->SetType(type);
+        recipient->Resolve();
+    }
+    draft->AttachmentList()->AddNew(L"budget-2027.xlsx", std::string(180'000, 'B'), outlook::olByValue);
+    const auto minutes =
+        draft->AttachmentList()->AddNew(L"Minutes 3 December.msg", std::string(24'000, 'M'), outlook::olEmbeddeditem);
+
+    service::OutgoingMessage message = compose::Build(draft, kDemoAccount, addin.OwnerWindow());
+    Step("Built from the draft \"" + platform::Utf8FromWide(message.subject) + "\": To " +
+         platform::Utf8FromWide(message.recipients) + ", CC \"" + platform::Utf8FromWide(message.recipients_cc) +
+         "\", BCC " + platform::Utf8FromWide(message.recipients_bcc) + "; the " +
+         (message.body.starts_with(L"<p>") ? "formatted" : "plain") + " body, as for a pro account");
+    for (const service::OutgoingAttachment& attachment : message.attachments) {
+        Step("  attachment \"" + platform::Utf8FromWide(attachment.fileName) + "\", " +
+             std::to_string(attachment.bytes.size()) + " bytes");
+    }
+    const auto scratch = localFolder / "Parcelon" / compose::kScratchFolderName;
+    if (!minutes->SavedTo().empty()) {
+        Step("  the attached Outlook item went through " + platform::Utf8FromWide(minutes->SavedTo().front()) +
+             "; files left in " + scratch.string() + ": " +
+             std::to_string(
+                 std::distance(std::filesystem::directory_iterator(scratch), std::filesystem::directory_iterator())));
+    }
+
+    compose::Shipper* queue = addin.SendQueue();
+    if (queue == nullptr || !queue->Enqueue(std::move(message))) {
+        Step("The send queue took no message");
+        return;
+    }
+    ServeTheQueue(outlook, *queue);
+    const auto stored = service.State().Messages();
+    if (stored.empty() || stored.back().subject != "Budget 2027") {
+        Step("The service did not receive \"Budget 2027\"");
+        return;
+    }
+    Step("The service received \"" + stored.back().subject + "\" for " + Joined(stored.back().to) + " (BCC " +
+         Joined(stored.back().bcc) + ") with " + std::to_string(stored.back().attachments.size()) + " attachment(s)");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -312,7 +374,10 @@ int main(int argc, char** argv) {
     outlook.CloseInspector(compose);
     Step("Compose window closed: " + std::to_string(addin.InspectorExtensionCount()) + " item window(s) wrapped");
 
-    if (serviceEndpoint) SendThroughTheQueue(outlook, addin, service);
+    if (serviceEndpoint) {
+        SendThroughTheQueue(outlook, addin, service);
+        BuildFromADraft(outlook, addin, service, local);
+    }
     outlook.CloseExplorer(inbox);
     Step("Main window closed: " + std::to_string(addin.ExplorerExtensionCount()) + " main window(s) wrapped");
 
