@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +24,8 @@
 #include "outlook/win32/mapi/PropValues.h"
 #include "platform/Text.h"
 #include "settings/SettingsStore.h"
+#include "sim/SimAttachment.h"
+#include "sim/SimAttachments.h"
 #include "sim/SimRecipients.h"
 #include "sim/win32/DispatchWorld.h"
 #include "sim/win32/ServeAccountManager.h"
@@ -297,6 +301,144 @@ TEST_F(MapiAdapterTest, ASimulatedFailureArrivesAsTheCallsResult) {
     const Ref<mapi::Session> session = ground_.Application()->Session()->MAPIOBJECT();
     EXPECT_EQ(session->OpenMsgStore(item->OwnerStore()->EntryIdBytes(), store), MAPI_E_LOGON_FAILED);
     EXPECT_EQ(store, nullptr);
+}
+
+// An attachment's bytes: every byte value, NUL included, in an order that differs with the seed.
+std::string AttachmentBytes(std::size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    for (std::size_t at = 0; at < size; ++at) bytes[at] = static_cast<char>((at * 37 + seed) % 256);
+    return bytes;
+}
+
+std::string FileBytes(const std::wstring& path) {
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct StreamRead {
+    outlook::HResult result = S_OK;  // the last read's
+    std::string bytes;
+    std::vector<std::uint32_t> counts;  // what each successful read gave, the final empty one included
+};
+
+// Reads `ask` bytes at a time until a read gives nothing or fails.
+StreamRead ReadToEnd(mapi::Stream& stream, std::uint32_t ask) {
+    StreamRead read;
+    std::string buffer(ask, '\0');
+    for (int reads = 0; reads < 100000; ++reads) {
+        std::uint32_t got = 0;
+        read.result = stream.Read(reinterpret_cast<std::uint8_t*>(buffer.data()), ask, got);
+        if (FAILED(read.result)) break;
+        read.counts.push_back(got);
+        if (got == 0) break;
+        read.bytes.append(buffer, 0, std::min(got, ask));
+    }
+    return read;
+}
+
+TEST_F(MapiAdapterTest, EachKindOfAttachmentOpensItsDataAsAStreamUnderItsOwnTagOnly) {
+    struct Case {
+        const wchar_t* name;
+        outlook::AttachmentType kind;
+        std::size_t size;
+        outlook::HResult binary;  // OpenProperty(PR_ATTACH_DATA_BIN, IID_IStream)
+        outlook::HResult object;  // OpenProperty(PR_ATTACH_DATA_OBJ, IID_IStream)
+    };
+    const Case cases[] = {
+        {L"report.pdf", outlook::olByValue, 3000, S_OK, static_cast<outlook::HResult>(MAPI_E_NOT_FOUND)},
+        {L"Picture (Metafile)", outlook::olOLE, 5000, static_cast<outlook::HResult>(MAPI_E_NOT_FOUND), S_OK},
+        // An attached Outlook item holds a message there, which opens as no stream.
+        {L"Minutes.msg", outlook::olEmbeddeditem, 700, static_cast<outlook::HResult>(MAPI_E_NOT_FOUND),
+         static_cast<outlook::HResult>(MAPI_E_INTERFACE_NOT_SUPPORTED)},
+    };
+    const auto draft = Outlook().CreateMailItem();
+    for (unsigned seed = 0; const Case& c : cases) {
+        draft->AttachmentList()->AddNew(c.name, AttachmentBytes(c.size, seed++), c.kind);
+    }
+    const platform::Win32TempFolder folder;
+    const auto attachments = ThroughCom(draft)->Attachments();
+
+    for (int index = 1; const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.name));
+        const std::string bytes = AttachmentBytes(c.size, static_cast<unsigned>(index - 1));
+        const auto attachment = attachments->Item(index++);
+        const Ref<mapi::Prop> attach = attachment->MAPIOBJECT();
+        ASSERT_NE(attach, nullptr);
+        for (const auto& [tag, expected] : {std::pair{mapi::PropTag{PR_ATTACH_DATA_BIN}, c.binary},
+                                            std::pair{mapi::PropTag{PR_ATTACH_DATA_OBJ}, c.object}}) {
+            Ref<mapi::Stream> stream;
+            EXPECT_EQ(attach->OpenStream(tag, stream), expected) << std::hex << tag;
+            EXPECT_EQ(stream != nullptr, expected == S_OK) << std::hex << tag;
+            if (!stream) continue;
+            std::uint64_t size = 0;
+            EXPECT_EQ(stream->Size(size), S_OK);
+            EXPECT_EQ(size, c.size);
+            const StreamRead read = ReadToEnd(*stream, 4096);
+            EXPECT_EQ(read.result, S_OK);
+            EXPECT_TRUE(read.bytes == bytes);
+        }
+        // Every kind saves to a file; for an attached item it is the only way to its bytes.
+        const std::wstring saved = folder.At(L"saved" + std::to_wstring(index));
+        attachment->SaveAsFile(saved);
+        EXPECT_TRUE(FileBytes(saved) == bytes);
+    }
+
+    // A file's data is also a plain binary property.
+    const std::string file = AttachmentBytes(3000, 0);
+    mapi::PropValue data;
+    EXPECT_EQ(mapi::HrGetOneProp(*attachments->Item(1)->MAPIOBJECT(), PR_ATTACH_DATA_BIN, data), S_OK);
+    EXPECT_TRUE(data.data == mapi::PropData{mapi::Binary(file.begin(), file.end())});
+}
+
+TEST_F(MapiAdapterTest, AStreamPassesOnShortReadsAnEarlyEndAndFailuresAsTheStoreGivesThem) {
+    const std::string bytes = AttachmentBytes(1000, 3);
+    const auto draft = Outlook().CreateMailItem();
+    draft->AttachmentList()->AddNew(L"slow.bin", bytes, outlook::olByValue)->SetStreaming({.readLimit = 64});
+    draft->AttachmentList()->AddNew(L"cut.bin", bytes, outlook::olOLE)->SetStreaming({.endsAfter = 600});
+    const auto attachments = ThroughCom(draft)->Attachments();
+    const auto open = [&](int index, mapi::PropTag tag) {
+        Ref<mapi::Stream> stream;
+        EXPECT_EQ(attachments->Item(index)->MAPIOBJECT()->OpenStream(tag, stream), S_OK);
+        return stream;
+    };
+
+    // A slow store gives at most 64 bytes a read however many are asked: read on, and every byte arrives.
+    const Ref<mapi::Stream> slow = open(1, PR_ATTACH_DATA_BIN);
+    ASSERT_NE(slow, nullptr);
+    const StreamRead slowly = ReadToEnd(*slow, 4096);
+    EXPECT_EQ(slowly.result, S_OK);
+    EXPECT_TRUE(slowly.bytes == bytes);
+    std::vector<std::uint32_t> counts(15, 64);
+    counts.insert(counts.end(), {40, 0});
+    EXPECT_EQ(slowly.counts, counts);
+
+    // A stream that breaks off reports its whole size and ends after fewer bytes, without an error.
+    const Ref<mapi::Stream> cut = open(2, PR_ATTACH_DATA_OBJ);
+    ASSERT_NE(cut, nullptr);
+    std::uint64_t size = 0;
+    EXPECT_EQ(cut->Size(size), S_OK);
+    EXPECT_EQ(size, 1000u);
+    const StreamRead shortened = ReadToEnd(*cut, 256);
+    EXPECT_EQ(shortened.result, S_OK);
+    EXPECT_TRUE(shortened.bytes == bytes.substr(0, 600));
+    EXPECT_EQ(shortened.counts, (std::vector<std::uint32_t>{256, 256, 88, 0}));
+
+    // The store's failures arrive as each call's result.
+    Outlook().FailMember(L"Attach.OpenProperty", static_cast<outlook::HResult>(MAPI_E_NO_ACCESS), L"", 1);
+    Ref<mapi::Stream> refused;
+    EXPECT_EQ(attachments->Item(1)->MAPIOBJECT()->OpenStream(PR_ATTACH_DATA_BIN, refused), MAPI_E_NO_ACCESS);
+    EXPECT_EQ(refused, nullptr);
+    const Ref<mapi::Stream> failing = open(1, PR_ATTACH_DATA_BIN);
+    ASSERT_NE(failing, nullptr);
+    Outlook().FailMember(L"Stream.Stat", static_cast<outlook::HResult>(STG_E_ACCESSDENIED), L"", 1);
+    Outlook().FailMember(L"Stream.Read", static_cast<outlook::HResult>(MAPI_E_CALL_FAILED), L"", 1);
+    EXPECT_EQ(failing->Size(size), STG_E_ACCESSDENIED);
+    std::uint8_t buffer[16];
+    std::uint32_t got = 99;
+    EXPECT_EQ(failing->Read(buffer, sizeof buffer, got), MAPI_E_CALL_FAILED);
+    EXPECT_EQ(got, 0u);
+    EXPECT_EQ(failing->Read(buffer, sizeof buffer, got), S_OK);  // for that one call only
+    EXPECT_EQ(got, 16u);
 }
 
 // The account-management service: the DLL's adapters over the served manager, with the add-in's helper.

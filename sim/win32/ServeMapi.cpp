@@ -48,6 +48,60 @@ protected:
     explicit Served(std::vector<const IID*> answers) : ServedUnknown<Interface>(std::move(answers), g_live) {}
 };
 
+// IStream over a simulated stream, to read: Stat gives the size (never the name), Read passes on what the simulated
+// stream returns, short reads and an early end included. Writing, seeking and the rest are not simulated.
+class ServedStream final : public Served<IStream> {
+public:
+    explicit ServedStream(outlook::Ref<mapi::Stream> stream)
+        : Served({&IID_ISequentialStream, &IID_IStream}), stream_(std::move(stream)) {}
+
+    HRESULT STDMETHODCALLTYPE Read(void* buffer, ULONG size, ULONG* read) override {
+        if (read != nullptr) *read = 0;
+        if (buffer == nullptr && size != 0) return STG_E_INVALIDPOINTER;
+        std::uint32_t got = 0;
+        const HRESULT result = stream_->Read(static_cast<std::uint8_t*>(buffer), size, got);
+        if (read != nullptr) *read = got;
+        return result;
+    }
+
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG* status, DWORD) override {
+        if (status == nullptr) return STG_E_INVALIDPOINTER;
+        *status = STATSTG{};
+        std::uint64_t size = 0;
+        const HRESULT result = stream_->Size(size);
+        if (FAILED(result)) return result;
+        status->type = STGTY_STREAM;
+        status->cbSize.QuadPart = size;
+        status->grfMode = STGM_READ;
+        return result;
+    }
+
+    HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG* written) override {
+        if (written != nullptr) *written = 0;
+        return STG_E_ACCESSDENIED;
+    }
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return STG_E_ACCESSDENIED; }
+    HRESULT STDMETHODCALLTYPE CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }  // nothing is ever written
+    HRESULT STDMETHODCALLTYPE Revert() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
+        return STG_E_INVALIDFUNCTION;
+    }
+    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
+        return STG_E_INVALIDFUNCTION;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IStream** clone) override {
+        if (clone != nullptr) *clone = nullptr;
+        return E_NOTIMPL;
+    }
+
+private:
+    outlook::Ref<mapi::Stream> stream_;
+};
+
 template <class Interface>
 class UnsupportedProp : public Served<Interface> {
 public:
@@ -130,6 +184,21 @@ public:
         return result;
     }
 
+    // Only a property's value as a stream to read is simulated: IID_IStream, neither created nor opened to modify.
+    HRESULT STDMETHODCALLTYPE OpenProperty(ULONG tag, LPCIID iid, ULONG options, ULONG flags,
+                                           LPUNKNOWN* object) override {
+        if (iid == nullptr || object == nullptr) return MAPI_E_INVALID_PARAMETER;
+        *object = nullptr;
+        if (!IsEqualIID(*iid, IID_IStream)) return MAPI_E_INTERFACE_NOT_SUPPORTED;
+        if (options != 0 || (flags & (MAPI_MODIFY | MAPI_CREATE)) != 0) return MAPI_E_NO_SUPPORT;
+        outlook::Ref<mapi::Stream> stream;
+        const HRESULT result = prop_->OpenStream(tag, stream);
+        if (FAILED(result)) return result;
+        if (!stream) return MAPI_E_NOT_FOUND;
+        *object = static_cast<IStream*>(new ServedStream(std::move(stream)));  // its one reference is the caller's
+        return result;
+    }
+
 protected:
     PropServed(std::wstring name, outlook::Ref<mapi::Prop> prop, std::vector<const IID*> answers)
         : UnsupportedProp<Interface>(Including(std::move(answers), &IID_IMAPIProp)),
@@ -185,6 +254,12 @@ class ServedMailUser final : public PropServed<IMailUser> {
 public:
     explicit ServedMailUser(outlook::Ref<mapi::MailUser> user)
         : PropServed(L"MailUser", std::move(user), {&IID_IMailUser}) {}
+};
+
+class ServedAttachment final : public PropServed<IAttach> {
+public:
+    explicit ServedAttachment(outlook::Ref<mapi::Prop> attachment)
+        : PropServed(L"Attach", std::move(attachment), {&IID_IAttachment}) {}
 };
 
 class ServedProfileSection final : public PropServed<IProfSect> {
@@ -354,6 +429,11 @@ sealwing::win32::ComPtr<IUnknown> ServeMapiFolder(const outlook::Ref<mapi::Folde
 sealwing::win32::ComPtr<IUnknown> ServeMapiMailUser(const outlook::Ref<mapi::MailUser>& user) {
     if (!user) return {};
     return sealwing::win32::ComPtr<IUnknown>::Attach(static_cast<IMailUser*>(new ServedMailUser(user)));
+}
+
+sealwing::win32::ComPtr<IUnknown> ServeMapiAttachment(const outlook::Ref<mapi::Prop>& attachment) {
+    if (!attachment) return {};
+    return sealwing::win32::ComPtr<IUnknown>::Attach(static_cast<IAttach*>(new ServedAttachment(attachment)));
 }
 
 sealwing::win32::ComPtr<IUnknown> ServeMapiSession(const outlook::Ref<mapi::Session>& session) {

@@ -251,6 +251,7 @@ void ServeAttachment(ServerObject& s, const outlook::Ref<outlook::Attachment>& o
         o->SaveAsFile(a.String(0));
         return ScopedVariant();
     });
+    s.AddMember(L"MAPIOBJECT", [o](const ServerArguments&) { return Unknown(ServeMapiAttachment(o->MAPIOBJECT())); });
 }
 
 void ServeCOMAddIns(ServerObject& s, const outlook::Ref<outlook::COMAddIns>& o) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <initguid.h>
 
+#define USES_IID_IAttachment
 #define USES_IID_IMAPIProp
 #define USES_IID_IMAPIContainer
 #define USES_IID_IMAPIFolder
