@@ -11,6 +11,8 @@
 #include "addin/SealwingAddin.h"
 #include "outlook/AccountManagement.h"
 #include "platform/Text.h"
+#include "sim/SimInspector.h"
+#include "sim/SimWordDocument.h"
 #include "sim/win32/DispatchWorld.h"
 #include "sim/win32/EventForwarder.h"
 
@@ -236,6 +238,61 @@ TEST_F(DispatchAdapterTest, AnIndexOutOfRangeAndAMemberTheVersionLacksAreTypedEr
     EXPECT_EQ(lacking.Code(), outlook::hr::DispE_UnknownName);
     EXPECT_EQ(lacking.Description(), L"Unknown name.");
 }
+
+TEST_F(DispatchAdapterTest, AFailedSpellingCheckArrivesWithWordsCodeAndDescription) {
+    auto& outlook = world_.Outlook();
+    const auto inspector = outlook.OpenInspector(outlook.CreateMailItem());
+    const auto application = std::dynamic_pointer_cast<outlook::Application>(world_.Host());
+    const auto document = application->Inspectors()->Item(1)->WordEditor();
+    ASSERT_NE(document, nullptr);
+    constexpr auto kCommandFailed = static_cast<outlook::HResult>(0x800A1066);  // Word's "command failed"
+    outlook.FailMember(L"Document.CheckSpelling", kCommandFailed, L"Command failed", 1);
+
+    const auto error = CaughtError([&] { document->CheckSpelling(); });
+    EXPECT_EQ(error.Code(), kCommandFailed);
+    EXPECT_EQ(error.Description(), L"Command failed");
+    EXPECT_EQ(inspector->Document()->SpellingChecks(), 0u);
+    document->CheckSpelling();  // the failure was for one call only
+    EXPECT_EQ(inspector->Document()->SpellingChecks(), 1u);
+}
+
+// Inspector.WordEditor: Word's document wherever Word edits the item, checked through Word's _Document interface.
+struct WordEditorCase {
+    int version;
+    bool wordEditsMailIn2003;
+    bool offered;
+};
+
+class WordEditorTest : public ::testing::TestWithParam<WordEditorCase> {
+protected:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))); }
+    void TearDown() override { CoUninitialize(); }
+
+    sim::win32::DispatchWorld world_{
+        sim::SimOptions{.majorVersion = GetParam().version, .wordEditsMailIn2003 = GetParam().wordEditsMailIn2003}};
+};
+
+TEST_P(WordEditorTest, WordsDocumentIsOfferedWhereWordEditsAndRunsEachSpellingCheck) {
+    auto& outlook = world_.Outlook();
+    const auto inspector = outlook.OpenInspector(outlook.CreateMailItem());
+    const auto application = std::dynamic_pointer_cast<outlook::Application>(world_.Host());
+
+    const auto document = application->Inspectors()->Item(1)->WordEditor();
+
+    ASSERT_EQ(document != nullptr, GetParam().offered);
+    if (document == nullptr) return;
+    document->CheckSpelling();
+    document->CheckSpelling();
+    EXPECT_EQ(inspector->Document()->SpellingChecks(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Editors, WordEditorTest,
+                         ::testing::Values(WordEditorCase{11, false, false}, WordEditorCase{11, true, true},
+                                           WordEditorCase{12, false, true}, WordEditorCase{14, false, true}),
+                         [](const auto& info) {
+                             return "Outlook" + std::to_string(info.param.version) +
+                                    (info.param.wordEditsMailIn2003 ? "WithWord" : "");
+                         });
 
 }  // namespace
 }  // namespace sealwing

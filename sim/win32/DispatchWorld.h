@@ -28,11 +28,12 @@ namespace sealwing::sim::win32 {
 // A simulated Outlook whose Application reaches the add-in only through IDispatch, on this apartment thread.
 class DispatchWorld {
 public:
-    explicit DispatchWorld(int majorVersion)
+    explicit DispatchWorld(int majorVersion) : DispatchWorld(SimOptions{.majorVersion = majorVersion}) {}
+    explicit DispatchWorld(const SimOptions& options)
         : files_(temp_.At(L"roaming"), temp_.At(L"local")),
           registry_(L"Software\\SealwingDispatchTests"),
           clock_(1796871845),
-          outlook_(SimOptions{.majorVersion = majorVersion}, clock_),
+          outlook_(options, clock_),
           platform_(outlook_.PlatformWith({.files = files_, .registry = registry_, .http = &http_})) {
         ResetProcessState();
         EventFailures().clear();

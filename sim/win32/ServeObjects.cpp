@@ -108,8 +108,20 @@ void ServeInspector(ServerObject& s, const outlook::Ref<outlook::Inspector>& o) 
         o->Activate();
         return ScopedVariant();
     });
+    s.AddMember(L"WordEditor", [o](const ServerArguments&) { return Served(o->WordEditor()); });
     s.SetWindow([o] { return ServedWindow(o->Window()); });
     AddEvents<outlook::InspectorEvents>(s, o, L"InspectorEvents");
+}
+
+// Word's Document as Inspector.WordEditor gives it: it answers Word's _Document interface.
+void ServeWordDocument(ServerObject& s, const outlook::Ref<outlook::WordDocument>& o) {
+    IID document{};
+    sealwing::win32::GuidFromString(L"{0002096B-0000-0000-C000-000000000046}", document);  // _Document
+    s.AnswerDualInterface(document);
+    s.AddMember(L"CheckSpelling", [o](const ServerArguments&) {
+        o->CheckSpelling();
+        return ScopedVariant();
+    });
 }
 
 void ServeMailItem(ServerObject& s, const outlook::Ref<outlook::MailItem>& o) {
@@ -288,6 +300,7 @@ ComPtr<IDispatch> ServeObject(const outlook::Ref<outlook::Object>& object) {
            TryServe<outlook::Explorer>(object, L"Explorer", ServeExplorer, server) ||
            TryServe<outlook::Inspectors>(object, L"Inspectors", ServeInspectors, server) ||
            TryServe<outlook::Inspector>(object, L"Inspector", ServeInspector, server) ||
+           TryServe<outlook::WordDocument>(object, L"Document", ServeWordDocument, server) ||
            TryServe<outlook::MailItem>(object, L"MailItem", ServeMailItem, server) ||
            TryServe<outlook::COMAddIns>(object, L"COMAddIns", ServeCOMAddIns, server) ||
            TryServe<outlook::COMAddIn>(object, L"COMAddIn", ServeCOMAddIn, server) ||
