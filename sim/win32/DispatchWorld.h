@@ -50,8 +50,10 @@ public:
         const auto served = ServeObject(outlook_.Application());
         return outlook::win32::WrapApplication(served.Get());
     }
+    // A path inside the user's local application-data folder, where the add-in keeps its logs and scratch files.
+    std::wstring LocalPath(const std::wstring& relative) const { return temp_.At(L"local\\" + relative); }
     std::string LogFile(const std::wstring& name) const {
-        std::ifstream in(temp_.At(L"local\\Parcelon\\" + name + L".log").c_str(), std::ios::binary);
+        std::ifstream in(LocalPath(L"Parcelon\\" + name + L".log").c_str(), std::ios::binary);
         std::ostringstream text;
         text << in.rdbuf();
         return text.str();

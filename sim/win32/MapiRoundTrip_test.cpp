@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "compose/AttachmentReader.h"
 #include "compose/RouterWindow.h"
 #include "diagnostics/Log.h"
 #include "mailstore/AccountHelper.h"
@@ -108,6 +109,7 @@ public:
 
     sim::SimOutlook& Outlook() { return world_.Outlook(); }
     platform::ManualClock& Clock() { return world_.Clock(); }
+    std::wstring LocalPath(const std::wstring& relative) const { return world_.LocalPath(relative); }
     Ref<outlook::Application> Application() { return std::dynamic_pointer_cast<outlook::Application>(world_.Host()); }
     std::vector<std::wstring> Journal() const { return JournalSince(journalStart_); }
 
@@ -439,6 +441,70 @@ TEST_F(MapiAdapterTest, AStreamPassesOnShortReadsAnEarlyEndAndFailuresAsTheStore
     EXPECT_EQ(got, 0u);
     EXPECT_EQ(failing->Read(buffer, sizeof buffer, got), S_OK);  // for that one call only
     EXPECT_EQ(got, 16u);
+}
+
+// The files in a folder, without its subfolders' contents.
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// The add-in's reading of a draft's attachments, through the DLL's adapters over the served attachments.
+TEST_F(MapiAdapterTest, TheAttachmentReaderTakesEveryKindWholeAndLeavesNoScratchFile) {
+    struct Case {
+        const wchar_t* name;
+        outlook::AttachmentType kind;
+        std::size_t size;
+        sim::StreamBehaviour streaming;
+        bool read;
+    };
+    const Case cases[] = {
+        {L"report.pdf", outlook::olByValue, 5000, {}, true},
+        {L"Picture (Metafile)", outlook::olOLE, 3000, {}, true},
+        // Only Outlook's saved copy gives it, under a name that keeps it inside the scratch folder.
+        {L"Re: minutes 3/4?.msg", outlook::olEmbeddeditem, 2000, {}, true},
+        {L"slow.bin", outlook::olByValue, 4000, {.readLimit = 100}, true},
+        // Part of an attachment is never sent: one whose stream breaks off is left out.
+        {L"cut.bin", outlook::olOLE, 4000, {.endsAfter = 1000}, false},
+    };
+    const auto draft = Outlook().CreateMailItem();
+    std::vector<Ref<sim::SimAttachment>> simulated;
+    for (unsigned seed = 0; const Case& c : cases) {
+        simulated.push_back(draft->AttachmentList()->AddNew(c.name, AttachmentBytes(c.size, seed++), c.kind));
+        simulated.back()->SetStreaming(c.streaming);
+    }
+    const auto attachments = ThroughCom(draft)->Attachments();
+    const std::wstring scratch = ground_.LocalPath(L"Parcelon\\" + std::wstring(compose::kScratchFolderName));
+
+    for (std::size_t at = 0; at < std::size(cases); ++at) {
+        const Case& c = cases[at];
+        SCOPED_TRACE(Narrow(c.name));
+        const std::optional<service::OutgoingAttachment> read =
+            compose::ReadAttachment(*attachments->Item(static_cast<int>(at + 1)));
+        ASSERT_EQ(read.has_value(), c.read);
+        if (read) {
+            EXPECT_EQ(read->fileName, c.name);
+            EXPECT_TRUE(read->bytes == AttachmentBytes(c.size, static_cast<unsigned>(at)));
+        }
+        const std::vector<std::wstring>& saved = simulated[at]->SavedTo();
+        if (c.kind != outlook::olEmbeddeditem) {
+            EXPECT_TRUE(saved.empty()) << "read from its stream";
+            continue;
+        }
+        ASSERT_EQ(saved.size(), 1u);
+        EXPECT_EQ(saved[0].rfind(L'\\'), scratch.size()) << Narrow(saved[0]);
+        EXPECT_EQ(saved[0].substr(0, scratch.size()), scratch) << Narrow(saved[0]);
+    }
+    EXPECT_NE(GetFileAttributesW(scratch.c_str()), INVALID_FILE_ATTRIBUTES) << "the attached item's copy went there";
+    EXPECT_TRUE(FilesIn(scratch).empty()) << Narrow(FilesIn(scratch).front());
 }
 
 // The account-management service: the DLL's adapters over the served manager, with the add-in's helper.
