@@ -40,6 +40,7 @@ enum class ControlKind {
     Progress,
     Link,      // text with <a href="...">links</a>
     RichEdit,  // read-only rich text
+    GroupBox,  // a frame with a caption around the controls it groups
 };
 
 // One control of a dialog template; positions and sizes in dialog units.

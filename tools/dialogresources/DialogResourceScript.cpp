@@ -94,6 +94,8 @@ std::string Statement(const ControlTemplate& control) {
             return Custom(control, "SysLink", "WS_TABSTOP");
         case ControlKind::RichEdit:
             return Custom(control, "RichEdit20W", "ES_MULTILINE | ES_READONLY | WS_VSCROLL");
+        case ControlKind::GroupBox:
+            return WithText("GROUPBOX", control);
     }
     throw std::invalid_argument("a control of an unknown kind");
 }

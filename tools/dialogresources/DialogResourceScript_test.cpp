@@ -35,6 +35,7 @@ TEST(DialogResourceScriptTest, TextsAreWrittenSoTheResourceCompilerReadsThemBack
     const ControlTemplate controls[] = {
         {7, ControlKind::Static, L"Say \"yes\"\tC:\\Mail\nCaf\u00e9", 1, 2, 3, 4},
         {platform::kDialogOk, ControlKind::DefaultButton, L"OK", 5, 6, 7, 8},
+        {-1, ControlKind::GroupBox, L"Settings for \"Ann\"", 0, 1, 9, 10},
     };
     const DialogTemplate dialog{.id = 300, .caption = L"\u00c0 \"b\"", .width = 9, .height = 10, .controls = controls};
     const DialogTemplate* const dialogs[] = {&dialog};
@@ -47,6 +48,8 @@ TEST(DialogResourceScriptTest, TextsAreWrittenSoTheResourceCompilerReadsThemBack
               std::string::npos)
         << script;
     EXPECT_NE(script.find("\n    DEFPUSHBUTTON \"OK\", IDOK, 5, 6, 7, 8\n"), std::string::npos) << script;
+    EXPECT_NE(script.find("\n    GROUPBOX \"Settings for \"\"Ann\"\"\", -1, 0, 1, 9, 10\n"), std::string::npos)
+        << script;
     EXPECT_EQ(script.find("EXSTYLE"), std::string::npos) << "only a topmost dialog has an extended style";
 }
 
