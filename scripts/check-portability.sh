@@ -18,8 +18,9 @@ PLATFORM_FOLDERS=(localservice)
 # folder that needs something from one above it is handed it (an interface, a callback) by the add-in, which wires
 # everything. Peers on one line (mailstore, dialogs) may not include each other.
 declare -A LAYERS=(
-    [addin]="compose reading mailstore dialogs service settings xml diagnostics outlook platform"
-    [compose]="reading mailstore dialogs service settings xml diagnostics outlook platform"
+    [addin]="compose options reading mailstore dialogs service settings xml diagnostics outlook platform"
+    [compose]="options reading mailstore dialogs service settings xml diagnostics outlook platform"
+    [options]="mailstore dialogs service settings xml diagnostics outlook platform"
     [reading]="mailstore dialogs service settings xml diagnostics outlook platform"
     [mailstore]="service settings xml diagnostics outlook platform"
     [dialogs]="service settings xml diagnostics outlook platform"

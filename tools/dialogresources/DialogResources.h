@@ -11,17 +11,18 @@
 #include "dialogs/LoginDialogTemplate.h"
 #include "dialogs/NewVersionDialogTemplate.h"
 #include "mailstore/MapEmailDialogTemplate.h"
+#include "options/OptionsDialogTemplate.h"
 #include "platform/Dialog.h"
 
 namespace sealwing::tools {
 
 // Every dialog the DLL carries, in the order of resources/Dialogs.rc; a new dialog adds its line here.
-inline constexpr std::array<const platform::DialogTemplate*, 9> kDialogResources = {
+inline constexpr std::array<const platform::DialogTemplate*, 10> kDialogResources = {
     &dialogs::kLoginDialogTemplate,           &dialogs::kErrorDialogTemplate,
     &dialogs::kAccountRequiredDialogTemplate, &dialogs::kImapWarningDialogTemplate,
     &dialogs::kNewVersionDialogTemplate,      &dialogs::kAboutDialogTemplate,
     &mailstore::kMapEmailDialogTemplate,      &diagnostics::kCrashReportDialogTemplate,
-    &diagnostics::kLogViewerDialogTemplate,
+    &diagnostics::kLogViewerDialogTemplate,   &options::kOptionsDialogTemplate,
 };
 
 }  // namespace sealwing::tools
