@@ -10,6 +10,11 @@
 # SEALWING_WINDOWS_TESTS_BUILD names another build folder than build/windows-<arch> (configured from the preset when
 # it is new) and SEALWING_WINDOWS_TESTS_WINEPREFIX another Wine prefix than build/wine-prefix-<arch>.
 #
+# A program that talks to the service (SERVICE_SEEDS below) gets a local service of its own for its run, started
+# natively from its seed: the script builds sealwing-localservice in the native tree, build/native or the one
+# SEALWING_WINDOWS_TESTS_NATIVE names (configured from the native preset when it is new), and hands the program the
+# service's address and the Windows path of its test CA in SEALWING_SERVICE_ENDPOINT and SEALWING_SERVICE_CA.
+#
 # Exits with the test program's status and prints GoogleTest's summary (the whole output when something failed).
 set -euo pipefail
 
@@ -32,8 +37,10 @@ done
 
 cd "$root"
 # The Windows test programs: the adapters' tests, the object-model, MAPI and account-management adapters against
-# the served simulated Outlook, and the add-in's COM object and event sinks in-process.
-programs=(sealwing_win32_tests sealwing_dispatch_tests sealwing_addin_tests)
+# the served simulated Outlook, the add-in's COM object and event sinks in-process, and the options dialog.
+programs=(sealwing_win32_tests sealwing_dispatch_tests sealwing_addin_tests sealwing_options_tests)
+# The programs that talk to a local service, each with the seed of its own.
+declare -A SERVICE_SEEDS=([sealwing_options_tests]=options/win32/OptionsService.seed)
 build=$root/build/$preset
 if [[ -n "${SEALWING_WINDOWS_TESTS_BUILD:-}" ]]; then
     build=$(realpath -m "$SEALWING_WINDOWS_TESTS_BUILD")
@@ -48,6 +55,14 @@ else
     cmake --preset "$preset" -DSEALWING_WINDOWS_TESTS=ON >/dev/null
     cmake --build --preset "$preset" --target "${programs[@]}"
 fi
+
+native=$(realpath -m "${SEALWING_WINDOWS_TESTS_NATIVE:-$root/build/native}")
+if [[ -f "$native/CMakeCache.txt" ]]; then
+    cmake "$native" >/dev/null
+else
+    cmake --preset native -B "$native" -DCMAKE_RUNTIME_OUTPUT_DIRECTORY="$native/bin" >/dev/null
+fi
+cmake --build "$native" --target sealwing-localservice
 
 # WINEARCH, and the loader that starts every program (for x64 the 64-bit loader itself: see common.sh).
 sealwing_use_wine "$arch"
@@ -101,6 +116,35 @@ gtest_arguments() {
     printf '%s\0' "--gtest_filter=$filter"
 }
 
+# shellcheck source=scripts/local-services.sh
+source "$root/scripts/local-services.sh"
+trap stop_services EXIT
+# start_service <program> <seed>: a local service for the program's run, its address and the Windows path of its CA
+# (Wine's drive Z: is the root folder) in service_environment. It reads its stdin from a pipe this script holds, so
+# it stops when the script ends, however it ends.
+service_environment=()
+start_service() {
+    local work=$build/$1-service fd path
+    rm -rf "$work"
+    mkdir -p "$work"
+    exec {fd}> >(exec "$native/bin/sealwing-localservice" --seed "$root/$2" --cert-dir "$work/certificates" \
+        >"$work/out" 2>"$work/err")
+    services+=("$fd:$!")
+    for _ in $(seq 100); do
+        if grep -q '^ca=' "$work/out" 2>/dev/null; then
+            path=$(sed -n 's/^ca=//p' "$work/out")
+            service_environment=("SEALWING_SERVICE_ENDPOINT=localhost:$(sed -n 's/^port=//p' "$work/out")"
+                "SEALWING_SERVICE_CA=Z:${path//\//\\}")
+            return 0
+        fi
+        kill -0 "$!" 2>/dev/null || break
+        sleep 0.1
+    done
+    cat "$work/err" >&2
+    echo "run-windows-tests ($arch): the local service for $1 did not start" >&2
+    return 1
+}
+
 overall=0
 for name in "${programs[@]}"; do
     program=$build/bin/$name.exe
@@ -111,9 +155,17 @@ for name in "${programs[@]}"; do
         [[ "${entry%% *}" == "$name" ]] &&
             echo "run-windows-tests ($arch): $name runs without ${entry#* }, which Wine cannot run (see this script)"
     done
-    # The wineserver is waited for inside the X session, so it never outlives its display.
-    xvfb-run -a bash -c '"$0" "$@"; status=$?; wineserver -w; exit $status' "$SEALWING_WINE" "$program" \
-        "${arguments[@]}" >"$log" 2>&1 || status=$?
+    service_environment=()
+    if [[ -v "SERVICE_SEEDS[$name]" ]] && ! start_service "$name" "${SERVICE_SEEDS[$name]}"; then
+        overall=2
+        continue
+    fi
+    # The wineserver is waited for inside the X session, so it never outlives its display. Wine gets none of the
+    # services' pipes, which would keep the services alive.
+    (close_pipes; exec env "${service_environment[@]}" xvfb-run -a bash -c \
+        '"$0" "$@"; status=$?; wineserver -w; exit $status' "$SEALWING_WINE" "$program" "${arguments[@]}") \
+        >"$log" 2>&1 || status=$?
+    stop_services
     if [[ $status -ne 0 ]]; then
         cat "$log"
         overall=$status
