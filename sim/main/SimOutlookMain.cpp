@@ -1,8 +1,8 @@
 // The add-in at work in the simulated Outlook: starts the local service (unless SEALWING_SERVICE_ENDPOINT names
 // another one) and Outlook of the chosen version, loads the add-in, opens and closes a main window and a compose
 // window, sends drafts through the send queue (a plain send with its Sent copy, a refused password typed again, a
-// failure the user is told of), builds Send Secure's record from a real draft with attachments and sends it, quits, and
-// shows where the activity logs are and what they say.
+// failure the user is told of), builds Send Secure's record from a real draft with attachments and sends it, saves a
+// self-destruct time in the options dialog, quits, and shows where the activity logs are and what they say.
 
 #include <chrono>
 #include <cstdlib>
@@ -26,6 +26,8 @@
 #include "localservice/LocalService.h"
 #include "localservice/SeedFile.h"
 #include "mailstore/MapEmailDialogTemplate.h"
+#include "options/OptionsDialog.h"
+#include "options/OptionsDialogTemplate.h"
 #include "outlook/Mapi.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
@@ -253,6 +255,31 @@ void BuildFromADraft(sim::SimOutlook& outlook, CSealwingAddin& addin, localservi
          Joined(stored.back().bcc) + ") with " + std::to_string(stored.back().attachments.size()) + " attachment(s)");
 }
 
+// The user opens the options, reads what the service allows the account, picks another self-destruct time and
+// saves it; the registry then holds it.
+void ChangeTheOptions(sim::SimOutlook& outlook, CSealwingAddin& addin, platform::Registry& registry) {
+    const int thirtyDays = options::DestructPositionOf(30);
+    outlook.User().AtDialog(options::kOptionsDialogId, [&](sim::DialogScreen& screen) {
+        const sim::ControlState& accounts = screen.Control(options::kAccountChooserId);
+        const sim::ControlState& destruct = screen.Control(options::kDestructId);
+        std::string listed;
+        for (const std::wstring& account : accounts.choices)
+            listed += (listed.empty() ? "" : ", ") + platform::Utf8FromWide(account);
+        Step("Options list " + listed + "; for " +
+             platform::Utf8FromWide(accounts.choices.at(static_cast<std::size_t>(accounts.chosen))) + ": \"" +
+             platform::Utf8FromWide(screen.Text(options::kStandingId)) + "\"; self-destruct \"" +
+             platform::Utf8FromWide(destruct.choices.at(static_cast<std::size_t>(destruct.chosen))) + "\"");
+        screen.Pick(options::kDestructId, thirtyDays);
+        screen.Press(options::kSaveSettingsId);
+    });
+    options::COptionsDlg dialog;
+    const int result = dialog.Open(outlook.Application(), kDemoAccount, addin.OwnerWindow());
+    const std::wstring key = settings::SettingsStore::Instance().SettingsFor(kDemoAccount).keyPath;
+    const std::optional<std::uint32_t> stored = registry.ReadDword(key, L"Destruct");
+    Step("The options dialog ended with " + std::to_string(result) + "; the registry holds Destruct = " +
+         (stored ? std::to_string(*stored) : std::string("nothing")) + " under HKCU\\" + platform::Utf8FromWide(key));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -377,6 +404,7 @@ int main(int argc, char** argv) {
     if (serviceEndpoint) {
         SendThroughTheQueue(outlook, addin, service);
         BuildFromADraft(outlook, addin, service, local);
+        ChangeTheOptions(outlook, addin, registry);
     }
     outlook.CloseExplorer(inbox);
     Step("Main window closed: " + std::to_string(addin.ExplorerExtensionCount()) + " main window(s) wrapped");
