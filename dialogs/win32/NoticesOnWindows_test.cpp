@@ -95,26 +95,6 @@ bool PressOnRichText(HWND dialog, int id, const wchar_t* text) {
     return true;
 }
 
-// The DLL's user-interface port with real dialogs, whose links are recorded rather than opened.
-class UserInterfaceRecordingLinks final : public platform::UserInterface {
-public:
-    UserInterfaceRecordingLinks(HINSTANCE module, HANDLE activationContext) : real_(module, activationContext) {}
-
-    platform::DialogResult ShowMessageBox(const platform::MessageBoxRequest& request) override {
-        return real_.ShowMessageBox(request);
-    }
-    int RunDialog(platform::Dialog& dialog, platform::WindowHandle owner) override {
-        return real_.RunDialog(dialog, owner);
-    }
-    std::optional<std::wstring> ChooseSaveFile(const platform::SaveFileRequest&) override { return std::nullopt; }
-    void OpenLink(const std::wstring& address) override { opened.push_back(address); }
-
-    std::vector<std::wstring> opened;
-
-private:
-    platform::Win32UserInterface real_;
-};
-
 class NoticesOnWindowsTest : public ::testing::Test {
 protected:
     NoticesOnWindowsTest() {

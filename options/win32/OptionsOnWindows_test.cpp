@@ -113,29 +113,10 @@ std::wstring GroupBoxText(HWND dialog) {
     return {};
 }
 
-// The DLL's user-interface port with real dialogs, whose links are recorded rather than opened.
-class UserInterfaceRecordingLinks final : public platform::UserInterface {
-public:
-    UserInterfaceRecordingLinks(HINSTANCE module, HANDLE activationContext) : real_(module, activationContext) {}
-
-    platform::DialogResult ShowMessageBox(const platform::MessageBoxRequest& request) override {
-        return real_.ShowMessageBox(request);
-    }
-    int RunDialog(platform::Dialog& dialog, platform::WindowHandle owner) override {
-        return real_.RunDialog(dialog, owner);
-    }
-    std::optional<std::wstring> ChooseSaveFile(const platform::SaveFileRequest&) override { return std::nullopt; }
-    void OpenLink(const std::wstring& address) override { opened.push_back(address); }
-
-    std::vector<std::wstring> opened;
-
-private:
-    platform::Win32UserInterface real_;
-};
-
 class OptionsOnWindowsTest : public ::testing::Test {
 protected:
     OptionsOnWindowsTest() {
+        ForgetTestHive();  // what a run that was stopped half-way left
         ResetProcessState();
         NewRun();
         diagnostics::OpenThreadLog(L"Main");
@@ -144,8 +125,11 @@ protected:
     }
     ~OptionsOnWindowsTest() override {
         ResetProcessState();
-        registry_.DeleteKey(L"");
+        ForgetTestHive();
     }
+
+    // The test's own part of the user's hive goes with it: the Wine prefix outlives the run.
+    static void ForgetTestHive() { platform::Win32Registry().DeleteKey(kRegistryRoot); }
 
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));

@@ -5,10 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/UserInterface.h"
 #include "platform/WindowSystem.h"
+#include "platform/win32/Win32UserInterface.h"
 
 // Looking at and playing the user on a real dialog window, for the Windows tests that run the add-in's dialogs under
 // Wine: what its controls hold, how it asks them to be drawn, what it painted, and a screenshot to keep.
@@ -109,6 +112,22 @@ public:
 
 private:
     HWND window_;
+};
+
+// The DLL's user-interface port with real dialogs, whose links are recorded rather than opened.
+class UserInterfaceRecordingLinks final : public UserInterface {
+public:
+    UserInterfaceRecordingLinks(HINSTANCE module, HANDLE activationContext) : real_(module, activationContext) {}
+
+    DialogResult ShowMessageBox(const MessageBoxRequest& request) override { return real_.ShowMessageBox(request); }
+    int RunDialog(Dialog& dialog, WindowHandle owner) override { return real_.RunDialog(dialog, owner); }
+    std::optional<std::wstring> ChooseSaveFile(const SaveFileRequest&) override { return std::nullopt; }
+    void OpenLink(const std::wstring& address) override { opened.push_back(address); }
+
+    std::vector<std::wstring> opened;
+
+private:
+    Win32UserInterface real_;
 };
 
 }  // namespace sealwing::platform::win32::testing
