@@ -50,8 +50,9 @@ void ReadRecipients(outlook::MailItem& item, service::OutgoingMessage& message) 
 std::wstring ReadBody(outlook::MailItem& item, std::wstring_view sender, platform::WindowHandle owner) {
     auto& sessions = service::SessionManager::Instance();
     std::wstring sessionId;
-    const bool pro = sessions.GetSession(sender, sessionId, owner) == service::ServiceResult::Success &&
-                     sessions.Account(sender) != nullptr && sessions.Account(sender)->type == L"pro";
+    const bool loggedIn = sessions.GetSession(sender, sessionId, owner) == service::ServiceResult::Success;
+    const service::AccountInfo* account = loggedIn ? sessions.Account(sender) : nullptr;
+    const bool pro = account != nullptr && account->type == L"pro";
     std::wstring body = pro ? item.HTMLBody() : item.Body();
     // Outlook leaves a lone no-break space in a body the user never wrote into.
     if (body == kNoBreakSpace) body.clear();
