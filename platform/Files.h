@@ -53,6 +53,18 @@ public:
     virtual bool Append(std::string_view bytes) = 0;
 };
 
+// A new file written piece by piece, such as a download streamed to disk as it arrives. Destroying the writer closes
+// the file; one that was not closed successfully is incomplete, and whoever created it deletes it.
+class FileWriter {
+public:
+    virtual ~FileWriter() = default;
+    // Appends every byte, or fails with the error.
+    virtual bool Write(std::string_view bytes, FileError& error) = 0;
+    // Closes the file; a failure here (a delayed write error) means the file is incomplete. The file is not flushed
+    // to disk: what is written this way is scratch that lives for moments.
+    virtual bool Close(FileError& error) = 0;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -71,6 +83,12 @@ public:
     // that an open log file holds is not replaced (as Windows' sharing rules have it).
     virtual WriteResult ReplaceFile(const std::wstring& path, std::string_view bytes, FileAccess access) = 0;
     virtual bool DeleteFile(const std::wstring& path) = 0;
+    // Creates a new file for writing, private to the current user and shared with nobody while it is open; it fails
+    // when a file or folder of that name exists, so nothing already there is ever overwritten or followed. nullptr
+    // and the error when it cannot be created.
+    virtual std::unique_ptr<FileWriter> CreateNewFile(const std::wstring& path, FileError& error) = 0;
+    // Deletes an empty folder.
+    virtual bool DeleteFolder(const std::wstring& path) = 0;
 
     // Opens (creating when missing) a log file; nullptr and the error when it cannot be opened.
     virtual std::unique_ptr<LogFile> OpenLogFile(const std::wstring& path, FileError& error) = 0;

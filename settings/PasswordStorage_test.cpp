@@ -183,6 +183,10 @@ public:
         return failure_;
     }
     bool DeleteFile(const std::wstring& path) override { return real_.DeleteFile(path); }
+    std::unique_ptr<platform::FileWriter> CreateNewFile(const std::wstring& path, platform::FileError& error) override {
+        return real_.CreateNewFile(path, error);
+    }
+    bool DeleteFolder(const std::wstring& path) override { return real_.DeleteFolder(path); }
     std::unique_ptr<platform::LogFile> OpenLogFile(const std::wstring& path, platform::FileError& error) override {
         return real_.OpenLogFile(path, error);
     }

@@ -47,6 +47,11 @@ public:
         return platform::WriteResult{.ok = true, .opened = true};
     }
     bool DeleteFile(const std::wstring& path) override { return files.erase(path) != 0; }
+    std::unique_ptr<platform::FileWriter> CreateNewFile(const std::wstring&, platform::FileError& error) override {
+        error = 38;
+        return nullptr;
+    }
+    bool DeleteFolder(const std::wstring&) override { return true; }
     std::unique_ptr<platform::LogFile> OpenLogFile(const std::wstring&, platform::FileError& error) override {
         error = 38;
         return nullptr;

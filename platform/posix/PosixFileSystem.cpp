@@ -34,6 +34,28 @@ bool IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+class PosixFileWriter final : public FileWriter {
+public:
+    explicit PosixFileWriter(posix::UniqueFd fd) : fd_(std::move(fd)) {}
+
+    bool Write(std::string_view bytes, FileError& error) override {
+        error = static_cast<FileError>(fd_.Valid() ? posix::WriteFully(fd_.Get(), bytes) : EBADF);
+        return error == 0;
+    }
+
+    bool Close(FileError& error) override {
+        if (!fd_.Valid()) {
+            error = EBADF;
+            return false;
+        }
+        error = static_cast<FileError>(fd_.Close());
+        return error == 0;
+    }
+
+private:
+    posix::UniqueFd fd_;
+};
+
 }  // namespace
 
 PosixFileSystem::PosixFileSystem(std::wstring roamingAppData, std::wstring localAppData)
@@ -93,6 +115,24 @@ WriteResult PosixFileSystem::ReplaceFile(const std::wstring& path, std::string_v
 }
 
 bool PosixFileSystem::DeleteFile(const std::wstring& path) { return ::unlink(Utf8FromWide(path).c_str()) == 0; }
+
+std::unique_ptr<FileWriter> PosixFileSystem::CreateNewFile(const std::wstring& path, FileError& error) {
+    posix::UniqueFd fd = posix::OpenFd(Utf8FromWide(path), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (!fd.Valid()) {
+        error = static_cast<FileError>(errno);
+        return nullptr;
+    }
+    // The umask may have taken the owner's own bits.
+    if (::fchmod(fd.Get(), 0600) != 0) {
+        error = static_cast<FileError>(errno);
+        ::unlink(Utf8FromWide(path).c_str());
+        return nullptr;
+    }
+    error = 0;
+    return std::make_unique<PosixFileWriter>(std::move(fd));
+}
+
+bool PosixFileSystem::DeleteFolder(const std::wstring& path) { return ::rmdir(Utf8FromWide(path).c_str()) == 0; }
 
 std::unique_ptr<LogFile> PosixFileSystem::OpenLogFile(const std::wstring& path, FileError& error) {
     return PosixLogFile::Open(Utf8FromWide(path), error);

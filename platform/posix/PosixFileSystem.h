@@ -29,6 +29,9 @@ public:
     ReadResult ReadFile(const std::wstring& path) override;
     WriteResult ReplaceFile(const std::wstring& path, std::string_view bytes, FileAccess access) override;
     bool DeleteFile(const std::wstring& path) override;
+    // 0600 whatever the umask; a symbolic link at the path is not followed but fails as an existing name.
+    std::unique_ptr<FileWriter> CreateNewFile(const std::wstring& path, FileError& error) override;
+    bool DeleteFolder(const std::wstring& path) override;
 
     std::unique_ptr<LogFile> OpenLogFile(const std::wstring& path, FileError& error) override;
 

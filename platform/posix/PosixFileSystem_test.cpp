@@ -225,6 +225,42 @@ TEST_F(PosixFileSystemTest, DeleteFileRemovesAnExistingFileOnly) {
     EXPECT_FALSE(files_.DeleteFile(WideAt("f")));
 }
 
+TEST_F(PosixFileSystemTest, ANewFileIsWrittenPieceByPiecePrivatelyAndNeverOverAnExistingName) {
+    FileError error = 1;
+    auto writer = files_.CreateNewFile(WideAt("download.bin"), error);
+    ASSERT_NE(writer, nullptr);
+    EXPECT_EQ(error, 0U);
+    EXPECT_TRUE(writer->Write("first ", error));
+    EXPECT_TRUE(writer->Write(std::string("\0second", 7), error));
+    EXPECT_TRUE(writer->Close(error));
+    EXPECT_EQ(Slurp(At("download.bin")), std::string("first \0second", 13));
+    EXPECT_EQ(ModeOf(At("download.bin")), 0600u);
+
+    // An existing file, a folder, and a link to somewhere else are all taken names: nothing is overwritten or followed.
+    WriteRaw(At("target"), "keep");
+    ASSERT_EQ(::symlink(At("target").c_str(), At("link").c_str()), 0);
+    for (const char* taken : {"download.bin", "link"}) {
+        SCOPED_TRACE(taken);
+        EXPECT_EQ(files_.CreateNewFile(WideAt(taken), error), nullptr);
+        EXPECT_EQ(error, static_cast<FileError>(EEXIST));
+    }
+    EXPECT_EQ(Slurp(At("download.bin")), std::string("first \0second", 13));
+    EXPECT_EQ(Slurp(At("target")), "keep");
+    EXPECT_EQ(files_.CreateNewFile(WideAt("missing/file"), error), nullptr);
+    EXPECT_EQ(error, static_cast<FileError>(ENOENT));
+}
+
+TEST_F(PosixFileSystemTest, DeleteFolderRemovesAnEmptyFolderOnly) {
+    ASSERT_TRUE(files_.CreateFolder(WideAt("full")));
+    WriteRaw(At("full/f"), "x");
+    EXPECT_FALSE(files_.DeleteFolder(WideAt("full")));
+    EXPECT_TRUE(std::filesystem::exists(At("full/f")));
+    ASSERT_TRUE(files_.DeleteFile(WideAt("full/f")));
+    EXPECT_TRUE(files_.DeleteFolder(WideAt("full")));
+    EXPECT_FALSE(std::filesystem::exists(At("full")));
+    EXPECT_FALSE(files_.DeleteFolder(WideAt("full")));
+}
+
 TEST_F(PosixFileSystemTest, LogMarkerRewritesInPlaceWhileAppendsGoToTheEnd) {
     WriteRaw(At("Main.log"), "OPEN  \nprevious run\n");
     FileError error = 1;

@@ -59,6 +59,32 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
     return true;
 }
 
+class Win32FileWriter final : public FileWriter {
+public:
+    explicit Win32FileWriter(win32::UniqueHandle file) : file_(std::move(file)) {}
+
+    bool Write(std::string_view bytes, FileError& error) override {
+        if (!file_.Valid()) {
+            error = ERROR_INVALID_HANDLE;
+            return false;
+        }
+        error = WriteAll(file_.Get(), bytes) ? 0 : ::GetLastError();
+        return error == 0;
+    }
+
+    bool Close(FileError& error) override {
+        if (!file_.Valid()) {
+            error = ERROR_INVALID_HANDLE;
+            return false;
+        }
+        error = ::CloseHandle(file_.Release()) ? 0 : ::GetLastError();
+        return error == 0;
+    }
+
+private:
+    win32::UniqueHandle file_;
+};
+
 }  // namespace
 
 Win32FileSystem::Win32FileSystem(std::wstring roamingAppData, std::wstring localAppData)
@@ -147,6 +173,24 @@ WriteResult Win32FileSystem::ReplaceFile(const std::wstring& path, std::string_v
 }
 
 bool Win32FileSystem::DeleteFile(const std::wstring& path) { return ::DeleteFileW(path.c_str()) != FALSE; }
+
+std::unique_ptr<FileWriter> Win32FileSystem::CreateNewFile(const std::wstring& path, FileError& error) {
+    win32::OwnerOnlySecurity ownerOnly;
+    if (!ownerOnly.Ok()) {
+        error = ownerOnly.Error();
+        return nullptr;
+    }
+    win32::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, ownerOnly.Attributes(), CREATE_NEW,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+        error = ::GetLastError();
+        return nullptr;
+    }
+    error = 0;
+    return std::make_unique<Win32FileWriter>(std::move(file));
+}
+
+bool Win32FileSystem::DeleteFolder(const std::wstring& path) { return ::RemoveDirectoryW(path.c_str()) != FALSE; }
 
 std::unique_ptr<LogFile> Win32FileSystem::OpenLogFile(const std::wstring& path, FileError& error) {
     return Win32LogFile::Open(path, error);

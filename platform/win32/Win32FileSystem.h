@@ -27,6 +27,9 @@ public:
     // protected DACL for the current user alone.
     WriteResult ReplaceFile(const std::wstring& path, std::string_view bytes, FileAccess access) override;
     bool DeleteFile(const std::wstring& path) override;
+    // CREATE_NEW without sharing, with the owner-only DACL of OwnerOnly files.
+    std::unique_ptr<FileWriter> CreateNewFile(const std::wstring& path, FileError& error) override;
+    bool DeleteFolder(const std::wstring& path) override;
 
     std::unique_ptr<LogFile> OpenLogFile(const std::wstring& path, FileError& error) override;
 

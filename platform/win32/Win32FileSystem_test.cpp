@@ -185,6 +185,36 @@ TEST_F(Win32FileSystemTest, OwnerOnlyFilesGrantNobodyButTheCurrentUser) {
     EXPECT_GT(others(GrantedSids(plain)), 0);
 }
 
+TEST_F(Win32FileSystemTest, ANewFileIsWrittenPieceByPieceUnsharedAndNeverOverAnExistingName) {
+    const std::wstring path = temp_.At(L"download.bin");
+    FileError error = 1;
+    auto writer = files_.CreateNewFile(path, error);
+    ASSERT_NE(writer, nullptr);
+    EXPECT_EQ(error, 0u);
+    EXPECT_TRUE(writer->Write("first ", error));
+    EXPECT_EQ(files_.ReadFile(path).error, static_cast<FileError>(ERROR_SHARING_VIOLATION)) << "nobody shares it";
+    EXPECT_TRUE(writer->Write(std::string("\0second", 7), error));
+    EXPECT_TRUE(writer->Close(error));
+    EXPECT_EQ(files_.ReadFile(path).bytes, std::string("first \0second", 13));
+
+    EXPECT_EQ(files_.CreateNewFile(path, error), nullptr);
+    EXPECT_EQ(error, static_cast<FileError>(ERROR_FILE_EXISTS));
+    EXPECT_EQ(files_.ReadFile(path).bytes, std::string("first \0second", 13));
+    EXPECT_EQ(files_.CreateNewFile(temp_.At(L"missing\\file"), error), nullptr);
+    EXPECT_EQ(error, static_cast<FileError>(ERROR_PATH_NOT_FOUND));
+}
+
+TEST_F(Win32FileSystemTest, DeleteFolderRemovesAnEmptyFolderOnly) {
+    const std::wstring folder = temp_.At(L"full");
+    ASSERT_TRUE(files_.CreateFolder(folder));
+    WriteRaw(folder + L"\\f", "x");
+    EXPECT_FALSE(files_.DeleteFolder(folder));
+    ASSERT_TRUE(files_.DeleteFile(folder + L"\\f"));
+    EXPECT_TRUE(files_.DeleteFolder(folder));
+    EXPECT_FALSE(files_.FolderExists(folder));
+    EXPECT_FALSE(files_.DeleteFolder(folder));
+}
+
 TEST_F(Win32FileSystemTest, ALogFileIsSharedForReadingOnly) {
     const std::wstring path = temp_.At(L"Main.log");
     FileError error = 1;
