@@ -21,6 +21,8 @@ inline constexpr std::uint32_t kHttpCancelled = 12017;
 inline constexpr std::uint32_t kHttpFormPostFailed = 12004;
 // A request that ran past its limits (HttpLimits), or a step that ran past the engine's own timeout.
 inline constexpr std::uint32_t kHttpTimedOut = 12002;
+// A sink refused a chunk of the body (the system HTTP service's internal-error number).
+inline constexpr std::uint32_t kHttpSinkFailed = 12004;
 // The form engine's own code for "could not connect", which the log report passes on unchanged.
 inline constexpr int kFormEngineCannotConnect = 7;
 
@@ -81,6 +83,10 @@ struct HttpFormPart {
 // requesting thread, so it must only post, never wait for another thread.
 using HttpProgress = std::function<void(std::size_t chunkBytes)>;
 
+// Takes each chunk of a reply body as it arrives, on the requesting thread, so that a large download never has to be
+// held whole; false refuses the chunk (a full disk) and ends the request with kHttpSinkFailed.
+using HttpSink = std::function<bool(std::string_view chunk)>;
+
 class Http {
 public:
     virtual ~Http() = default;
@@ -91,6 +97,17 @@ public:
     // A GET. A signalled cancel event (checked while waiting and after each chunk) ends it with kHttpCancelled.
     virtual HttpReply Get(const HttpTarget& target, const HttpCredentials& credentials, const HttpProgress& progress,
                           Event* cancel) = 0;
+    // A GET whose body, when the reply's status is 200, goes to the sink chunk by chunk (after each chunk's progress
+    // call) and not into HttpReply::body, which stays empty; the body of any other reply, the service's error text,
+    // stays in HttpReply::body. The engines stream; this default, for stand-ins, hands over the whole body at once.
+    virtual HttpReply GetInto(const HttpTarget& target, const HttpCredentials& credentials,
+                              const HttpProgress& progress, Event* cancel, const HttpSink& sink) {
+        HttpReply reply = Get(target, credentials, progress, cancel);
+        if (reply.error != 0 || reply.status != 200 || !sink) return reply;
+        if (!reply.body.empty() && !sink(reply.body)) reply.error = kHttpSinkFailed;
+        reply.body.clear();
+        return reply;
+    }
     // A POST of a prepared body with its Content-Type value, announcing "Expect: 100-continue". A signalled cancel
     // event ends it as it ends a GET, so an upload that stalls cannot hold its thread past a shutdown.
     virtual HttpReply Post(const HttpTarget& target, std::string_view body, std::string_view contentType,

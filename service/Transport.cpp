@@ -26,7 +26,7 @@ TransportReply FromPlatform(platform::HttpReply reply) {
 }  // namespace
 
 TransportReply HttpGet(std::string_view path, std::wstring_view user, const platform::HttpProgress& progress,
-                       platform::Event* cancel) {
+                       platform::Event* cancel, const platform::HttpSink& sink) {
     const std::optional<platform::HttpCredentials> credentials = detail::GateCredentials(user);
     if (!credentials) return TransportReply{.status = kUnauthorized};
     LogProxySettings();
@@ -34,8 +34,9 @@ TransportReply HttpGet(std::string_view path, std::wstring_view user, const plat
     detail::SuspendedOperation suspended;
     // A GET the user watches with a progress bar is a download, which may rightly run long on a slow line.
     const auto kind = progress ? detail::RequestKind::Transfer : detail::RequestKind::Request;
-    platform::HttpReply reply =
-        platform::TheHttp().Get(detail::ServiceTarget(path, kind), *credentials, progress, cancel);
+    const platform::HttpTarget target = detail::ServiceTarget(path, kind);
+    platform::HttpReply reply = sink ? platform::TheHttp().GetInto(target, *credentials, progress, cancel, sink)
+                                     : platform::TheHttp().Get(target, *credentials, progress, cancel);
     if (reply.error == platform::kHttpCancelled) {
         suspended.Resume(L"HTTP transport operation cancelled", diagnostics::fixed::kTransportCancelled);
     } else if (reply.error == 0) {

@@ -31,8 +31,9 @@ ServiceResult ResultOf(const TransportReply& reply);
 // An empty user is an anonymous request. Progress and cancel are for downloads the user watches: a signalled
 // cancel ends the request with platform::kHttpCancelled and keeps the bytes read so far. Every request keeps the
 // limits of RequestLimits (a GET with progress those of a transfer) and ends past them with platform::kHttpTimedOut.
+// A sink takes the body of a 200 reply chunk by chunk instead of the reply (platform::Http::GetInto).
 TransportReply HttpGet(std::string_view path, std::wstring_view user, const platform::HttpProgress& progress = {},
-                       platform::Event* cancel = nullptr);
+                       platform::Event* cancel = nullptr, const platform::HttpSink& sink = {});
 
 // Posts a body from the own form writer to rest/message.xml. The posts' cancel event is the send queue's stop: a
 // signalled one ends an upload at once (platform::kHttpCancelled; the form engine's kHttpFormPostFailed).

@@ -106,6 +106,47 @@ TEST_F(TransportTest, AChunkedReplyArrivesWholeWithOneProgressCallPerChunkAndAFi
     EXPECT_EQ(sum, whole.size());
 }
 
+// A download streams: the sink takes each chunk of a 200 reply as it arrives, after its progress call, while an error
+// reply's text stays in the reply for its explanations, and a refused chunk ends the request.
+TEST_F(TransportTest, ASinkTakesA200BodyChunkByChunkAndLeavesAnErrorReplyInTheReply) {
+    const std::string whole = HttpGet(kVersionPath, L"").body;
+    service_.Faults().Set(Endpoint::Version, Fault{.chunkSize = 5});
+    std::vector<std::string> events;
+    std::string streamed;
+    const auto progress = [&](std::size_t bytes) { events.push_back("progress " + std::to_string(bytes)); };
+    const auto sink = [&](std::string_view chunk) {
+        events.push_back("chunk " + std::to_string(chunk.size()));
+        streamed += chunk;
+        return true;
+    };
+    const TransportReply streamedReply = HttpGet(kVersionPath, L"", progress, nullptr, sink);
+    EXPECT_EQ(streamedReply.error, 0U);
+    EXPECT_EQ(streamedReply.status, 200U);
+    EXPECT_EQ(streamedReply.body, "");
+    EXPECT_EQ(streamed, whole);
+    ASSERT_GE(events.size(), 3U);
+    for (std::size_t at = 0; at + 1 < events.size(); at += 2) {
+        EXPECT_EQ(events[at + 1], "chunk " + events[at].substr(std::string("progress ").size())) << at;
+    }
+    EXPECT_EQ(events.back(), "progress 0");
+
+    streamed.clear();
+    service_.Faults().Set(Endpoint::Version, Fault{.status = 404, .body = "<error><e1>gone</e1></error>"});
+    const TransportReply missing = HttpGet(kVersionPath, L"", progress, nullptr, sink);
+    EXPECT_EQ(missing.status, 404U);
+    EXPECT_EQ(missing.body, "<error><e1>gone</e1></error>");
+    EXPECT_EQ(streamed, "");
+
+    service_.Faults().Set(Endpoint::Version, Fault{.chunkSize = 5});
+    int offered = 0;
+    const TransportReply refused = HttpGet(kVersionPath, L"", {}, nullptr, [&](std::string_view) {
+        ++offered;
+        return offered < 2;
+    });
+    EXPECT_EQ(refused.error, platform::kHttpSinkFailed);
+    EXPECT_EQ(offered, 2) << "nothing is offered after a refusal";
+}
+
 TEST_F(TransportTest, ACancelBeforeTheFirstChunkEndsTheGetWith12017) {
     const std::shared_ptr<localservice::Gate> gate = service_.Faults().Hold(Endpoint::Version);
     platform::Event cancel(platform::Event::Reset::Manual);

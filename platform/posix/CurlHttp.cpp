@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <stdexcept>
 
 #include "platform/Text.h"
@@ -67,8 +68,13 @@ struct Transfer {
     std::string body{};
     const HttpProgress* progress = nullptr;
     Event* cancel = nullptr;
+    // A GET's sink, which takes the body of a 200 reply; whether this reply is one is found at its first chunk.
+    const HttpSink* sink = nullptr;
+    CURL* easy = nullptr;
+    std::optional<bool> toSink{};
     bool cancelled = false;
-    bool failed = false;  // a callback of ours failed; the transfer was aborted
+    bool failed = false;      // a callback of ours failed; the transfer was aborted
+    bool sinkFailed = false;  // the sink refused a chunk
     std::string userName{};
     std::string password{};
 };
@@ -82,7 +88,18 @@ std::size_t OnData(char* data, std::size_t size, std::size_t count, void* contex
             transfer.cancelled = true;
             return 0;  // aborts the transfer; the bytes read before stay in the body
         }
-        transfer.body.append(data, bytes);
+        if (!transfer.toSink) {
+            long status = 0;
+            transfer.toSink = transfer.sink != nullptr && *transfer.sink &&
+                              curl_easy_getinfo(transfer.easy, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK &&
+                              status == 200;
+        }
+        if (!*transfer.toSink) {
+            transfer.body.append(data, bytes);
+        } else if (!(*transfer.sink)(std::string_view(data, bytes))) {
+            transfer.sinkFailed = true;
+            return 0;
+        }
     } catch (...) {
         // Nothing may unwind through libcurl: the transfer ends as failed.
         transfer.failed = true;
@@ -108,6 +125,7 @@ Easy OpenEasy(const HttpTarget& target, const HttpCredentials& credentials, cons
     Easy easy(curl_easy_init());
     if (!easy) throw std::bad_alloc();
     CURL* e = easy.get();
+    transfer.easy = e;
     Check(curl_easy_setopt(e, CURLOPT_URL, Url(target).c_str()));
     Check(curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "https"));
     Check(curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L));
@@ -243,6 +261,8 @@ HttpReply Perform(CURL* easy, const HttpLimits& limits, Transfer& transfer, bool
     }
     if (transfer.cancelled) {
         reply.error = kHttpCancelled;
+    } else if (transfer.sinkFailed) {
+        reply.error = kHttpSinkFailed;
     } else if (transfer.failed) {
         reply.error = kHttpInternalError;
     } else if (formEngine) {
@@ -323,8 +343,13 @@ HttpProxySettings CurlHttp::UserProxySettings() {
 
 HttpReply CurlHttp::Get(const HttpTarget& target, const HttpCredentials& credentials, const HttpProgress& progress,
                         Event* cancel) {
+    return GetInto(target, credentials, progress, cancel, {});
+}
+
+HttpReply CurlHttp::GetInto(const HttpTarget& target, const HttpCredentials& credentials, const HttpProgress& progress,
+                            Event* cancel, const HttpSink& sink) {
     return Guarded([&] {
-        Transfer transfer{.progress = &progress, .cancel = cancel};
+        Transfer transfer{.progress = &progress, .cancel = cancel, .sink = &sink};
         Easy easy = OpenEasy(target, credentials, options_, transfer);
         HeaderList headers;
         AppendRequestHeaders(headers);

@@ -287,13 +287,13 @@ public:
     Exchange(const Exchange&) = delete;
     Exchange& operator=(const Exchange&) = delete;
 
+    // With a sink, the body of a 200 reply goes there instead of into the reply.
     HttpReply Run(const wchar_t* verb, const std::wstring& headers, std::string_view body, const HttpProgress& progress,
-                  bool detectProxy) {
+                  bool detectProxy, const HttpSink* sink = nullptr) {
         HttpReply reply;
         DWORD error = Open(verb, detectProxy);
         if (error == 0) error = Send(headers, body);
         if (error == 0) error = Await([this] { return ::WinHttpReceiveResponse(request_, nullptr); });
-        if (error == 0) error = Read(reply.body, progress);
         DWORD status = 0;
         DWORD size = sizeof(status);
         if (error == 0 &&
@@ -301,6 +301,8 @@ public:
                                    WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX)) {
             error = ::GetLastError();
         }
+        const bool toSink = sink != nullptr && *sink && status == 200;
+        if (error == 0) error = Read(reply.body, progress, toSink ? sink : nullptr);
         if (error != 0) {
             reply.error = error;
             reply.engineCode = static_cast<int>(error);
@@ -423,7 +425,7 @@ private:
     }
 
     // Reads the reply to its end, or until the cancel event is found signalled after a chunk was announced.
-    DWORD Read(std::string& body, const HttpProgress& progress) {
+    DWORD Read(std::string& body, const HttpProgress& progress, const HttpSink* sink) {
         for (;;) {
             DWORD available = 0;
             if (const DWORD error =
@@ -445,7 +447,11 @@ private:
                 error != 0) {
                 return error;
             }
-            body.append(completion_->buffer, 0, read);
+            if (sink == nullptr) {
+                body.append(completion_->buffer, 0, read);
+            } else if (!(*sink)(std::string_view(completion_->buffer.data(), read))) {
+                return kHttpSinkFailed;
+            }
             limits_.Moved(read);
         }
     }
@@ -579,6 +585,13 @@ HttpReply WinHttp::Get(const HttpTarget& target, const HttpCredentials& credenti
                        Event* cancel) {
     return WithoutThrowing(
         [&] { return Exchange(target, cancel).Run(L"GET", AuthorizationHeader(credentials), {}, progress, true); });
+}
+
+HttpReply WinHttp::GetInto(const HttpTarget& target, const HttpCredentials& credentials, const HttpProgress& progress,
+                           Event* cancel, const HttpSink& sink) {
+    return WithoutThrowing([&] {
+        return Exchange(target, cancel).Run(L"GET", AuthorizationHeader(credentials), {}, progress, true, &sink);
+    });
 }
 
 HttpReply WinHttp::Post(const HttpTarget& target, std::string_view body, std::string_view contentType,

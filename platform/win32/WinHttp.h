@@ -22,6 +22,8 @@ public:
     HttpProxySettings UserProxySettings() override;
     HttpReply Get(const HttpTarget& target, const HttpCredentials& credentials, const HttpProgress& progress,
                   Event* cancel) override;
+    HttpReply GetInto(const HttpTarget& target, const HttpCredentials& credentials, const HttpProgress& progress,
+                      Event* cancel, const HttpSink& sink) override;
     HttpReply Post(const HttpTarget& target, std::string_view body, std::string_view contentType,
                    const HttpCredentials& credentials, Event* cancel) override;
     HttpReply PostForm(const HttpTarget& target, const std::vector<HttpFormPart>& parts,

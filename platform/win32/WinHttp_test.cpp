@@ -14,6 +14,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <variant>
 #include <vector>
@@ -221,6 +222,43 @@ TEST_F(WinHttpTest, AChunkedReplyArrivesWholeWithOneProgressCallPerChunkAndAFina
     EXPECT_EQ(progress.back(), 0U);
     for (std::size_t index = 0; index + 1 < progress.size(); ++index) EXPECT_GT(progress[index], 0U) << index;
     EXPECT_EQ(std::accumulate(progress.begin(), progress.end(), std::size_t{0}), reply.body.size());
+}
+
+// A download streams: each chunk of a 200 reply goes to the sink right after its progress call and the reply keeps
+// nothing of it; an error reply's text stays in the reply; a refused chunk ends the request.
+TEST_F(WinHttpTest, ASinkTakesA200BodyChunkByChunkAndLeavesAnErrorReplyInTheReply) {
+    std::vector<std::string> events;
+    std::string streamed;
+    const HttpProgress progress = [&](std::size_t bytes) { events.push_back("progress " + std::to_string(bytes)); };
+    const HttpSink sink = [&](std::string_view chunk) {
+        events.push_back("chunk " + std::to_string(chunk.size()));
+        streamed += chunk;
+        return true;
+    };
+    const HttpReply reply = http_.GetInto(Target(kChunkedPath), kAnn, progress, nullptr, sink);
+    EXPECT_EQ(reply.error, 0U);
+    EXPECT_EQ(reply.status, 200U);
+    EXPECT_EQ(reply.body, "");
+    EXPECT_EQ(streamed, kChunkedContent);
+    ASSERT_GE(events.size(), 5U) << "several chunks, then the final 0";
+    for (std::size_t at = 0; at + 1 < events.size(); at += 2) {
+        EXPECT_EQ(events[at + 1], "chunk " + events[at].substr(std::string("progress ").size())) << at;
+    }
+    EXPECT_EQ(events.back(), "progress 0");
+
+    streamed.clear();
+    const HttpReply missing = http_.GetInto(Target("rest/attachment/m1/none.xml"), kAnn, progress, nullptr, sink);
+    EXPECT_EQ(missing.status, 404U);
+    EXPECT_NE(missing.body.find("Attachment not found"), std::string::npos) << missing.body;
+    EXPECT_EQ(streamed, "");
+
+    int offered = 0;
+    const HttpReply refused = http_.GetInto(Target(kChunkedPath), kAnn, {}, nullptr, [&](std::string_view) {
+        ++offered;
+        return false;
+    });
+    EXPECT_EQ(refused.error, kHttpSinkFailed);
+    EXPECT_EQ(offered, 1) << "nothing is offered after a refusal";
 }
 
 TEST_F(WinHttpTest, ACancelSignalledBeforeTheFirstChunkEndsTheGetWith12017AfterAtMostOneProgressCall) {
