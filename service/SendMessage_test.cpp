@@ -236,6 +236,72 @@ TEST_F(AttachmentAndReportTest, AnAttachmentIsItsBytesAndAFailureItsExplanations
     EXPECT_EQ(cancelled.result, ServiceResult::Failed);
 }
 
+// Written to its file as it arrives; whatever goes wrong, a failure, a cancel, a file that cannot be written, leaves
+// no file behind.
+TEST_F(AttachmentAndReportTest, AnAttachmentStreamsIntoItsFileAndAFailureLeavesNone) {
+    CacheAnnsPassword();
+    const std::string content(100000, 'x');
+    localservice::StoredMessage stored;
+    stored.id = "m1";
+    stored.senderEmail = "bob@example.com";
+    stored.to = {"ann@example.com"};
+    stored.attachments = {{.id = "a1", .name = "big.bin", .content = content},
+                          {.id = "e", .name = "empty", .content = ""}};
+    service_.State().StoreMessage(stored);
+    service_.Faults().Set(Endpoint::Attachment, Fault{.chunkSize = 8192, .times = 1});
+    diagnostics::OpenThreadLog(L"Main");
+    const std::wstring folder = temp_.Path() + L"/local";
+
+    std::size_t progressBytes = 0;
+    const auto counted = [&](std::size_t bytes) { progressBytes += bytes; };
+    const AttachmentFileDownload found =
+        DownloadAttachmentToFile(L"m1", L"a1", L"ann@example.com", folder + L"/big.bin", counted, nullptr);
+    EXPECT_EQ(found.result, ServiceResult::Success);
+    EXPECT_EQ(found.size, content.size());
+    EXPECT_EQ(progressBytes, content.size());
+    EXPECT_EQ(files_.ReadFile(folder + L"/big.bin").bytes, content);
+    EXPECT_NE(diagnostics::CollectAllLogs().find("Error 0, response 200\n. 100000 bytes downloaded\n"),
+              std::string::npos);
+    const AttachmentFileDownload empty =
+        DownloadAttachmentToFile(L"m1", L"e", L"ann@example.com", folder + L"/empty", {}, nullptr);
+    EXPECT_EQ(empty.result, ServiceResult::Success);
+    EXPECT_TRUE(files_.ReadFile(folder + L"/empty").ok) << "an empty attachment is an empty file";
+
+    platform::Event cancel(platform::Event::Reset::Manual, true);
+    struct Case {
+        const char* what;
+        std::wstring id;
+        std::wstring path;
+        platform::Event* cancel;
+        ServiceResult result;
+        std::vector<std::wstring> explanations;
+    };
+    const Case cases[] = {
+        {"not found", L"a2", folder + L"/missing.bin", nullptr, ServiceResult::NotFound, {L"Attachment not found"}},
+        {"cancelled", L"a1", folder + L"/cancelled.bin", &cancel, ServiceResult::Failed, {}},
+        {"taken name", L"a1", folder + L"/big.bin", nullptr, ServiceResult::Failed, {}},
+        {"no folder", L"a1", folder + L"/none/x.bin", nullptr, ServiceResult::Failed, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const AttachmentFileDownload failed =
+            DownloadAttachmentToFile(L"m1", c.id, L"ann@example.com", c.path, {}, c.cancel);
+        EXPECT_EQ(failed.result, c.result);
+        EXPECT_EQ(failed.cancelled, c.cancel != nullptr);
+        EXPECT_EQ(failed.explanations, c.explanations);
+    }
+    EXPECT_FALSE(files_.ReadFile(folder + L"/missing.bin").opened);
+    EXPECT_FALSE(files_.ReadFile(folder + L"/cancelled.bin").opened);
+    EXPECT_EQ(files_.ReadFile(folder + L"/big.bin").bytes, content) << "a taken name is left as it was";
+
+    // The reply breaks off half-way: the part written is removed.
+    service_.Faults().Set(Endpoint::Attachment, Fault{.drop = localservice::Drop::DuringBody});
+    const AttachmentFileDownload dropped =
+        DownloadAttachmentToFile(L"m1", L"a1", L"ann@example.com", folder + L"/dropped.bin", {}, nullptr);
+    EXPECT_EQ(dropped.result, ServiceResult::Failed);
+    EXPECT_FALSE(files_.ReadFile(folder + L"/dropped.bin").opened);
+}
+
 TEST_F(AttachmentAndReportTest, ALogReportArrivesAsItsTextAndAnUnreachableServiceGivesTheEngineCode) {
     const LogReportReply sent = SubmitLogReport("Activity log\r\n\xC3\xA4 line\r\n");
     EXPECT_EQ(sent.engineCode, 0);

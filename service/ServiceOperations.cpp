@@ -1,6 +1,8 @@
 #include "service/ServiceOperations.h"
 
 #include "diagnostics/Log.h"
+#include "platform/Files.h"
+#include "platform/Platform.h"
 #include "platform/Text.h"
 #include "service/ServiceReplies.h"
 #include "service/Transport.h"
@@ -9,6 +11,20 @@ namespace sealwing::service {
 namespace {
 
 std::wstring Wide(std::int64_t number) { return std::to_wstring(number); }
+
+std::string AttachmentPath(std::wstring_view messageId, std::wstring_view attachmentId) {
+    return "rest/attachment/" + EncodeUrlPart(messageId) + "/" + EncodeUrlPart(attachmentId) + ".xml";
+}
+
+void LogAttachmentRequest(std::wstring_view messageId, std::wstring_view attachmentId, std::wstring_view email) {
+    diagnostics::LogWrite(L"[NETWORK] Downloading attachment. User - " + std::wstring(email) + L", id - " +
+                          std::wstring(messageId) + L", attachment - " + std::wstring(attachmentId) + L"\n");
+}
+
+void LogAttachmentOutcome(const TransportReply& reply, std::uint64_t bytes) {
+    diagnostics::LogWrite(L"Error " + Wide(reply.error) + L", response " + Wide(reply.status) + L"\n. " +
+                          Wide(static_cast<std::int64_t>(bytes)) + L" bytes downloaded\n");
+}
 
 }  // namespace
 
@@ -99,19 +115,47 @@ ServiceResult CheckVersion(VersionInfo& version, platform::Event* cancel) {
 AttachmentDownload DownloadAttachment(std::wstring_view messageId, std::wstring_view attachmentId,
                                       std::wstring_view email, const platform::HttpProgress& progress,
                                       platform::Event* cancel) {
-    diagnostics::LogWrite(L"[NETWORK] Downloading attachment. User - " + std::wstring(email) + L", id - " +
-                          std::wstring(messageId) + L", attachment - " + std::wstring(attachmentId) + L"\n");
-    TransportReply reply =
-        HttpGet("rest/attachment/" + EncodeUrlPart(messageId) + "/" + EncodeUrlPart(attachmentId) + ".xml", email,
-                progress, cancel);
-    diagnostics::LogWrite(L"Error " + Wide(reply.error) + L", response " + Wide(reply.status) + L"\n. " +
-                          Wide(static_cast<std::int64_t>(reply.body.size())) + L" bytes downloaded\n");
+    LogAttachmentRequest(messageId, attachmentId, email);
+    TransportReply reply = HttpGet(AttachmentPath(messageId, attachmentId), email, progress, cancel);
+    LogAttachmentOutcome(reply, reply.body.size());
     AttachmentDownload download{.result = ResultOf(reply)};
     if (download.result == ServiceResult::Success) {
         download.content = std::move(reply.body);
         return download;
     }
     download.cancelled = reply.error == platform::kHttpCancelled;
+    if (!download.cancelled) download.explanations = ReadErrorExplanations(platform::WideFromUtf8(reply.body));
+    return download;
+}
+
+AttachmentFileDownload DownloadAttachmentToFile(std::wstring_view messageId, std::wstring_view attachmentId,
+                                                std::wstring_view email, const std::wstring& path,
+                                                const platform::HttpProgress& progress, platform::Event* cancel) {
+    LogAttachmentRequest(messageId, attachmentId, email);
+    AttachmentFileDownload download;
+    platform::FileSystem& files = platform::Files();
+    platform::FileError fileError = 0;
+    // Made before the request, so that an empty attachment is an empty file.
+    std::unique_ptr<platform::FileWriter> file = files.CreateNewFile(path, fileError);
+    if (file == nullptr) {
+        diagnostics::LogWrite(L"Unable to create file " + path + L", error " + Wide(fileError) + L"\n");
+        return download;
+    }
+    const platform::HttpSink sink = [&](std::string_view chunk) {
+        if (!file->Write(chunk, fileError)) return false;
+        download.size += chunk.size();
+        return true;
+    };
+    const TransportReply reply = HttpGet(AttachmentPath(messageId, attachmentId), email, progress, cancel, sink);
+    LogAttachmentOutcome(reply, reply.body.empty() ? download.size : reply.body.size());
+    download.result = ResultOf(reply);
+    download.cancelled = reply.error == platform::kHttpCancelled;
+    const bool closed = file->Close(fileError);
+    if (fileError != 0) diagnostics::LogWrite(L"Unable to write file " + path + L", error " + Wide(fileError) + L"\n");
+    if (download.result == ServiceResult::Success && closed) return download;
+    if (download.result == ServiceResult::Success) download.result = ServiceResult::Failed;
+    files.DeleteFile(path);
+    download.size = 0;
     if (!download.cancelled) download.explanations = ReadErrorExplanations(platform::WideFromUtf8(reply.body));
     return download;
 }

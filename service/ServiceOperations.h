@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,19 @@ struct AttachmentDownload {
 AttachmentDownload DownloadAttachment(std::wstring_view messageId, std::wstring_view attachmentId,
                                       std::wstring_view email, const platform::HttpProgress& progress,
                                       platform::Event* cancel);
+
+// One attachment written to a new file at `path` through the files port as it arrives, never held whole. On success
+// the file holds the attachment's `size` bytes; on any failure (the file among them) or a cancel no file is left.
+// `content` stays empty.
+struct AttachmentFileDownload {
+    ServiceResult result = ServiceResult::Failed;
+    bool cancelled = false;
+    std::uint64_t size = 0;                    // the bytes written
+    std::vector<std::wstring> explanations{};  // from the service's error reply
+};
+AttachmentFileDownload DownloadAttachmentToFile(std::wstring_view messageId, std::wstring_view attachmentId,
+                                                std::wstring_view email, const std::wstring& path,
+                                                const platform::HttpProgress& progress, platform::Event* cancel);
 
 // Sends an activity-log report (ANSI text). Anything but engine code 0 with status 200 is a failure.
 LogReportReply SubmitLogReport(std::string_view ansiReport);
