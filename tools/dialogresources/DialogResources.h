@@ -13,16 +13,23 @@
 #include "mailstore/MapEmailDialogTemplate.h"
 #include "options/OptionsDialogTemplate.h"
 #include "platform/Dialog.h"
+#include "reading/DownloadAttachmentsDialogTemplate.h"
 
 namespace sealwing::tools {
 
 // Every dialog the DLL carries, in the order of resources/Dialogs.rc; a new dialog adds its line here.
-inline constexpr std::array<const platform::DialogTemplate*, 10> kDialogResources = {
-    &dialogs::kLoginDialogTemplate,           &dialogs::kErrorDialogTemplate,
-    &dialogs::kAccountRequiredDialogTemplate, &dialogs::kImapWarningDialogTemplate,
-    &dialogs::kNewVersionDialogTemplate,      &dialogs::kAboutDialogTemplate,
-    &mailstore::kMapEmailDialogTemplate,      &diagnostics::kCrashReportDialogTemplate,
-    &diagnostics::kLogViewerDialogTemplate,   &options::kOptionsDialogTemplate,
+inline constexpr std::array<const platform::DialogTemplate*, 11> kDialogResources = {
+    &dialogs::kLoginDialogTemplate,
+    &dialogs::kErrorDialogTemplate,
+    &dialogs::kAccountRequiredDialogTemplate,
+    &dialogs::kImapWarningDialogTemplate,
+    &dialogs::kNewVersionDialogTemplate,
+    &dialogs::kAboutDialogTemplate,
+    &mailstore::kMapEmailDialogTemplate,
+    &diagnostics::kCrashReportDialogTemplate,
+    &diagnostics::kLogViewerDialogTemplate,
+    &options::kOptionsDialogTemplate,
+    &reading::kDownloadAttachmentsDialogTemplate,
 };
 
 }  // namespace sealwing::tools
