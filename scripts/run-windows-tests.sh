@@ -37,10 +37,13 @@ done
 
 cd "$root"
 # The Windows test programs: the adapters' tests, the object-model, MAPI and account-management adapters against
-# the served simulated Outlook, the add-in's COM object and event sinks in-process, and the options dialog.
-programs=(sealwing_win32_tests sealwing_dispatch_tests sealwing_addin_tests sealwing_options_tests)
+# the served simulated Outlook, the add-in's COM object and event sinks in-process, the options dialog and the
+# attachment download's dialog.
+programs=(sealwing_win32_tests sealwing_dispatch_tests sealwing_addin_tests sealwing_options_tests
+    sealwing_download_tests)
 # The programs that talk to a local service, each with the seed of its own.
-declare -A SERVICE_SEEDS=([sealwing_options_tests]=options/win32/OptionsService.seed)
+declare -A SERVICE_SEEDS=([sealwing_options_tests]=options/win32/OptionsService.seed
+    [sealwing_download_tests]=reading/win32/DownloadService.seed)
 build=$root/build/$preset
 if [[ -n "${SEALWING_WINDOWS_TESTS_BUILD:-}" ]]; then
     build=$(realpath -m "$SEALWING_WINDOWS_TESTS_BUILD")
