@@ -48,6 +48,11 @@ class WordDocument;
 // A VARIANT as the members below need it.
 using Variant = std::variant<std::monostate, bool, std::int32_t, double, std::wstring>;
 
+// A date as Outlook gives it (VT_DATE): days since 30 December 1899 in local time, the fraction the time of day.
+using Date = double;
+// What Outlook answers for a date that was never set, such as SentOn of a draft: 1 January 4501.
+inline constexpr Date kNoDate = 949998.0;
+
 enum DefaultFolder : int {
     olFolderDeletedItems = 3,
     olFolderOutbox = 4,
@@ -169,6 +174,8 @@ public:
     virtual Ref<outlook::Recipients> Recipients() = 0;
     // True for sent and received items, false for drafts.
     virtual bool Sent() = 0;
+    // When the sender sent it; kNoDate for an item that was never sent.
+    virtual Date SentOn() = 0;
     virtual Ref<Account> SendUsingAccount() = 0;  // (2007)
     virtual ConnectionPoint<ItemEvents>& Events() = 0;
 };

@@ -140,6 +140,11 @@ bool SimMailItem::Sent() {
     return sent_;
 }
 
+outlook::Date SimMailItem::SentOn() {
+    Enter(L"MailItem.SentOn");
+    return sentOn_;
+}
+
 outlook::Ref<outlook::Account> SimMailItem::SendUsingAccount() {
     Enter(L"MailItem.SendUsingAccount");
     return account_.lock();
@@ -229,6 +234,7 @@ void SimMailItem::CopyContentTo(SimMailItem& target) const {
     for (const auto& attachment : attachments_->List()) target.attachments_->AddCopy(*attachment);
     target.unread_ = unread_;
     target.sent_ = sent_;
+    target.sentOn_ = sentOn_;
     target.MarkModified();
 }
 

@@ -56,6 +56,7 @@ public:
     void Close(outlook::InspectorClose mode) override;
     outlook::Ref<outlook::Recipients> Recipients() override;
     bool Sent() override;
+    outlook::Date SentOn() override;
     outlook::Ref<outlook::Account> SendUsingAccount() override;  // (2007)
     outlook::ConnectionPoint<outlook::ItemEvents>& Events() override;
 
@@ -79,6 +80,7 @@ public:
     bool HasUnsavedChanges() const { return dirty_; }
     void SetSentState(bool sent) { sent_ = sent; }
     void SetReadState(bool unread) { unread_ = unread; }
+    void SetSentOn(outlook::Date sentOn) { sentOn_ = sentOn; }
     // The account the item goes out through (MailItem.SendUsingAccount, 2007 on); nullptr: none chosen, as for a new
     // draft or a received item.
     void UseAccount(const outlook::Ref<SimAccount>& account) { account_ = account; }
@@ -120,6 +122,7 @@ private:
     outlook::mapi::Binary entryId_;
     bool unread_ = false;
     bool sent_ = false;
+    outlook::Date sentOn_ = outlook::kNoDate;
     bool dirty_ = false;
     bool everModified_ = false;
     bool deleted_ = false;

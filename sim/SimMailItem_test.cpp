@@ -30,6 +30,7 @@ TEST_F(SimMailItemTest, ANewItemIsADraftThatGetsItsEntryIdOnTheFirstSave) {
     auto item = sim_.CreateMailItem();
     EXPECT_EQ(item->EntryID(), L"");
     EXPECT_FALSE(item->Sent());
+    EXPECT_EQ(item->SentOn(), outlook::kNoDate);
     EXPECT_FALSE(item->UnRead());
     EXPECT_EQ(item->Parent(), Drafts());
     EXPECT_TRUE(Drafts()->Items().empty());
@@ -153,8 +154,10 @@ TEST_F(SimMailItemTest, ReceivedMailIsSentUnreadAndCarriesItsSenderRecipientsAnd
     mail.to = {L"sim.user@example.com"};
     mail.cc = {L"other@example.com"};
     mail.attachments = {AttachmentSetup{L"a.txt", "AAA"}};
+    clock_.SetUtcSeconds(1796871845);  // 2026-12-10 03:04:05 UTC
     auto item = sim_.AddReceivedMail(mail);
     EXPECT_TRUE(item->Sent());
+    EXPECT_NEAR(item->SentOn(), 46366.0 + (3 * 3600 + 4 * 60 + 5) / 86400.0, 1e-9);
     EXPECT_TRUE(item->UnRead());
     EXPECT_FALSE(item->EntryID().empty());
     EXPECT_EQ(item->Parent(), sim_.Folder(outlook::olFolderInbox));
@@ -173,7 +176,10 @@ TEST_F(SimMailItemTest, ReceivedMailIsSentUnreadAndCarriesItsSenderRecipientsAnd
     EXPECT_EQ(item->MessageFlags(), prop::MSGFLAG_UNMODIFIED | prop::MSGFLAG_HASATTACH);
 
     mail.transportHeaders = L"";
-    EXPECT_FALSE(sim_.AddReceivedMail(mail)->Props().Find(outlook::mapi::PR_TRANSPORT_MESSAGE_HEADERS_W));
+    mail.sentOn = 40000.75;
+    const auto bare = sim_.AddReceivedMail(mail);
+    EXPECT_FALSE(bare->Props().Find(outlook::mapi::PR_TRANSPORT_MESSAGE_HEADERS_W));
+    EXPECT_EQ(bare->SentOn(), 40000.75);
 }
 
 TEST_F(SimMailItemTest, ItemMembersFollowTheMemberGate) {

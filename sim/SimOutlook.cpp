@@ -1,6 +1,7 @@
 #include "sim/SimOutlook.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 #include <utility>
 
@@ -179,8 +180,9 @@ outlook::Ref<SimMailItem> SimOutlook::AddReceivedMail(const ReceivedMailSetup& m
     props.SetText(mapi::PR_RECEIVED_BY_EMAIL_ADDRESS_W, mail.to.empty() ? options.userAddress : mail.to.front());
     item->SetHtml(mail.htmlBody);
     ++mailSerial_;
-    const std::wstring headers = mail.transportHeaders.value_or(
-        TransportHeaders::Make(mail, options.userAddress, clock_.UtcSeconds(), mailSerial_));
+    const std::int64_t arrival = clock_.UtcSeconds();
+    const std::wstring headers =
+        mail.transportHeaders.value_or(TransportHeaders::Make(mail, options.userAddress, arrival, mailSerial_));
     if (!headers.empty()) props.SetText(mapi::PR_TRANSPORT_MESSAGE_HEADERS_W, headers);
 
     const auto addRecipient = [this, &item](const std::wstring& address, outlook::RecipientType type) {
@@ -195,6 +197,9 @@ outlook::Ref<SimMailItem> SimOutlook::AddReceivedMail(const ReceivedMailSetup& m
         item->AttachmentList()->AddSaved(attachment.fileName, attachment.bytes);
     }
     item->SetSentState(true);
+    constexpr double kSecondsPerDay = 86400.0;
+    constexpr double kUnixEpochDate = 25569.0;  // 1 January 1970 as an automation date
+    item->SetSentOn(mail.sentOn.value_or(kUnixEpochDate + static_cast<double>(arrival) / kSecondsPerDay));
     item->SetReadState(mail.unread);
     item->PlaceIn(folder);
     return item;

@@ -64,6 +64,8 @@ struct ReceivedMailSetup {
     // property out, as for a message that never passed a transport.
     std::optional<std::wstring> transportHeaders{};
     std::vector<AttachmentSetup> attachments{};
+    // MailItem.SentOn, in local time; nothing: the clock's time at arrival (the simulation's local time is UTC).
+    std::optional<outlook::Date> sentOn{};
     bool unread = true;
     outlook::DefaultFolder folder = outlook::olFolderInbox;
     // The display name of the store it lands in; empty: the default store.

@@ -184,6 +184,22 @@ TEST_F(DispatchAdapterTest, ItemsArriveTypedAndPropertiesRoundTrip) {
     EXPECT_EQ(application->ActiveExplorer(), nullptr);  // Nothing arrives as an empty Ref
 }
 
+// A date crosses as VT_DATE, its automation-date number unchanged; a draft's is Outlook's "never".
+TEST_F(DispatchAdapterTest, SentOnCrossesAsADate) {
+    auto& outlook = world_.Outlook();
+    const auto received = outlook.AddReceivedMail({.subject = L"Q3", .sentOn = 46366.5 + 1.0 / 86400.0});
+    const auto application = std::dynamic_pointer_cast<outlook::Application>(world_.Host());
+
+    const auto mail =
+        std::dynamic_pointer_cast<outlook::MailItem>(application->Session()->GetItemFromID(received->EntryID(), L""));
+    ASSERT_NE(mail, nullptr);
+    EXPECT_EQ(mail->SentOn(), 46366.5 + 1.0 / 86400.0);
+    outlook.OpenInspector(outlook.CreateMailItem());
+    const auto draft = std::dynamic_pointer_cast<outlook::MailItem>(application->Inspectors()->Item(1)->CurrentItem());
+    ASSERT_NE(draft, nullptr);
+    EXPECT_EQ(draft->SentOn(), outlook::kNoDate);
+}
+
 TEST_F(DispatchAdapterTest, UserPropertiesAndAttachmentsCrossWithTheirValuesAndBytes) {
     auto& outlook = world_.Outlook();
     const auto item = outlook.CreateMailItem();

@@ -157,6 +157,7 @@ void ServeMailItem(ServerObject& s, const outlook::Ref<outlook::MailItem>& o) {
         return ScopedVariant();
     });
     s.AddMember(L"Sent", [o](const ServerArguments&) { return ScopedVariant::Bool(o->Sent()); });
+    s.AddMember(L"SentOn", [o](const ServerArguments&) { return ScopedVariant::Date(o->SentOn()); });
     AddEvents<outlook::ItemEvents>(s, o, L"ItemEvents");
 }
 

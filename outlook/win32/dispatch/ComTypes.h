@@ -127,6 +127,12 @@ public:
         v.value_.dblVal = number;
         return v;
     }
+    static ScopedVariant Date(DATE when) {
+        ScopedVariant v;
+        v.value_.vt = VT_DATE;
+        v.value_.date = when;
+        return v;
+    }
     static ScopedVariant String(std::wstring_view text) {
         ScopedVariant v;
         v.value_.vt = VT_BSTR;

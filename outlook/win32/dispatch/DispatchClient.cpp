@@ -122,6 +122,10 @@ std::int32_t DispatchClient::GetInt(const wchar_t* member) const { return AsInt(
 
 bool DispatchClient::GetBool(const wchar_t* member) const { return AsBool(Get(member), member); }
 
+double DispatchClient::GetDate(const wchar_t* member) const {
+    return Converted(Get(member), VT_DATE, member).Get()->date;
+}
+
 ComPtr<IDispatch> DispatchClient::GetObject(const wchar_t* member,
                                             std::initializer_list<const VARIANT*> arguments) const {
     const ScopedVariant value = Get(member, arguments);

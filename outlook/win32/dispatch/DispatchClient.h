@@ -35,6 +35,8 @@ public:
     std::wstring GetString(const wchar_t* member) const;
     std::int32_t GetInt(const wchar_t* member) const;
     bool GetBool(const wchar_t* member) const;
+    // A date (VT_DATE) as its automation-date number.
+    double GetDate(const wchar_t* member) const;
     // Nothing (an empty pointer) when Outlook returned Nothing.
     ComPtr<IDispatch> GetObject(const wchar_t* member, std::initializer_list<const VARIANT*> arguments = {}) const;
     // A method's object result; nothing when Outlook returned Nothing.

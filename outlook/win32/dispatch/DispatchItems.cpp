@@ -61,6 +61,7 @@ public:
     }
     Ref<outlook::Recipients> Recipients() override { return MakeRecipients(client_.GetObject(L"Recipients")); }
     bool Sent() override { return client_.GetBool(L"Sent"); }
+    Date SentOn() override { return client_.GetDate(L"SentOn"); }
     Ref<Account> SendUsingAccount() override { return MakeAccount(client_.GetObject(L"SendUsingAccount")); }
     ConnectionPoint<ItemEvents>& Events() override { return events_; }
 
