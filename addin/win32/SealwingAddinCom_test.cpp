@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "addin/win32/ResourceData.h"
 #include "platform/EntryFailureRecorder.h"
+#include "reading/ReplyTemplate.h"
 
 namespace sealwing::win32 {
 namespace {
@@ -51,6 +53,18 @@ TEST(SealwingAddinComTest, AMethodWhoseWorkThrowsReturnsEUnexpectedAndTheObjectG
         EXPECT_EQ(reported.Count(), 1u);
     }
     CoUninitialize();
+}
+
+// The program carries the DLL's resources: the reply template is data resource 228, whose bytes, widened from the
+// ANSI code page, are what the add-in fills.
+TEST(SealwingResourcesTest, TheReplyTemplateIsDataResource228) {
+    const std::string_view bytes = ResourceBytes(RT_RCDATA, reading::kReplyTemplateResource);
+    ASSERT_EQ(bytes.size(), 1639u);
+    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring widened(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), widened.data(), length);
+    EXPECT_EQ(widened, reading::LoadReplyTemplate());
+    EXPECT_NE(widened.find(L"%BODY%\r\n"), std::wstring::npos);
 }
 
 }  // namespace
