@@ -19,6 +19,7 @@
 #include "platform/Registry.h"
 #include "platform/UserInterface.h"
 #include "reading/ExplorerExtension.h"
+#include "reading/ResponseProcessing.h"
 #include "service/ServiceOperations.h"
 #include "service/SessionManager.h"
 #include "settings/PasswordCache.h"
@@ -56,6 +57,7 @@ outlook::HResult CSealwingAddin::OnConnection(const outlook::Ref<outlook::Object
     application_ = std::dynamic_pointer_cast<outlook::Application>(host);
     if (application_ == nullptr) return outlook::hr::S_Ok;  // not Outlook: nothing to serve
     TheConnectedAddin().application = application_;
+    SetResponseCompletion([this](PendingResponse response) { reading::CompleteResponse(*this, response); });
 
     diagnostics::InstallEntryFailureLogging();
     settings::SettingsStore::Instance().SetStandingCheck(&service::IsProAccount);

@@ -18,6 +18,7 @@
 #include "platform/UiThread.h"
 #include "platform/WindowSystem.h"
 #include "reading/ExplorerExtension.h"
+#include "reading/ResponseProcessing.h"
 #include "service/SecureMessage.h"
 
 namespace sealwing {
@@ -27,24 +28,15 @@ inline constexpr const wchar_t* kUnsentMessagesText =
     L"Some secure messages were not sent yet. They are saved in your Drafts folder.\nYou will have to send them "
     L"again manually next time you open Outlook";
 
-// A reply or forward of a secure message whose window is about to open.
-struct PendingResponse {
-    outlook::Ref<outlook::MailItem> received;
-    outlook::Ref<outlook::Inspector> inspector;
-    service::SecureMessage message;
-};
-
-// What a body timer delivers when it fires: the response window and the HTML to put into it.
-struct BodyTimer {
-    outlook::Ref<outlook::Inspector> inspector;
-    std::wstring html;
-};
+using reading::BodyTimer;
+using reading::PendingResponse;
 
 // The object Outlook loads: it starts and stops everything else, wraps every Outlook window in its extension and
 // listens to Outlook's application events. Everything here runs on Outlook's UI thread; every event handler is an
 // entry from Outlook and lets no exception out.
 class CSealwingAddin final : public CInspectorExtension::Owner,
                              public CExplorerExtension::Owner,
+                             public reading::ResponseRegistry,
                              private outlook::InspectorsEvents,
                              private outlook::ExplorersEvents,
                              private outlook::ApplicationEvents,
@@ -91,14 +83,15 @@ public:
     // nothing kept, while another response is pending. ComError when Outlook fails to give the window.
     bool RegisterPendingResponse(const outlook::Ref<outlook::MailItem>& response,
                                  const outlook::Ref<outlook::MailItem>& received,
-                                 const service::SecureMessage& message);
+                                 const service::SecureMessage& message) override;
     bool HasPendingResponse() const { return pendingResponse_.has_value(); }
     // What runs when the pending response's window is activated; it receives the response, already forgotten here.
+    // Connection sets the template's completion (reading::CompleteResponse).
     void SetResponseCompletion(std::function<void(PendingResponse)> completion);
 
     // Outlook 2003 sets a response's body a little after its window opened, through these timers.
-    void AddBodyTimer(platform::TimerId timer, outlook::Ref<outlook::Inspector> inspector, std::wstring html);
-    std::optional<BodyTimer> TakeBodyTimer(platform::TimerId timer);
+    void AddBodyTimer(platform::TimerId timer, outlook::Ref<outlook::Inspector> inspector, std::wstring html) override;
+    std::optional<BodyTimer> TakeBodyTimer(platform::TimerId timer) override;
 
     // The send queue, from connection to disconnection; null otherwise.
     compose::Shipper* SendQueue() { return shipper_.get(); }
