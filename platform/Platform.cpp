@@ -24,6 +24,7 @@ Port& Require(Port* port, const char* name) {
 void InstallPlatform(const Platform& platform) { g_platform = platform; }
 const Platform& CurrentPlatform() { return g_platform; }
 
+Browser& TheBrowser() { return Require(g_platform.browser, "browser"); }
 Clock& TheClock() { return Require(g_platform.clock, "clock"); }
 FileSystem& Files() { return Require(g_platform.files, "files"); }
 Graphics& TheGraphics() { return Require(g_platform.graphics, "graphics"); }

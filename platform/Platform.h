@@ -5,6 +5,7 @@
 
 namespace sealwing::platform {
 
+class Browser;
 class Clock;
 class FileSystem;
 class Graphics;
@@ -16,6 +17,7 @@ class UserInterface;
 class WindowSystem;
 
 struct Platform {
+    Browser* browser = nullptr;
     Clock* clock = nullptr;
     FileSystem* files = nullptr;
     Graphics* graphics = nullptr;
@@ -31,6 +33,7 @@ void InstallPlatform(const Platform& platform);
 const Platform& CurrentPlatform();
 
 // Accessors for one port; a port that was never installed is a programming error and aborts with a message.
+Browser& TheBrowser();
 Clock& TheClock();
 FileSystem& Files();
 Graphics& TheGraphics();

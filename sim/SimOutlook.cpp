@@ -81,7 +81,8 @@ SimOutlook::~SimOutlook() {
 }
 
 platform::Platform SimOutlook::PlatformWith(const HostPorts& host) {
-    return platform::Platform{.clock = &clock_,
+    return platform::Platform{.browser = &browser_,
+                              .clock = &clock_,
                               .files = &host.files,
                               .graphics = &graphics_,
                               .http = host.http,

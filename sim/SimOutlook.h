@@ -13,6 +13,7 @@
 #include "sim/MessageLoop.h"
 #include "sim/ScriptedUser.h"
 #include "sim/SimAccount.h"
+#include "sim/SimBrowser.h"
 #include "sim/SimExplorer.h"
 #include "sim/SimFolder.h"
 #include "sim/SimGraphics.h"
@@ -46,6 +47,7 @@ public:
     WindowTree& Windows() { return windows_; }
     ScriptedUser& User() { return user_; }
     SimGraphics& Graphics() { return graphics_; }
+    SimBrowser& Browser() { return browser_; }
     // The ports the simulation does not play: the user's files and registry, and the secrets and HTTP where the add-in
     // needs them (the Wine harness's DLL brings its own).
     struct HostPorts {
@@ -55,7 +57,7 @@ public:
         platform::Http* http = nullptr;
     };
     // The whole platform record of a run in the simulated Outlook: its clock, window tree, message loop, scripted
-    // user and graphics, with the host's ports.
+    // user, graphics and browser control, with the host's ports.
     platform::Platform PlatformWith(const HostPorts& host);
 
     int MajorVersion() const;
@@ -134,6 +136,7 @@ private:
     WindowTree windows_;
     ScriptedUser user_{&windows_};
     SimGraphics graphics_;
+    SimBrowser browser_;
     std::shared_ptr<SimContext> context_;
     // Outlook registers the account-management service's class while it runs.
     outlook::olk::ScopedAccountManagerCreator accountManagerClass_;

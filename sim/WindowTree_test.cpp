@@ -67,5 +67,61 @@ TEST(WindowTree, ForegroundIsATopLevelWindowAndPassesOnWhenItDies) {
     EXPECT_TRUE(tree.TopLevelWindows().empty());
 }
 
+struct Told {
+    WindowHandle window;
+    platform::WindowNotification notification;
+    bool operator==(const Told&) const = default;
+};
+std::vector<Told> g_told;
+void Record(WindowHandle window, const platform::WindowNotification& notification) {
+    g_told.push_back({window, notification});
+}
+
+TEST(WindowTree, ChildWindowsMoveWithTheirParentAndSubclassesHearEveryChange) {
+    using Kind = platform::WindowNotification::Kind;
+    using N = platform::WindowNotification;
+    WindowTree tree;
+    const WindowHandle main = tree.Create(kNoWindow, L"rctrl_renwnd32", L"Inbox", Rect{100, 100, 900, 700});
+    const WindowHandle pane = tree.CreateChildWindow(main, Rect{10, 20, 310, 220});
+    const WindowHandle inner = tree.CreateChildWindow(pane, Rect{0, 0, 50, 50});
+    EXPECT_EQ(tree.ClassName(pane), WindowTree::kChildWindowClass);
+    EXPECT_EQ(tree.WindowRect(pane), (Rect{110, 120, 410, 320}));
+    EXPECT_EQ(tree.ClientRect(pane), (Rect{0, 0, 300, 200}));
+    EXPECT_TRUE(tree.IsVisible(pane));
+    tree.ShowWindow(pane, false);
+    EXPECT_FALSE(tree.IsVisible(pane));
+    EXPECT_EQ(tree.CreateChildWindow(0x7FFF0000, Rect{}), kNoWindow);
+
+    ASSERT_TRUE(tree.Subclass(pane, &Record));
+    EXPECT_FALSE(tree.Subclass(pane, &Record));
+    ASSERT_TRUE(tree.Subclass(inner, &Record));
+    g_told.clear();
+    tree.MoveTo(pane, 30, 40);  // the size stays: the position changes carry none
+    EXPECT_EQ(g_told, (std::vector<Told>{{pane, N{.kind = Kind::PositionChanging}},
+                                         {pane, N{.kind = Kind::PositionChanged}},
+                                         {pane, N{.kind = Kind::Move, .x = 30, .y = 40}}}));
+    EXPECT_EQ(tree.WindowRect(pane), (Rect{130, 140, 430, 340}));
+    EXPECT_EQ(tree.WindowRect(inner), (Rect{130, 140, 180, 190}));  // along with its parent
+
+    g_told.clear();
+    tree.Resize(pane, 200, 100);
+    EXPECT_EQ(g_told, (std::vector<Told>{{pane, N{Kind::PositionChanging, 0, 0, 200, 100, true}},
+                                         {pane, N{Kind::PositionChanged, 0, 0, 200, 100, true}},
+                                         {pane, N{.kind = Kind::Size, .width = 200, .height = 100}}}));
+    EXPECT_EQ(tree.WindowRect(pane), (Rect{130, 140, 330, 240}));
+
+    tree.RemoveSubclass(pane, &Record);
+    g_told.clear();
+    tree.Move(pane, Rect{0, 0, 10, 10});
+    EXPECT_TRUE(g_told.empty());
+
+    // Destruction tells each window, the parent first, while it still exists.
+    ASSERT_TRUE(tree.Subclass(pane, &Record));
+    g_told.clear();
+    tree.Destroy(main);
+    EXPECT_EQ(g_told, (std::vector<Told>{{pane, N{.kind = Kind::Destroy}}, {inner, N{.kind = Kind::Destroy}}}));
+    EXPECT_EQ(tree.Count(), 0u);
+}
+
 }  // namespace
 }  // namespace sealwing::sim

@@ -111,5 +111,59 @@ TEST_F(Win32WindowSystemTest, TopLevelWindowsComeInZOrderWithoutMessageOnlyOnes)
     ::DestroyWindow(upper);
 }
 
+std::vector<WindowNotification> g_told;
+void Record(WindowHandle, const WindowNotification& notification) { g_told.push_back(notification); }
+void Other(WindowHandle, const WindowNotification&) {}
+
+TEST_F(Win32WindowSystemTest, AChildWindowIsPlacedShownAndItsSubclassHearsWhatChanges) {
+    using Kind = WindowNotification::Kind;
+    const WindowHandle child = windows_.CreateChildWindow(Handle(parent_), Rect{2, 3, 7, 9});
+    ASSERT_NE(child, kNoWindow);
+    EXPECT_EQ(windows_.ClassName(child), L"SealwingChildWindow");
+    EXPECT_EQ(windows_.Parent(child), Handle(parent_));
+    EXPECT_EQ(::GetWindowLongW(reinterpret_cast<HWND>(child), GWL_STYLE) & 0xFFFF0000, 0x56000000);
+    EXPECT_EQ(windows_.ClientRect(child), (Rect{0, 0, 5, 6}));
+    EXPECT_EQ(windows_.CreateChildWindow(kNoWindow + 1, Rect{}), kNoWindow);
+
+    ASSERT_TRUE(windows_.Subclass(child, &Record));
+    EXPECT_FALSE(windows_.Subclass(child, &Record));  // once per procedure
+    EXPECT_TRUE(windows_.Subclass(child, &Other));
+    g_told.clear();
+    windows_.MoveWindowTo(child, 4, 5);
+    ASSERT_FALSE(g_told.empty());
+    EXPECT_EQ(g_told.front(), (WindowNotification{.kind = Kind::PositionChanging, .carriesSize = false}));
+    EXPECT_NE(std::find(g_told.begin(), g_told.end(), WindowNotification{.kind = Kind::Move, .x = 4, .y = 5}),
+              g_told.end());
+
+    g_told.clear();
+    windows_.ResizeWindow(child, 30, 20);
+    EXPECT_EQ(g_told.front(),
+              (WindowNotification{.kind = Kind::PositionChanging, .width = 30, .height = 20, .carriesSize = true}));
+    EXPECT_NE(
+        std::find(g_told.begin(), g_told.end(), WindowNotification{.kind = Kind::Size, .width = 30, .height = 20}),
+        g_told.end());
+    windows_.PlaceWindow(child, Rect{1, 1, 11, 11});
+    EXPECT_EQ(windows_.ClientRect(child), (Rect{0, 0, 10, 10}));
+
+    windows_.ShowWindow(child, false);
+    EXPECT_EQ(::GetWindowLongW(reinterpret_cast<HWND>(child), GWL_STYLE) & WS_VISIBLE, 0);
+    windows_.ShowWindow(child, true);
+    EXPECT_NE(::GetWindowLongW(reinterpret_cast<HWND>(child), GWL_STYLE) & WS_VISIBLE, 0);
+
+    windows_.RemoveSubclass(child, &Other);
+    g_told.clear();
+    windows_.DestroyWindow(child);
+    EXPECT_EQ(g_told, std::vector<WindowNotification>{WindowNotification{.kind = Kind::Destroy}});
+    EXPECT_FALSE(windows_.IsWindow(child));
+
+    // A removed subclass hears nothing more.
+    const WindowHandle second = windows_.CreateChildWindow(Handle(parent_), Rect{0, 0, 5, 5});
+    ASSERT_TRUE(windows_.Subclass(second, &Record));
+    windows_.RemoveSubclass(second, &Record);
+    g_told.clear();
+    windows_.ResizeWindow(second, 8, 8);
+    EXPECT_TRUE(g_told.empty());
+}
+
 }  // namespace
 }  // namespace sealwing::platform
