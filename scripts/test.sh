@@ -3,7 +3,8 @@
 #   format        every C/C++ source is as .clang-format writes it
 #   portability   no portable source reaches the platform directly, no folder includes one above it
 #                 (scripts/check-portability.sh)
-#   native        g++ Debug build, every test, and one short run of the benchmarks
+#   native        g++ Debug build, every test, the built-in pages rendered by headless Chromium into
+#                 build/native/artefacts/, and one short run of the benchmarks
 #   release       the optimised build the benchmarks' figures come from (-O2, warnings as errors)
 #   sanitizers    clang++ build with AddressSanitizer + UndefinedBehaviorSanitizer, every test, then the fuzz
 #                 targets: their seed corpus replayed and 20 seconds of fuzzing
@@ -186,6 +187,8 @@ for stage in "${stages[@]}"; do
         native)
             if configure_and_build native; then
                 run_ctest native || status=FAILED
+                # The browser window's built-in pages, rendered for people to look at.
+                bash scripts/render-builtin-pages.sh build/native build/native/artefacts || status=FAILED
                 if [[ -x build/native/bin/sealwing_bench ]]; then
                     # One short pass proves the benchmarks still run; their numbers are for people, not for CI.
                     build/native/bin/sealwing_bench --benchmark_min_time=0.01 >build/native/bench.log 2>&1 ||
