@@ -11,6 +11,7 @@
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32ActivationContext.h"
+#include "platform/win32/Win32Browser.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32Graphics.h"
 #include "platform/win32/Win32Registry.h"
@@ -33,6 +34,7 @@ struct Adapters {
           ui(ModuleHandle(), dialogsManifest.Valid() ? dialogsManifest.Get() : nullptr) {}
 
     platform::Win32ActivationContext dialogsManifest;
+    platform::Win32Browser browser;
     platform::SystemClock clock;
     platform::Win32FileSystem files;
     platform::Win32Graphics graphics;
@@ -58,6 +60,7 @@ void AcquireWindowsPlatform() {
     g_adapters = std::make_unique<Adapters>();
     Adapters& adapters = *g_adapters;
     platform::Platform record;
+    record.browser = &adapters.browser;
     record.clock = &adapters.clock;
     record.files = &adapters.files;
     record.graphics = &adapters.graphics;
