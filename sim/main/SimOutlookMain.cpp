@@ -2,7 +2,8 @@
 // another one) and Outlook of the chosen version, loads the add-in, opens and closes a main window and a compose
 // window, sends drafts through the send queue (a plain send with its Sent copy, a refused password typed again, a
 // failure the user is told of), builds Send Secure's record from a real draft with attachments and sends it, saves a
-// self-destruct time in the options dialog, quits, and shows where the activity logs are and what they say.
+// self-destruct time in the options dialog, shows a secure notice's reader page and replies to it and forwards it with
+// its attachments, quits, and shows where the activity logs are and what they say.
 
 #include <chrono>
 #include <cstdlib>
@@ -37,6 +38,9 @@
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/SodiumSecretProtection.h"
+#include "reading/DownloadAttachmentsDialogTemplate.h"
+#include "reading/PreviewHost.h"
+#include "reading/ResponseProcessing.h"
 #include "service/ServiceOperations.h"
 #include "service/SessionManager.h"
 #include "service/TransportEndpoint.h"
@@ -280,6 +284,97 @@ void ChangeTheOptions(sim::SimOutlook& outlook, CSealwingAddin& addin, platform:
          (stored ? std::to_string(*stored) : std::string("nothing")) + " under HKCU\\" + platform::Utf8FromWide(key));
 }
 
+// A secure message waiting on the service for the demo account, with two attachments that together need the
+// download dialog when forwarded.
+constexpr const char* kSecureMessageId = "m-contract";
+
+void StoreTheSecureMessage(localservice::LocalService& service) {
+    localservice::StoredMessage message;
+    message.id = kSecureMessageId;
+    message.senderEmail = "carol@example.com";
+    message.senderName = "Carol & Partners <Legal>";
+    message.subject = "Contract draft";
+    message.body = "<p>Please find the <b>contract draft</b> attached.</p>";
+    message.to = {"ann@example.com", "bob@example.com"};
+    message.cc = {"dave@example.com"};
+    message.attachments = {{"a1", "contract.pdf", std::string(150'000, 'C')},
+                           {"a2", "schedule & fees.xlsx", std::string(90'000, 'S')}};
+    service.State().StoreMessage(std::move(message));
+}
+
+// The notice of that message arrives; the reader page opens over the main window, then the user replies and forwards.
+void ReadReplyAndForward(sim::SimOutlook& outlook, CSealwingAddin& addin, localservice::LocalService& service,
+                         const outlook::Ref<sim::SimExplorer>& inbox) {
+    StoreTheSecureMessage(service);
+    const auto notice = outlook.AddReceivedMail(
+        {.subject = L"[Secure Message] Contract draft",
+         .body = L"You have received a secure message.",
+         .senderName = L"Carol",
+         .senderAddress = L"carol@example.com",
+         .to = {kDemoAccount, L"bob@example.com"},
+         .transportHeaders = std::wstring(L"From: carol@example.com\r\nx-parcelon-message-id: ") +
+                             platform::WideFromUtf8(kSecureMessageId) + L"\r\n"});
+    outlook.DeliverNewMail({notice});
+
+    PreviewHost preview(outlook.MajorVersion());
+    if (!preview.CreateOverlay(inbox->FrameWindow())) {
+        Step("The reader could not be laid over the main window");
+        return;
+    }
+    preview.Show();
+    const bool shown = preview.Browser()->ShowMessage(kDemoAccount, platform::WideFromUtf8(kSecureMessageId));
+    Step(std::string("The reader waits for its first page: ") + (shown ? "the message is queued" : "nothing to show"));
+    outlook.Browser().Last().CompleteDocument();
+    for (const std::wstring& address : outlook.Browser().Last().Navigations()) {
+        Step("  the browser went to " + platform::Utf8FromWide(address));
+    }
+
+    // Reply All: the user's own address leaves the response; its window's activation brings the template.
+    const auto reply = outlook.CreateMailItem();
+    reply->SetSubject(L"RE: [Secure Message] Contract draft");
+    for (const wchar_t* address : {L"carol@example.com", kDemoAccount, L"bob@example.com"}) {
+        reply->Recipients()->Add(address)->Resolve();
+    }
+    reading::ProcessReply(addin, notice, reply);
+    std::string kept;
+    for (int at = 1; at <= reply->Recipients()->Count(); ++at) {
+        kept += (kept.empty() ? "" : ", ") + platform::Utf8FromWide(reply->Recipients()->Item(at)->Address());
+    }
+    Step("Reply All goes to " + kept);
+    outlook.ActivateInspector(outlook.OpenInspector(reply));
+    outlook.Loop().RunPending();
+    Step("The reply window shows \"" + platform::Utf8FromWide(reply->Subject()) + "\" with the quoted original:");
+    std::cout << platform::Utf8FromWide(reply->HTMLBody()) << "\n";
+    outlook.CloseInspector(reply->CurrentInspector());
+
+    // Forward: 240,000 bytes of attachments, so the user is asked; the download runs behind its dialog, where the user
+    // presses Cancel and then decides to go on.
+    const auto forward = outlook.CreateMailItem();
+    forward->SetSubject(L"FW: [Secure Message] Contract draft");
+    outlook.User().Answer(platform::DialogResult::Yes);
+    outlook.User().AtDialog(reading::kDownloadAttachmentsDialogId, [&](sim::DialogScreen& screen) {
+        outlook.User().Answer(platform::DialogResult::No);
+        screen.Press(platform::kDialogCancel);
+        screen.RunUntilEnded();
+        Step("The download dialog's progress reached " +
+             std::to_string(screen.Control(reading::kDownloadProgressId).progress) + " of " +
+             std::to_string(screen.Control(reading::kDownloadProgressId).progressMaximum) + " bytes");
+    });
+    reading::ProcessForward(addin, notice, forward, addin.OwnerWindow());
+    const auto attached = forward->AttachmentList()->List();
+    std::string names;
+    for (const auto& attachment : attached) {
+        names += (names.empty() ? "\"" : ", \"") + platform::Utf8FromWide(attachment->DisplayName()) + "\" (" +
+                 std::to_string(attachment->Bytes().size()) + " bytes)";
+    }
+    Step("The forward carries " + (names.empty() ? std::string("no attachment") : names));
+    outlook.ActivateInspector(outlook.OpenInspector(forward));
+    outlook.Loop().RunPending();
+    Step("The forward window shows \"" + platform::Utf8FromWide(forward->Subject()) + "\"");
+    outlook.CloseInspector(forward->CurrentInspector());
+    preview.Detach();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -405,6 +500,7 @@ int main(int argc, char** argv) {
         SendThroughTheQueue(outlook, addin, service);
         BuildFromADraft(outlook, addin, service, local);
         ChangeTheOptions(outlook, addin, registry);
+        ReadReplyAndForward(outlook, addin, service, inbox);
     }
     outlook.CloseExplorer(inbox);
     Step("Main window closed: " + std::to_string(addin.ExplorerExtensionCount()) + " main window(s) wrapped");
