@@ -10,8 +10,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,7 +30,7 @@
 #include "platform/win32/Win32UserInterface.h"
 #include "platform/win32/WinHttp.h"
 #include "platform/win32/testdata/DialogInspection.h"
-#include "platform/win32/testdata/RootTrust.h"
+#include "platform/win32/testdata/LocalServiceTestMain.h"
 #include "service/ServiceOperations.h"
 #include "settings/SettingsStore.h"
 #include "sim/SimOutlook.h"
@@ -295,26 +293,6 @@ TEST_F(OptionsOnWindowsTest, ItListsTheAccountsSavesAChoiceInTheRegistryAndTheNe
 }  // namespace
 }  // namespace sealwing::options
 
-// The local service is named by SEALWING_SERVICE_ENDPOINT, which the add-in's transport reads, and its test CA by
-// SEALWING_SERVICE_CA (a Windows path), trusted for this run only so that test CAs do not pile up in the prefix.
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    const char* endpoint = std::getenv("SEALWING_SERVICE_ENDPOINT");
-    const char* ca = std::getenv("SEALWING_SERVICE_CA");
-    if (endpoint == nullptr || ca == nullptr) {
-        std::fprintf(stderr,
-                     "sealwing_options_tests: SEALWING_SERVICE_ENDPOINT and SEALWING_SERVICE_CA must name the local "
-                     "service and its CA (run it through scripts/run-windows-tests.sh)\n");
-        return 2;
-    }
-    if (const std::string error = sealwing::platform::win32::testing::TrustRootCertificate(ca); !error.empty()) {
-        std::fprintf(stderr, "sealwing_options_tests: %s\n", error.c_str());
-        return 2;
-    }
-    const int status = RUN_ALL_TESTS();
-    if (const std::string error = sealwing::platform::win32::testing::ForgetRootCertificate(ca); !error.empty()) {
-        std::fprintf(stderr, "sealwing_options_tests: %s\n", error.c_str());
-        return status == 0 ? 3 : status;
-    }
-    return status;
+    return sealwing::platform::win32::testing::RunTestsAgainstLocalService(argc, argv, "sealwing_options_tests");
 }

@@ -8,8 +8,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -24,7 +22,7 @@
 #include "platform/win32/Win32TempFolder.h"
 #include "platform/win32/WinHttp.h"
 #include "platform/win32/testdata/DialogInspection.h"
-#include "platform/win32/testdata/RootTrust.h"
+#include "platform/win32/testdata/LocalServiceTestMain.h"
 #include "reading/AttachmentDownload.h"
 #include "reading/DownloadAttachmentsDialog.h"
 #include "reading/DownloadAttachmentsDialogTemplate.h"
@@ -199,26 +197,6 @@ TEST_F(DownloadOnWindowsTest, TheForwardGetsTheAttachmentsUnderTheirRealNamesAnd
 }  // namespace
 }  // namespace sealwing::reading
 
-// The local service is named by SEALWING_SERVICE_ENDPOINT, which the add-in's transport reads, and its test CA by
-// SEALWING_SERVICE_CA (a Windows path), trusted for this run only.
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    const char* endpoint = std::getenv("SEALWING_SERVICE_ENDPOINT");
-    const char* ca = std::getenv("SEALWING_SERVICE_CA");
-    if (endpoint == nullptr || ca == nullptr) {
-        std::fprintf(stderr,
-                     "sealwing_download_tests: SEALWING_SERVICE_ENDPOINT and SEALWING_SERVICE_CA must name the local "
-                     "service and its CA (run it through scripts/run-windows-tests.sh)\n");
-        return 2;
-    }
-    if (const std::string error = sealwing::platform::win32::testing::TrustRootCertificate(ca); !error.empty()) {
-        std::fprintf(stderr, "sealwing_download_tests: %s\n", error.c_str());
-        return 2;
-    }
-    const int status = RUN_ALL_TESTS();
-    if (const std::string error = sealwing::platform::win32::testing::ForgetRootCertificate(ca); !error.empty()) {
-        std::fprintf(stderr, "sealwing_download_tests: %s\n", error.c_str());
-        return status == 0 ? 3 : status;
-    }
-    return status;
+    return sealwing::platform::win32::testing::RunTestsAgainstLocalService(argc, argv, "sealwing_download_tests");
 }
