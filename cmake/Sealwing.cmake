@@ -9,3 +9,17 @@ function(sealwing_tests)
     target_sources(sealwing_tests PRIVATE ${ARGN})
   endif()
 endfunction()
+
+# A Windows test program that runs the add-in's own dialogs under Wine against a local service of its own: the
+# dialog templates and manifest from resources/Dialogs.rc, the dialog player and the test CA's trust.
+function(sealwing_service_dialog_tests target)
+  add_executable(${target} ${ARGN}
+    ${PROJECT_SOURCE_DIR}/platform/win32/testdata/DialogInspection.cpp
+    ${PROJECT_SOURCE_DIR}/platform/win32/testdata/RootTrust.cpp
+    ${PROJECT_SOURCE_DIR}/resources/Dialogs.rc)
+  target_link_libraries(${target} PRIVATE sealwing_harness_core sealwing_logic sealwing_options gtest)
+  set_property(SOURCE ${PROJECT_SOURCE_DIR}/resources/Dialogs.rc APPEND PROPERTY OBJECT_DEPENDS
+    ${PROJECT_SOURCE_DIR}/resources/Dialogs.manifest)
+  set_property(SOURCE ${PROJECT_SOURCE_DIR}/resources/Dialogs.rc APPEND PROPERTY INCLUDE_DIRECTORIES
+    ${PROJECT_SOURCE_DIR}/resources)
+endfunction()
