@@ -8,6 +8,7 @@
 // lists only some DISPIDs does. Each carries its interface id and the DISPIDs the Windows adapter dispatches on.
 namespace sealwing::outlook {
 
+class CommandBarControl;
 class Explorer;
 class Inspector;
 class Object;
@@ -73,6 +74,17 @@ struct ItemEvents {  // ItemEvents_10
     }
     virtual void Forward(const Ref<Object>& forward, bool& cancel) {
         (void)forward;
+        (void)cancel;
+    }
+};
+
+struct CommandBarButtonEvents {  // _CommandBarButtonEvents
+    static constexpr const wchar_t* kIid = L"{000C0351-0000-0000-C000-000000000046}";
+    static constexpr long kClick = 1;
+    virtual ~CommandBarButtonEvents() = default;
+    // The button clicked; setting cancel stops Office's own action for it.
+    virtual void Click(const Ref<CommandBarControl>& button, bool& cancel) {
+        (void)button;
         (void)cancel;
     }
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -30,6 +31,10 @@ class Attachment;
 class Attachments;
 class COMAddIn;
 class COMAddIns;
+class CommandBar;
+class CommandBarControl;
+class CommandBarControls;
+class CommandBars;
 class ExchangeUser;
 class Explorer;
 class Explorers;
@@ -40,6 +45,7 @@ class MAPIFolder;
 class NameSpace;
 class Recipient;
 class Recipients;
+class Selection;
 class Store;
 class UserProperties;
 class UserProperty;
@@ -66,6 +72,10 @@ enum AccountType : int { olExchange = 0, olImap = 1, olPop3 = 2, olHttp = 3, olO
 enum UserPropertyType : int { olText = 1, olNumber = 3, olDateTime = 5, olYesNo = 6 };
 enum AttachmentType : int { olByValue = 1, olEmbeddeditem = 5, olOLE = 6 };
 enum InspectorClose : int { olSave = 0, olDiscard = 1, olPromptForSave = 2 };
+enum Pane : int { olPreview = 3 };
+enum ControlType : int { msoControlButton = 1, msoControlPopup = 10 };
+enum ButtonStyle : int { msoButtonCaption = 2, msoButtonIconAndCaption = 3 };
+enum BarPosition : int { msoBarTop = 1 };
 enum ConnectMode : int { ext_cm_AfterStartup = 0, ext_cm_Startup = 1 };
 enum DisconnectMode : int { ext_dm_HostShutdown = 0, ext_dm_UserClosed = 1 };
 
@@ -114,7 +124,21 @@ public:
     // The frame window (IOleWindow::GetWindow).
     virtual platform::WindowHandle Window() = 0;
     virtual std::wstring Caption() = 0;
+    // The items selected in the window's list.
+    virtual Ref<outlook::Selection> Selection() = 0;
+    // Whether the pane is shown (olPreview: the reading pane).
+    virtual bool IsPaneVisible(Pane pane) = 0;
+    // The window's command bars (Office's CommandBars); main windows of 2010 show a ribbon instead.
+    virtual Ref<outlook::CommandBars> CommandBars() = 0;
     virtual ConnectionPoint<ExplorerEvents>& Events() = 0;
+};
+
+// The items selected in a main window.
+class Selection : public Object {
+public:
+    virtual int Count() = 0;
+    // A MailItem, or another kind of item.
+    virtual Ref<Object> Item(int index) = 0;
 };
 
 class Inspectors : public Object {
@@ -138,6 +162,12 @@ public:
     virtual void Activate() = 0;
     // Word's Document when Word is the item's editor; nothing otherwise (Outlook 2003's own editor).
     virtual Ref<outlook::WordDocument> WordEditor() = 0;
+    // Whether Word edits the item.
+    virtual bool IsWordMail() = 0;
+    // The window's own command bars ("Standard", ...).
+    virtual Ref<outlook::CommandBars> CommandBars() = 0;
+    // Closes the window; olSave saves the item first. Its Close event fires before this returns.
+    virtual void Close(InspectorClose mode) = 0;
     virtual ConnectionPoint<InspectorEvents>& Events() = 0;
 };
 
@@ -147,6 +177,64 @@ public:
     // Word's spelling check with every optional argument left out: Word shows its own dialog and returns when the
     // user has finished with it.
     virtual void CheckSpelling() = 0;
+    // Word's command bars. Word's toolbars, "E-mail" among them, are Word's: every document Word edits shows the
+    // same bar, and it outlives the document.
+    virtual Ref<outlook::CommandBars> CommandBars() = 0;
+};
+
+// Office's command bars of one window (or of Word).
+class CommandBars : public Object {
+public:
+    // The bar of that name (CommandBars.Item(name)); ComError when there is none.
+    virtual Ref<CommandBar> Item(const std::wstring& name) = 0;
+    // A new bar: Add(Name, Position, MenuBar left out, Temporary). A temporary bar is not saved when Office closes.
+    virtual Ref<CommandBar> Add(const std::wstring& name, BarPosition position, bool temporary) = 0;
+};
+
+class CommandBar : public Object {
+public:
+    virtual std::wstring Name() = 0;
+    virtual Ref<CommandBarControls> Controls() = 0;
+    virtual void SetLeft(int left) = 0;
+    virtual void SetRowIndex(int row) = 0;
+    virtual void SetVisible(bool visible) = 0;
+};
+
+// The optional arguments of CommandBarControls.Add; an empty one is left out of the call.
+struct ControlPlacement {
+    std::optional<std::wstring> parameter;
+    std::optional<int> before;  // the position the new control takes, from 1
+    std::optional<bool> temporary;
+};
+
+// The controls of a bar or of a popup, in their order on it.
+class CommandBarControls : public Object {
+public:
+    virtual int Count() = 0;
+    virtual Ref<CommandBarControl> Item(int index) = 0;
+    virtual Ref<CommandBarControl> Add(ControlType type, const ControlPlacement& placement) = 0;
+};
+
+// A control of a command bar: a button (CommandBarButton) or a popup (CommandBarPopup). Members of the other kind
+// fail as a missing member does.
+class CommandBarControl : public Object {
+public:
+    virtual std::wstring Tag() = 0;
+    virtual void SetTag(const std::wstring& tag) = 0;
+    virtual std::wstring Caption() = 0;
+    virtual void SetCaption(const std::wstring& caption) = 0;
+    virtual void SetTooltipText(const std::wstring& text) = 0;
+    virtual void SetBeginGroup(bool begins) = 0;
+    // Takes the control off its bar.
+    virtual void Delete() = 0;
+    // Buttons: how the button shows itself, and its face: the add-in's image resource `imageResource` (a GIF) made a
+    // bitmap picture, with the add-in's bitmap resource `maskResource` as its mask.
+    virtual void SetStyle(ButtonStyle style) = 0;
+    virtual void SetFace(int imageResource, int maskResource) = 0;
+    // Buttons: the Click event (_CommandBarButtonEvents).
+    virtual ConnectionPoint<CommandBarButtonEvents>& Events() = 0;
+    // Popups: the popup's own controls.
+    virtual Ref<CommandBarControls> Controls() = 0;
 };
 
 class MailItem : public Object {
@@ -176,6 +264,8 @@ public:
     virtual bool Sent() = 0;
     // When the sender sent it; kNoDate for an item that was never sent.
     virtual Date SentOn() = 0;
+    // When the item was made; drafts have it before they have an entry id.
+    virtual Date CreationTime() = 0;
     virtual Ref<Account> SendUsingAccount() = 0;  // (2007)
     virtual ConnectionPoint<ItemEvents>& Events() = 0;
 };

@@ -139,6 +139,13 @@ public:
         v.value_.bstrVal = ScopedBstr(text).Detach();
         return v;
     }
+    // An optional argument left out: VT_ERROR with DISP_E_PARAMNOTFOUND, as automation passes one.
+    static ScopedVariant Missing() {
+        ScopedVariant v;
+        v.value_.vt = VT_ERROR;
+        v.value_.scode = DISP_E_PARAMNOTFOUND;
+        return v;
+    }
     // Adds a reference; a null object is VT_DISPATCH with a null pointer, as Outlook returns Nothing.
     static ScopedVariant Dispatch(IDispatch* object) {
         ScopedVariant v;

@@ -62,6 +62,7 @@ public:
     Ref<outlook::Recipients> Recipients() override { return MakeRecipients(client_.GetObject(L"Recipients")); }
     bool Sent() override { return client_.GetBool(L"Sent"); }
     Date SentOn() override { return client_.GetDate(L"SentOn"); }
+    Date CreationTime() override { return client_.GetDate(L"CreationTime"); }
     Ref<Account> SendUsingAccount() override { return MakeAccount(client_.GetObject(L"SendUsingAccount")); }
     ConnectionPoint<ItemEvents>& Events() override { return events_; }
 

@@ -34,6 +34,12 @@ Ref<outlook::UserProperties> MakeUserProperties(ComPtr<IDispatch> object);
 Ref<outlook::UserProperty> MakeUserProperty(ComPtr<IDispatch> object);
 Ref<outlook::Attachments> MakeAttachments(ComPtr<IDispatch> object);
 Ref<outlook::Attachment> MakeAttachment(ComPtr<IDispatch> object);
+Ref<outlook::Selection> MakeSelection(ComPtr<IDispatch> object);
+Ref<outlook::CommandBars> MakeCommandBars(ComPtr<IDispatch> object);
+Ref<outlook::CommandBar> MakeCommandBar(ComPtr<IDispatch> object);
+Ref<outlook::CommandBarControls> MakeCommandBarControls(ComPtr<IDispatch> object);
+// A button or a popup.
+Ref<outlook::CommandBarControl> MakeCommandBarControl(ComPtr<IDispatch> object);
 // An item or folder of unknown kind: a MailItem or a MAPIFolder when its Class says so (olMail, olFolder), otherwise
 // a plain Object that keeps the reference. An object without a readable Class stays a plain Object.
 Ref<outlook::Object> MakeItem(ComPtr<IDispatch> object);

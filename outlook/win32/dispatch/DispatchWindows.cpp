@@ -16,6 +16,7 @@ public:
     explicit DispatchWordDocument(ComPtr<IDispatch> object) : client_(std::move(object), L"Document") {}
 
     void CheckSpelling() override { client_.Call(L"CheckSpelling"); }
+    Ref<outlook::CommandBars> CommandBars() override { return MakeCommandBars(client_.GetObject(L"CommandBars")); }
 
 private:
     DispatchClient client_;
@@ -26,6 +27,17 @@ ComPtr<IDispatch> ItemOf(const DispatchClient& client, int index) {
     const auto item = client.Call(L"Item", {at.Get()});
     return DispatchClient::AsObject(*item.Get(), L"Item");
 }
+
+class DispatchSelection final : public outlook::Selection {
+public:
+    explicit DispatchSelection(ComPtr<IDispatch> object) : client_(std::move(object), L"Selection") {}
+
+    int Count() override { return client_.GetInt(L"Count"); }
+    Ref<Object> Item(int index) override { return MakeItem(ItemOf(client_, index)); }
+
+private:
+    DispatchClient client_;
+};
 
 class DispatchExplorers final : public outlook::Explorers {
 public:
@@ -48,6 +60,12 @@ public:
 
     platform::WindowHandle Window() override { return client_.Window(); }
     std::wstring Caption() override { return client_.GetString(L"Caption"); }
+    Ref<outlook::Selection> Selection() override { return MakeSelection(client_.GetObject(L"Selection")); }
+    bool IsPaneVisible(Pane pane) override {
+        const auto which = ScopedVariant::Int(pane);
+        return DispatchClient::AsBool(client_.Call(L"IsPaneVisible", {which.Get()}), L"IsPaneVisible");
+    }
+    Ref<outlook::CommandBars> CommandBars() override { return MakeCommandBars(client_.GetObject(L"CommandBars")); }
     ConnectionPoint<ExplorerEvents>& Events() override { return events_; }
 
 private:
@@ -92,6 +110,12 @@ public:
         }
         return std::make_shared<DispatchWordDocument>(std::move(document));
     }
+    bool IsWordMail() override { return DispatchClient::AsBool(client_.Call(L"IsWordMail"), L"IsWordMail"); }
+    Ref<outlook::CommandBars> CommandBars() override { return MakeCommandBars(client_.GetObject(L"CommandBars")); }
+    void Close(InspectorClose mode) override {
+        const auto how = ScopedVariant::Int(mode);
+        client_.Call(L"Close", {how.Get()});
+    }
     ConnectionPoint<InspectorEvents>& Events() override { return events_; }
 
 private:
@@ -100,6 +124,11 @@ private:
 };
 
 }  // namespace
+
+Ref<outlook::Selection> MakeSelection(ComPtr<IDispatch> object) {
+    if (!object) return nullptr;
+    return std::make_shared<DispatchSelection>(std::move(object));
+}
 
 Ref<outlook::Explorers> MakeExplorers(ComPtr<IDispatch> object) {
     if (!object) return nullptr;

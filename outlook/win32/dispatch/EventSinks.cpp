@@ -112,4 +112,12 @@ void DispatchEvent(ItemEvents& sink, DISPID id, const DISPPARAMS& parameters) {
     }
 }
 
+void DispatchEvent(CommandBarButtonEvents& sink, DISPID id, const DISPPARAMS& parameters) {
+    if (id != CommandBarButtonEvents::kClick) return;
+    const auto button = MakeCommandBarControl(DispatchClient::AsObject(Required(parameters, 0, L"Click"), L"Click"));
+    VARIANT_BOOL* flag = CancelFlag(parameters, 1, L"Click");
+    bool cancel = *flag != VARIANT_FALSE;
+    if (Deliver([&] { sink.Click(button, cancel); })) *flag = cancel ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
 }  // namespace sealwing::outlook::win32

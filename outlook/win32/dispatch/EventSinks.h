@@ -37,6 +37,7 @@ void DispatchEvent(ExplorersEvents& sink, DISPID id, const DISPPARAMS& parameter
 void DispatchEvent(InspectorEvents& sink, DISPID id, const DISPPARAMS& parameters);
 void DispatchEvent(ExplorerEvents& sink, DISPID id, const DISPPARAMS& parameters);
 void DispatchEvent(ItemEvents& sink, DISPID id, const DISPPARAMS& parameters);
+void DispatchEvent(CommandBarButtonEvents& sink, DISPID id, const DISPPARAMS& parameters);
 
 // Arguments the sink could not read: the event never reached the add-in, and the source learns so as DISP_E_EXCEPTION
 // with the error's code and description. A handler's own failure is the add-in's alone and is not told.

@@ -79,5 +79,45 @@ TEST_F(EventSinksTest, ArgumentsTheSinkCannotReadAreReportedAndToldToTheSource) 
     SysFreeString(exception.bstrDescription);
 }
 
+// A button's Click(Ctrl, CancelDefault), arguments reversed as Office passes them: the button arrives wrapped, and the
+// flag goes back only when the handler finished.
+struct ButtonHandlers : CommandBarButtonEvents {
+    bool fail = false;
+    int clicks = 0;
+    bool buttonArrived = false;
+    void Click(const Ref<CommandBarControl>& button, bool& cancel) override {
+        ++clicks;
+        buttonArrived = button != nullptr;
+        cancel = true;
+        if (fail) throw std::runtime_error("click broke");
+    }
+};
+
+TEST_F(EventSinksTest, AButtonClickArrivesWithItsButtonAndTheCancelFlagGoesBackUnlessTheHandlerFailed) {
+    ButtonHandlers buttons;
+    const auto sink = SinkFor<CommandBarButtonEvents>(buttons);
+    const auto button = SinkFor<ExplorerEvents>(handlers_);  // any IDispatch stands for the button
+    for (const bool fail : {false, true}) {
+        buttons.fail = fail;
+        VARIANT_BOOL cancel = VARIANT_FALSE;
+        VARIANT arguments[2];
+        VariantInit(&arguments[0]);
+        arguments[0].vt = VT_BOOL | VT_BYREF;
+        arguments[0].pboolVal = &cancel;
+        VariantInit(&arguments[1]);
+        arguments[1].vt = VT_DISPATCH;
+        arguments[1].pdispVal = button.Get();
+        DISPPARAMS parameters{arguments, nullptr, 2, 0};
+        EXCEPINFO exception{};
+        EXPECT_EQ(sink->Invoke(CommandBarButtonEvents::kClick, IID_NULL, 0, DISPATCH_METHOD, &parameters, nullptr,
+                               &exception, nullptr),
+                  S_OK);
+        EXPECT_TRUE(buttons.buttonArrived);
+        EXPECT_EQ(cancel, fail ? VARIANT_FALSE : VARIANT_TRUE) << "handler failed: " << fail;
+    }
+    EXPECT_EQ(buttons.clicks, 2);
+    EXPECT_EQ(reported_.Count(), 1u);
+}
+
 }  // namespace
 }  // namespace sealwing::outlook::win32
