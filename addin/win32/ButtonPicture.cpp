@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "addin/win32/Module.h"
 #include "addin/win32/ResourceData.h"
 #include "outlook/win32/dispatch/ComTypes.h"
 
@@ -60,25 +61,8 @@ HRESULT DecodeBitmap(IStream* stream, HBITMAP& bitmap) {
     return status == Gdiplus::Ok ? S_OK : E_FAIL;
 }
 
-}  // namespace
-
-HRESULT LoadButtonPicture(IPictureDisp** picture) {
-    if (picture == nullptr) return E_POINTER;
-    *picture = nullptr;
-    const std::string_view png = ResourceBytes(MAKEINTRESOURCEW(10), kButtonImageResource);
-    if (png.empty()) return HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND);
-
-    GdiplusSession gdiplus;
-    if (!gdiplus.Started()) return E_FAIL;
-    HBITMAP bitmap = nullptr;
-    {
-        ComPtr<IStream> stream;
-        HRESULT result = StreamOver(png, stream);
-        if (FAILED(result)) return result;
-        result = DecodeBitmap(stream.Get(), bitmap);
-        if (FAILED(result)) return result;
-    }
-
+// Hands the bitmap to a new picture object, which then owns it; the bitmap is freed when that fails.
+HRESULT PictureOwning(HBITMAP bitmap, IPictureDisp** picture) {
     PICTDESC description{};
     description.cbSizeofstruct = sizeof(description);
     description.picType = PICTYPE_BITMAP;
@@ -87,6 +71,46 @@ HRESULT LoadButtonPicture(IPictureDisp** picture) {
         OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE, reinterpret_cast<void**>(picture));
     if (FAILED(result)) DeleteObject(bitmap);
     return result;
+}
+
+}  // namespace
+
+HRESULT LoadButtonPicture(IPictureDisp** picture) { return LoadImageResourcePicture(kButtonImageResource, picture); }
+
+HRESULT LoadImageResourcePicture(int resource, IPictureDisp** picture) {
+    if (picture == nullptr) return E_POINTER;
+    *picture = nullptr;
+    const std::string_view file = ResourceBytes(MAKEINTRESOURCEW(10), resource);  // RT_RCDATA
+    if (file.empty()) return HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND);
+
+    GdiplusSession gdiplus;
+    if (!gdiplus.Started()) return E_FAIL;
+    HBITMAP bitmap = nullptr;
+    {
+        ComPtr<IStream> stream;
+        HRESULT result = StreamOver(file, stream);
+        if (FAILED(result)) return result;
+        result = DecodeBitmap(stream.Get(), bitmap);
+        if (FAILED(result)) return result;
+    }
+    return PictureOwning(bitmap, picture);
+}
+
+HRESULT LoadBitmapResourcePicture(int resource, IPictureDisp** picture) {
+    if (picture == nullptr) return E_POINTER;
+    *picture = nullptr;
+    // A null module would ask for one of the system's own bitmaps: a program that carries the resources itself (a
+    // test) has no DLL handle set.
+    const HMODULE module = ModuleHandle() != nullptr ? ModuleHandle() : GetModuleHandleW(nullptr);
+    const auto bitmap =
+        static_cast<HBITMAP>(LoadImageW(module, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    if (bitmap == nullptr) return HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return PictureOwning(bitmap, picture);
+}
+
+HRESULT MakeButtonFacePicture(int resource, outlook::win32::FaceResource kind, IPictureDisp** picture) {
+    return kind == outlook::win32::FaceResource::kBitmap ? LoadBitmapResourcePicture(resource, picture)
+                                                         : LoadImageResourcePicture(resource, picture);
 }
 
 }  // namespace sealwing::win32

@@ -3,10 +3,12 @@
 #include <memory>
 #include <mutex>
 
+#include "addin/win32/ButtonPicture.h"
 #include "addin/win32/Module.h"
 #include "diagnostics/CrashReport.h"
 #include "diagnostics/Log.h"
 #include "outlook/AccountManagement.h"
+#include "outlook/win32/dispatch/ButtonPictureMaker.h"
 #include "outlook/win32/mapi/OlkAdapters.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
@@ -73,11 +75,13 @@ void AcquireWindowsPlatform() {
     platform::InstallPlatform(record);
     diagnostics::InstallCrashReportOffer(&service::UploadCrashReport);
     diagnostics::InstallEntryFailureLogging();
+    outlook::win32::InstallButtonPictureMaker(&MakeButtonFacePicture);
 }
 
 void ReleaseWindowsPlatform() {
     const std::lock_guard guard(g_mutex);
     if (--g_users > 0) return;
+    outlook::win32::InstallButtonPictureMaker(nullptr);
     platform::InstallPlatform(platform::Platform{});
     g_adapters.reset();
 }
