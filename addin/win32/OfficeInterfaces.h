@@ -1,7 +1,7 @@
 #pragma once
 
-// The two Office interfaces the add-in implements, as Office declares them (their type libraries are Office's, so
-// they are written out here rather than imported).
+// The two Office interfaces the add-in implements, and the ribbon control Office passes to its callbacks, as Office
+// declares them (their type libraries are Office's, so they are written out here rather than imported).
 
 #include <windows.h>
 #include <oaidl.h>
@@ -14,6 +14,9 @@ inline constexpr IID kIidIDTExtensibility2 = {
 // {000C0396-0000-0000-C000-000000000046}
 inline constexpr IID kIidIRibbonExtensibility = {
     0x000C0396, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// {000C0395-0000-0000-C000-000000000046}
+inline constexpr IID kIidIRibbonControl = {
+    0x000C0395, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 // Outlook's _Application: {00063001-0000-0000-C000-000000000046}
 inline constexpr IID kIidOutlookApplication = {
     0x00063001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -36,6 +39,13 @@ struct _IDTExtensibility2 : public IDispatch {
 
 struct IRibbonExtensibility : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE GetCustomUI(BSTR ribbonId, BSTR* ribbonXml) = 0;
+};
+
+// The control a ribbon callback is for; its Context is the window it sits in (an Inspector or an Explorer).
+struct IRibbonControl : public IDispatch {
+    virtual HRESULT STDMETHODCALLTYPE get_Id(BSTR* id) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Context(IDispatch** context) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Tag(BSTR* tag) = 0;
 };
 // NOLINTEND(readability-identifier-naming)
 

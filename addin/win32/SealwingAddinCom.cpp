@@ -20,6 +20,21 @@ constexpr int kExplorerRibbonResource = 211;
 
 }  // namespace
 
+platform::WindowHandle RibbonControlWindow(IDispatch* ribbonControl) {
+    if (ribbonControl == nullptr) return platform::kNoWindow;
+    ComPtr<IRibbonControl> control;
+    if (FAILED(ribbonControl->QueryInterface(kIidIRibbonControl, reinterpret_cast<void**>(control.Receive()))) ||
+        !control) {
+        return platform::kNoWindow;
+    }
+    ComPtr<IDispatch> context;
+    if (FAILED(control->get_Context(context.Receive())) || !context) return platform::kNoWindow;
+    const auto window = context.As<IOleWindow>(IID_IOleWindow);
+    HWND handle = nullptr;
+    if (!window || FAILED(window->GetWindow(&handle)) || handle == nullptr) return platform::kNoWindow;
+    return reinterpret_cast<platform::WindowHandle>(handle);
+}
+
 HRESULT LoadRibbonCallbackTypeInfo(ComPtr<ITypeInfo>& typeInfo) {
     ComPtr<ITypeLib> typeLib;
     std::wstring path;
@@ -122,10 +137,22 @@ HRESULT CSealwingAddinCom::LoadImage(BSTR imageName, IPictureDisp** picture) {
     });
 }
 
-// The commands' behaviour comes with the compose and main-window extensions; until then they accept the call.
-HRESULT CSealwingAddinCom::Sealwing(IDispatch*) { return S_OK; }
-HRESULT CSealwingAddinCom::SealwingOptions(IDispatch*) { return S_OK; }
-HRESULT CSealwingAddinCom::SealwingAbout(IDispatch*) { return S_OK; }
+HRESULT CSealwingAddinCom::Sealwing(IDispatch* ribbonControl) { return RunRibbonCallback(L"Sealwing", ribbonControl); }
+
+HRESULT CSealwingAddinCom::SealwingOptions(IDispatch* ribbonControl) {
+    return RunRibbonCallback(L"SealwingOptions", ribbonControl);
+}
+
+HRESULT CSealwingAddinCom::SealwingAbout(IDispatch* ribbonControl) {
+    return RunRibbonCallback(L"SealwingAbout", ribbonControl);
+}
+
+HRESULT CSealwingAddinCom::RunRibbonCallback(const wchar_t* name, IDispatch* ribbonControl) {
+    return GuardComEntry([&] {
+        const platform::WindowHandle window = RibbonControlWindow(ribbonControl);
+        return addin_->InvokeRibbonCallback(name, window) ? S_OK : DISP_E_MEMBERNOTFOUND;
+    });
+}
 
 // The ribbon object is not kept.
 HRESULT CSealwingAddinCom::UIStartup(IDispatch*) { return S_OK; }

@@ -11,6 +11,7 @@
 #include "addin/win32/OfficeInterfaces.h"
 #include "addin/win32/RibbonCallback.h"
 #include "outlook/win32/dispatch/ComTypes.h"
+#include "platform/WindowSystem.h"
 
 namespace sealwing::win32 {
 
@@ -56,6 +57,8 @@ public:
 
 private:
     explicit CSealwingAddinCom(ComPtr<ITypeInfo> typeInfo);
+    // Hands a ribbon callback to the add-in, with the window of the control's context.
+    HRESULT RunRibbonCallback(const wchar_t* name, IDispatch* ribbonControl);
     ~CSealwingAddinCom();
     CSealwingAddinCom(const CSealwingAddinCom&) = delete;
     CSealwingAddinCom& operator=(const CSealwingAddinCom&) = delete;
@@ -64,6 +67,10 @@ private:
     ComPtr<ITypeInfo> typeInfo_;
     std::unique_ptr<CSealwingAddin> addin_;
 };
+
+// The window a ribbon control sits in: its IRibbonControl's Context, through IOleWindow; platform::kNoWindow for no
+// control, or when a step fails.
+platform::WindowHandle RibbonControlWindow(IDispatch* ribbonControl);
 
 // The type information of IRibbonCallback from the DLL's own type library (with the ".tlb" fallback).
 HRESULT LoadRibbonCallbackTypeInfo(ComPtr<ITypeInfo>& typeInfo);
