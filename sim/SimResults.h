@@ -18,6 +18,12 @@ inline constexpr const wchar_t* kNoConnectionText = L"The connection does not ex
 inline constexpr const wchar_t* kAdviseLimitText = L"The advise limit has been reached.";
 inline constexpr const wchar_t* kNotFoundText = L"The operation failed. An object could not be found.";
 inline constexpr const wchar_t* kInvalidArgText = L"One or more arguments are invalid.";
+// Office's command bars (Err 5, "Invalid procedure call or argument", and the texts Office gives with it).
+inline constexpr const wchar_t* kNoSuchBarText = L"Invalid procedure call or argument";
+inline constexpr const wchar_t* kBarExistsText = L"A command bar of that name already exists.";
+inline constexpr const wchar_t* kBadControlTypeText = L"Invalid procedure call or argument";
+inline constexpr const wchar_t* kControlDeletedText = L"Method 'Delete' of object '_CommandBarButton' failed";
+inline constexpr const wchar_t* kInspectorClosedText = L"The item's window has been closed.";
 inline constexpr HResult kFileNotFound = static_cast<HResult>(0x80070002);
 inline constexpr const wchar_t* kFileNotFoundText =
     L"Cannot find this file. Verify the path and file name are correct.";
