@@ -30,6 +30,8 @@ public:
     MessageLoop(const MessageLoop&) = delete;
     MessageLoop& operator=(const MessageLoop&) = delete;
 
+    // The clock its timers run on: the simulated desktop's time.
+    platform::Clock& Clock() const { return clock_; }
     bool IsUiThread() override;
     // From a worker: queues the work and blocks until the UI thread ran it (true) or stopped serving (false).
     // On the UI thread: runs it at once. After Stop: false, without running it.

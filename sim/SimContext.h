@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Clock.h"
 #include "sim/ConnectionJournal.h"
 #include "sim/MemberGate.h"
 #include "sim/SimModel.h"
@@ -23,6 +24,8 @@ public:
     const SimOptions& Options() const { return options_; }
     int MajorVersion() const { return options_.majorVersion; }
     MessageLoop& Loop() { return loop_; }
+    // The simulated desktop's time (the loop's clock).
+    platform::Clock& Clock();
     WindowTree& Windows() { return windows_; }
     MemberGate& Gate() { return gate_; }
     ConnectionJournal& Journal() { return journal_; }

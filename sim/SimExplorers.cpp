@@ -41,6 +41,7 @@ outlook::Ref<SimExplorer> SimExplorers::Open(std::wstring caption) {
         context->Windows().Create(platform::kNoWindow, kFrameClass, caption, ExplorerRect(windows_.Opened()));
     windows_.CountOpened();
     auto explorer = std::make_shared<SimExplorer>(WeakContext(), std::move(caption), window);
+    explorer->ShowReadingPane(true);  // Outlook opens a main window with its reading pane shown
     windows_.Add(explorer);
     events_.Fire(L"NewExplorer", [&explorer](outlook::ExplorersEvents& sink) { sink.NewExplorer(explorer); });
     Activate(explorer);

@@ -21,8 +21,8 @@ public:
     outlook::Ref<outlook::Explorer> Item(int index) override;
     outlook::ConnectionPoint<outlook::ExplorersEvents>& Events() override;
 
-    // The simulation's own work, no gate; UI thread. Open creates the frame window, joins the collection, fires
-    // NewExplorer and then activates the explorer.
+    // The simulation's own work, no gate; UI thread. Open creates the frame window with its reading pane, joins the
+    // collection, fires NewExplorer and then activates the explorer.
     outlook::Ref<SimExplorer> Open(std::wstring caption);
     // Fires the explorer's Activate; it becomes the active explorer and its window the foreground.
     void Activate(const outlook::Ref<SimExplorer>& explorer);

@@ -2,17 +2,22 @@
 
 #include <utility>
 
+#include "sim/SimCommandBars.h"
 #include "sim/SimContext.h"
 #include "sim/SimInspectors.h"
 #include "sim/SimMailItem.h"
 #include "sim/SimProps.h"
+#include "sim/SimResults.h"
 #include "sim/SimWordDocument.h"
 #include "sim/WindowTree.h"
 
 namespace sealwing::sim {
 
 SimInspector::SimInspector(std::weak_ptr<SimContext> context, outlook::Ref<SimMailItem> item)
-    : SimObject(context), item_(std::move(item)), events_(context, L"InspectorEvents") {}
+    : SimObject(context),
+      item_(std::move(item)),
+      commandBars_(SimCommandBars::ForInspector(context)),
+      events_(context, L"InspectorEvents") {}
 
 platform::WindowHandle SimInspector::Window() {
     Enter(L"Inspector.GetWindow");
@@ -35,9 +40,37 @@ void SimInspector::Activate() {
 }
 
 outlook::Ref<outlook::WordDocument> SimInspector::WordEditor() {
-    const auto context = Enter(L"Inspector.WordEditor");
-    if (context->MajorVersion() < 12 && !context->Options().wordEditsMailIn2003) return nullptr;
+    Enter(L"Inspector.WordEditor");
+    if (!WordEdits()) return nullptr;
     return Document();
+}
+
+bool SimInspector::IsWordMail() {
+    Enter(L"Inspector.IsWordMail");
+    return WordEdits();
+}
+
+bool SimInspector::WordEdits() const {
+    const auto context = Live();
+    return context->MajorVersion() >= 12 || context->Options().wordEditsMailIn2003;
+}
+
+outlook::Ref<outlook::CommandBars> SimInspector::CommandBars() {
+    Enter(L"Inspector.CommandBars");
+    return commandBars_;
+}
+
+void SimInspector::Close(outlook::InspectorClose mode) {
+    Enter(L"Inspector.Close");
+    if (state_ == State::Closing || state_ == State::Closed) {
+        throw outlook::ComError(outlook::hr::E_Fail, result::kInspectorClosedText);
+    }
+    if (state_ == State::Created) {
+        item_->SaveForClose(mode);
+        state_ = State::Closed;
+        return;
+    }
+    item_->CloseWindow(mode);
 }
 
 const outlook::Ref<SimWordDocument>& SimInspector::Document() {
@@ -61,8 +94,9 @@ void SimInspector::RefreshCaption() {
     if (auto context = WeakContext().lock()) context->Windows().SetTitle(window_, CurrentCaption());
 }
 
-void SimInspector::MarkDisplayed(platform::WindowHandle window) {
+void SimInspector::MarkDisplayed(platform::WindowHandle window, MessageBodyWindow body) {
     window_ = window;
+    body_ = body;
     state_ = State::Displayed;
 }
 

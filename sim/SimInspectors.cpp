@@ -1,14 +1,19 @@
 #include "sim/SimInspectors.h"
 
+#include "sim/MessageBodyWindow.h"
 #include "sim/SimInspector.h"
 #include "sim/SimMailItem.h"
 #include "sim/SimResults.h"
+#include "sim/SimRibbon.h"
 #include "sim/WindowTree.h"
 
 namespace sealwing::sim {
 namespace {
 
 constexpr const wchar_t* kFrameClass = L"rctrl_renwnd32";
+// The body sits below the toolbars (or ribbon) and the header fields (From, To, Cc, Subject, Attached).
+constexpr int kBodyTop = 210;
+constexpr int kBorder = 6;
 
 platform::Rect InspectorRect(std::size_t opened) {
     const int offset = static_cast<int>(opened % 8) * 30;
@@ -49,12 +54,19 @@ void SimInspectors::Display(const outlook::Ref<SimInspector>& inspector) {
     }
     if (inspector->CurrentState() != SimInspector::State::Created) return;  // closing or closed: never again
     auto context = Live();
-    const platform::WindowHandle window = context->Windows().Create(
-        platform::kNoWindow, kFrameClass, inspector->CurrentCaption(), InspectorRect(windows_.Opened()));
+    const platform::Rect frame = InspectorRect(windows_.Opened());
+    const platform::WindowHandle window =
+        context->Windows().Create(platform::kNoWindow, kFrameClass, inspector->CurrentCaption(), frame);
     windows_.CountOpened();
-    inspector->MarkDisplayed(window);
+    const platform::Rect bodyArea{frame.left + kBorder, frame.top + kBodyTop, frame.right - kBorder,
+                                  frame.bottom - kBorder};
+    inspector->MarkDisplayed(
+        window, MessageBodyWindow::Create(context->Windows(), context->MajorVersion(), window, bodyArea, 0));
     windows_.Add(inspector);
     events_.Fire(L"NewInspector", [&inspector](outlook::InspectorsEvents& sink) { sink.NewInspector(inspector); });
+    if (inspector->IsDisplayed() && context->Model().ribbon) {
+        context->Model().ribbon->ItemWindowShown(SimRibbon::ItemRibbonId(inspector->Item()->IsSent()));
+    }
     Activate(inspector);
 }
 

@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "sim/AutomationDate.h"
 #include "sim/EntryId.h"
 #include "sim/SimAccount.h"
 #include "sim/SimApplication.h"
@@ -22,6 +23,7 @@ namespace sealwing::sim {
 outlook::Ref<SimMailItem> SimMailItem::Create(std::weak_ptr<SimContext> context,
                                               const outlook::Ref<SimFolder>& folder) {
     auto item = std::make_shared<SimMailItem>(context, folder);
+    if (auto live = context.lock()) item->creationTime_ = AutomationDateOf(live->Clock().UtcSeconds());
     item->recipients_ = std::make_shared<SimRecipients>(context, item);
     item->attachments_ = std::make_shared<SimAttachments>(context, item);
     item->userProperties_ = std::make_shared<SimUserProperties>(context, item);
@@ -121,12 +123,20 @@ void SimMailItem::Save() {
 }
 
 void SimMailItem::Close(outlook::InspectorClose mode) {
-    auto context = Enter(L"MailItem.Close");
+    Enter(L"MailItem.Close");
+    CloseWindow(mode);
+}
+
+void SimMailItem::SaveForClose(outlook::InspectorClose mode) {
     if (mode == outlook::olSave && outlook::Failed(Commit())) {
         throw outlook::ComError(outlook::hr::Mapi_E_NotFound, result::kNotFoundText);
     }
+}
+
+void SimMailItem::CloseWindow(outlook::InspectorClose mode) {
+    SaveForClose(mode);
     if (auto inspector = CurrentInspector(); inspector && inspector->IsDisplayed()) {
-        context->Model().inspectors->Close(inspector);
+        Live()->Model().inspectors->Close(inspector);
     }
 }
 
@@ -143,6 +153,11 @@ bool SimMailItem::Sent() {
 outlook::Date SimMailItem::SentOn() {
     Enter(L"MailItem.SentOn");
     return sentOn_;
+}
+
+outlook::Date SimMailItem::CreationTime() {
+    Enter(L"MailItem.CreationTime");
+    return creationTime_;
 }
 
 outlook::Ref<outlook::Account> SimMailItem::SendUsingAccount() {

@@ -57,6 +57,8 @@ public:
     outlook::Ref<outlook::Recipients> Recipients() override;
     bool Sent() override;
     outlook::Date SentOn() override;
+    // The simulation's clock when the item was made (Create).
+    outlook::Date CreationTime() override;
     outlook::Ref<outlook::Account> SendUsingAccount() override;  // (2007)
     outlook::ConnectionPoint<outlook::ItemEvents>& Events() override;
 
@@ -79,6 +81,7 @@ public:
     void MarkModified();
     bool HasUnsavedChanges() const { return dirty_; }
     void SetSentState(bool sent) { sent_ = sent; }
+    bool IsSent() const { return sent_; }
     void SetReadState(bool unread) { unread_ = unread; }
     void SetSentOn(outlook::Date sentOn) { sentOn_ = sentOn; }
     // The account the item goes out through (MailItem.SendUsingAccount, 2007 on); nullptr: none chosen, as for a new
@@ -100,6 +103,10 @@ public:
     // IMAPIProp::CopyTo: every property, the HTML body, the recipients and the attachments, into `target`.
     void CopyContentTo(SimMailItem& target) const;
     outlook::Ref<SimInspector> InspectorOrNew();
+    // Close's work: olSave commits (ComError MAPI_E_NOT_FOUND when it cannot), then the displayed inspector closes.
+    void CloseWindow(outlook::InspectorClose mode);
+    // Only the saving part of it.
+    void SaveForClose(outlook::InspectorClose mode);
     // The inspector created for the item and not closed yet; nullptr when none.
     outlook::Ref<SimInspector> CurrentInspector() const;
     outlook::Ref<SimRecipients> RecipientList() const { return recipients_; }
@@ -123,6 +130,7 @@ private:
     bool unread_ = false;
     bool sent_ = false;
     outlook::Date sentOn_ = outlook::kNoDate;
+    outlook::Date creationTime_ = outlook::kNoDate;
     bool dirty_ = false;
     bool everModified_ = false;
     bool deleted_ = false;

@@ -191,5 +191,18 @@ TEST_F(SimMailItemTest, ItemMembersFollowTheMemberGate) {
     EXPECT_EQ(item->Subject(), L"x");
 }
 
+TEST_F(SimMailItemTest, ItemsTellWhenTheyWereMadeByTheSimulationsClock) {
+    clock_.SetUtcSeconds(1796871845);  // 2026-12-10 03:04:05 UTC
+    auto first = sim_.CreateMailItem();
+    clock_.SetUtcSeconds(1796871845 + 90);
+    auto second = sim_.CreateMailItem();
+    EXPECT_NEAR(first->CreationTime(), 46366.0 + (3 * 3600 + 4 * 60 + 5) / 86400.0, 1e-9);
+    EXPECT_NEAR(second->CreationTime() - first->CreationTime(), 90 / 86400.0, 1e-9);
+    first->Save();
+    EXPECT_NEAR(first->CreationTime(), 46366.0 + (3 * 3600 + 4 * 60 + 5) / 86400.0, 1e-9) << "saving keeps it";
+    sim_.FailMember(L"MailItem.CreationTime", outlook::hr::E_Fail, L"busy", 1);
+    EXPECT_EQ(CodeOf([&] { second->CreationTime(); }), outlook::hr::E_Fail);
+}
+
 }  // namespace
 }  // namespace sealwing::sim

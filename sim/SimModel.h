@@ -14,9 +14,11 @@ namespace sealwing::sim {
 class SimAccounts;
 class SimApplication;
 class SimCOMAddIns;
+class SimCommandBars;
 class SimExplorers;
 class SimInspectors;
 class SimNameSpace;
+class SimRibbon;
 class SimStore;
 
 // The roots of one simulated Outlook's objects. The context owns them; objects reach each other through it and hold
@@ -36,6 +38,10 @@ struct SimModel {
     // The account the mail category's order puts first; nothing: the first account added.
     std::optional<std::uint32_t> defaultMailAccountId{};
     std::vector<AddressBookEntry> addressBook;
+    // Word's command bars: one set for every document Word edits, for as long as Outlook runs.
+    outlook::Ref<SimCommandBars> wordCommandBars;
+    // Office's side of the add-in's ribbons.
+    std::shared_ptr<SimRibbon> ribbon;
 
     // Lookups over `stores`; nullptr when none matches.
     outlook::Ref<SimStore> StoreNamed(const std::wstring& displayName) const;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "sim/AutomationDate.h"
 #include "sim/OutlookVersion.h"
 #include "sim/SimAccount.h"
 #include "sim/SimAccountManager.h"
@@ -13,6 +14,8 @@
 #include "sim/SimAttachments.h"
 #include "sim/SimCOMAddIn.h"
 #include "sim/SimCOMAddIns.h"
+#include "sim/SimCommandBarControl.h"
+#include "sim/SimCommandBars.h"
 #include "sim/SimContext.h"
 #include "sim/SimExplorer.h"
 #include "sim/SimExplorers.h"
@@ -24,6 +27,7 @@
 #include "sim/SimProps.h"
 #include "sim/SimRecipient.h"
 #include "sim/SimRecipients.h"
+#include "sim/SimRibbon.h"
 #include "sim/SimStore.h"
 #include "sim/TransportHeaders.h"
 
@@ -73,6 +77,8 @@ SimOutlook::SimOutlook(SimOptions options, platform::Clock& clock)
     model.inspectors = std::make_shared<SimInspectors>(weak);
     model.comAddIns = std::make_shared<SimCOMAddIns>(weak);
     model.accounts = std::make_shared<SimAccounts>(weak);
+    model.wordCommandBars = SimCommandBars::ForWord(weak);
+    model.ribbon = std::make_shared<SimRibbon>(context_->MajorVersion());
 }
 
 SimOutlook::~SimOutlook() {
@@ -160,6 +166,70 @@ void SimOutlook::ActivateInspector(const outlook::Ref<SimInspector>& inspector) 
     context_->Model().inspectors->Activate(inspector);
 }
 
+void SimOutlook::Select(const outlook::Ref<SimExplorer>& explorer, std::vector<outlook::Ref<SimMailItem>> items) {
+    RequireUiThread("Select");
+    explorer->SetSelectedItems(std::move(items));
+    explorer->Source().Fire(L"SelectionChange", [](outlook::ExplorerEvents& sink) { sink.SelectionChange(); });
+}
+
+void SimOutlook::SetReadingPaneVisible(const outlook::Ref<SimExplorer>& explorer, bool visible) {
+    RequireUiThread("SetReadingPaneVisible");
+    if (!explorer->IsOpen()) throw std::logic_error("SetReadingPaneVisible: the explorer is closed");
+    explorer->ShowReadingPane(visible);
+}
+
+platform::WindowHandle SimOutlook::ReadingPaneWindow(const outlook::Ref<SimExplorer>& explorer) {
+    const platform::WindowHandle body = explorer->ReadingPane().body;
+    return windows_.IsWindow(body) ? body : platform::kNoWindow;
+}
+
+platform::WindowHandle SimOutlook::BodyWindow(const outlook::Ref<SimInspector>& inspector) {
+    const platform::WindowHandle body = inspector->Body().body;
+    return inspector->IsDisplayed() && windows_.IsWindow(body) ? body : platform::kNoWindow;
+}
+
+outlook::Ref<SimCommandBars> SimOutlook::WordCommandBars() { return context_->Model().wordCommandBars; }
+
+bool SimOutlook::ClickControl(const outlook::Ref<outlook::CommandBarControl>& control) {
+    RequireUiThread("ClickControl");
+    const auto button = std::dynamic_pointer_cast<SimCommandBarControl>(control);
+    if (!button || !button->IsButton()) throw std::invalid_argument("ClickControl: not a simulated button");
+    if (button->IsDeleted()) throw std::logic_error("ClickControl: the button was deleted");
+    bool cancel = false;
+    button->Source().Fire(L"Click",
+                          [&button, &cancel](outlook::CommandBarButtonEvents& sink) { sink.Click(button, cancel); });
+    return cancel;
+}
+
+void SimOutlook::SetRibbonExtensibility(outlook::RibbonExtensibility* addin) {
+    RequireUiThread("SetRibbonExtensibility");
+    std::vector<std::wstring> shown;
+    for (const auto& inspector : context_->Model().inspectors->OpenWindows()) {
+        shown.emplace_back(SimRibbon::ItemRibbonId(inspector->Item()->IsSent()));
+    }
+    context_->Model().ribbon->Connect(addin, shown);
+}
+
+bool SimOutlook::ClickRibbonControl(platform::WindowHandle window, const std::wstring& controlId) {
+    RequireUiThread("ClickRibbonControl");
+    SimRibbon& ribbon = *context_->Model().ribbon;
+    if (ribbon.ExplorersHaveRibbon()) {
+        for (const auto& explorer : context_->Model().explorers->OpenWindows()) {
+            if (explorer->FrameWindow() == window) return ribbon.Click(SimRibbon::kExplorer, window, controlId);
+        }
+    }
+    if (ribbon.InspectorsHaveRibbon()) {
+        for (const auto& inspector : context_->Model().inspectors->OpenWindows()) {
+            if (inspector->FrameWindow() == window) {
+                return ribbon.Click(SimRibbon::ItemRibbonId(inspector->Item()->IsSent()), window, controlId);
+            }
+        }
+    }
+    return false;
+}
+
+const std::vector<std::wstring>& SimOutlook::RibbonRequests() const { return context_->Model().ribbon->Requests(); }
+
 outlook::Ref<SimMailItem> SimOutlook::CreateMailItem() {
     RequireUiThread("CreateMailItem");
     return SimMailItem::Create(context_, Folder(outlook::olFolderDrafts));
@@ -198,9 +268,7 @@ outlook::Ref<SimMailItem> SimOutlook::AddReceivedMail(const ReceivedMailSetup& m
         item->AttachmentList()->AddSaved(attachment.fileName, attachment.bytes);
     }
     item->SetSentState(true);
-    constexpr double kSecondsPerDay = 86400.0;
-    constexpr double kUnixEpochDate = 25569.0;  // 1 January 1970 as an automation date
-    item->SetSentOn(mail.sentOn.value_or(kUnixEpochDate + static_cast<double>(arrival) / kSecondsPerDay));
+    item->SetSentOn(mail.sentOn.value_or(AutomationDateOf(arrival)));
     item->SetReadState(mail.unread);
     item->PlaceIn(folder);
     return item;

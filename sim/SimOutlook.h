@@ -8,6 +8,7 @@
 #include "outlook/AccountManagement.h"
 #include "outlook/ComError.h"
 #include "outlook/ObjectModel.h"
+#include "outlook/Ribbon.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "sim/MessageLoop.h"
@@ -27,6 +28,7 @@
 
 namespace sealwing::sim {
 
+class SimCommandBars;
 class SimContext;
 
 // An in-memory Outlook 2003, 2007 or 2010: the object model and MAPI the add-in reaches through the host interface,
@@ -89,6 +91,37 @@ public:
     outlook::Ref<SimInspector> OpenInspector(const outlook::Ref<SimMailItem>& item);
     void CloseInspector(const outlook::Ref<SimInspector>& inspector);
     void ActivateInspector(const outlook::Ref<SimInspector>& inspector);
+
+    // Main windows' contents.
+    // Selects the items in the explorer's list (none: an empty selection) and fires its SelectionChange.
+    void Select(const outlook::Ref<SimExplorer>& explorer, std::vector<outlook::Ref<SimMailItem>> items);
+    // Shows or hides the reading pane: hiding destroys its windows (the body window's subclasses hear it), showing
+    // makes new ones. A main window opens with the pane shown.
+    void SetReadingPaneVisible(const outlook::Ref<SimExplorer>& explorer, bool visible);
+    // The reading pane's body window (class "_WwB" from 2007 on, "Internet Explorer_Server" on 2003, inside a
+    // container child of the frame); kNoWindow while hidden or once the explorer closed.
+    platform::WindowHandle ReadingPaneWindow(const outlook::Ref<SimExplorer>& explorer);
+    // The item window's message body window, of the same classes; kNoWindow unless the inspector is displayed.
+    platform::WindowHandle BodyWindow(const outlook::Ref<SimInspector>& inspector);
+
+    // Command bars. Each explorer and inspector has its own (SimExplorer::Bars, SimInspector::Bars); Word has one set
+    // for every document it edits.
+    outlook::Ref<SimCommandBars> WordCommandBars();
+    // The user clicks the button: Click fires on each sink advised to it, with the button and one cancel flag that
+    // each sink sees as the one before left it. Returns the flag. Throws std::invalid_argument for a control that is
+    // no simulated button and std::logic_error for one deleted.
+    bool ClickControl(const outlook::Ref<outlook::CommandBarControl>& control);
+
+    // Office's ribbon (SimRibbon tells when each ribbon is asked for). What Office does once it connected an add-in
+    // whose object offers IRibbonExtensibility; nullptr when it disconnects. The object must outlive its connection.
+    void SetRibbonExtensibility(outlook::RibbonExtensibility* addin);
+    // The user clicks the control `controlId` of the ribbon of the explorer or inspector whose frame window is
+    // `window`: its onAction runs through InvokeRibbonCallback with that window. False when the window has no ribbon
+    // (no such open window, Outlook 2003, explorers before 2010), the add-in gave no XML for it, the XML has no such
+    // control, or the add-in did not run the callback.
+    bool ClickRibbonControl(platform::WindowHandle window, const std::wstring& controlId);
+    // The ribbon ids Office asked the add-in for, in order.
+    const std::vector<std::wstring>& RibbonRequests() const;
 
     // Items.
     // A new unsaved draft (olMailItem): no entry id until saved into Drafts.

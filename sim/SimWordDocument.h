@@ -16,6 +16,8 @@ public:
     explicit SimWordDocument(std::weak_ptr<SimContext> context) : SimObject(std::move(context)) {}
 
     void CheckSpelling() override;
+    // Word's one set of command bars (SimModel::wordCommandBars), whichever document asks.
+    outlook::Ref<outlook::CommandBars> CommandBars() override;
 
     // The simulation's own access, no gate.
     std::size_t SpellingChecks() const { return spellingChecks_; }
