@@ -2,12 +2,16 @@
 
 #include <algorithm>
 
+#include "addin/ExplorerCommandBar.h"
 #include "addin/LogHeaderGathering.h"
+#include "addin/MainWindowOptions.h"
 #include "addin/ProcessState.h"
+#include "addin/RibbonXml.h"
 #include "addin/VersionCheck.h"
 #include "compose/InspectorExtension.h"
 #include "diagnostics/FixedTexts.h"
 #include "diagnostics/Log.h"
+#include "dialogs/AboutDialog.h"
 #include "dialogs/ErrorDialog.h"
 #include "dialogs/LoginDialog.h"
 #include "mailstore/OutlookAccounts.h"
@@ -107,7 +111,7 @@ void CSealwingAddin::ConnectWindowsAndEvents() {
 
         TheConnectedAddin().forAbout = this;
 
-        MapExchangeAccounts();
+        MapExchangeAccounts(OwnerWindow());
 
         applicationSink_.Connect(application_, static_cast<outlook::ApplicationEvents&>(*this));
     } catch (const outlook::ComError& error) {
@@ -115,9 +119,9 @@ void CSealwingAddin::ConnectWindowsAndEvents() {
     }
 }
 
-void CSealwingAddin::MapExchangeAccounts() {
+void CSealwingAddin::MapExchangeAccounts(platform::WindowHandle owner) {
     platform::AssertUiThread(__func__);
-    mailstore::MapExchangeAccounts(application_, OwnerWindow(), googleAppsAccount_);
+    mailstore::MapExchangeAccounts(application_, owner, googleAppsAccount_);
 }
 
 // Copies of the user's own secure messages that the service delivers into a Google Apps store. Outlook 2010 is the
@@ -239,11 +243,86 @@ void CSealwingAddin::WrapExplorer(const outlook::Ref<outlook::Explorer>& explore
     explorerExtensions_.push_back(std::make_unique<CExplorerExtension>(*this, explorer));
     CExplorerExtension* extension = explorerExtensions_.back().get();
     try {
+        // Windows that open later get their bar at their first activation.
+        if (!connected_) BuildCommandBar(*extension);
         extension->ConnectExplorerSink();
     } catch (...) {
         ReleaseExplorerExtension(extension);
         throw;
     }
+}
+
+std::wstring CSealwingAddin::GetCustomUI(const std::wstring& ribbonId) { return RibbonXmlFor(ribbonId); }
+
+bool CSealwingAddin::InvokeRibbonCallback(const std::wstring& name, platform::WindowHandle controlWindow) {
+    platform::AssertUiThread(__func__);
+    if (name == L"Sealwing") {
+        SendSecureCommand();
+    } else if (name == L"SealwingOptions") {
+        OptionsCommand();
+    } else if (name == L"SealwingAbout") {
+        AboutCommand(controlWindow);
+    } else if (name != L"UIStartup") {
+        return false;  // the ribbon object UIStartup hands over is not kept
+    }
+    return true;
+}
+
+CInspectorExtension* CSealwingAddin::FindComposeExtension() {
+    platform::AssertUiThread(__func__);
+    const auto active = application_ != nullptr ? application_->ActiveInspector() : nullptr;
+    if (active == nullptr) return nullptr;
+    const platform::WindowHandle window = active->Window();
+    if (CInspectorExtension* found = FindComposeWindow(window)) return found;
+    // Outlook 2003 keeps no compose-window list. A second extension for a window that has one would put a second
+    // click handler on Word's shared toolbar, and one click would then send the message twice.
+    const bool followed = std::any_of(inspectorExtensions_.begin(), inspectorExtensions_.end(), [&](const auto& owned) {
+        return owned->Inspector() != nullptr && owned->Inspector()->Window() == window;
+    });
+    if (!followed) NewInspector(active);
+    return FindComposeWindow(window);
+}
+
+void CSealwingAddin::SendSecureCommand() {
+    try {
+        if (CInspectorExtension* extension = FindComposeExtension()) extension->SendSecure();
+    } catch (const outlook::ComError& error) {
+        diagnostics::LogComException(error);
+    }
+}
+
+void CSealwingAddin::OptionsCommand() {
+    diagnostics::LogScope scope(L"Options to be shown", diagnostics::fixed::kOptionsToBeShown);
+    try {
+        if (CInspectorExtension* extension = FindComposeExtension()) {
+            extension->Options();
+            return;
+        }
+        ShowMainWindowOptions(application_, majorVersion_, OwnerWindow());
+    } catch (const outlook::ComError& error) {
+        diagnostics::LogComException(error);
+    }
+}
+
+void CSealwingAddin::AboutCommand(platform::WindowHandle controlWindow) {
+    platform::AssertUiThread(__func__);
+    try {
+        const platform::WindowHandle owner = controlWindow != platform::kNoWindow ? controlWindow : OwnerWindow();
+        dialogs::CAboutDlg(dialogs::AboutDialogContext{
+                               .outlookVersion = majorVersion_,
+                               .mapExchangeAccounts =
+                                   [](platform::WindowHandle over) {
+                                       if (CSealwingAddin* addin = TheAddinForAbout()) addin->MapExchangeAccounts(over);
+                                   },
+                           })
+            .Show(owner);
+    } catch (const outlook::ComError& error) {
+        diagnostics::LogComException(error);
+    }
+}
+
+void CSealwingAddin::BuildCommandBar(CExplorerExtension& extension) {
+    sealwing::BuildCommandBar(extension, majorVersion_);
 }
 
 CInspectorExtension* CSealwingAddin::FindComposeWindow(platform::WindowHandle window) const {

@@ -14,6 +14,7 @@
 #include "compose/Shipper.h"
 #include "diagnostics/Log.h"
 #include "outlook/ObjectModel.h"
+#include "outlook/Ribbon.h"
 #include "outlook/SinkConnection.h"
 #include "platform/UiThread.h"
 #include "platform/WindowSystem.h"
@@ -37,6 +38,7 @@ using reading::PendingResponse;
 class CSealwingAddin final : public CInspectorExtension::Owner,
                              public CExplorerExtension::Owner,
                              public reading::ResponseRegistry,
+                             public outlook::RibbonExtensibility,
                              private outlook::InspectorsEvents,
                              private outlook::ExplorersEvents,
                              private outlook::ApplicationEvents,
@@ -59,14 +61,30 @@ public:
     // The owner of message boxes and dialogs shown outside a compose window: the active main window, or none.
     platform::WindowHandle OwnerWindow();
     bool IsConnected() const { return connected_; }
-    const outlook::Ref<outlook::Application>& Application() const { return application_; }
+    const outlook::Ref<outlook::Application>& Application() const override { return application_; }
     // Whether the profile has a Google Apps account, whose store receives the service's copies of sent messages.
     bool HasGoogleAppsAccount() const { return googleAppsAccount_; }
     void SetHasGoogleAppsAccount(bool present) { googleAppsAccount_ = present; }
-    // Resolves the Exchange accounts' addresses into the mapping (asking the user on Outlook 2003) and notes whether
-    // a Google Apps account exists: at start-up, and again when the user resets the mappings. Automation errors go
-    // to the caller.
-    void MapExchangeAccounts();
+    // Resolves the Exchange accounts' addresses into the mapping (asking the user on Outlook 2003, over `owner`) and
+    // notes whether a Google Apps account exists: at start-up, and again when the user resets the mappings.
+    // Automation errors go to the caller.
+    void MapExchangeAccounts(platform::WindowHandle owner);
+
+    // Office's ribbon: the compose window's and the main window's XML, and the callbacks it names.
+    std::wstring GetCustomUI(const std::wstring& ribbonId) override;
+    bool InvokeRibbonCallback(const std::wstring& name, platform::WindowHandle controlWindow) override;
+
+    // The commands, from the ribbon, the main window's command bar or the compose window's toolbar. None lets an
+    // automation error out: each is logged.
+    // Send Secure in the active compose window; nothing without one.
+    void SendSecureCommand();
+    // The active compose window's options, or the main window's without one.
+    void OptionsCommand() override;
+    // The About dialog, owned by the control's window when there is one, else by the main window.
+    void AboutCommand(platform::WindowHandle controlWindow) override;
+    // The extension of Outlook's active item window; none without one. Automation errors go to the caller.
+    CInspectorExtension* FindComposeExtension();
+    void BuildCommandBar(CExplorerExtension& extension) override;
 
     // Compose windows by their window handle (filled from Outlook 2007 on, for the ribbon).
     CInspectorExtension* FindComposeWindow(platform::WindowHandle window) const;
@@ -94,7 +112,8 @@ public:
     std::optional<BodyTimer> TakeBodyTimer(platform::TimerId timer) override;
 
     // The send queue, from connection to disconnection; null otherwise.
-    compose::Shipper* SendQueue() { return shipper_.get(); }
+    compose::Shipper* SendQueue() override { return shipper_.get(); }
+    reading::ResponseRegistry& Responses() override { return *this; }
 
     // Whether start-up's look for a newer add-in is still under way.
     bool IsCheckingVersion() const { return versionCheck_.Running(); }

@@ -11,12 +11,12 @@ namespace {
 
 constexpr std::size_t kMarkerSize = 7;
 
+}  // namespace
+
 std::string FileNamePart(std::string_view path) {
     const auto slash = path.find_last_of("/\\");
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
-
-}  // namespace
 
 ActivityLog::ActivityLog(std::wstring_view name) : name_(platform::AnsiFromWide(name)) {
     auto& files = platform::Files();

@@ -15,6 +15,9 @@ namespace sealwing::diagnostics {
 // marker rewritten in place, and a copy in memory for the viewer. Written only by its own thread; the in-memory
 // copy is read from any thread under the log's lock. Logging never fails the caller: a log whose file cannot be
 // opened records nothing.
+// A source file's name without its folders, as log lines name their place.
+std::string FileNamePart(std::string_view path);
+
 class ActivityLog {
 public:
     static constexpr std::string_view kCreateMarker = "CREATE\n";

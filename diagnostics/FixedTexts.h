@@ -9,7 +9,21 @@ namespace sealwing::diagnostics::fixed {
 // Log places: support reads logs by these "file(line)" marks, so they never move with the code.
 inline constexpr LogPlace kNewInspectorOpened{"SealwingAddin.cpp", 132};
 inline constexpr LogPlace kNewExplorerOpened{"SealwingAddin.cpp", 161};
+inline constexpr LogPlace kOptionsToBeShown{"SealwingAddin.cpp", 237};
+inline constexpr LogPlace kOptionsInExplorerWindow{"SealwingAddin.cpp", 249};
+inline constexpr LogPlace kCurrentUserUnread{"SealwingAddin.cpp", 260};   // Session.CurrentUser
+inline constexpr LogPlace kExchangeUserUnread{"SealwingAddin.cpp", 278};  // its Exchange user's SMTP address
+inline constexpr LogPlace kLoadingImage{"SealwingAddin.cpp", 327};
+inline constexpr LogPlace kSelectionChanged{"ExplorerExtension.cpp", 100};
+inline constexpr LogPlace kTryingToRender{"ExplorerExtension.cpp", 158};
 inline constexpr LogPlace kExplorerClosing{"ExplorerExtension.cpp", 218};
+inline constexpr LogPlace kBrowserMustBeReady{"ExplorerExtension.cpp", 252};
+inline constexpr LogPlace kOptionsClickedInExplorer{"ExplorerExtension.cpp", 269};
+inline constexpr LogPlace kAboutClicked{"ExplorerExtension.cpp", 285};
+inline constexpr LogPlace kForwardInExplorer{"ExplorerExtension.cpp", 301};
+inline constexpr LogPlace kReplyInExplorer{"ExplorerExtension.cpp", 327};
+inline constexpr LogPlace kReplyAllInExplorer{"ExplorerExtension.cpp", 349};
+inline constexpr LogPlace kUpdatingRecipients{"OutlookActions.cpp", 515};
 inline constexpr LogPlace kProfileSessionUnread{"OutlookActions.cpp", 21};    // Session.MAPIOBJECT failed
 inline constexpr LogPlace kProfileSectionUnopened{"OutlookActions.cpp", 36};  // the global profile section
 inline constexpr LogPlace kProfileNameUnread{"OutlookActions.cpp", 44};       // its PR_PROFILE_NAME_W

@@ -89,7 +89,7 @@ void LogTimestamp() {
 void LogComError(outlook::HResult result, const LogPlace& place) {
     if (t_threadLog == nullptr) return;
     t_threadLog->WriteTimestamp();
-    t_threadLog->Write(L"[ERROR] COM error. File " + platform::WideFromAnsi(place.file) + L", line " +
+    t_threadLog->Write(L"[ERROR] COM error. File " + platform::WideFromAnsi(FileNamePart(place.file)) + L", line " +
                        std::to_wstring(place.line) + L", error " + platform::HexW(static_cast<std::uint32_t>(result)) +
                        L"\n");
 }

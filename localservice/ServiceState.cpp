@@ -12,6 +12,11 @@ bool EqualsIgnoringCase(const std::string& left, const std::string& right) {
                       [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); });
 }
 
+void ServiceState::RemoveAccount(const std::string& email) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(accounts_, [&](const Account& known) { return EqualsIgnoringCase(known.email, email); });
+}
+
 void ServiceState::AddAccount(Account account) {
     std::lock_guard lock(mutex_);
     auto found = std::find_if(accounts_.begin(), accounts_.end(),

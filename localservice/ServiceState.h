@@ -16,6 +16,8 @@ namespace sealwing::localservice {
 class ServiceState {
 public:
     void AddAccount(Account account);
+    // The account closes: logins and account checks no longer know it.
+    void RemoveAccount(const std::string& email);
     std::optional<Account> FindAccount(const std::string& email) const;  // e-mail compared without regard to case
     std::optional<Account> Authenticate(const std::string& email, const std::string& password) const;
 

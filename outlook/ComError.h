@@ -53,4 +53,8 @@ std::shared_ptr<T> Required(std::shared_ptr<T> object, const wchar_t* member) {
     return object;
 }
 
+// What a message box says about a failed call, as COM's error objects word it: the system's text for the code, or
+// "IDispatch error #n" for an interface-specific code without one, or "Unknown error 0x...".
+std::wstring ComErrorMessage(HResult code);
+
 }  // namespace sealwing::outlook

@@ -202,9 +202,9 @@ public:
 
 // The optional arguments of CommandBarControls.Add; an empty one is left out of the call.
 struct ControlPlacement {
-    std::optional<std::wstring> parameter;
-    std::optional<int> before;  // the position the new control takes, from 1
-    std::optional<bool> temporary;
+    std::optional<std::wstring> parameter{};
+    std::optional<int> before{};  // the position the new control takes, from 1
+    std::optional<bool> temporary{};
 };
 
 // The controls of a bar or of a popup, in their order on it.
