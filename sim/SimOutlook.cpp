@@ -274,6 +274,30 @@ outlook::Ref<SimMailItem> SimOutlook::AddReceivedMail(const ReceivedMailSetup& m
     return item;
 }
 
+outlook::Ref<SimMailItem> SimOutlook::Respond(const outlook::Ref<SimMailItem>& item, ResponseKind kind) {
+    RequireUiThread("Respond");
+    auto response =
+        MakeResponseDraft(context_, Folder(outlook::olFolderDrafts), *item, kind, context_->Options().userAddress);
+    bool cancel = false;
+    const outlook::Ref<outlook::Object> shown = response;
+    item->Source().Fire(ResponseEventName(kind), [kind, &shown, &cancel](outlook::ItemEvents& sink) {
+        switch (kind) {
+            case ResponseKind::Reply:
+                sink.Reply(shown, cancel);
+                break;
+            case ResponseKind::ReplyAll:
+                sink.ReplyAll(shown, cancel);
+                break;
+            case ResponseKind::Forward:
+                sink.Forward(shown, cancel);
+                break;
+        }
+    });
+    if (cancel) return nullptr;
+    OpenInspector(response);
+    return response;
+}
+
 void SimOutlook::DeliverNewMail(const std::vector<outlook::Ref<SimMailItem>>& items) {
     RequireUiThread("DeliverNewMail");
     std::vector<std::wstring> ids;

@@ -12,6 +12,7 @@
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "sim/MessageLoop.h"
+#include "sim/ResponseDraft.h"
 #include "sim/ScriptedUser.h"
 #include "sim/SimAccount.h"
 #include "sim/SimBrowser.h"
@@ -129,6 +130,12 @@ public:
     // A delivered message in its folder (the Inbox of the default store by default): saved, Sent, with its sender,
     // resolved recipients, attachments and transport headers.
     outlook::Ref<SimMailItem> AddReceivedMail(const ReceivedMailSetup& mail);
+    // The user presses Reply, Reply All or Forward for the item (selected in a main window or open in its own): Outlook
+    // makes the response (MakeResponseDraft, in the default Drafts folder, the profile's user left out of Reply All)
+    // and fires the item's Reply / ReplyAll / Forward with it and one cancel flag that each sink sees as the one before
+    // left it. Unless a sink cancelled, the response's window is displayed (NewInspector, then its Activate) and the
+    // response returned; cancelled: nothing is shown and the result is nullptr.
+    outlook::Ref<SimMailItem> Respond(const outlook::Ref<SimMailItem>& item, ResponseKind kind);
     // Fires NewMailEx with the items' entry ids: all in one comma-separated string in 2003, one event per item from
     // 2007 on.
     void DeliverNewMail(const std::vector<outlook::Ref<SimMailItem>>& items);

@@ -29,6 +29,8 @@ std::wstring SimRecipient::Name() {
     return name_;
 }
 
+const AddressBookEntry* SimRecipient::ResolvedEntry() const { return entry_ ? &entry_->Entry() : nullptr; }
+
 std::wstring SimRecipient::Address() {
     Enter(L"Recipient.Address");
     return entry_ ? entry_->Entry().address : std::wstring();

@@ -40,6 +40,8 @@ public:
     bool IsResolved() const { return entry_ != nullptr; }
     outlook::RecipientType Kind() const { return type_; }
     const std::wstring& TypedName() const { return name_; }
+    // The address-book entry it resolved to; nullptr while unresolved.
+    const AddressBookEntry* ResolvedEntry() const;
     // The same recipient, resolved as it is, for another item.
     outlook::Ref<SimRecipient> CopyFor(std::weak_ptr<SimMailItem> item) const {
         auto copy = std::make_shared<SimRecipient>(WeakContext(), name_, type_, std::move(item));
