@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <stdexcept>
 #include <thread>
 
@@ -165,6 +166,25 @@ TEST(DialogScreen, ScriptMistakesAreReportedInsteadOfHanging) {
     EXPECT_FALSE(absent.Dialogs().back().scripted);
     dialog.refuseClose = true;
     EXPECT_THROW(absent.RunDialog(dialog, platform::kNoWindow), std::logic_error);
+}
+
+TEST(DialogScreen, AScriptThatQueuesItselfAnswersEachShowingUntilDropped) {
+    ScriptedUser user;
+    ProbeDialog dialog;
+    int answered = 0;
+    std::function<void(DialogScreen&)> again = [&](DialogScreen& screen) {
+        ++answered;
+        user.AtDialog(300, again);
+        screen.Press(platform::kDialogOk);
+    };
+    user.AtDialog(300, again);
+    user.AtDialog(999, [](DialogScreen& screen) { screen.Close(); });
+
+    EXPECT_EQ(user.RunDialog(dialog, platform::kNoWindow), platform::kDialogOk);
+    EXPECT_EQ(user.DropDialogScripts(300), 1U) << "the copy it queued for a second showing";
+    EXPECT_EQ(user.PendingDialogScripts(), 1U) << "another dialog's script stays";
+    EXPECT_EQ(user.DropDialogScripts(300), 0U);
+    EXPECT_EQ(answered, 1);
 }
 
 }  // namespace

@@ -95,6 +95,10 @@ void ScriptedUser::AtDialog(int templateId, DialogScript script) {
     scripts_.emplace_back(templateId, std::move(script));
 }
 
+std::size_t ScriptedUser::DropDialogScripts(int templateId) {
+    return std::erase_if(scripts_, [templateId](const auto& queued) { return queued.first == templateId; });
+}
+
 int ScriptedUser::RunDialog(platform::Dialog& dialog, platform::WindowHandle owner) {
     const platform::DialogTemplate& layout = dialog.Template();
     DialogScript script;

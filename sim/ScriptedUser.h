@@ -61,6 +61,9 @@ public:
     // std::logic_error. A dialog without a queued script is closed as with Escape.
     void AtDialog(int templateId, DialogScript script);
     int RunDialog(platform::Dialog& dialog, platform::WindowHandle owner) override;
+    // Takes back the queued scripts for template `templateId` that no dialog used (a script that queued itself for a
+    // dialog that may come again, such as the login dialog after a refused password); returns how many.
+    std::size_t DropDialogScripts(int templateId);
 
     // Queues the choice at the next save-file dialog: a path, or nothing for Cancel.
     void AnswerSaveFile(std::optional<std::wstring> path);

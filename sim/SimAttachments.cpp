@@ -67,6 +67,13 @@ outlook::Ref<SimAttachment> SimAttachments::AddNew(std::wstring fileName, std::s
 
 void SimAttachments::AddCopy(const SimAttachment& source) { attachments_.push_back(source.Copy()); }
 
+bool SimAttachments::Remove(int index) {
+    if (index < 1 || static_cast<std::size_t>(index) > attachments_.size()) return false;
+    attachments_.erase(attachments_.begin() + (index - 1));
+    if (auto item = item_.lock()) item->MarkModified();
+    return true;
+}
+
 void SimAttachments::Commit() {
     for (const auto& attachment : attachments_) attachment->Commit();
 }

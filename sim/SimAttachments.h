@@ -32,6 +32,9 @@ public:
     // (olEmbeddeditem) or an OLE object (olOLE).
     outlook::Ref<SimAttachment> AddNew(std::wstring fileName, std::string bytes, outlook::AttachmentType kind);
     void AddCopy(const SimAttachment& source);
+    // The user deletes the attachment in the item's window (1-based, as the collection counts); the item has
+    // changes to save. False for an index out of range.
+    bool Remove(int index);
     // The item was saved: its new attachments read their real type from now on.
     void Commit();
     std::size_t Size() const { return attachments_.size(); }

@@ -65,6 +65,24 @@ TEST_F(SimMailItemTest, CloseWithSaveSavesAndClosesTheInspector) {
     EXPECT_EQ(app_->Inspectors()->Count(), 0);
 }
 
+TEST_F(SimMailItemTest, ADeletedAttachmentLeavesTheOthersInOrderAndTheItemToSave) {
+    auto item = sim_.CreateMailItem();
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"})
+        item->AttachmentList()->AddNew(name, "x", outlook::olByValue);
+    item->Save();
+    ASSERT_FALSE(item->HasUnsavedChanges());
+
+    EXPECT_TRUE(item->AttachmentList()->Remove(2));
+
+    ASSERT_EQ(item->Attachments()->Count(), 2);
+    EXPECT_EQ(item->Attachments()->Item(1)->FileName(), L"a.txt");
+    EXPECT_EQ(item->Attachments()->Item(2)->FileName(), L"c.txt");
+    EXPECT_TRUE(item->HasUnsavedChanges());
+    EXPECT_FALSE(item->AttachmentList()->Remove(0));
+    EXPECT_FALSE(item->AttachmentList()->Remove(3));
+    EXPECT_EQ(item->Attachments()->Count(), 2);
+}
+
 TEST_F(SimMailItemTest, RecipientsAddAsToAndResolveByAddressOrAddressBook) {
     sim_.AddAddressBookEntry(AddressBookEntry{L"Bea Jones", L"bea@example.com", L"SMTP", 30, {}, {}});
     auto item = sim_.CreateMailItem();
