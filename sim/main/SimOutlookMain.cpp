@@ -1,9 +1,8 @@
 // The add-in at work in the simulated Outlook: starts the local service (unless SEALWING_SERVICE_ENDPOINT names
-// another one) and Outlook of the chosen version, loads the add-in, opens and closes a main window and a compose
-// window, sends drafts through the send queue (a plain send with its Sent copy, a refused password typed again, a
-// failure the user is told of), builds Send Secure's record from a real draft with attachments and sends it, saves a
-// self-destruct time in the options dialog, shows a secure notice's reader page and replies to it and forwards it with
-// its attachments, quits, and shows where the activity logs are and what they say.
+// another one) and Outlook of the chosen version, loads the add-in as Office does, and tells a user's day through the
+// add-in's own entry points (sim/main/Story.h): options from the main window, a message sent with Send Secure after a
+// login and a refusal, a secure notice read in the reading pane, replied to and forwarded, About; then Outlook quits
+// and the run shows where the activity logs are and what they say. The exit code is 0 only when the story held.
 
 #include <chrono>
 #include <cstdlib>
@@ -16,45 +15,32 @@
 #include <string_view>
 
 #include "addin/SealwingAddin.h"
-#include "compose/AttachmentReader.h"
-#include "compose/MessageBuilder.h"
-#include "compose/Shipper.h"
 #include "diagnostics/CrashReport.h"
 #include "diagnostics/CrashReportDialogTemplate.h"
 #include "diagnostics/Log.h"
-#include "dialogs/LoginDialogTemplate.h"
-#include "localservice/Faults.h"
 #include "localservice/LocalService.h"
 #include "localservice/SeedFile.h"
 #include "mailstore/MapEmailDialogTemplate.h"
-#include "options/OptionsDialog.h"
-#include "options/OptionsDialogTemplate.h"
-#include "outlook/Mapi.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
 #include "platform/Text.h"
-#include "platform/posix/Console.h"
 #include "platform/posix/CurlHttp.h"
 #include "platform/posix/FileRegistry.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/SodiumSecretProtection.h"
-#include "reading/DownloadAttachmentsDialogTemplate.h"
-#include "reading/PreviewHost.h"
-#include "reading/ResponseProcessing.h"
 #include "service/ServiceOperations.h"
-#include "service/SessionManager.h"
 #include "service/TransportEndpoint.h"
 #include "settings/SettingsStore.h"
-#include "sim/SimAttachment.h"
-#include "sim/SimAttachments.h"
-#include "sim/SimFolder.h"
-#include "sim/SimInspector.h"
-#include "sim/SimMailItem.h"
+#include "sim/DialogScreen.h"
 #include "sim/SimOutlook.h"
+#include "sim/main/Story.h"
+#include "sim/main/Transcript.h"
 
 namespace {
 
 using namespace sealwing;
+using story::kDemoAccount;
+using story::Step;
 
 // The service the main job talks to unless given a seed of its own: one account, and a newer add-in on offer.
 constexpr std::string_view kEmbeddedSeed =
@@ -109,25 +95,7 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
     return text.str();
 }
 
-void Step(const std::string& text) { std::cout << "* " << text << '\n'; }
-
-constexpr const wchar_t* kDemoAccount = L"ann@example.com";
 constexpr const wchar_t* kExchangeMailbox = L"/o=Example/ou=First Administrative Group/cn=Recipients/cn=ann";
-constexpr const char* kDemoPassword = "correct horse";
-
-// The password the user types into the login dialog: asked on the console when someone is there, otherwise the
-// built-in seed's.
-std::wstring AskPassword(const std::wstring& login) {
-    if (!platform::StdinIsInteractive() || std::getenv("CI") != nullptr) {
-        std::cout << "  (the user types the password of " << platform::Utf8FromWide(login) << ")\n";
-        return platform::WideFromUtf8(kDemoPassword);
-    }
-    std::cout << "Password for " << platform::Utf8FromWide(login) << " (the built-in seed's is \"" << kDemoPassword
-              << "\"): " << std::flush;
-    std::string typed;
-    std::getline(std::cin, typed);
-    return platform::WideFromUtf8(typed);
-}
 
 // Starts the local service with a fresh test CA under the data folder, on a free port. Empty on success.
 std::string StartLocalService(localservice::LocalService& service, const Options& options) {
@@ -136,243 +104,6 @@ std::string StartLocalService(localservice::LocalService& service, const Options
                              : localservice::LoadSeedFile(options.seed, service.State(), service.Faults());
     if (!seedError.empty()) return "seed: " + seedError;
     return service.Start(options.dataDir / "service-certificates");
-}
-
-// Serves the completions the send queue hands to Outlook's thread until it is idle again.
-void ServeTheQueue(sim::SimOutlook& outlook, compose::Shipper& queue) {
-    while (!queue.WaitUntilIdle(std::chrono::milliseconds(0))) {
-        if (outlook.Loop().WaitForWork(std::chrono::seconds(90))) outlook.Loop().RunPending();
-    }
-}
-
-// A draft handed to the send queue as Send Secure hands it over: the record the queue uploads.
-outlook::Ref<sim::SimMailItem> Queue(sim::SimOutlook& outlook, CSealwingAddin& addin, const std::wstring& subject,
-                                     int place) {
-    const auto draft = outlook.CreateMailItem();
-    draft->SetSubject(subject);
-    draft->Recipients()->Add(L"bob@example.com");
-    draft->Save();
-    service::OutgoingMessage message;
-    message.item = draft;
-    message.email = kDemoAccount;
-    message.recipients = L"bob@example.com";
-    message.subject = subject;
-    message.body = L"<p>The figures are attached to the secure message.</p>";
-    message.settings.place = place;
-    addin.SendQueue()->Enqueue(std::move(message));
-    return draft;
-}
-
-void SendThroughTheQueue(sim::SimOutlook& outlook, CSealwingAddin& addin, localservice::LocalService& service) {
-    compose::Shipper* queue = addin.SendQueue();
-    if (queue == nullptr) {
-        Step("The send queue did not start");
-        return;
-    }
-    Queue(outlook, addin, L"Quarterly figures", 1);
-    ServeTheQueue(outlook, *queue);
-    const auto stored = service.State().Messages();
-    if (!stored.empty()) {
-        Step("The service received \"" + stored.back().subject + "\" from " + stored.back().senderEmail + " to " +
-             (stored.back().to.empty() ? std::string() : stored.back().to.front()));
-    }
-    for (const auto& copy : outlook.Folder(outlook::olFolderSentMail)->Items()) {
-        Step("Sent folder: \"" + platform::Utf8FromWide(copy->Props().Text(outlook::mapi::PR_SUBJECT_W)) + "\"");
-    }
-    Step("Drafts folder: " + std::to_string(outlook.Folder(outlook::olFolderDrafts)->Items().size()) + " item(s)");
-
-    // The service refuses the cached password once: the login dialog asks over the draft and the message goes again.
-    service.Faults().Set(localservice::Endpoint::Send, localservice::Fault{.status = 401, .times = 1});
-    outlook.User().AtDialog(dialogs::kLoginDialogId, [](sim::DialogScreen& screen) {
-        screen.Type(dialogs::kPasswordFieldId, AskPassword(screen.Text(dialogs::kLoginFieldId)));
-        screen.Press(platform::kDialogOk);
-    });
-    Queue(outlook, addin, L"Second thoughts", 0);
-    ServeTheQueue(outlook, *queue);
-    Step("After a refused password and the password typed again, the service holds " +
-         std::to_string(service.State().Messages().size()) + " message(s); Drafts folder: " +
-         std::to_string(outlook.Folder(outlook::olFolderDrafts)->Items().size()) + " item(s)");
-
-    // The service fails once: the draft comes back on screen with the error notice over it.
-    service.Faults().Set(localservice::Endpoint::Send, localservice::Fault{.status = 500, .times = 1});
-    const auto failed = Queue(outlook, addin, L"Unlucky", 0);
-    ServeTheQueue(outlook, *queue);
-    Step(std::string("A failed send: the draft is ") + (failed->CurrentInspector() ? "on screen again" : "not shown") +
-         "; Drafts folder: " + std::to_string(outlook.Folder(outlook::olFolderDrafts)->Items().size()) + " item(s)");
-    service.Faults().ClearAll();
-}
-
-std::string Joined(const std::vector<std::string>& addresses) {
-    std::string joined;
-    for (const std::string& address : addresses) joined += (joined.empty() ? "" : ", ") + address;
-    return joined.empty() ? "nobody" : joined;
-}
-
-// Send Secure's record made from a real draft: recipients by type, the pro account's formatted body, and the bytes of
-// each attachment, one of them an attached Outlook item that only a file can give.
-void BuildFromADraft(sim::SimOutlook& outlook, CSealwingAddin& addin, localservice::LocalService& service,
-                     const std::filesystem::path& localFolder) {
-    const auto draft = outlook.CreateMailItem();
-    draft->SetSubject(L"Budget 2027");
-    draft->SetBody(L"The budget and last week's minutes are attached.");
-    draft->SetHTMLBody(L"<p>The <b>budget</b> and last week's minutes are attached.</p>");
-    for (const auto& [address, type] :
-         {std::pair{L"bob@example.com", outlook::olTo}, std::pair{L"carol@example.com", outlook::olTo},
-          std::pair{L"dave@example.com", outlook::olBCC}}) {
-        const auto recipient = draft->Recipients()->Add(address);
-        recipient->SetType(type);
-        recipient->Resolve();
-    }
-    draft->AttachmentList()->AddNew(L"budget-2027.xlsx", std::string(180'000, 'B'), outlook::olByValue);
-    const auto minutes =
-        draft->AttachmentList()->AddNew(L"Minutes 3 December.msg", std::string(24'000, 'M'), outlook::olEmbeddeditem);
-
-    service::OutgoingMessage message = compose::Build(draft, kDemoAccount, addin.OwnerWindow());
-    Step("Built from the draft \"" + platform::Utf8FromWide(message.subject) + "\": To " +
-         platform::Utf8FromWide(message.recipients) + ", CC \"" + platform::Utf8FromWide(message.recipients_cc) +
-         "\", BCC " + platform::Utf8FromWide(message.recipients_bcc) + "; the " +
-         (message.body.starts_with(L"<p>") ? "formatted" : "plain") + " body, as for a pro account");
-    for (const service::OutgoingAttachment& attachment : message.attachments) {
-        Step("  attachment \"" + platform::Utf8FromWide(attachment.fileName) + "\", " +
-             std::to_string(attachment.bytes.size()) + " bytes");
-    }
-    const auto scratch = localFolder / "Parcelon" / compose::kScratchFolderName;
-    if (!minutes->SavedTo().empty()) {
-        Step("  the attached Outlook item went through " + platform::Utf8FromWide(minutes->SavedTo().front()) +
-             "; files left in " + scratch.string() + ": " +
-             std::to_string(
-                 std::distance(std::filesystem::directory_iterator(scratch), std::filesystem::directory_iterator())));
-    }
-
-    compose::Shipper* queue = addin.SendQueue();
-    if (queue == nullptr || !queue->Enqueue(std::move(message))) {
-        Step("The send queue took no message");
-        return;
-    }
-    ServeTheQueue(outlook, *queue);
-    const auto stored = service.State().Messages();
-    if (stored.empty() || stored.back().subject != "Budget 2027") {
-        Step("The service did not receive \"Budget 2027\"");
-        return;
-    }
-    Step("The service received \"" + stored.back().subject + "\" for " + Joined(stored.back().to) + " (BCC " +
-         Joined(stored.back().bcc) + ") with " + std::to_string(stored.back().attachments.size()) + " attachment(s)");
-}
-
-// The user opens the options, reads what the service allows the account, picks another self-destruct time and
-// saves it; the registry then holds it.
-void ChangeTheOptions(sim::SimOutlook& outlook, CSealwingAddin& addin, platform::Registry& registry) {
-    const int thirtyDays = options::DestructPositionOf(30);
-    outlook.User().AtDialog(options::kOptionsDialogId, [&](sim::DialogScreen& screen) {
-        const sim::ControlState& accounts = screen.Control(options::kAccountChooserId);
-        const sim::ControlState& destruct = screen.Control(options::kDestructId);
-        std::string listed;
-        for (const std::wstring& account : accounts.choices)
-            listed += (listed.empty() ? "" : ", ") + platform::Utf8FromWide(account);
-        Step("Options list " + listed + "; for " +
-             platform::Utf8FromWide(accounts.choices.at(static_cast<std::size_t>(accounts.chosen))) + ": \"" +
-             platform::Utf8FromWide(screen.Text(options::kStandingId)) + "\"; self-destruct \"" +
-             platform::Utf8FromWide(destruct.choices.at(static_cast<std::size_t>(destruct.chosen))) + "\"");
-        screen.Pick(options::kDestructId, thirtyDays);
-        screen.Press(options::kSaveSettingsId);
-    });
-    options::COptionsDlg dialog;
-    const int result = dialog.Open(outlook.Application(), kDemoAccount, addin.OwnerWindow());
-    const std::wstring key = settings::SettingsStore::Instance().SettingsFor(kDemoAccount).keyPath;
-    const std::optional<std::uint32_t> stored = registry.ReadDword(key, L"Destruct");
-    Step("The options dialog ended with " + std::to_string(result) + "; the registry holds Destruct = " +
-         (stored ? std::to_string(*stored) : std::string("nothing")) + " under HKCU\\" + platform::Utf8FromWide(key));
-}
-
-// A secure message waiting on the service for the demo account, with two attachments that together need the
-// download dialog when forwarded.
-constexpr const char* kSecureMessageId = "m-contract";
-
-void StoreTheSecureMessage(localservice::LocalService& service) {
-    localservice::StoredMessage message;
-    message.id = kSecureMessageId;
-    message.senderEmail = "carol@example.com";
-    message.senderName = "Carol & Partners <Legal>";
-    message.subject = "Contract draft";
-    message.body = "<p>Please find the <b>contract draft</b> attached.</p>";
-    message.to = {"ann@example.com", "bob@example.com"};
-    message.cc = {"dave@example.com"};
-    message.attachments = {{"a1", "contract.pdf", std::string(150'000, 'C')},
-                           {"a2", "schedule & fees.xlsx", std::string(90'000, 'S')}};
-    service.State().StoreMessage(std::move(message));
-}
-
-// The notice of that message arrives; the reader page opens over the main window, then the user replies and forwards.
-void ReadReplyAndForward(sim::SimOutlook& outlook, CSealwingAddin& addin, localservice::LocalService& service,
-                         const outlook::Ref<sim::SimExplorer>& inbox) {
-    StoreTheSecureMessage(service);
-    const auto notice = outlook.AddReceivedMail(
-        {.subject = L"[Secure Message] Contract draft",
-         .body = L"You have received a secure message.",
-         .senderName = L"Carol",
-         .senderAddress = L"carol@example.com",
-         .to = {kDemoAccount, L"bob@example.com"},
-         .transportHeaders = std::wstring(L"From: carol@example.com\r\nx-parcelon-message-id: ") +
-                             platform::WideFromUtf8(kSecureMessageId) + L"\r\n"});
-    outlook.DeliverNewMail({notice});
-
-    PreviewHost preview(outlook.MajorVersion());
-    if (!preview.CreateOverlay(inbox->FrameWindow())) {
-        Step("The reader could not be laid over the main window");
-        return;
-    }
-    preview.Show();
-    const bool shown = preview.Browser()->ShowMessage(kDemoAccount, platform::WideFromUtf8(kSecureMessageId));
-    Step(std::string("The reader waits for its first page: ") + (shown ? "the message is queued" : "nothing to show"));
-    outlook.Browser().Last().CompleteDocument();
-    for (const std::wstring& address : outlook.Browser().Last().Navigations()) {
-        Step("  the browser went to " + platform::Utf8FromWide(address));
-    }
-
-    // Reply All: the user's own address leaves the response; its window's activation brings the template.
-    const auto reply = outlook.CreateMailItem();
-    reply->SetSubject(L"RE: [Secure Message] Contract draft");
-    for (const wchar_t* address : {L"carol@example.com", kDemoAccount, L"bob@example.com"}) {
-        reply->Recipients()->Add(address)->Resolve();
-    }
-    reading::ProcessReply(addin, notice, reply);
-    std::string kept;
-    for (int at = 1; at <= reply->Recipients()->Count(); ++at) {
-        kept += (kept.empty() ? "" : ", ") + platform::Utf8FromWide(reply->Recipients()->Item(at)->Address());
-    }
-    Step("Reply All goes to " + kept);
-    outlook.ActivateInspector(outlook.OpenInspector(reply));
-    outlook.Loop().RunPending();
-    Step("The reply window shows \"" + platform::Utf8FromWide(reply->Subject()) + "\" with the quoted original:");
-    std::cout << platform::Utf8FromWide(reply->HTMLBody()) << "\n";
-    outlook.CloseInspector(reply->CurrentInspector());
-
-    // Forward: 240,000 bytes of attachments, so the user is asked; the download runs behind its dialog, where the user
-    // presses Cancel and then decides to go on.
-    const auto forward = outlook.CreateMailItem();
-    forward->SetSubject(L"FW: [Secure Message] Contract draft");
-    outlook.User().Answer(platform::DialogResult::Yes);
-    outlook.User().AtDialog(reading::kDownloadAttachmentsDialogId, [&](sim::DialogScreen& screen) {
-        outlook.User().Answer(platform::DialogResult::No);
-        screen.Press(platform::kDialogCancel);
-        screen.RunUntilEnded();
-        Step("The download dialog's progress reached " +
-             std::to_string(screen.Control(reading::kDownloadProgressId).progress) + " of " +
-             std::to_string(screen.Control(reading::kDownloadProgressId).progressMaximum) + " bytes");
-    });
-    reading::ProcessForward(addin, notice, forward, addin.OwnerWindow());
-    const auto attached = forward->AttachmentList()->List();
-    std::string names;
-    for (const auto& attachment : attached) {
-        names += (names.empty() ? "\"" : ", \"") + platform::Utf8FromWide(attachment->DisplayName()) + "\" (" +
-                 std::to_string(attachment->Bytes().size()) + " bytes)";
-    }
-    Step("The forward carries " + (names.empty() ? std::string("no attachment") : names));
-    outlook.ActivateInspector(outlook.OpenInspector(forward));
-    outlook.Loop().RunPending();
-    Step("The forward window shows \"" + platform::Utf8FromWide(forward->Subject()) + "\"");
-    outlook.CloseInspector(forward->CurrentInspector());
-    preview.Detach();
 }
 
 }  // namespace
@@ -392,9 +123,11 @@ int main(int argc, char** argv) {
 
     platform::PosixFileSystem files(platform::WideFromUtf8(roaming.string()), platform::WideFromUtf8(local.string()));
     platform::FileRegistry registry(platform::WideFromUtf8((options.dataDir / "registry.txt").string()));
-    // The run's own clock, started at the real time: the main job moves it on to show what happens half an hour later.
+    // The run's own clock, started at the real time: the story moves it on when the user waits for a timer.
     platform::ManualClock clock(platform::SystemClock().UtcSeconds());
-    sim::SimOutlook outlook(sim::SimOptions{.majorVersion = options.outlookVersion}, clock);
+    sim::SimOutlook outlook(
+        sim::SimOptions{.majorVersion = options.outlookVersion, .userName = L"Ann Lee", .userAddress = kDemoAccount},
+        clock);
     outlook.User().EchoTo(&std::cout);
     platform::SodiumSecretProtection secrets((options.dataDir / "keys" / "user.key").string());
 
@@ -448,10 +181,11 @@ int main(int argc, char** argv) {
 
     CSealwingAddin addin;
     addin.OnConnection(application, outlook::ext_cm_Startup);
+    // Office hands the ribbons' questions to the connected add-in.
+    outlook.SetRibbonExtensibility(&addin);
     addin.OnStartupComplete();
     Step("Add-in connected: " + std::to_string(addin.ExplorerExtensionCount()) +
-         " main window(s) wrapped; the version "
-         "check runs on its own thread");
+         " main window(s) wrapped; the version check runs on its own thread");
     // Its outcome comes back to Outlook's thread as posted work.
     if (outlook.Loop().WaitForWork(std::chrono::seconds(90))) {
         outlook.Loop().RunPending();
@@ -469,56 +203,43 @@ int main(int argc, char** argv) {
         }
     }
 
-    // Opening a secure notice needs a session: the add-in logs the account in, asking for its password.
-    outlook.User().AtDialog(dialogs::kLoginDialogId, [](sim::DialogScreen& screen) {
-        const std::wstring password = AskPassword(screen.Text(dialogs::kLoginFieldId));
-        screen.Type(dialogs::kPasswordFieldId, password);
-        screen.Press(platform::kDialogOk);
-    });
-    std::wstring sessionId;
-    const service::ServiceResult login =
-        service::SessionManager::Instance().GetSession(kDemoAccount, sessionId, addin.OwnerWindow());
-    Step("Session for " + platform::Utf8FromWide(kDemoAccount) + ": result " + std::to_string(static_cast<int>(login)) +
-         (sessionId.empty() ? "" : ", id " + platform::Utf8FromWide(sessionId)));
-    clock.Advance(30 * 60 * 1000);
-    outlook.Loop().RunPending();
-    Step("Half an hour later the add-in pinged the session (see \"Pinging\" in Main.log)");
-
-    const auto draft = outlook.CreateMailItem();
-    draft->SetSubject(L"Quarterly figures");
-    const auto compose = outlook.OpenInspector(draft);
-    outlook.ActivateInspector(compose);
-    outlook.Loop().RunPending();
-    Step("Compose window \"" + platform::Utf8FromWide(compose->Caption()) +
-         "\" opened: " + std::to_string(addin.InspectorExtensionCount()) + " item window(s) wrapped, " +
-         std::to_string(addin.ComposeWindowCount()) + " in the ribbon's compose-window map");
-
-    outlook.CloseInspector(compose);
-    Step("Compose window closed: " + std::to_string(addin.InspectorExtensionCount()) + " item window(s) wrapped");
-
+    story::Facts facts;
     if (serviceEndpoint) {
-        SendThroughTheQueue(outlook, addin, service);
-        BuildFromADraft(outlook, addin, service, local);
-        ChangeTheOptions(outlook, addin, registry);
-        ReadReplyAndForward(outlook, addin, service, inbox);
+        story::World world{.outlook = outlook,
+                           .addin = addin,
+                           .service = service,
+                           .registry = registry,
+                           .clock = clock,
+                           .mainWindow = inbox,
+                           .facts = facts};
+        story::ShowTheMainWindowCommands(world);
+        story::KeepSentCopies(world);
+        story::ComposeAndSendSecure(world);
+        const auto notice = story::ReadTheSecureNotice(world);
+        story::ReplyAllAndForward(world, notice);
+        story::ShowAbout(world);
     }
     outlook.CloseExplorer(inbox);
-    Step("Main window closed: " + std::to_string(addin.ExplorerExtensionCount()) + " main window(s) wrapped");
+    Step("The user closes the main window: " + std::to_string(addin.ExplorerExtensionCount()) +
+         " main window(s) wrapped");
 
     outlook.Quit();
     addin.OnBeginShutdown();
+    outlook.SetRibbonExtensibility(nullptr);
     addin.OnDisconnection(outlook::ext_dm_HostShutdown);
     outlook.Loop().RunPending();
     Step("Outlook quit; add-in disconnected, " + std::to_string(outlook.AdvisedSinks()) + " event sink(s) left");
 
     const auto logFolder = local / "Parcelon";
-    bool ok = outlook.AdvisedSinks() == 0 && std::filesystem::exists(logFolder / "Main.log");
+    facts.Expect(outlook.AdvisedSinks() == 0, "no event sink is left after the add-in disconnected");
+    facts.Expect(std::filesystem::exists(logFolder / "Main.log"), "Main.log was written");
     for (const auto& entry : std::filesystem::directory_iterator(logFolder)) {
         if (entry.path().extension() != ".log") continue;
         const std::string text = ReadWholeFile(entry.path());
         std::cout << "\n--- " << entry.path().string() << " (" << text.size() << " bytes) ---\n" << text;
-        ok = ok && text.starts_with("CLOSED\n");
+        facts.Expect(text.starts_with("CLOSED\n"), entry.path().filename().string() + " was closed");
     }
     std::cout << "\nActivity logs are in " << logFolder.string() << '\n';
-    return ok ? 0 : 1;
+    for (const std::string& failed : facts.Failed()) std::cout << "The story did not hold: " << failed << '\n';
+    return facts.AllHeld() ? 0 : 1;
 }
