@@ -92,6 +92,8 @@ public:
     std::size_t ComposeWindowCount() const { return composeWindows_.size(); }
     std::size_t InspectorExtensionCount() const { return inspectorExtensions_.size(); }
     std::size_t ExplorerExtensionCount() const { return explorerExtensions_.size(); }
+    // The main windows' extensions in the order their windows were wrapped.
+    CExplorerExtension* ExplorerExtensionAt(std::size_t index) const { return explorerExtensions_.at(index).get(); }
 
     // Called by an extension whose Outlook window closed, as the last thing it does: the extension is destroyed.
     void ReleaseInspectorExtension(CInspectorExtension* extension) override;

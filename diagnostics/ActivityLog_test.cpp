@@ -217,7 +217,7 @@ TEST_F(ActivityLogTest, ErrorLinesCarryTheCodeInHexadecimal) {
     LogComError(static_cast<outlook::HResult>(0x8004010F), {"mailstore/OutlookActions.cpp", 214});
     LogComException(outlook::ComError(static_cast<outlook::HResult>(0x80020006), L"Unknown name."));
     EXPECT_EQ(ReadLogFile("Main").substr(before),
-              "2026-12-10 03:04:05 [ERROR] COM error. File mailstore/OutlookActions.cpp, line 214, error 8004010f\n"
+              "2026-12-10 03:04:05 [ERROR] COM error. File OutlookActions.cpp, line 214, error 8004010f\n"
               "[ERROR] COM exception. Code 80020006. Description \"Unknown name.\"\n");
 }
 
