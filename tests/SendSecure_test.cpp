@@ -53,7 +53,7 @@ protected:
     }
     static sim::SimOptions WithVersion(sim::SimOptions options) {
         options.majorVersion = GetParam();
-        options.userAddress = kUser;
+        if (options.userAddress == sim::SimOptions{}.userAddress) options.userAddress = kUser;
         return options;
     }
 
@@ -248,6 +248,34 @@ TEST_P(SendSecureTest, AnAutomationErrorIsLoggedAndToldWithTheSystemsTextAndTheW
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, SendSecureTest, ::testing::Values(11, 12, 14));
+
+// The draft names no sender and the profile's user has no address: the default account decides, and when several
+// registered accounts leave it open, the answer "NA" is no address to send from.
+class NoSenderTest : public SendSecureTest {
+protected:
+    NoSenderTest() : SendSecureTest(sim::SimOptions{.userAddress = L""}) {
+        world_.Service().State().AddAccount({.email = "bob@example.com", .password = "pw"});
+        world_.Outlook().AddAccount(
+            {.type = outlook::olPop3, .displayName = L"Bob", .smtpAddress = L"bob@example.com"});
+    }
+};
+
+TEST_P(NoSenderTest, SeveralRegisteredAccountsWithoutADefaultLeaveNoSender) {
+    const auto inspector = Compose(Draft({}));
+    // The account-management service cannot tell the accounts' order, and with it the default.
+    world_.Outlook().FailMember(L"OlkAccountManager.GetOrder", static_cast<outlook::HResult>(0x80004005), L"", -1);
+
+    PressSendSecure(inspector);
+
+    EXPECT_EQ(BoxTexts(),
+              std::vector<std::wstring>{L"Sorry, you cannot send Parcelon messages from this account at this time"});
+    EXPECT_FALSE(inspector->IsClosed());
+    const std::string log = world_.LogFile("Main");
+    EXPECT_NE(log.find("Failed to get selected sender. SelectSender failed"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Selected sender NA"), std::string::npos) << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, NoSenderTest, ::testing::Values(11, 12, 14));
 
 // Outlook 2003 with Word as the e-mail editor: the buttons sit on Word's "E-mail" toolbar, which every message Word
 // edits shares.
