@@ -18,10 +18,12 @@ constexpr const char* kWrongPassword = "battery staple";
 
 int shownDialogs = 0;
 int incorrectNotices = 0;
+bool gaveUp = false;
 
 struct Login {
     bool interactive = SomeoneAtTheTerminal();
     int attempts = 0;
+    bool cancelled = false;
 };
 
 // The password typed at this attempt; nothing: the user cancels.
@@ -50,14 +52,21 @@ void QueueAnswer(sim::ScriptedUser& user, const std::shared_ptr<Login>& login) {
             ++incorrectNotices;
             Step("The login dialog says: \"" + Utf8(dialogs::kPasswordIncorrectText) + "\"");
         }
-        const std::optional<std::wstring> password = PasswordFor(*login, screen.Text(dialogs::kLoginFieldId));
-        if (!password) {
-            Step("The user gives up and presses Cancel");
+        // The dialog comes back when the service refuses the password, and may come back after Cancel.
+        if (login->attempts < kMostAttempts) QueueAnswer(user, login);
+        if (login->cancelled) {
+            Step("The login dialog asks again; the user cancels again");
             screen.Press(platform::kDialogCancel);
             return;
         }
-        // The dialog comes back when the service refuses the password.
-        if (login->attempts < kMostAttempts) QueueAnswer(user, login);
+        const std::optional<std::wstring> password = PasswordFor(*login, screen.Text(dialogs::kLoginFieldId));
+        if (!password) {
+            Step("The user gives up and presses Cancel");
+            login->cancelled = true;
+            gaveUp = true;
+            screen.Press(platform::kDialogCancel);
+            return;
+        }
         screen.Type(dialogs::kPasswordFieldId, *password);
         screen.Press(platform::kDialogOk);
     });
@@ -74,5 +83,7 @@ void EndTheLogin(sim::ScriptedUser& user) { user.DropDialogScripts(dialogs::kLog
 int LoginDialogsShown() { return shownDialogs; }
 
 int IncorrectPasswordNotices() { return incorrectNotices; }
+
+bool TheUserGaveUp() { return gaveUp; }
 
 }  // namespace sealwing::story

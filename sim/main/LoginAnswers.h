@@ -23,5 +23,7 @@ bool SomeoneAtTheTerminal();
 // Login dialogs shown since the program started, and how many of them said the password was incorrect.
 int LoginDialogsShown();
 int IncorrectPasswordNotices();
+// The user cancelled a login instead of typing a password.
+bool TheUserGaveUp();
 
 }  // namespace sealwing::story

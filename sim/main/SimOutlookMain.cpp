@@ -18,6 +18,7 @@
 #include "diagnostics/CrashReport.h"
 #include "diagnostics/CrashReportDialogTemplate.h"
 #include "diagnostics/Log.h"
+#include "dialogs/NewVersionDialogTemplate.h"
 #include "localservice/LocalService.h"
 #include "localservice/SeedFile.h"
 #include "mailstore/MapEmailDialogTemplate.h"
@@ -186,13 +187,22 @@ int main(int argc, char** argv) {
     addin.OnStartupComplete();
     Step("Add-in connected: " + std::to_string(addin.ExplorerExtensionCount()) +
          " main window(s) wrapped; the version check runs on its own thread");
-    // Its outcome comes back to Outlook's thread as posted work.
+    // Its outcome comes back to Outlook's thread as posted work; a newer version on offer is told, and the user
+    // closes the notice.
+    outlook.User().AtDialog(dialogs::kNewVersionDialogId, [](sim::DialogScreen& screen) {
+        const std::vector<std::wstring> links = screen.LinkAddresses(dialogs::kNewVersionTextId);
+        Step("The add-in tells of a new version: release notes at " +
+             (links.empty() ? std::string("no address") : platform::Utf8FromWide(links.front())) +
+             "; the user presses OK");
+        screen.Press(dialogs::kNewVersionOkId);
+    });
     if (outlook.Loop().WaitForWork(std::chrono::seconds(90))) {
         outlook.Loop().RunPending();
         Step("The version check's outcome reached Outlook's thread (its request is in VersionCheck.log)");
     } else {
         Step("The version check had no outcome after 90 seconds");
     }
+    outlook.User().DropDialogScripts(dialogs::kNewVersionDialogId);
     if (outlook.MajorVersion() == 11) {
         Step("Asked for the Exchange mailbox's address: " +
              platform::Utf8FromWide(settings::SettingsStore::Instance().MappedAddress(kExchangeMailbox)));
@@ -214,10 +224,11 @@ int main(int argc, char** argv) {
                            .facts = facts};
         story::ShowTheMainWindowCommands(world);
         story::KeepSentCopies(world);
-        story::ComposeAndSendSecure(world);
-        const auto notice = story::ReadTheSecureNotice(world);
-        story::ReplyAllAndForward(world, notice);
-        story::ShowAbout(world);
+        if (story::ComposeAndSendSecure(world)) {
+            const auto notice = story::ReadTheSecureNotice(world);
+            story::ReplyAllAndForward(world, notice);
+            story::ShowAbout(world);
+        }
     }
     outlook.CloseExplorer(inbox);
     Step("The user closes the main window: " + std::to_string(addin.ExplorerExtensionCount()) +

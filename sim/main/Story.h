@@ -32,7 +32,8 @@ void ShowTheMainWindowCommands(World& world);
 // From the main window's options the user asks for a copy of each secure message in the Sent folder.
 void KeepSentCopies(World& world);
 // A new message with too many attachments: Send Secure logs in, refuses, and sends once one attachment is gone.
-void ComposeAndSendSecure(World& world);
+// False when the user gave up at the login dialog: the rest of the story needs the session.
+bool ComposeAndSendSecure(World& world);
 // A secure notice arrives and the user selects it: the reader page of its message opens over the reading pane.
 outlook::Ref<sim::SimMailItem> ReadTheSecureNotice(World& world);
 // Reply All and Forward of the notice on display.
