@@ -4,17 +4,26 @@
 
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <olectl.h>
 
 #include <fstream>
 #include <iterator>
 
 #include "addin/SealwingAddin.h"
 #include "outlook/AccountManagement.h"
+#include "outlook/win32/dispatch/ButtonPictureMaker.h"
 #include "platform/Text.h"
+#include "sim/SimCommandBar.h"
+#include "sim/SimCommandBarControl.h"
+#include "sim/SimCommandBarControls.h"
+#include "sim/SimCommandBars.h"
+#include "sim/SimExplorer.h"
 #include "sim/SimInspector.h"
 #include "sim/SimWordDocument.h"
+#include "sim/win32/ButtonFaceRecord.h"
 #include "sim/win32/DispatchWorld.h"
 #include "sim/win32/EventForwarder.h"
+#include "sim/win32/StandInButtonPictures.h"
 
 namespace sealwing {
 namespace {
@@ -270,6 +279,189 @@ TEST_F(DispatchAdapterTest, AFailedSpellingCheckArrivesWithWordsCodeAndDescripti
     EXPECT_EQ(inspector->Document()->SpellingChecks(), 0u);
     document->CheckSpelling();  // the failure was for one call only
     EXPECT_EQ(inspector->Document()->SpellingChecks(), 1u);
+}
+
+TEST_F(DispatchAdapterTest, TheSelectionHoldsTheSelectedItemsAndTheReadingPaneShowsWhetherItIsVisible) {
+    auto& outlook = world_.Outlook();
+    const auto explorer = outlook.OpenExplorer();
+    const auto first = outlook.AddReceivedMail({.subject = L"First"});
+    const auto second = outlook.AddReceivedMail({.subject = L"Second"});
+    outlook.Select(explorer, {first, second});
+    const auto application = std::dynamic_pointer_cast<outlook::Application>(world_.Host());
+    const auto served = application->Explorers()->Item(1);
+
+    const auto selection = served->Selection();
+    ASSERT_EQ(selection->Count(), 2);
+    const auto item = std::dynamic_pointer_cast<outlook::MailItem>(selection->Item(2));
+    ASSERT_NE(item, nullptr);  // typed through its Class, as any item
+    EXPECT_EQ(item->Subject(), L"Second");
+    EXPECT_TRUE(served->IsPaneVisible(outlook::olPreview));
+    outlook.SetReadingPaneVisible(explorer, false);
+    EXPECT_FALSE(served->IsPaneVisible(outlook::olPreview));
+    outlook.Select(explorer, {});
+    EXPECT_EQ(served->Selection()->Count(), 0);
+}
+
+// A draft's CreationTime crosses as a date, and Inspector.Close(olSave) saves the item and closes its window.
+TEST_F(DispatchAdapterTest, ADraftHasItsCreationTimeAndClosingItsWindowWithSaveSavesIt) {
+    auto& outlook = world_.Outlook();
+    const auto draft = outlook.CreateMailItem();
+    outlook.OpenInspector(draft);
+    const auto application = std::dynamic_pointer_cast<outlook::Application>(world_.Host());
+    const auto inspector = application->Inspectors()->Item(1);
+    const auto mail = std::dynamic_pointer_cast<outlook::MailItem>(inspector->CurrentItem());
+    ASSERT_NE(mail, nullptr);
+    EXPECT_NE(mail->CreationTime(), outlook::kNoDate);
+    EXPECT_EQ(mail->CreationTime(), draft->CreationTime());
+    mail->SetSubject(L"Kept");
+
+    inspector->Close(outlook::olSave);
+
+    EXPECT_EQ(application->Inspectors()->Count(), 0);
+    EXPECT_NE(draft->EntryID(), L"");
+    EXPECT_EQ(draft->Subject(), L"Kept");
+}
+
+outlook::ControlPlacement Placed(std::optional<std::wstring> parameter, std::optional<int> before,
+                                 std::optional<bool> temporary) {
+    return outlook::ControlPlacement{std::move(parameter), before, temporary};
+}
+
+// What the round trips below do with command bars and their buttons.
+class CommandBarRoundTrip : public DispatchAdapterTest {
+protected:
+    void SetUp() override {
+        DispatchAdapterTest::SetUp();
+        sim::win32::ForgetButtonFaces();
+        explorer_ = world_.Outlook().OpenExplorer();
+        const auto application = std::dynamic_pointer_cast<outlook::Application>(world_.Host());
+        bars_ = application->Explorers()->Item(1)->CommandBars();
+        ASSERT_NE(bars_, nullptr);
+    }
+
+    outlook::Ref<sim::SimExplorer> explorer_;
+    outlook::Ref<outlook::CommandBars> bars_;
+};
+
+TEST_F(CommandBarRoundTrip, AButtonAddedBeforeAPositionTakesItWithItsTagAndGoesWhenDeleted) {
+    const auto standard = bars_->Item(L"Standard");
+    ASSERT_NE(standard, nullptr);
+    EXPECT_EQ(standard->Name(), L"Standard");
+    const auto controls = standard->Controls();
+    const int before = controls->Count();
+    ASSERT_GE(before, 2);
+
+    const auto button = controls->Add(outlook::msoControlButton, Placed(std::nullopt, 2, true));
+    ASSERT_NE(button, nullptr);
+    button->SetTag(L"Parcelon.Send");
+    button->SetCaption(L"Send Secure");
+    button->SetTooltipText(L"Send it securely");
+    button->SetBeginGroup(true);
+    button->SetStyle(outlook::msoButtonIconAndCaption);
+
+    EXPECT_EQ(controls->Count(), before + 1);
+    EXPECT_EQ(controls->Item(2)->Tag(), L"Parcelon.Send");
+    EXPECT_EQ(button->Caption(), L"Send Secure");
+    const auto simulated = explorer_->Bars()->FindControlByTag(L"Parcelon.Send");
+    ASSERT_NE(simulated, nullptr);
+    EXPECT_EQ(simulated->TooltipText(), L"Send it securely");
+    EXPECT_TRUE(simulated->BeginsGroup());
+    EXPECT_EQ(simulated->Style(), outlook::msoButtonIconAndCaption);
+    EXPECT_EQ(simulated->Temporary(), true);
+    EXPECT_EQ(simulated->Parameter(), std::nullopt);  // left out, not passed empty
+
+    button->Delete();
+    EXPECT_EQ(controls->Count(), before);
+    EXPECT_EQ(explorer_->Bars()->FindControlByTag(L"Parcelon.Send"), nullptr);
+}
+
+TEST_F(CommandBarRoundTrip, ANewBarAndAPopupsControlsCrossAndAMissingBarIsAnError) {
+    const auto bar = bars_->Add(L"Parcelon", outlook::msoBarTop, true);
+    ASSERT_NE(bar, nullptr);
+    bar->SetLeft(40);
+    bar->SetRowIndex(3);
+    bar->SetVisible(true);
+    const auto simulated = explorer_->Bars()->Bar(L"Parcelon");
+    ASSERT_NE(simulated, nullptr);
+    EXPECT_EQ(simulated->Position(), outlook::msoBarTop);
+    EXPECT_EQ(simulated->Temporary(), true);
+    EXPECT_EQ(simulated->Left(), 40);
+    EXPECT_EQ(simulated->RowIndex(), 3);
+    EXPECT_TRUE(simulated->IsVisible());
+
+    const auto popup = bar->Controls()->Add(outlook::msoControlPopup, Placed(L"menu", std::nullopt, std::nullopt));
+    const auto inner =
+        popup->Controls()->Add(outlook::msoControlButton, Placed(std::nullopt, std::nullopt, std::nullopt));
+    inner->SetTag(L"Parcelon.About");
+    EXPECT_EQ(popup->Controls()->Item(1)->Tag(), L"Parcelon.About");
+    EXPECT_EQ(explorer_->Bars()->FindControlByTag(L"Parcelon.About"),
+              simulated->ControlList()->List()[0]->PopupControls()->List()[0]);
+
+    EXPECT_TRUE(outlook::Failed(CaughtError([&] { bars_->Item(L"No Such Bar"); }).Code()));
+    EXPECT_TRUE(outlook::Failed(CaughtError([&] { inner->Controls(); }).Code()));  // a button has no controls
+}
+
+// The Click event: each advised sink sees the button and the cancel flag, and the flag it set comes back to Office.
+struct ClickSink : outlook::CommandBarButtonEvents {
+    int clicks = 0;
+    std::wstring tag;
+    void Click(const outlook::Ref<outlook::CommandBarControl>& button, bool& cancel) override {
+        ++clicks;
+        tag = button != nullptr ? button->Tag() : L"(none)";
+        cancel = true;
+    }
+};
+
+TEST_F(CommandBarRoundTrip, AClickReachesTheAdvisedSinkAndItsCancelComesBack) {
+    const auto button =
+        bars_->Item(L"Standard")->Controls()->Add(outlook::msoControlButton, Placed(std::nullopt, std::nullopt, true));
+    button->SetTag(L"Parcelon.Send");
+    const auto simulated = explorer_->Bars()->FindControlByTag(L"Parcelon.Send");
+    ASSERT_NE(simulated, nullptr);
+    ClickSink sink;
+    const outlook::Cookie cookie = button->Events().Advise(sink);
+
+    EXPECT_TRUE(world_.Outlook().ClickControl(simulated));
+    EXPECT_EQ(sink.clicks, 1);
+    EXPECT_EQ(sink.tag, L"Parcelon.Send");
+
+    button->Events().Unadvise(cookie);
+    EXPECT_FALSE(world_.Outlook().ClickControl(simulated));
+    EXPECT_EQ(sink.clicks, 1);
+}
+
+// SetFace makes both pictures with the DLL's maker and puts them; the served button records what arrived.
+HRESULT NoPicture(int, outlook::win32::FaceResource, IPictureDisp** picture) {
+    *picture = nullptr;
+    return HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND);
+}
+
+TEST_F(CommandBarRoundTrip, SetFacePutsAPictureAndAMaskOfTheButtonsSize) {
+    const auto button =
+        bars_->Item(L"Standard")->Controls()->Add(outlook::msoControlButton, Placed(std::nullopt, std::nullopt, true));
+    button->SetTag(L"Parcelon.Send");
+    const auto simulated = explorer_->Bars()->FindControlByTag(L"Parcelon.Send");
+    ASSERT_NE(simulated, nullptr);
+
+    outlook::win32::InstallButtonPictureMaker(nullptr);
+    EXPECT_EQ(CaughtError([&] { button->SetFace(221, 220); }).Code(), static_cast<outlook::HResult>(E_NOTIMPL));
+    outlook::win32::InstallButtonPictureMaker(&NoPicture);
+    EXPECT_EQ(CaughtError([&] { button->SetFace(221, 220); }).Code(),
+              static_cast<outlook::HResult>(HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND)));
+    EXPECT_FALSE(sim::win32::ButtonFaceOf(simulated).picture.has_value()) << "nothing is put when a picture fails";
+    outlook::win32::InstallButtonPictureMaker(&sim::win32::StandInButtonPicture);
+
+    button->SetFace(221, 220);
+
+    const sim::win32::ButtonFace& face = sim::win32::ButtonFaceOf(simulated);
+    ASSERT_TRUE(face.picture.has_value());
+    ASSERT_TRUE(face.mask.has_value());
+    EXPECT_EQ(face.picture->type, PICTYPE_BITMAP);
+    EXPECT_EQ(face.picture->width, 24);
+    EXPECT_EQ(face.picture->height, 24);
+    EXPECT_EQ(face.mask->type, PICTYPE_BITMAP);
+    EXPECT_EQ(face.mask->width, 24);
+    EXPECT_EQ(face.mask->bitsPerPixel, 1);
 }
 
 // Inspector.WordEditor: Word's document wherever Word edits the item, checked through Word's _Document interface.

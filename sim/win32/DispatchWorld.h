@@ -20,9 +20,11 @@
 #include "sim/SimOutlook.h"
 #include "sim/win32/EventForwarder.h"
 #include "sim/win32/ServeObjects.h"
+#include "sim/win32/StandInButtonPictures.h"
 
 // The Windows test programs' ground: a simulated Outlook served through COM on this apartment thread, with the user's
-// files in a fresh folder and a registry subtree of the test's own.
+// files in a fresh folder and a registry subtree of the test's own, and stand-in pictures for the buttons the add-in
+// adds (the DLL's resources are not in these programs).
 namespace sealwing::sim::win32 {
 
 // A simulated Outlook whose Application reaches the add-in only through IDispatch, on this apartment thread.
@@ -69,6 +71,7 @@ private:
     platform::ManualClock clock_;
     SimOutlook outlook_;
     platform::ScopedPlatform platform_;
+    ScopedStandInButtonPictures buttonPictures_;
 };
 
 }  // namespace sealwing::sim::win32

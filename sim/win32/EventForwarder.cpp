@@ -87,4 +87,8 @@ void EventForwarder::Forward(const outlook::Ref<outlook::Object>& forward, bool&
     FireWithCancel(outlook::ItemEvents::kForward, L"Forward", forward, cancel);
 }
 
+void EventForwarder::Click(const outlook::Ref<outlook::CommandBarControl>& button, bool& cancel) {
+    FireWithCancel(outlook::CommandBarButtonEvents::kClick, L"Click", button, cancel);
+}
+
 }  // namespace sealwing::sim::win32

@@ -21,7 +21,8 @@ class EventForwarder final : public outlook::ApplicationEvents,
                              public outlook::ExplorersEvents,
                              public outlook::InspectorEvents,
                              public outlook::ExplorerEvents,
-                             public outlook::ItemEvents {
+                             public outlook::ItemEvents,
+                             public outlook::CommandBarButtonEvents {
 public:
     EventForwarder(ComPtr<IDispatch> sink, std::wstring interfaceName)
         : sink_(std::move(sink)), interfaceName_(std::move(interfaceName)) {}
@@ -39,6 +40,7 @@ public:
     void Reply(const outlook::Ref<outlook::Object>& response, bool& cancel) override;
     void ReplyAll(const outlook::Ref<outlook::Object>& response, bool& cancel) override;
     void Forward(const outlook::Ref<outlook::Object>& forward, bool& cancel) override;
+    void Click(const outlook::Ref<outlook::CommandBarControl>& button, bool& cancel) override;
 
 private:
     // Arguments in the member's order.

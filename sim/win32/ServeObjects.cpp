@@ -4,6 +4,7 @@
 #include <string>
 
 #include "outlook/win32/dispatch/DispatchObjects.h"
+#include "sim/win32/ButtonFaceRecord.h"
 #include "sim/win32/FrameWindows.h"
 #include "sim/win32/ServeMapi.h"
 #include "sim/win32/ServerConnectionPoint.h"
@@ -21,6 +22,8 @@ ScopedVariant Served(const outlook::Ref<outlook::Object>& object) {
 
 ScopedVariant Text(const std::wstring& text) { return ScopedVariant::String(text); }
 
+ScopedVariant Nothing() { return ScopedVariant(); }
+
 // MAPIOBJECT: the served MAPI object as VT_UNKNOWN, as Outlook hands it out; empty for Nothing.
 ScopedVariant Unknown(ComPtr<IUnknown> object) {
     ScopedVariant value;
@@ -37,6 +40,14 @@ std::wstring TextOf(const VARIANT& value) {
     }
     const BSTR bstr = converted.Get()->bstrVal;
     return bstr != nullptr ? std::wstring(bstr, SysStringLen(bstr)) : std::wstring();
+}
+
+std::int32_t NumberOf(const VARIANT& value) {
+    ScopedVariant converted;
+    if (FAILED(VariantChangeType(converted.Get(), const_cast<VARIANT*>(&value), 0, VT_I4))) {
+        throw outlook::ComError(DISP_E_TYPEMISMATCH, L"A number was expected");
+    }
+    return converted.Get()->lVal;
 }
 
 bool FlagOf(const VARIANT& value) {
@@ -90,8 +101,18 @@ void ServeExplorers(ServerObject& s, const outlook::Ref<outlook::Explorers>& o) 
 
 void ServeExplorer(ServerObject& s, const outlook::Ref<outlook::Explorer>& o) {
     s.AddMember(L"Caption", [o](const ServerArguments&) { return Text(o->Caption()); });
+    s.AddMember(L"Selection", [o](const ServerArguments&) { return Served(o->Selection()); });
+    s.AddMember(L"IsPaneVisible", [o](const ServerArguments& a) {
+        return ScopedVariant::Bool(o->IsPaneVisible(static_cast<outlook::Pane>(a.Int(0))));
+    });
+    s.AddMember(L"CommandBars", [o](const ServerArguments&) { return Served(o->CommandBars()); });
     s.SetWindow([o] { return ServedWindow(o->Window()); });
     AddEvents<outlook::ExplorerEvents>(s, o, L"ExplorerEvents");
+}
+
+void ServeSelection(ServerObject& s, const outlook::Ref<outlook::Selection>& o) {
+    s.AddMember(L"Count", [o](const ServerArguments&) { return ScopedVariant::Int(o->Count()); });
+    s.AddMember(L"Item", [o](const ServerArguments& a) { return Served(o->Item(a.Int(0))); });
 }
 
 void ServeInspectors(ServerObject& s, const outlook::Ref<outlook::Inspectors>& o) {
@@ -109,6 +130,12 @@ void ServeInspector(ServerObject& s, const outlook::Ref<outlook::Inspector>& o) 
         return ScopedVariant();
     });
     s.AddMember(L"WordEditor", [o](const ServerArguments&) { return Served(o->WordEditor()); });
+    s.AddMember(L"IsWordMail", [o](const ServerArguments&) { return ScopedVariant::Bool(o->IsWordMail()); });
+    s.AddMember(L"CommandBars", [o](const ServerArguments&) { return Served(o->CommandBars()); });
+    s.AddMember(L"Close", [o](const ServerArguments& a) {
+        o->Close(static_cast<outlook::InspectorClose>(a.Int(0)));
+        return Nothing();
+    });
     s.SetWindow([o] { return ServedWindow(o->Window()); });
     AddEvents<outlook::InspectorEvents>(s, o, L"InspectorEvents");
 }
@@ -122,6 +149,66 @@ void ServeWordDocument(ServerObject& s, const outlook::Ref<outlook::WordDocument
         o->CheckSpelling();
         return ScopedVariant();
     });
+    s.AddMember(L"CommandBars", [o](const ServerArguments&) { return Served(o->CommandBars()); });
+}
+
+// Office's command bars: Item is the collection's default member, with the bar's name as its index.
+void ServeCommandBars(ServerObject& s, const outlook::Ref<outlook::CommandBars>& o) {
+    s.AddMember(L"Item", [o](const ServerArguments& a) { return Served(o->Item(a.String(0))); });
+    // Add(Name, Position, MenuBar, Temporary), every argument optional; the simulation takes a name and a position.
+    s.AddMember(L"Add", [o](const ServerArguments& a) {
+        return Served(o->Add(a.Present(0) ? a.String(0) : std::wstring(),
+                             a.Present(1) ? static_cast<outlook::BarPosition>(a.Int(1)) : outlook::msoBarTop,
+                             a.Present(3) && a.Bool(3)));
+    });
+}
+
+void ServeCommandBar(ServerObject& s, const outlook::Ref<outlook::CommandBar>& o) {
+    s.AddMember(L"Name", [o](const ServerArguments&) { return Text(o->Name()); });
+    s.AddMember(L"Controls", [o](const ServerArguments&) { return Served(o->Controls()); });
+    s.AddMember(L"Left", {}, [o](const VARIANT& v) { o->SetLeft(NumberOf(v)); });
+    s.AddMember(L"RowIndex", {}, [o](const VARIANT& v) { o->SetRowIndex(NumberOf(v)); });
+    s.AddMember(L"Visible", {}, [o](const VARIANT& v) { o->SetVisible(FlagOf(v)); });
+}
+
+// Add(Type, Id, Parameter, Before, Temporary), every argument optional; Id is not simulated.
+void ServeCommandBarControls(ServerObject& s, const outlook::Ref<outlook::CommandBarControls>& o) {
+    s.AddMember(L"Count", [o](const ServerArguments&) { return ScopedVariant::Int(o->Count()); });
+    s.AddMember(L"Item", [o](const ServerArguments& a) { return Served(o->Item(a.Int(0))); });
+    s.AddMember(L"Add", [o](const ServerArguments& a) {
+        outlook::ControlPlacement placement;
+        if (a.Present(2)) placement.parameter = a.String(2);
+        if (a.Present(3)) placement.before = a.Int(3);
+        if (a.Present(4)) placement.temporary = a.Bool(4);
+        const auto type = a.Present(0) ? static_cast<outlook::ControlType>(a.Int(0)) : outlook::msoControlButton;
+        return Served(o->Add(type, placement));
+    });
+}
+
+// Buttons and popups: one table, so that every control has each member at the same DISPID. Picture and Mask are
+// recorded by the harness (ButtonFaceRecord); the simulation's face, given as resource ids, is the DLL's to know.
+void ServeCommandBarControl(ServerObject& s, const outlook::Ref<outlook::CommandBarControl>& o) {
+    s.AddMember(
+        L"Tag", [o](const ServerArguments&) { return Text(o->Tag()); },
+        [o](const VARIANT& v) { o->SetTag(TextOf(v)); });
+    s.AddMember(
+        L"Caption", [o](const ServerArguments&) { return Text(o->Caption()); },
+        [o](const VARIANT& v) { o->SetCaption(TextOf(v)); });
+    s.AddMember(L"TooltipText", {}, [o](const VARIANT& v) { o->SetTooltipText(TextOf(v)); });
+    s.AddMember(L"BeginGroup", {}, [o](const VARIANT& v) { o->SetBeginGroup(FlagOf(v)); });
+    s.AddMember(L"Style", {}, [o](const VARIANT& v) { o->SetStyle(static_cast<outlook::ButtonStyle>(NumberOf(v))); });
+    s.AddMember(L"Delete", [o](const ServerArguments&) {
+        o->Delete();
+        return Nothing();
+    });
+    s.AddMember(L"Controls", [o](const ServerArguments&) { return Served(o->Controls()); });
+    s.AddMember(L"Picture", {}, [o](const VARIANT& v) { ButtonFaceOf(o).picture = PictureFactsOf(v); });
+    s.AddMember(L"Mask", {}, [o](const VARIANT& v) { ButtonFaceOf(o).mask = PictureFactsOf(v); });
+    // Only a button has the Click event: a popup refuses Events, and serves no connection point, as Office's has none.
+    try {
+        AddEvents<outlook::CommandBarButtonEvents>(s, o, L"_CommandBarButtonEvents");
+    } catch (const outlook::ComError&) {
+    }
 }
 
 void ServeMailItem(ServerObject& s, const outlook::Ref<outlook::MailItem>& o) {
@@ -158,6 +245,7 @@ void ServeMailItem(ServerObject& s, const outlook::Ref<outlook::MailItem>& o) {
     });
     s.AddMember(L"Sent", [o](const ServerArguments&) { return ScopedVariant::Bool(o->Sent()); });
     s.AddMember(L"SentOn", [o](const ServerArguments&) { return ScopedVariant::Date(o->SentOn()); });
+    s.AddMember(L"CreationTime", [o](const ServerArguments&) { return ScopedVariant::Date(o->CreationTime()); });
     AddEvents<outlook::ItemEvents>(s, o, L"ItemEvents");
 }
 
@@ -299,9 +387,14 @@ ComPtr<IDispatch> ServeObject(const outlook::Ref<outlook::Object>& object) {
            TryServe<outlook::NameSpace>(object, L"NameSpace", ServeNameSpace, server) ||
            TryServe<outlook::Explorers>(object, L"Explorers", ServeExplorers, server) ||
            TryServe<outlook::Explorer>(object, L"Explorer", ServeExplorer, server) ||
+           TryServe<outlook::Selection>(object, L"Selection", ServeSelection, server) ||
            TryServe<outlook::Inspectors>(object, L"Inspectors", ServeInspectors, server) ||
            TryServe<outlook::Inspector>(object, L"Inspector", ServeInspector, server) ||
            TryServe<outlook::WordDocument>(object, L"Document", ServeWordDocument, server) ||
+           TryServe<outlook::CommandBars>(object, L"CommandBars", ServeCommandBars, server) ||
+           TryServe<outlook::CommandBar>(object, L"CommandBar", ServeCommandBar, server) ||
+           TryServe<outlook::CommandBarControls>(object, L"CommandBarControls", ServeCommandBarControls, server) ||
+           TryServe<outlook::CommandBarControl>(object, L"CommandBarControl", ServeCommandBarControl, server) ||
            TryServe<outlook::MailItem>(object, L"MailItem", ServeMailItem, server) ||
            TryServe<outlook::COMAddIns>(object, L"COMAddIns", ServeCOMAddIns, server) ||
            TryServe<outlook::COMAddIn>(object, L"COMAddIn", ServeCOMAddIn, server) ||

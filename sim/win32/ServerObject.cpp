@@ -45,6 +45,12 @@ const VARIANT& ServerArguments::At(UINT index) const {
     return argument;
 }
 
+bool ServerArguments::Present(UINT index) const {
+    if (index >= Count()) return false;
+    const VARIANT& argument = At(index);
+    return !(argument.vt == VT_ERROR && argument.scode == DISP_E_PARAMNOTFOUND);
+}
+
 std::int32_t ServerArguments::Int(UINT index) const { return Converted(At(index), VT_I4).Get()->lVal; }
 
 bool ServerArguments::Bool(UINT index) const { return Converted(At(index), VT_BOOL).Get()->boolVal != VARIANT_FALSE; }

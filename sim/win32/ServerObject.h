@@ -31,6 +31,8 @@ class ServerArguments {
 public:
     explicit ServerArguments(const DISPPARAMS& parameters) : parameters_(parameters) {}
     UINT Count() const { return parameters_.cArgs - parameters_.cNamedArgs; }
+    // Whether an optional argument was passed: given, and not left out as VT_ERROR DISP_E_PARAMNOTFOUND.
+    bool Present(UINT index) const;
     std::int32_t Int(UINT index) const;
     bool Bool(UINT index) const;
     std::wstring String(UINT index) const;
