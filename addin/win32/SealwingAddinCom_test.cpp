@@ -1,6 +1,7 @@
 #include "addin/win32/SealwingAddinCom.h"
 
 #include <gtest/gtest.h>
+#include <olectl.h>
 
 #include <exception>
 #include <stdexcept>
@@ -91,7 +92,9 @@ TEST(SealwingResourcesTest, TheButtonFaceAndItsMaskAre24By24BitmapPictures) {
         ASSERT_NE(GetObjectW(reinterpret_cast<HGDIOBJ>(static_cast<UINT_PTR>(handle)), sizeof(bitmap), &bitmap), 0);
         EXPECT_EQ(bitmap.bmWidth, 24);
         EXPECT_EQ(bitmap.bmHeight, 24);
-        if (face.bitsPerPixel != 0) EXPECT_EQ(bitmap.bmBitsPixel, face.bitsPerPixel);
+        if (face.bitsPerPixel != 0) {
+            EXPECT_EQ(bitmap.bmBitsPixel, face.bitsPerPixel);
+        }
     }
     IPictureDisp* none = nullptr;
     EXPECT_TRUE(FAILED(MakeButtonFacePicture(299, outlook::win32::FaceResource::kBitmap, &none)));
