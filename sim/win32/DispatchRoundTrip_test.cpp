@@ -20,9 +20,11 @@
 #include "sim/SimExplorer.h"
 #include "sim/SimInspector.h"
 #include "sim/SimWordDocument.h"
+#include "sim/win32/AddinRibbon.h"
 #include "sim/win32/ButtonFaceRecord.h"
 #include "sim/win32/DispatchWorld.h"
 #include "sim/win32/EventForwarder.h"
+#include "sim/win32/ServedRibbonControl.h"
 #include "sim/win32/StandInButtonPictures.h"
 
 namespace sealwing {
@@ -462,6 +464,86 @@ TEST_F(CommandBarRoundTrip, SetFacePutsAPictureAndAMaskOfTheButtonsSize) {
     EXPECT_EQ(face.mask->type, PICTYPE_BITMAP);
     EXPECT_EQ(face.mask->width, 24);
     EXPECT_EQ(face.mask->bitsPerPixel, 1);
+}
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+// An add-in as Office's ribbon sees it: XML for the compose ribbon, a "Sealwing" callback that reads the window of
+// its control's context as the DLL does, and a "Broken" one that fails. Lives on the test's stack.
+class RibbonAddin final : public sim::win32::IRibbonExtensibility {
+public:
+    platform::WindowHandle window = 1;
+    int calls = 0;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        IID ribbon{};
+        sealwing::win32::GuidFromString(sim::win32::kRibbonExtensibilityIid, ribbon);
+        *object = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, ribbon)) {
+            *object = static_cast<sim::win32::IRibbonExtensibility*>(this);
+        }
+        return *object != nullptr ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
+        const std::wstring name = names[0];
+        *ids = name == L"Sealwing" ? 1 : name == L"Broken" ? 2 : DISPID_UNKNOWN;
+        return *ids != DISPID_UNKNOWN ? S_OK : DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters, VARIANT*,
+                                     EXCEPINFO* exception, UINT*) override {
+        ++calls;
+        if (id == 2) {
+            exception->scode = E_FAIL;
+            exception->bstrDescription = SysAllocString(L"callback broke");
+            return DISP_E_EXCEPTION;
+        }
+        if (parameters->cArgs != 1 || parameters->rgvarg[0].vt != VT_DISPATCH) return DISP_E_BADPARAMCOUNT;
+        IID controlIid{};
+        sealwing::win32::GuidFromString(sim::win32::kRibbonControlIid, controlIid);
+        const auto control = sealwing::win32::ComPtr<IDispatch>(parameters->rgvarg[0].pdispVal)
+                                 .As<sim::win32::IRibbonControl>(controlIid);
+        window = platform::kNoWindow;
+        sealwing::win32::ComPtr<IDispatch> context;
+        if (!control || FAILED(control->get_Context(context.Receive())) || !context) return S_OK;
+        const auto frame = context.As<IOleWindow>(IID_IOleWindow);
+        HWND handle = nullptr;
+        if (frame && SUCCEEDED(frame->GetWindow(&handle))) window = reinterpret_cast<platform::WindowHandle>(handle);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetCustomUI(BSTR ribbonId, BSTR* xml) override {
+        *xml = std::wstring(ribbonId) == L"Microsoft.Outlook.Mail.Compose" ? SysAllocString(L"<customUI/>") : nullptr;
+        return S_OK;
+    }
+};
+#pragma GCC diagnostic pop
+
+TEST(AddinRibbonTest, CallbacksRunByNameWithAControlWhoseContextIsTheWindow) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    sim::win32::EventFailures().clear();
+    {
+        RibbonAddin addin;
+        sim::win32::AddinRibbon ribbon{sealwing::win32::ComPtr<IUnknown>(&addin)};
+        EXPECT_EQ(ribbon.GetCustomUI(L"Microsoft.Outlook.Mail.Compose"), L"<customUI/>");
+        EXPECT_EQ(ribbon.GetCustomUI(L"Microsoft.Outlook.Mail.Read"), L"");
+
+        EXPECT_TRUE(ribbon.InvokeRibbonCallback(L"Sealwing", 0x4242));
+        EXPECT_EQ(addin.window, static_cast<platform::WindowHandle>(0x4242));  // no FrameWindows: the simulated one
+        EXPECT_TRUE(ribbon.InvokeRibbonCallback(L"Sealwing", platform::kNoWindow));
+        EXPECT_EQ(addin.window, platform::kNoWindow);
+        EXPECT_FALSE(ribbon.InvokeRibbonCallback(L"Unknown", 0x4242));
+        EXPECT_EQ(addin.calls, 2);
+        EXPECT_TRUE(sim::win32::EventFailures().empty());
+
+        EXPECT_FALSE(ribbon.InvokeRibbonCallback(L"Broken", 0x4242));
+        ASSERT_EQ(sim::win32::EventFailures().size(), 1u);
+        EXPECT_EQ(sim::win32::EventFailures()[0], L"Ribbon.Broken: 0x80004005 callback broke");
+        sim::win32::EventFailures().clear();
+    }
+    CoUninitialize();
 }
 
 // Inspector.WordEditor: Word's document wherever Word edits the item, checked through Word's _Document interface.
