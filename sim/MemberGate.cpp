@@ -25,10 +25,20 @@ void MemberGate::FailMember(std::wstring member, outlook::HResult code, std::wst
     faults_[std::move(member)] = Fault{code, std::move(description), times};
 }
 
+std::size_t MemberGate::Calls(std::wstring_view member) const {
+    const auto counted = calls_.find(member);
+    return counted != calls_.end() ? counted->second : 0;
+}
+
 std::optional<outlook::ComError> MemberGate::Check(std::wstring_view member) {
     if (!loop_.IsUiThread()) {
         ++wrongThreadCalls_;
         return outlook::ComError(result::kWrongThread, result::kWrongThreadText);
+    }
+    if (auto counted = calls_.find(member); counted != calls_.end()) {
+        ++counted->second;
+    } else {
+        calls_.emplace(std::wstring(member), 1);
     }
     if (auto fault = faults_.find(member); fault != faults_.end()) {
         outlook::ComError error(fault->second.code, fault->second.description);

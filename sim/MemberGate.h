@@ -28,6 +28,9 @@ public:
     // The next `times` calls of the member (-1: every call; 0: none from now on) fail with the code and description.
     void FailMember(std::wstring member, outlook::HResult code, std::wstring description, int times);
     std::size_t WrongThreadCalls() const { return wrongThreadCalls_.load(); }
+    // Calls of the member made on the UI thread so far, failed ones included: what a test counts to show that a
+    // path reads only what it must. UI thread only.
+    std::size_t Calls(std::wstring_view member) const;
 
 private:
     struct Fault {
@@ -43,6 +46,7 @@ private:
     std::atomic<std::size_t> wrongThreadCalls_{0};
     // Touched only on the UI thread: the thread check comes before it.
     std::map<std::wstring, Fault, std::less<>> faults_;
+    std::map<std::wstring, std::size_t, std::less<>> calls_;
 };
 
 }  // namespace sealwing::sim

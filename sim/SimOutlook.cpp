@@ -372,6 +372,8 @@ std::size_t SimOutlook::AdvisedSinks() const { return context_->Journal().OpenCo
 
 std::size_t SimOutlook::WrongThreadCalls() const { return context_->Gate().WrongThreadCalls(); }
 
+std::size_t SimOutlook::MemberCalls(std::wstring_view member) const { return context_->Gate().Calls(member); }
+
 void SimOutlook::RequireUiThread(const char* what) {
     if (!loop_.IsUiThread()) {
         throw std::logic_error(std::string("SimOutlook::") + what + " is scripting for the UI thread");

@@ -167,6 +167,8 @@ public:
     std::size_t AdvisedSinks() const;
     // Object-model and MAPI calls refused because they came from a thread other than the UI thread.
     std::size_t WrongThreadCalls() const;
+    // Calls of an object-model or MAPI member made so far on the UI thread (L"Message.GetProps", ...).
+    std::size_t MemberCalls(std::wstring_view member) const;
 
 private:
     void RequireUiThread(const char* what);

@@ -171,8 +171,11 @@ TEST_P(ReadingPaneTest, ANonSecureMessageAndTheShownMessageSelectedAgainSendNoRe
     EXPECT_EQ(world_.Service().Requests().Count(), requests);
     EXPECT_EQ(ReaderPages().size(), 1U);
 
-    Select({world_.Outlook().AddReceivedMail(
-        {.subject = L"Lunch?", .to = {kUser}, .transportHeaders = L"From: a@b\r\n"})});
+    const auto plain =
+        world_.Outlook().AddReceivedMail({.subject = L"Lunch?", .to = {kUser}, .transportHeaders = L"From: a@b\r\n"});
+    const std::size_t reads = world_.Outlook().MemberCalls(L"Message.GetProps");
+    Select({plain});
+    EXPECT_EQ(world_.Outlook().MemberCalls(L"Message.GetProps"), reads + 1) << "one property: the headers";
     EXPECT_EQ(world_.Service().Requests().Count(), requests);
     EXPECT_EQ(Extension().RenderedMessageId(), L"");
     EXPECT_EQ(Extension().TrackedItem(), nullptr);
@@ -206,7 +209,9 @@ TEST_P(ReadingPaneTest, AHiddenReadingPaneHidesTheBrowserAndShowingItAgainShowsT
     Tick();
     world_.Outlook().Browser().Last().CompleteDocument();
     EXPECT_EQ(ReaderPages().size(), 2U);
-    EXPECT_EQ(Extension().Preview().Target() != platform::kNoWindow, true);
+    const platform::WindowHandle pane = world_.Outlook().ReadingPaneWindow(explorer_);
+    EXPECT_EQ(Extension().Preview().Target(), GetParam() > 11 ? pane : world_.Outlook().Windows().Parent(pane))
+        << "the browser follows the pane's new window";
 }
 
 TEST_P(ReadingPaneTest, ClosingTheWindowWhileTheTimerRunsKillsItSoNoTickReachesTheClosedExtension) {
