@@ -9,6 +9,8 @@
 #include "addin/win32/ResourceData.h"
 #include "addin/win32/TypeLibrary.h"
 #include "addin/win32/WindowsPlatform.h"
+#include "diagnostics/FixedTexts.h"
+#include "diagnostics/Log.h"
 #include "outlook/win32/dispatch/WrapApplication.h"
 #include "platform/EntryGuard.h"
 
@@ -132,6 +134,7 @@ HRESULT CSealwingAddinCom::LoadImage(BSTR imageName, IPictureDisp** picture) {
     return GuardComEntry([&] {
         const std::wstring_view name =
             imageName == nullptr ? std::wstring_view() : std::wstring_view(imageName, SysStringLen(imageName));
+        diagnostics::LogScope scope(L"Loading " + std::wstring(name) + L" image", diagnostics::fixed::kLoadingImage);
         if (name != L"SealwingButtonImg") return S_OK;
         return LoadButtonPicture(picture);
     });
