@@ -2,8 +2,9 @@
 // the add-in as Outlook does and drives a scenario, then reports on stdout what the simulation saw. Exit status 0
 // when every check held, 1 otherwise, 2 for a usage error.
 //
-//   sealwing_harness.exe [--dll <path>] [--outlook-version 11|12|14] [--scenario startup|mailstore]
+//   sealwing_harness.exe [--dll <path>] [--outlook-version 11|12|14] [--scenario startup|mailstore|story]
 //                        [--trust-ca <pem file>] [--expect-version <major>.<minor>|missing]
+//                        [--service-record <folder>]
 //
 // The add-in reaches the service named by its endpoint override (SEALWING_SERVICE_ENDPOINT); --trust-ca trusts that
 // service's test CA in the prefix's root store for this run only. --expect-version says what start-up's version check
@@ -12,7 +13,8 @@
 // Scenarios: "startup" connects the add-in to Outlook with windows open and disconnects it; "mailstore" follows the
 // add-in below the object model, into the MAPI store and Outlook's account-management service: the account list
 // start-up reads from the service, and (Outlook 2007 on) a copy of a secure message arriving in a Google Apps store,
-// which the add-in recognises by its Internet header, marks read and deletes for good.
+// which the add-in recognises by its Internet header, marks read and deletes for good. "story" is the user's day with
+// the add-in (HarnessStory.h); the service records its requests in the --service-record folder for it.
 //
 // Like Outlook, the harness registers the account-management service's class in its process while it runs.
 
@@ -38,6 +40,8 @@
 #include "sim/win32/EventForwarder.h"
 #include "sim/win32/FrameWindows.h"
 #include "sim/win32/HarnessPlatform.h"
+#include "sim/win32/HarnessStory.h"
+#include "sim/win32/HarnessSupport.h"
 #include "sim/win32/MessageBoxWatch.h"
 #include "sim/win32/ServeAccountManager.h"
 #include "sim/win32/ServeMapi.h"
@@ -52,53 +56,20 @@ struct Options {
     std::wstring scenario = L"startup";
     std::wstring trustCa;
     std::wstring expectedVersion;  // "major.minor", kVersionMissing, or empty for no expectation
+    std::wstring serviceRecord;    // where the service writes the requests it received (the story)
 };
 
 constexpr const wchar_t* kVersionMissing = L"missing";
-// The caption of the notice that announces a newer version.
-constexpr const wchar_t* kNewVersionNoticeCaption = L"Parcelon for Microsoft Outlook";
-constexpr const char* kVersionCheckFailedText =
-    "Parcelon for Microsoft Outlook was not able to check if a new version is available";
-
-// The outcome of a scenario: every check, printed as it is made, in ASCII (Wine's console garbles the rest).
-class Report {
-public:
-    void Check(bool held, const std::string& what) {
-        std::printf("%s %s\n", held ? "ok  " : "FAIL", what.c_str());
-        if (!held) failed_ = true;
-    }
-    void Note(const std::string& what) { std::printf("     %s\n", what.c_str()); }
-    bool Failed() const { return failed_; }
-
-private:
-    bool failed_ = false;
-};
-
-std::string Narrow(const std::wstring& text) { return platform::Utf8FromWide(text); }
 
 std::size_t JournalCount(const SimOutlook& outlook, const std::wstring& entry) {
     std::size_t count = 0;
     for (const auto& line : outlook.Journal()) count += line == entry ? 1 : 0;
     return count;
 }
-
-std::string ReadText(const std::wstring& path) {
-    platform::Win32FileSystem files;
-    const auto read = files.ReadFile(path);
-    return read.ok ? read.bytes : std::string();
-}
-
-std::size_t Occurrences(const std::string& text, const std::string& part) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
-    return count;
-}
-
-std::string HexCode(HRESULT code) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(code));
-    return text;
-}
+// The caption of the notice that announces a newer version.
+constexpr const wchar_t* kNewVersionNoticeCaption = L"Parcelon for Microsoft Outlook";
+constexpr const char* kVersionCheckFailedText =
+    "Parcelon for Microsoft Outlook was not able to check if a new version is available";
 
 // Start-up's version check as its own log, the add-in's main log and the user saw it, against the service that the
 // script started.
@@ -129,118 +100,12 @@ void CheckVersionCheck(Report& report, const std::wstring& expected, const std::
     report.Check(announced && boxes[0].owner == mainWindow, "the notice belongs to the active main window");
 }
 
-// Exceptions that escaped the harness's sinks and callbacks into the simulated Outlook (sim/AddinCallback.h).
-std::vector<std::string>& SimulationFailures() {
-    static std::vector<std::string> failures;
-    return failures;
-}
-
-void RecordSimulationFailure(const std::string& failure) { SimulationFailures().push_back(failure); }
-
-// No exception reached Outlook's side, and none was caught at the DLL's entries from Outlook and Windows, whose guard
-// writes one that is no COM error as "[ERROR] Unhandled exception" (a COM error's line may be an expected one).
-void CheckNoEscapedExceptions(Report& report, const std::string& log) {
-    for (const auto& failure : SimulationFailures()) report.Note(failure);
-    report.Check(SimulationFailures().empty(), "no exception escaped into the simulated Outlook");
-    report.Check(log.find("[ERROR] Unhandled exception") == std::string::npos,
-                 "no exception other than a COM error was caught at the add-in's entries");
-}
-
-std::wstring LogPath(const wchar_t* name) {
-    platform::Win32FileSystem files;
-    return files.Join(files.Join(files.KnownFolderPath(platform::KnownFolder::LocalAppData), L"Parcelon"),
-                      std::wstring(name) + L".log");
-}
-
-std::wstring MainLogPath() { return LogPath(L"Main"); }
-
-// Serves Outlook's thread as Outlook would, until `done` holds or the limit ran out; false then.
-template <class Done>
-bool PumpMessagesUntil(Done done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= end) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-    return true;
-}
-
 bool Contains(const std::vector<std::wstring>& lines, const std::wstring& line) {
     for (const auto& entry : lines) {
         if (entry == line) return true;
     }
     return false;
 }
-
-// One account's options as the add-in keeps them in the user's registry, written as the options dialog would.
-class ScopedAccountOptions {
-public:
-    ScopedAccountOptions(const std::wstring& address, DWORD place, DWORD cc)
-        : key_(L"Software\\Parcelon\\Outlook addin\\" + address) {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-            ERROR_SUCCESS) {
-            return;
-        }
-        const DWORD destruct = 7;  // chosen already: the add-in asks the service nothing about it
-        written_ = Set(key, L"Place", place) && Set(key, L"CC", cc) && Set(key, L"Destruct", destruct);
-        RegCloseKey(key);
-    }
-    ~ScopedAccountOptions() { RegDeleteKeyW(HKEY_CURRENT_USER, key_.c_str()); }
-    ScopedAccountOptions(const ScopedAccountOptions&) = delete;
-    ScopedAccountOptions& operator=(const ScopedAccountOptions&) = delete;
-
-    bool Written() const { return written_; }
-
-private:
-    static bool Set(HKEY key, const wchar_t* name, DWORD value) {
-        return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
-               ERROR_SUCCESS;
-    }
-
-    std::wstring key_;
-    bool written_ = false;
-};
-
-// The real DLL as Outlook loads it: created, connected at start-up and told that start-up is complete; unloaded
-// the way Outlook shuts down. Every step's result is checked in the report.
-class LoadedAddin {
-public:
-    bool Load(const Options& options, SimOutlook& outlook, Report& report) {
-        std::wstring failure;
-        addin_ = CreateAddin(options.dllPath, failure);
-        report.Check(static_cast<bool>(addin_), "add-in created" + (failure.empty() ? "" : ": " + Narrow(failure)));
-        if (!addin_) return false;
-        application_ = ServeObject(outlook.Application());
-        HRESULT result = addin_->OnConnection(application_.Get(), 1 /* ext_cm_Startup */, nullptr, &custom_);
-        report.Check(result == S_OK, "OnConnection returned " + HexCode(result));
-        result = addin_->OnStartupComplete(&custom_);
-        report.Check(result == S_OK, "OnStartupComplete returned " + HexCode(result));
-        return true;
-    }
-
-    void Unload(Report& report) {
-        HRESULT result = addin_->OnBeginShutdown(&custom_);
-        report.Check(result == S_OK, "OnBeginShutdown returned " + HexCode(result));
-        result = addin_->OnDisconnection(0 /* ext_dm_HostShutdown */, &custom_);
-        report.Check(result == S_OK, "OnDisconnection returned " + HexCode(result));
-    }
-
-    ~LoadedAddin() {
-        addin_.Reset();
-        application_.Reset();
-    }
-
-private:
-    sealwing::win32::ComPtr<IDTExtensibility2> addin_;
-    sealwing::win32::ComPtr<IDispatch> application_;
-    SAFEARRAY* custom_ = nullptr;
-};
 
 // Below the object model: start-up's account list from the account-management service (the legacy path, which the
 // add-in takes in every version to map Exchange accounts, and for its log header on Outlook 2003), and from Outlook
@@ -271,7 +136,7 @@ bool RunMailStore(const Options& options) {
     const std::size_t managersBefore = AccountManagersServed();
 
     LoadedAddin addin;
-    if (!addin.Load(options, outlook, report)) return false;
+    if (!addin.Load(options.dllPath, outlook, report)) return false;
 
     const std::size_t managers = AccountManagersServed() - managersBefore;
     report.Check(managers >= 1, "start-up listed the accounts through CoCreateInstance(CLSID_OlkAccountManager) (" +
@@ -359,7 +224,7 @@ bool RunStartup(const Options& options) {
     FrameWindows frames;  // before anything is served
     const MessageBoxWatch boxes;
     LoadedAddin addin;
-    if (!addin.Load(options, outlook, report)) return false;
+    if (!addin.Load(options.dllPath, outlook, report)) return false;
 
     for (std::size_t at = journalBefore; at < outlook.Journal().size(); ++at) {
         report.Note("journal: " + Narrow(outlook.Journal()[at]));
@@ -425,6 +290,8 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
             options.trustCa = argv[++at];
         } else if (argument == L"--expect-version" && hasValue) {
             options.expectedVersion = argv[++at];
+        } else if (argument == L"--service-record" && hasValue) {
+            options.serviceRecord = argv[++at];
         } else {
             return false;
         }
@@ -438,11 +305,13 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
 int wmain(int argc, wchar_t** argv) {
     using namespace sealwing::sim::win32;
     Options options;
-    if (!ParseOptions(argc, argv, options) || (options.scenario != L"startup" && options.scenario != L"mailstore")) {
+    if (!ParseOptions(argc, argv, options) ||
+        (options.scenario != L"startup" && options.scenario != L"mailstore" && options.scenario != L"story")) {
         std::fprintf(
             stderr,
-            "usage: sealwing_harness [--dll <path>] [--outlook-version 11|12|14] [--scenario startup|mailstore]\n"
-            "                        [--trust-ca <pem file>] [--expect-version <major>.<minor>|missing]\n");
+            "usage: sealwing_harness [--dll <path>] [--outlook-version 11|12|14] [--scenario startup|mailstore|story]\n"
+            "                        [--trust-ca <pem file>] [--expect-version <major>.<minor>|missing]\n"
+            "                        [--service-record <folder>]\n");
         return 2;
     }
     std::printf("scenario %s, Outlook %d, add-in from %s\n", Narrow(options.scenario).c_str(), options.majorVersion,
@@ -469,7 +338,11 @@ int wmain(int argc, wchar_t** argv) {
                         static_cast<unsigned long>(accountManagerClass.Result()));
         } else {
             try {
-                passed = options.scenario == L"mailstore" ? RunMailStore(options) : RunStartup(options);
+                if (options.scenario == L"story") {
+                    passed = RunStory(options.dllPath, options.majorVersion, options.serviceRecord);
+                } else {
+                    passed = options.scenario == L"mailstore" ? RunMailStore(options) : RunStartup(options);
+                }
             } catch (const std::exception& error) {
                 std::printf("FAIL the scenario stopped: %s\n", error.what());
             }

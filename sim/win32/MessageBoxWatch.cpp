@@ -45,6 +45,14 @@ MessageBoxWatch::~MessageBoxWatch() {
     t_watch = nullptr;
 }
 
+void MessageBoxWatch::AnswerBy(const std::wstring& caption, Answer answer) {
+    if (answer) {
+        answers_[caption] = std::move(answer);
+    } else {
+        answers_.erase(caption);
+    }
+}
+
 void CALLBACK MessageBoxWatch::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     if (t_watch != nullptr) EnumThreadWindows(GetCurrentThreadId(), AnswerBox, reinterpret_cast<LPARAM>(t_watch));
 }
@@ -57,12 +65,26 @@ BOOL CALLBACK MessageBoxWatch::AnswerBox(HWND window, LPARAM watchPointer) {
         std::ranges::find(watch.answered_, window) != watch.answered_.end()) {
         return TRUE;
     }
+    const std::wstring caption = WindowText(window);
+    if (const auto answer = watch.answers_.find(caption); answer != watch.answers_.end()) {
+        // Copied: the answer may change the watch's answers.
+        const Answer answerNow = answer->second;
+        if (!answerNow(window)) return TRUE;
+        watch.answered_.push_back(window);
+        watch.seen_.push_back({.caption = caption,
+                               .text = std::wstring(),
+                               .warningIcon = false,
+                               .owner = GetWindow(window, GW_OWNER),
+                               .window = window});
+        return TRUE;
+    }
     watch.answered_.push_back(window);
     const HWND textControl = GetDlgItem(window, kMessageBoxTextId);
-    watch.seen_.push_back({.caption = WindowText(window),
+    watch.seen_.push_back({.caption = caption,
                            .text = textControl != nullptr ? WindowText(textControl) : std::wstring(),
                            .warningIcon = ShowsWarningIcon(window),
-                           .owner = GetWindow(window, GW_OWNER)});
+                           .owner = GetWindow(window, GW_OWNER),
+                           .window = window});
     const LRESULT defaultButton = SendMessageW(window, DM_GETDEFID, 0, 0);
     const WORD button = HIWORD(defaultButton) == DC_HASDEFID ? LOWORD(defaultButton) : IDOK;
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
