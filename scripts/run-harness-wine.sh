@@ -5,7 +5,9 @@
 # Start-up's version check reaches the local service over real TLS: two services run natively for the length of the
 # script, one offering a newer add-in (sim/win32/HarnessService.seed), one without a version file
 # (sim/win32/HarnessServiceNoVersion.seed), whose warning box the harness answers. For each run the harness trusts
-# the service's test CA in this script's own Wine prefix, and forgets it afterwards.
+# the service's test CA in this script's own Wine prefix, and forgets it afterwards. The "story" scenario plays the
+# user's day with the add-in in each version against a third service (sim/win32/HarnessStoryService.seed), which
+# records the requests it receives for the harness to check.
 # Installs nothing (scripts/install-deps.sh wine); builds nothing (the windows-x86 or windows-x64 preset has built the
 # DLL and the harness, the native preset the local service). Exits non-zero when any scenario fails.
 #
@@ -74,8 +76,9 @@ mkdir -p "$work"
 source "$root/scripts/local-services.sh"
 # A service reads its stdin from a pipe this script holds, so it stops when the script ends, however it ends.
 start_service() {
-    local name=$1 fd
-    exec {fd}> >(exec "$service" --seed "$2" --cert-dir "$work/$name-certificates" >"$work/$name.out" \
+    local name=$1 seed=$2 fd
+    shift 2
+    exec {fd}> >(exec "$service" --seed "$seed" --cert-dir "$work/$name-certificates" "$@" >"$work/$name.out" \
         2>"$work/$name.err")
     services+=("$fd:$!")
 }
@@ -83,6 +86,8 @@ trap stop_services EXIT
 # Both start while the X session starts: each makes its own CA, which takes a moment.
 start_service newer "$root/sim/win32/HarnessService.seed"
 start_service noversion "$root/sim/win32/HarnessServiceNoVersion.seed"
+# The story's service writes each request it receives into a folder, where the harness reads what arrived.
+start_service story "$root/sim/win32/HarnessStoryService.seed" --record "$work/story-requests"
 offered=$(sed -nE 's/^version major=([0-9]+) minor=([0-9]+).*/\1.\2/p' "$root/sim/win32/HarnessService.seed")
 
 failures=0
@@ -90,7 +95,7 @@ failures=0
 # and the unregistration. Wine gets none of the services' pipes, which would keep the services alive.
 (
     close_pipes
-    exec timeout 300 xvfb-run -a bash -c '
+    exec timeout 900 xvfb-run -a bash -c '
         build=$0; log=$1; work=$2; offered=$3; dll=$4; wine=$5; failures=0
         # service <name>: once the service listens, its port and the Windows path of its CA (drive Z: is the root).
         service() {
@@ -140,6 +145,13 @@ failures=0
         harness 14-mailstore "mail store in Outlook 14: the account list through the account-management service; a\
  Google Apps copy read by its header, marked read and deleted for good through MAPI" newer mailstore \
             --outlook-version 14
+        record="Z:${work//\//\\}\\story-requests"
+        for version in 11 12 14; do
+            harness "$version-story" "the story in Outlook $version: start-up with the ribbon or command bar, Send\
+ Secure refused at 21 attachments and sent with 20 after the login dialog, the Sent copy and the draft deleted, the\
+ secure notice in the reading pane, Reply All and Forward filled, Options and About" story story \
+                --outlook-version "$version" --service-record "$record"
+        done
         timeout 120 "$wine" regsvr32 /s /u "$dll" >>"$log" 2>&1 ||
             { echo "FAIL regsvr32 /u could not unregister ${dll##*/}"; failures=$((failures + 1)); }
         # Asked to stop, the wineserver saves the registry and ends at once; left alone it would linger for seconds.

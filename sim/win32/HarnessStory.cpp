@@ -116,10 +116,11 @@ bool PressInComposeWindow(Scene& scene, const Ref<SimInspector>& window, const s
     return true;
 }
 
-// Runs Outlook's thread for a moment, so that the DLL's timers and posted work due now get their turn.
-void Settle() {
-    const auto end = std::chrono::steady_clock::now() + 300ms;
-    PumpMessagesUntil([&] { return std::chrono::steady_clock::now() >= end; }, 1s);
+// Serves Outlook's thread until the compose window offers the add-in's button: on 2003 its toolbar button, which the
+// add-in adds as the window opens; from 2007 the ribbon, there at once.
+bool ComposeButtonReady(Scene& scene, const Ref<SimInspector>& window, const std::wstring& tag) {
+    if (scene.version >= 12) return true;
+    return PumpMessagesUntil([&] { return ControlTagged(window->Bars()->Bar(L"Standard"), tag) != nullptr; }, 10s);
 }
 
 // The request the service recorded whose first line starts with `requestLine` and whose text holds `part`.
@@ -211,7 +212,7 @@ void ComposeAndSend(Scene& scene) {
                                         outlook::olByValue);
     }
     const auto window = outlook.OpenInspector(draft);
-    Settle();
+    report.Check(ComposeButtonReady(scene, window, kSendButtonTag), "the compose window offers Send Secure");
 
     std::string loginFor;
     scene.boxes.AnswerBy(kLoginCaption, [&](HWND dialog) {
@@ -358,7 +359,7 @@ void OptionsAndAbout(Scene& scene) {
     Report& report = scene.report;
     SimOutlook& outlook = scene.outlook;
     const auto window = outlook.OpenInspector(outlook.CreateMailItem());
-    Settle();
+    ComposeButtonReady(scene, window, kOptionsButtonTag);
     HWND optionsOwner = nullptr;
     bool optionsShown = false;
     scene.boxes.AnswerBy(options::kOptionsCaption, [&](HWND dialog) {
