@@ -95,7 +95,7 @@ failures=0
 # and the unregistration. Wine gets none of the services' pipes, which would keep the services alive.
 (
     close_pipes
-    exec timeout 900 xvfb-run -a bash -c '
+    exec timeout 300 xvfb-run -a bash -c '
         build=$0; log=$1; work=$2; offered=$3; dll=$4; wine=$5; failures=0
         # service <name>: once the service listens, its port and the Windows path of its CA (drive Z: is the root).
         service() {

@@ -150,7 +150,9 @@ void ForgetRecordedRequests(const std::wstring& folder) {
 void CheckStartup(Scene& scene, const sealwing::win32::ComPtr<IUnknown>& addin) {
     Report& report = scene.report;
     // The version check's notice comes first: answered as the user would, out of the way of what follows.
-    PumpMessagesUntil([&] { return !scene.boxes.Seen().empty(); }, 30s);
+    const bool announced = PumpMessagesUntil([&] { return !scene.boxes.Seen().empty(); }, 30s);
+    report.Check(announced && scene.boxes.Seen().front().caption == kAddinCaption,
+                 "start-up's version check announced the newer version; the notice was closed");
     if (scene.version >= 12) {
         IID ribbonIid{};
         IIDFromString(kRibbonExtensibilityIid, &ribbonIid);
@@ -211,7 +213,13 @@ void ComposeAndSend(Scene& scene) {
         draft->AttachmentList()->AddNew(L"site-" + std::to_wstring(photo) + L".jpg", std::string(2'000, 'J'),
                                         outlook::olByValue);
     }
+    const std::size_t journalBefore = outlook.Journal().size();
     const auto window = outlook.OpenInspector(draft);
+    bool newInspector = false;
+    for (std::size_t at = journalBefore; at < outlook.Journal().size(); ++at) {
+        newInspector = newInspector || outlook.Journal()[at] == L"Fire InspectorsEvents.NewInspector";
+    }
+    report.Check(newInspector, "the compose window's NewInspector reached the add-in's sink");
     report.Check(ComposeButtonReady(scene, window, kSendButtonTag), "the compose window offers Send Secure");
 
     std::string loginFor;
@@ -247,7 +255,10 @@ void ComposeAndSend(Scene& scene) {
     const bool completed =
         PumpMessagesUntil([&] { return !sentFolder->Items().empty() && drafts->Items().empty(); }, 60s);
     const std::string request = RecordedRequest(scene.serviceRecord, "POST /rest/message.xml", Narrow(kSubject));
-    report.Check(!request.empty(), "the service received \"Budget 2027\" (POST /rest/message.xml)");
+    report.Check(!request.empty() && request.find("bob@example.com") != std::string::npos &&
+                     request.find("carol@example.com") != std::string::npos,
+                 "the service received \"Budget 2027\" for bob@example.com and carol@example.com "
+                 "(POST /rest/message.xml)");
     report.Check(
         Occurrences(request, "filename=\"site-") == 20,
         "the upload carries 20 attachments (" + std::to_string(Occurrences(request, "filename=\"site-")) + " found)");
@@ -310,8 +321,7 @@ Ref<SimMailItem> ReadTheNotice(Scene& scene) {
                  "the add-in's browser window lies over the reading pane's " +
                      std::string(scene.version >= 12 ? "\"_WwB\"" : "framing") + " window, covering its client area");
     const HWND embedding = overlay != nullptr ? FindWindowExW(overlay, nullptr, L"Shell Embedding", nullptr) : nullptr;
-    report.Note(std::string("the web-browser control's \"Shell Embedding\" window: ") +
-                (embedding != nullptr ? "made inside it" : "not found"));
+    report.Check(embedding != nullptr, "the web-browser control's \"Shell Embedding\" window was made inside it");
     const std::string log = ReadText(logPath);
     report.Check(log.find("Secure message displayed") != std::string::npos, "log: Secure message displayed");
     report.Check(log.find("Trying to render message " + Narrow(kSecureMessageId)) != std::string::npos,
@@ -350,7 +360,8 @@ void ReplyAllAndForward(Scene& scene, const Ref<SimMailItem>& notice) {
     }
     report.Check(filled && forward->Subject() == L"FW: Contract draft",
                  "the forward \"" + Narrow(forward->Subject()) + "\" shows the filled template");
-    report.Check(names.size() == 2, "the forward carries the message's two attachments: " + Joined(names));
+    report.Check(Joined(names) == "\"contract.pdf\" (38 bytes), \"fees.xlsx\" (20 bytes)",
+                 "the forward carries the message's two attachments, downloaded: " + Joined(names));
     if (forward->CurrentInspector() != nullptr) outlook.CloseInspector(forward->CurrentInspector());
 }
 
