@@ -256,15 +256,18 @@ std::wstring CSealwingAddin::GetCustomUI(const std::wstring& ribbonId) { return 
 
 bool CSealwingAddin::InvokeRibbonCallback(const std::wstring& name, platform::WindowHandle controlWindow) {
     platform::AssertUiThread(__func__);
+    const bool known =
+        name == L"Sealwing" || name == L"SealwingOptions" || name == L"SealwingAbout" || name == L"UIStartup";
+    // A host that is not Outlook has no windows or accounts to act on: the call is accepted and does nothing.
+    if (!known || application_ == nullptr) return known;
     if (name == L"Sealwing") {
         SendSecureCommand();
     } else if (name == L"SealwingOptions") {
         OptionsCommand();
     } else if (name == L"SealwingAbout") {
         AboutCommand(controlWindow);
-    } else if (name != L"UIStartup") {
-        return false;  // the ribbon object UIStartup hands over is not kept
     }
+    // The ribbon object UIStartup hands over is not kept.
     return true;
 }
 

@@ -168,6 +168,20 @@ TEST_P(CommandSurfaceTest, AboutIsOwnedByTheRibbonControlsWindowOrElseByTheMainW
 
 INSTANTIATE_TEST_SUITE_P(Versions, CommandSurfaceTest, ::testing::Values(11, 12, 14));
 
+TEST(RibbonCallbackTest, WithoutOutlookTheCommandsAreAcceptedAndDoNothingAndUnknownNamesAreRefused) {
+    testing::OutlookWorld world(14, testing::LocalServiceUse::None);
+    CSealwingAddin addin;
+    ASSERT_EQ(addin.OnConnection(nullptr, outlook::ext_cm_Startup), 0);
+
+    for (const wchar_t* name : {L"UIStartup", L"Sealwing", L"SealwingOptions", L"SealwingAbout"}) {
+        EXPECT_TRUE(addin.InvokeRibbonCallback(name, platform::kNoWindow)) << platform::Utf8FromWide(name);
+    }
+    EXPECT_FALSE(addin.InvokeRibbonCallback(L"LoadImage", platform::kNoWindow));
+    EXPECT_FALSE(addin.InvokeRibbonCallback(L"sealwing", platform::kNoWindow));
+    EXPECT_TRUE(world.Outlook().User().Dialogs().empty());
+    addin.OnDisconnection(outlook::ext_dm_HostShutdown);
+}
+
 // The profile's user is an Exchange mailbox known by its distinguished name.
 class ExchangeOptionsTest : public CommandSurfaceTest {
 protected:
