@@ -10,6 +10,16 @@ function(sealwing_tests)
   endif()
 endfunction()
 
+# sealwing_fuzzer(<name> <source>): a libFuzzer target over the add-in's code, built only with SEALWING_FUZZ (the
+# sanitizers preset); the test command replays its seed corpus and fuzzes it briefly.
+function(sealwing_fuzzer name source)
+  if(SEALWING_FUZZ)
+    add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE sealwing_logic)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  endif()
+endfunction()
+
 # A Windows test program that runs the add-in's own dialogs under Wine against a local service of its own: the
 # dialog templates and manifest from resources/Dialogs.rc, the dialog player and the test CA's trust.
 function(sealwing_service_dialog_tests target)

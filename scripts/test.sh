@@ -7,7 +7,7 @@
 #                 build/native/artefacts/, and one short run of the benchmarks
 #   release       the optimised build the benchmarks' figures come from (-O2, warnings as errors)
 #   sanitizers    clang++ build with AddressSanitizer + UndefinedBehaviorSanitizer, every test, then the fuzz
-#                 targets: their seed corpus replayed and 20 seconds of fuzzing
+#                 targets: their seed corpora replayed and a minute of fuzzing in all
 #   threads       clang++ build with ThreadSanitizer, every test (the UI thread, workers and logs meet there)
 #   windows-x86   MinGW-w64 cross build of the DLL, its tests and the harness for 32-bit Windows
 #   windows-x64   the same for 64-bit Windows
@@ -83,18 +83,29 @@ run_ctest() {
     return "$rc"
 }
 
-# Replays each seed corpus, then fuzzes for a bounded time from it (new inputs stay in the build tree).
+# Replays each seed corpus, then fuzzes for a bounded time from it (new inputs stay in the build tree): a minute in
+# all. Each line: the target, its seed corpus, its dictionary, what it reads.
+fuzz_targets=(
+    "sealwing_xml_fuzz xml/fuzz/corpus xml/fuzz/xml.dict the XML reader"
+    "sealwing_replies_fuzz xml/fuzz/corpus xml/fuzz/xml.dict the service's reply readers"
+    "sealwing_template_fuzz reading/fuzz/corpus reading/fuzz/template.dict the reply template's filling and saved names"
+    "sealwing_registry_fuzz platform/posix/fuzz/corpus platform/posix/fuzz/registry.dict the settings file's reader"
+)
 run_fuzzers() {
-    local fuzzer=build/sanitizers/bin/sealwing_xml_fuzz corpus=xml/fuzz/corpus found=build/sanitizers/fuzz-corpus
-    [[ -x "$fuzzer" ]] || { echo "fuzz target missing: $fuzzer"; return 1; }
-    mkdir -p "$found"
-    if ! "$fuzzer" "$corpus"/* >build/sanitizers/fuzz-replay.log 2>&1; then
-        tail -n 40 build/sanitizers/fuzz-replay.log; echo "the XML reader failed on its seed corpus"; return 1
-    fi
-    if ! "$fuzzer" -max_total_time=20 -dict=xml/fuzz/xml.dict "$found" "$corpus" >build/sanitizers/fuzz.log 2>&1; then
-        tail -n 60 build/sanitizers/fuzz.log; echo "fuzzing the XML reader found a failure (input saved as crash-*)"; return 1
-    fi
-    echo "fuzzing: $(grep -Eo 'Done [0-9]+ runs in [0-9]+ second' build/sanitizers/fuzz.log | tail -n 1)s"
+    local line name corpus dict what fuzzer found log
+    for line in "${fuzz_targets[@]}"; do
+        read -r name corpus dict what <<<"$line"
+        fuzzer=build/sanitizers/bin/$name found=build/sanitizers/fuzz-corpus/$name log=build/sanitizers/$name.log
+        [[ -x "$fuzzer" ]] || { echo "fuzz target missing: $fuzzer"; return 1; }
+        mkdir -p "$found"
+        if ! "$fuzzer" "$corpus"/* >"$log" 2>&1; then
+            tail -n 40 "$log"; echo "$what failed on its seed corpus"; return 1
+        fi
+        if ! "$fuzzer" -max_total_time=15 -dict="$dict" "$found" "$corpus" >"$log" 2>&1; then
+            tail -n 60 "$log"; echo "fuzzing $what found a failure (input saved as crash-*)"; return 1
+        fi
+        echo "fuzzing $what: $(grep -Eo 'Done [0-9]+ runs in [0-9]+ second' "$log" | tail -n 1)s"
+    done
 }
 
 # The Windows test programs under Wine; their GoogleTest counts join the totals. They run the 32-bit build, or the
