@@ -140,7 +140,11 @@ std::wstring GetInternetHeaderValue(std::wstring_view headerName, const outlook:
     const auto* text = std::get_if<std::wstring>(&value.data);
     if (text == nullptr) return {};
 
-    const std::wstring headers = platform::ToLower(*text);
+    return HeaderValueIn(*text, headerName);
+}
+
+std::wstring HeaderValueIn(std::wstring_view headerBlock, std::wstring_view headerName) {
+    const std::wstring headers = platform::ToLower(headerBlock);
     std::size_t at = headers.find(headerName);
     while (at != std::wstring::npos && !StartsALine(headers, at)) at = headers.find(headerName, at + 1);
     if (at == std::wstring::npos) return {};

@@ -26,6 +26,9 @@ bool DeleteMessagePermanently(const outlook::Ref<outlook::MailItem>& mail);
 // headers or that header is missing. `headerName` is lower case with its colon and blank ("x-parcelon-copy: ") and
 // matches only at the start of a header line, so a subject or body that merely quotes it is not taken for it.
 std::wstring GetInternetHeaderValue(std::wstring_view headerName, const outlook::Ref<outlook::MailItem>& mail);
+// The same, from a header block already read: lower-cased, from the first line that starts with `headerName` up to
+// that line's end; empty when no such line ends.
+std::wstring HeaderValueIn(std::wstring_view headerBlock, std::wstring_view headerName);
 
 // A copy of the user's own secure message that the service delivered back.
 bool IsServiceCopy(const outlook::Ref<outlook::MailItem>& mail);

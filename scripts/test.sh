@@ -90,6 +90,8 @@ fuzz_targets=(
     "sealwing_replies_fuzz xml/fuzz/corpus xml/fuzz/xml.dict the service's reply readers"
     "sealwing_template_fuzz reading/fuzz/corpus reading/fuzz/template.dict the reply template's filling and saved names"
     "sealwing_registry_fuzz platform/posix/fuzz/corpus platform/posix/fuzz/registry.dict the settings file's reader"
+    "sealwing_credentials_fuzz settings/fuzz/corpus settings/fuzz/credentials.dict the credentials file's loading"
+    "sealwing_headers_fuzz mailstore/fuzz/corpus mailstore/fuzz/headers.dict the internet-header reader"
 )
 run_fuzzers() {
     local line name corpus dict what fuzzer found log
@@ -101,7 +103,7 @@ run_fuzzers() {
         if ! "$fuzzer" "$corpus"/* >"$log" 2>&1; then
             tail -n 40 "$log"; echo "$what failed on its seed corpus"; return 1
         fi
-        if ! "$fuzzer" -max_total_time=15 -dict="$dict" "$found" "$corpus" >"$log" 2>&1; then
+        if ! "$fuzzer" -max_total_time=10 -dict="$dict" "$found" "$corpus" >"$log" 2>&1; then
             tail -n 60 "$log"; echo "fuzzing $what found a failure (input saved as crash-*)"; return 1
         fi
         echo "fuzzing $what: $(grep -Eo 'Done [0-9]+ runs in [0-9]+ second' "$log" | tail -n 1)s"

@@ -61,10 +61,12 @@ void LoadPasswordStorage(CredentialList& list) {
     if (!platform::Secrets().Unprotect(read.bytes, plain, error)) {
         return LogFailure(L"Failed to decrypt password. Error code is ", error);
     }
-    std::wstring text = platform::WideFromUtf16Le(plain);
-    text.resize(std::min(text.size(), text.find(L'\0')));
-    if (text.empty()) return;
+    ReadCredentialsDocument(platform::WideFromUtf16Le(plain), list);
+}
 
+void ReadCredentialsDocument(std::wstring_view decrypted, CredentialList& list) {
+    const std::wstring_view text = decrypted.substr(0, std::min(decrypted.size(), decrypted.find(L'\0')));
+    if (text.empty()) return;
     xml::XmlDocument document;
     if (!document.Load(text)) return;
     const xml::XmlNode* root = xml::Root(document);

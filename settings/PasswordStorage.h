@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "settings/CredentialList.h"
 
@@ -20,5 +21,8 @@ void SavePasswordStorage(const CredentialList& list);
 
 // The credentials document's text for the list.
 std::wstring CredentialsDocumentText(const CredentialList& list);
+// Adds the entries of a decrypted credentials text (up to its first NUL) to the list; a text that does not read as
+// the credentials document adds nothing.
+void ReadCredentialsDocument(std::wstring_view decrypted, CredentialList& list);
 
 }  // namespace sealwing::settings
