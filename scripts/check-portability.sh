@@ -109,7 +109,7 @@ BEGIN {
     problems = 0
 }
 function IsCompositionRoot(path) {
-    return path ~ /(^|\/)(tests|main|bench|tools)\// || path ~ /_test\.(cpp|cc|cxx)$/
+    return path ~ /(^|\/)(tests|main|bench|tools|fuzz)\// || path ~ /_test\.(cpp|cc|cxx)$/
 }
 function report(reason) {
     printf "%s:%d: %s\n    %s\n", FILENAME, FNR, reason, $0
