@@ -84,15 +84,8 @@ run_ctest() {
 }
 
 # Replays each seed corpus, then fuzzes for a bounded time from it (new inputs stay in the build tree): a minute in
-# all. Each line: the target, its seed corpus, its dictionary, what it reads.
-fuzz_targets=(
-    "sealwing_xml_fuzz xml/fuzz/corpus xml/fuzz/xml.dict the XML reader"
-    "sealwing_replies_fuzz xml/fuzz/corpus xml/fuzz/xml.dict the service's reply readers"
-    "sealwing_template_fuzz reading/fuzz/corpus reading/fuzz/template.dict the reply template's filling and saved names"
-    "sealwing_registry_fuzz platform/posix/fuzz/corpus platform/posix/fuzz/registry.dict the settings file's reader"
-    "sealwing_credentials_fuzz settings/fuzz/corpus settings/fuzz/credentials.dict the credentials file's loading"
-    "sealwing_headers_fuzz mailstore/fuzz/corpus mailstore/fuzz/headers.dict the internet-header reader"
-)
+# all, over the targets scripts/fuzz-targets.sh lists.
+source "$(dirname "${BASH_SOURCE[0]}")/fuzz-targets.sh"
 run_fuzzers() {
     local line name corpus dict what fuzzer found log
     for line in "${fuzz_targets[@]}"; do
