@@ -1,8 +1,8 @@
 // The user's files survive the process being killed at any moment: a real writer process
-// (tests/posix/CrashWriterMain.cpp) saves the credentials file, writes the settings file and runs activity-log
-// operations in a loop, and is killed with SIGKILL at random points. After each kill the next start must read the
-// credentials and the settings as they were before or after the step that was cut, and the log's marker must tell
-// whether the run died inside an operation.
+// (tests/posix/CrashWriterMain.cpp, one fresh process per run) saves the credentials file, writes the settings file and
+// runs activity-log operations in a loop, and is killed with SIGKILL at random points. After each kill the next start
+// must read the credentials and the settings as they were before or after the step that was cut, and the log's marker
+// must tell whether the run died inside an operation.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -22,6 +22,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "addin/ProcessState.h"
@@ -101,94 +102,147 @@ std::string WriterPath() {
     return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "sealwing_crash_writer").string();
 }
 
-// A running writer with its progress pipe; killed and reaped when it goes, whatever the test did.
-class Writer {
-public:
-    Writer(const std::string& dataFolder, long iterations, bool hold) {
+// A pipe whose one end goes to the writer server; both ends close on exec.
+struct Pipe {
+    Pipe() {
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe2 failed");
-        readFd_ = fds[0];
-        // Kept clear of the descriptor the child reports on, so that the dup2 below is a real one.
-        const int writeFd = ::fcntl(fds[1], F_DUPFD_CLOEXEC, kProgressFd + 1);
+        // Kept clear of the descriptors the server is given, so that each dup2 below is a real one.
+        read = ::fcntl(fds[0], F_DUPFD_CLOEXEC, kControlFd + 1);
+        write = ::fcntl(fds[1], F_DUPFD_CLOEXEC, kControlFd + 1);
+        ::close(fds[0]);
         ::close(fds[1]);
-        ::fcntl(readFd_, F_SETFL, O_NONBLOCK);
+    }
+    ~Pipe() {
+        if (read >= 0) ::close(read);
+        if (write >= 0) ::close(write);
+    }
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+    void CloseRead() { ::close(std::exchange(read, -1)); }
+    void CloseWrite() { ::close(std::exchange(write, -1)); }
 
+    int read = -1;
+    int write = -1;
+};
+
+// The writer server (tests/posix/CrashWriterMain.cpp) and the run it is doing; the server ends, and any run is killed,
+// when the object goes.
+class Writers {
+public:
+    explicit Writers(const std::string& dataFolder) {
         const std::string program = WriterPath();
-        const std::string count = std::to_string(iterations);
+        std::string serve = "serve";
         std::vector<char*> argv = {const_cast<char*>(program.c_str()), const_cast<char*>(dataFolder.c_str()),
-                                   const_cast<char*>(count.c_str())};
-        std::string holdArgument = "hold";
-        if (hold) argv.push_back(holdArgument.data());
-        argv.push_back(nullptr);
-
+                                   serve.data(), nullptr};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, writeFd, kProgressFd);
-        const int error = ::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_adddup2(&actions, commands_.read, 0);
+        posix_spawn_file_actions_adddup2(&actions, progress_.write, kProgressFd);
+        posix_spawn_file_actions_adddup2(&actions, control_.write, kControlFd);
+        const int error = ::posix_spawn(&server_, program.c_str(), &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
-        ::close(writeFd);
         if (error != 0) throw std::runtime_error("cannot start " + program + ": " + std::to_string(error));
+        commands_.CloseRead();
+        progress_.CloseWrite();
+        control_.CloseWrite();
+        ::fcntl(progress_.read, F_SETFL, O_NONBLOCK);
     }
 
-    ~Writer() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            Reap();
+    ~Writers() {
+        if (run_ > 0) ::kill(run_, SIGKILL);
+        commands_.CloseWrite();  // the server ends at the end of its commands
+        int status = 0;
+        while (::waitpid(server_, &status, 0) < 0 && errno == EINTR) {
         }
-        ::close(readFd_);
     }
-    Writer(const Writer&) = delete;
-    Writer& operator=(const Writer&) = delete;
+    Writers(const Writers&) = delete;
+    Writers& operator=(const Writers&) = delete;
 
-    // Reads progress until `done` holds for the events so far, the writer ends, or the deadline passes; false on the
-    // last two.
+    // Starts a run of `iterations` (-1: no end); false when the server does not say it did.
+    bool Start(long iterations, bool hold) {
+        events_.clear();
+        const std::string command = std::to_string(iterations) + (hold ? " 1\n" : " 0\n");
+        if (::write(commands_.write, command.data(), command.size()) != static_cast<ssize_t>(command.size())) {
+            return false;
+        }
+        std::int32_t pid = 0;
+        if (!ReadControl(pid) || pid <= 0) return false;
+        run_ = pid;
+        return true;
+    }
+
+    // Reads the run's progress until `done` holds for its events so far; false when the deadline passes first.
     template <class Done>
     bool WaitFor(Done done) {
         const auto deadline = std::chrono::steady_clock::now() + kStepDeadline;
+        Drain();
         while (!done(events_)) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0) return false;
-            pollfd descriptor{.fd = readFd_, .events = POLLIN, .revents = 0};
-            if (::poll(&descriptor, 1, static_cast<int>(left.count())) < 0 && errno != EINTR) return false;
-            if (Drain() == 0 && (descriptor.revents & POLLHUP) != 0) return done(events_);
+            if (!WaitReadable(progress_.read, deadline)) return false;
+            Drain();
         }
         return true;
     }
 
-    void Kill() { ::kill(pid_, SIGKILL); }
+    void Kill() { ::kill(run_, SIGKILL); }
 
-    // Waits for the writer to end and reads what it reported before; its wait status.
-    int Reap() {
-        int status = 0;
-        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
-        pid_ = -1;
-        Drain();
+    // Waits for the run to end and reads everything it reported; its wait status, or -1 when the server does not
+    // tell in time.
+    int Finish() {
+        std::int32_t status = -1;
+        if (!ReadControl(status)) return -1;
+        run_ = -1;
+        Drain();  // the run's last reports were written before the server learnt that it ended
         return status;
     }
 
     const std::vector<std::uint8_t>& Events() const { return events_; }
 
 private:
-    std::size_t Drain() {
-        std::size_t total = 0;
+    static bool WaitReadable(int fd, std::chrono::steady_clock::time_point deadline) {
+        for (;;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) return false;
+            pollfd descriptor{.fd = fd, .events = POLLIN, .revents = 0};
+            const int ready = ::poll(&descriptor, 1, static_cast<int>(left.count()));
+            if (ready > 0) return true;
+            if (ready < 0 && errno != EINTR) return false;
+        }
+    }
+
+    bool ReadControl(std::int32_t& value) {
+        const auto deadline = std::chrono::steady_clock::now() + kStepDeadline;
+        auto* bytes = reinterpret_cast<char*>(&value);
+        std::size_t got = 0;
+        while (got < sizeof value) {
+            if (!WaitReadable(control_.read, deadline)) return false;
+            const ssize_t count = ::read(control_.read, bytes + got, sizeof value - got);
+            if (count == 0 || (count < 0 && errno != EINTR)) return false;
+            if (count > 0) got += static_cast<std::size_t>(count);
+        }
+        return true;
+    }
+
+    void Drain() {
         std::uint8_t buffer[4096];
         for (;;) {
-            const ssize_t count = ::read(readFd_, buffer, sizeof buffer);
+            const ssize_t count = ::read(progress_.read, buffer, sizeof buffer);
             if (count > 0) {
                 events_.insert(events_.end(), buffer, buffer + count);
-                total += static_cast<std::size_t>(count);
             } else if (count < 0 && errno == EINTR) {
                 continue;
             } else {
-                return total;
+                return;
             }
         }
     }
 
-    pid_t pid_ = -1;
-    int readFd_ = -1;
+    Pipe commands_;
+    Pipe progress_;
+    Pipe control_;
+    pid_t server_ = -1;
+    pid_t run_ = -1;
     std::vector<std::uint8_t> events_;
 };
 
@@ -274,40 +328,43 @@ TEST_F(CrashConsistencyTest, KilledAtRandomPointsTheWriterLeavesOldOrNewFilesAnd
     std::mt19937 random(used);
     RecordProperty("seed", std::to_string(used));
 
-    // A writer's iteration reports eight events; kills land anywhere in its first three.
-    std::uniform_int_distribution<std::size_t> killAfter(0, 1 + 3 * 8);
+    // A writer's iteration reports eight events; kills land anywhere in its first, or as the second begins. Every
+    // round finds the files of the rounds before, so the old content is as often the one variant as the other.
+    std::uniform_int_distribution<std::size_t> killAfter(0, 1 + 8);
     Expectation expected;
     int killedInOperation = 0;
     int killedOutside = 0;
+    Writers writers(temp_.Narrow());
     for (int round = 0; round < kRounds; ++round) {
         const std::string name = "round " + std::to_string(round) + " of seed " + std::to_string(used);
         if (round % 20 == 0) {
             // A run that ends cleanly: the next start must not see a crash.
-            Writer writer(temp_.Narrow(), 1 + round / 20 % 3, false);
-            const int status = writer.Reap();
+            ASSERT_TRUE(writers.Start(1 + round / 20 % 3, false)) << name;
+            const int status = writers.Finish();
             ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name << ": status " << status;
-            for (std::uint8_t byte : writer.Events()) expected.Apply(byte);
+            for (std::uint8_t byte : writers.Events()) expected.Apply(byte);
             ASSERT_EQ(expected.marker, MarkerTruth::Clean) << name;
         } else if (round % 20 == 10) {
             // A run held inside an operation and killed there: the next start must see the crash.
-            Writer writer(temp_.Narrow(), 1, true);
-            ASSERT_TRUE(writer.WaitFor([](const std::vector<std::uint8_t>& events) {
+            ASSERT_TRUE(writers.Start(1, true)) << name;
+            ASSERT_TRUE(writers.WaitFor([](const std::vector<std::uint8_t>& events) {
                 return !events.empty() && EventOf(events.back()) == WriterEvent::InOperation;
             })) << name;
-            writer.Kill();
-            writer.Reap();
-            for (std::uint8_t byte : writer.Events()) expected.Apply(byte);
+            writers.Kill();
+            const int status = writers.Finish();
+            ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << name << ": status " << status;
+            for (std::uint8_t byte : writers.Events()) expected.Apply(byte);
             ASSERT_EQ(expected.marker, MarkerTruth::Crash) << name;
         } else {
-            Writer writer(temp_.Narrow(), -1, false);
+            ASSERT_TRUE(writers.Start(-1, false)) << name;
             const std::size_t target = killAfter(random);
-            ASSERT_TRUE(writer.WaitFor([target](const std::vector<std::uint8_t>& events) {
+            ASSERT_TRUE(writers.WaitFor([target](const std::vector<std::uint8_t>& events) {
                 return events.size() >= target;
             })) << name;
-            writer.Kill();
-            const int status = writer.Reap();
+            writers.Kill();
+            const int status = writers.Finish();
             ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << name << ": status " << status;
-            for (std::uint8_t byte : writer.Events()) expected.Apply(byte);
+            for (std::uint8_t byte : writers.Events()) expected.Apply(byte);
         }
         killedInOperation += expected.marker == MarkerTruth::Crash;
         killedOutside += expected.marker == MarkerTruth::Clean;

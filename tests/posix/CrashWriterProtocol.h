@@ -31,8 +31,9 @@ constexpr std::uint8_t EventByte(WriterEvent event, int variant) {
 constexpr WriterEvent EventOf(std::uint8_t byte) { return static_cast<WriterEvent>(byte / 2); }
 constexpr int VariantOf(std::uint8_t byte) { return byte % 2; }
 
-// The descriptor the writer reports its progress on.
+// The descriptors the writer reports its progress, and the runs it started and how they ended, on.
 constexpr int kProgressFd = 3;
+constexpr int kControlFd = 4;
 
 inline const std::wstring kSettingsKey = L"Software\\Parcelon\\CrashWriter";
 inline const std::wstring kSettingsValueName = L"Signature";
