@@ -43,12 +43,14 @@ std::wstring SafeFileName(std::wstring_view name) {
     std::wstring safe;
     safe.reserve(name.size());
     for (const wchar_t c : name) safe.push_back(IsForbidden(c) ? L'_' : c);
-    while (!safe.empty() && (safe.back() == L'.' || safe.back() == L' ')) safe.pop_back();
     const auto first = safe.find_first_not_of(L' ');
     safe.erase(0, first == std::wstring::npos ? safe.size() : first);
+    // Cut first: a cut can end the name in a dot or a blank, which Windows would drop from the file's name.
+    safe = CutToLength(std::move(safe));
+    while (!safe.empty() && (safe.back() == L'.' || safe.back() == L' ')) safe.pop_back();
     if (safe.empty()) return std::wstring(kFallbackName);
     if (IsDeviceName(safe)) safe.insert(0, 1, L'_');
-    return CutToLength(std::move(safe));
+    return safe;
 }
 
 }  // namespace sealwing::platform

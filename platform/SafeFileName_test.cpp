@@ -32,6 +32,8 @@ TEST(SafeFileNameLengthTest, AnOverlongNameIsCutAndKeepsItsExtension) {
     const std::wstring safe = SafeFileName(std::wstring(300, L'a') + L".pdf");
     EXPECT_EQ(safe.size(), 128u);
     EXPECT_TRUE(safe.ends_with(L"a.pdf"));
+    // A cut that ends in dots or blanks does not keep them: Windows would drop them from the file's name.
+    EXPECT_EQ(SafeFileName(std::wstring(126, L'a') + L" ..." + std::wstring(100, L'b')), std::wstring(126, L'a'));
 }
 
 }  // namespace
