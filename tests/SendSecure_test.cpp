@@ -98,8 +98,12 @@ protected:
         compose::Shipper* queue = addin_.SendQueue();
         ASSERT_NE(queue, nullptr);
         auto& loop = world_.Outlook().Loop();
-        while (!queue->WaitUntilIdle(std::chrono::milliseconds(0))) {
-            if (loop.WaitForWork(std::chrono::seconds(30))) loop.RunPending();
+        // Short turns: the worker may still be finishing after it posted its last completion, and no more work
+        // would come to end a long wait.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!queue->WaitUntilIdle(std::chrono::milliseconds(20))) {
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the send queue never became idle";
+            if (loop.WaitForWork(std::chrono::milliseconds(20))) loop.RunPending();
         }
         loop.RunPending();
     }
