@@ -43,3 +43,18 @@ sealwing_use_wine() {
         export WINEARCH=win32
     fi
 }
+
+# Gives the user of the Wine prefix in WINEPREFIX a direct connection in Internet Explorer's settings, as its options
+# page writes it (version 0x46, a change counter, the "direct" flag alone, then empty proxy, bypass and script
+# strings). A new prefix has no such settings, which WinHTTP reads as automatic proxy detection on; Wine then asks
+# NetworkManager over D-Bus for the DHCP proxy option before every request, and on a machine whose system bus lets
+# that call hang, each request waits out D-Bus's 25-second timeout. Tests of proxy detection set their own settings.
+# Runs reg with $1 (the Wine loader) and waits for its wineserver to end; does nothing when the settings are there.
+sealwing_wine_connect_directly() {
+    grep -qs '^"DefaultConnectionSettings"=' "$WINEPREFIX/user.reg" && return 0
+    "$1" reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings\Connections' \
+        /v DefaultConnectionSettings /t REG_BINARY \
+        /d 46000000010000000100000000000000000000000000000000000000 /f >/dev/null 2>&1
+    # The wineserver that reg started belongs to no display: the next program must start its own.
+    wineserver -w
+}

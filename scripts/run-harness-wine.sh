@@ -63,6 +63,7 @@ fi
 if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg"; then
     timeout 60 "$SEALWING_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$log" 2>&1
 fi
+sealwing_wine_connect_directly "$SEALWING_WINE"
 # A Wine session's desktop belongs to the display it started on: start each X session with no wineserver running.
 # Wine keeps the prefix's trusted roots for the life of its wineserver only, so this also drops a CA that a killed run
 # could not forget.
@@ -124,7 +125,15 @@ failures=0
                 >"$log.$name" 2>&1; then
                 echo "ok   $what"
             else
-                cat "$log.$name"; echo "FAIL $what"; failures=$((failures + 1))
+                cat "$log.$name"
+                # What the add-in itself logged of its requests, to tell a slow or failing network from the rest.
+                for addin_log in "$WINEPREFIX"/drive_c/users/*/AppData/Local/Parcelon/*.log; do
+                    [[ -f "$addin_log" ]] || continue
+                    echo "     ${addin_log##*/}, its requests:"
+                    awk "/Log opened/ { at = \$2 } /NETWORK|response|rror/ { print \"       \" at \" \" \$0 }" \
+                        "$addin_log" | tail -n 12
+                done
+                echo "FAIL $what"; failures=$((failures + 1))
             fi
         }
         if ! timeout 120 "$wine" regsvr32 /s "$dll" >>"$log" 2>&1; then

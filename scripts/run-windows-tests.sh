@@ -84,6 +84,7 @@ if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg"; then
     "$SEALWING_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
 fi
+sealwing_wine_connect_directly "$SEALWING_WINE"
 
 # Tests left out of a program's run: "<program> <test>" each.
 left_out=()

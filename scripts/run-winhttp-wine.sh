@@ -24,6 +24,8 @@ windows=$root/build/windows-x86
 native=$root/build/native
 if [[ $# -gt 0 && "$1" != -* ]]; then windows=$(realpath -m "$1"); shift; fi
 if [[ $# -gt 0 && "$1" != -* ]]; then native=$(realpath -m "$1"); shift; fi
+# shellcheck source=scripts/common.sh
+source "$root/scripts/common.sh"
 for tool in cmake wine wineserver; do
     command -v "$tool" >/dev/null 2>&1 ||
         { echo "run-winhttp-wine: '$tool' is missing (scripts/install-deps.sh installs it)" >&2; exit 2; }
@@ -75,6 +77,7 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     "$wine" wineboot -i >/dev/null 2>&1
     wineserver -w
 fi
+sealwing_wine_connect_directly "$wine"
 # Wine caches the root certificates for the life of the wineserver: start with none running, so this run's CA counts.
 wineserver -k >/dev/null 2>&1
 wineserver -w

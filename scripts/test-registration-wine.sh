@@ -49,6 +49,7 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
         exit 1
     fi
 fi
+sealwing_wine_connect_directly "$SEALWING_WINE"
 wineserver -p >>"$log" 2>&1
 trap 'wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1' EXIT
 
