@@ -45,8 +45,10 @@ ActivityLog::ActivityLog(std::wstring_view name) : name_(platform::AnsiFromWide(
         }
     }
 
-    file_->Truncate();
+    // Marked before it is cut: a run that dies between the two leaves a file its next start still sees as a crash,
+    // where cutting first would leave an empty file that vouches for nothing.
     WriteMarker(kCreateMarker);
+    file_->Truncate(kMarkerSize);
 }
 
 ActivityLog::~ActivityLog() = default;

@@ -82,6 +82,61 @@ TEST_F(ActivityLogTest, FirstStartWritesTheHeaderBetweenCreateAndClosedAndOffers
     EXPECT_EQ(ReadLogFile("Main"), std::string("CLOSED\n") + kMainHeader);
 }
 
+// The run's death, where a test wants it.
+struct Died {};
+
+// The machine's files, except that the run dies where a log file would be cut.
+class FilesThatDieCuttingALog : public platform::FileSystem {
+public:
+    explicit FilesThatDieCuttingALog(platform::FileSystem& files) : files_(files) {}
+    std::wstring KnownFolderPath(platform::KnownFolder folder) override { return files_.KnownFolderPath(folder); }
+    std::wstring Join(std::wstring_view folder, std::wstring_view name) override { return files_.Join(folder, name); }
+    bool FolderExists(const std::wstring& path) override { return files_.FolderExists(path); }
+    bool CreateFolder(const std::wstring& path) override { return files_.CreateFolder(path); }
+    platform::ReadResult ReadFile(const std::wstring& path) override { return files_.ReadFile(path); }
+    platform::WriteResult ReplaceFile(const std::wstring& path, std::string_view bytes,
+                                      platform::FileAccess access) override {
+        return files_.ReplaceFile(path, bytes, access);
+    }
+    bool DeleteFile(const std::wstring& path) override { return files_.DeleteFile(path); }
+    std::unique_ptr<platform::FileWriter> CreateNewFile(const std::wstring& path, platform::FileError& error) override {
+        return files_.CreateNewFile(path, error);
+    }
+    bool DeleteFolder(const std::wstring& path) override { return files_.DeleteFolder(path); }
+    std::unique_ptr<platform::LogFile> OpenLogFile(const std::wstring& path, platform::FileError& error) override {
+        auto file = files_.OpenLogFile(path, error);
+        return file == nullptr ? nullptr : std::make_unique<DyingLogFile>(std::move(file));
+    }
+
+private:
+    struct DyingLogFile : platform::LogFile {
+        explicit DyingLogFile(std::unique_ptr<platform::LogFile> file) : file(std::move(file)) {}
+        bool Size(std::uint64_t& size, platform::FileError& error) override { return file->Size(size, error); }
+        bool ReadAt(std::uint64_t offset, std::size_t size, std::string& bytes, platform::FileError& error) override {
+            return file->ReadAt(offset, size, bytes, error);
+        }
+        bool ReadAll(std::string& bytes, platform::FileError& error) override { return file->ReadAll(bytes, error); }
+        bool Truncate(std::uint64_t) override { throw Died{}; }
+        bool WriteAt(std::uint64_t offset, std::string_view bytes) override { return file->WriteAt(offset, bytes); }
+        bool Append(std::string_view bytes) override { return file->Append(bytes); }
+        std::unique_ptr<platform::LogFile> file;
+    };
+    platform::FileSystem& files_;
+};
+
+TEST_F(ActivityLogTest, ARunThatDiesCuttingThePreviousTextOfItsLogIsSeenAsACrashAtTheNextStart) {
+    WriteLogFile("Main", std::string("CLOSED\n") + kMainHeader + "a clean run\n");
+    {
+        FilesThatDieCuttingALog dying(files_);
+        const platform::ScopedPlatform platform(platform::Platform{.clock = &clock_, .files = &dying});
+        EXPECT_THROW(ActivityLog(L"Main"), Died);
+    }
+
+    const ActivityLog next(L"Main");
+    EXPECT_TRUE(next.PreviousAbnormal());
+    EXPECT_EQ(ReadLogFile("Main"), "CREATE\n");
+}
+
 TEST_F(ActivityLogTest, HeaderListsAccountsOnceKnownAndSaysWhenComAddInsAreMissing) {
     PublishLogHeaderFacts({.outlookVersion = L"11.0.0.8312", .comAddInsPresent = false});
     PublishLogHeaderAccounts({{L"ann@example.com", false, L"POP3", L"Ann"}, {L"", true, L"Exchange", L"Work"}});

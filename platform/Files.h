@@ -46,8 +46,8 @@ public:
     virtual bool ReadAt(std::uint64_t offset, std::size_t size, std::string& bytes, FileError& error) = 0;
     // Reads the whole file from offset 0.
     virtual bool ReadAll(std::string& bytes, FileError& error) = 0;
-    // Cuts the file to zero length.
-    virtual bool Truncate() = 0;
+    // Cuts the file to `length` bytes.
+    virtual bool Truncate(std::uint64_t length) = 0;
     // Writes at the given offset; the next Append still goes to the end of the file.
     virtual bool WriteAt(std::uint64_t offset, std::string_view bytes) = 0;
     virtual bool Append(std::string_view bytes) = 0;

@@ -271,11 +271,12 @@ TEST_F(PosixFileSystemTest, LogMarkerRewritesInPlaceWhileAppendsGoToTheEnd) {
     EXPECT_TRUE(log->Append("appended\n"));  // to the end of what was there, not over it at offset 0
     EXPECT_EQ(Slurp(At("Main.log")), "OPEN  \nprevious run\nappended\n");
 
-    EXPECT_TRUE(log->Truncate());
+    EXPECT_TRUE(log->WriteAt(0, "CREATE\n"));
+    EXPECT_TRUE(log->Truncate(7));
     std::uint64_t size = 99;
     EXPECT_TRUE(log->Size(size, error));
-    EXPECT_EQ(size, 0u);
-    EXPECT_TRUE(log->WriteAt(0, "CREATE\n"));
+    EXPECT_EQ(size, 7u);
+    EXPECT_EQ(Slurp(At("Main.log")), "CREATE\n");
     EXPECT_TRUE(log->Append("header\n"));
     EXPECT_TRUE(log->WriteAt(0, "CLOSED\n"));
     EXPECT_TRUE(log->Append("line\n"));

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <limits>
 
 namespace sealwing::platform {
 
@@ -50,10 +51,11 @@ bool PosixLogFile::ReadAll(std::string& bytes, FileError& error) {
     return error == 0;
 }
 
-bool PosixLogFile::Truncate() {
+bool PosixLogFile::Truncate(std::uint64_t length) {
+    if (length > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) return false;
     int result;
     do {
-        result = ::ftruncate(fd_.Get(), 0);
+        result = ::ftruncate(fd_.Get(), static_cast<off_t>(length));
     } while (result != 0 && errno == EINTR);
     return result == 0;
 }

@@ -19,7 +19,7 @@ public:
     bool Size(std::uint64_t& size, FileError& error) override;
     bool ReadAt(std::uint64_t offset, std::size_t size, std::string& bytes, FileError& error) override;
     bool ReadAll(std::string& bytes, FileError& error) override;
-    bool Truncate() override;
+    bool Truncate(std::uint64_t length) override;
     bool WriteAt(std::uint64_t offset, std::string_view bytes) override;
     bool Append(std::string_view bytes) override;
 

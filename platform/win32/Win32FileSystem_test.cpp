@@ -264,12 +264,12 @@ TEST_F(Win32FileSystemTest, WriteAtAndReadsLeaveAppendAtTheEnd) {
     ASSERT_TRUE(log->ReadAt(size + 10, 4, bytes, error));
     EXPECT_EQ(bytes, "");
 
-    ASSERT_TRUE(log->Truncate());
+    ASSERT_TRUE(log->Truncate(5));
     ASSERT_TRUE(log->Size(size, error));
-    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(size, 5u);
     ASSERT_TRUE(log->Append("after\n"));
     ASSERT_TRUE(log->ReadAll(bytes, error));
-    EXPECT_EQ(bytes, "after\n");
+    EXPECT_EQ(bytes, "0001 after\n");
 }
 
 }  // namespace

@@ -75,7 +75,9 @@ bool Win32LogFile::ReadAll(std::string& bytes, FileError& error) {
     }
 }
 
-bool Win32LogFile::Truncate() { return Seek(0, FILE_BEGIN) && ::SetEndOfFile(file_.Get()) != FALSE; }
+bool Win32LogFile::Truncate(std::uint64_t length) {
+    return Seek(length, FILE_BEGIN) && ::SetEndOfFile(file_.Get()) != FALSE;
+}
 
 bool Win32LogFile::WriteAt(std::uint64_t offset, std::string_view bytes) {
     return Seek(offset, FILE_BEGIN) && WriteAll(bytes);
