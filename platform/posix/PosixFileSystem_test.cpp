@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <vector>
 
 #include "platform/posix/TempFolder.h"
 
@@ -171,6 +173,32 @@ TEST_F(PosixFileSystemTest, ReplaceFileSwapsInANewFileAndLeavesNoTemporary) {
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(temp_.Narrow())) ++entries;
     EXPECT_EQ(entries, 1u);
+}
+
+TEST_F(PosixFileSystemTest, ReplaceFileRemovesWhatKilledWritersLeftOfItsTemporariesAndNothingElse) {
+    // A process id that no process holds any more: a child that has ended and been reaped.
+    const pid_t ended = ::fork();
+    ASSERT_GE(ended, 0);
+    if (ended == 0) std::_Exit(0);
+    ASSERT_EQ(::waitpid(ended, nullptr, 0), ended);
+    const std::string dead = std::to_string(ended);
+    const std::string alive = std::to_string(::getppid());
+    const std::string own = std::to_string(::getpid());
+    WriteRaw(At("storage.bin"), "old");
+    const std::vector<std::string> removed{"storage.bin.tmp." + dead + ".0", "storage.bin.tmp." + dead + ".17"};
+    const std::vector<std::string> kept{"storage.bin.tmp." + alive + ".3",  // a live writer's, maybe mid-write
+                                        "storage.bin.tmp." + own + ".999",  // this process's threads write these
+                                        "other.bin.tmp." + dead + ".0",     // another file's
+                                        "storage.bin.tmp." + dead,          // not a temporary's name
+                                        "storage.bin.tmp.x" + dead + ".0", "storage.bin.tmpl"};
+    for (const auto& name : removed) WriteRaw(At(name), "half");
+    for (const auto& name : kept) WriteRaw(At(name), "half");
+
+    ASSERT_TRUE(files_.ReplaceFile(WideAt("storage.bin"), "new", FileAccess::OwnerOnly).ok);
+
+    EXPECT_EQ(Slurp(At("storage.bin")), "new");
+    for (const auto& name : removed) EXPECT_FALSE(std::filesystem::exists(At(name))) << name;
+    for (const auto& name : kept) EXPECT_TRUE(std::filesystem::exists(At(name))) << name;
 }
 
 TEST_F(PosixFileSystemTest, ReplaceFileSetsPermissionsOfTheNewFileWhateverTheOldOnesWere) {

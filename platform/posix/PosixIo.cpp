@@ -1,6 +1,8 @@
 #include "platform/posix/PosixIo.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <limits>
 
 namespace sealwing::platform::posix {
@@ -24,6 +27,27 @@ std::string FolderOf(const std::string& path) {
 std::string TemporaryNameFor(const std::string& path) {
     static std::atomic<unsigned> counter{0};
     return path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter.fetch_add(1));
+}
+
+// Removes the temporaries of path that writers killed mid-write left behind: those named for a process that no
+// longer exists. Temporaries of live processes, this one's included, may still be written and stay; so does a name
+// of a process whose id was reused, until that one ends too.
+void RemoveTemporariesOfDeadWriters(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    const std::string prefix = path.substr(path.find_last_of('/') + 1) + ".tmp.";
+    DIR* const listing = ::opendir(folder.c_str());
+    if (listing == nullptr) return;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name(entry->d_name);
+        if (!name.starts_with(prefix)) continue;
+        const std::string_view rest = name.substr(prefix.size());
+        pid_t writer = 0;
+        const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), writer);
+        if (error != std::errc() || writer <= 0 || end == rest.data() + rest.size() || *end != '.') continue;
+        if (writer == ::getpid() || ::kill(writer, 0) == 0 || errno != ESRCH) continue;
+        ::unlink((folder + "/" + std::string(name)).c_str());
+    }
+    ::closedir(listing);
 }
 
 void SyncFolder(const std::string& folder) {
@@ -167,6 +191,7 @@ int ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool 
     // failure would tell the caller that the old content is still there. A failed flush leaves the old or the new
     // content after a power loss, never a mix, which is all the replacement promises.
     SyncFolder(FolderOf(path));
+    RemoveTemporariesOfDeadWriters(path);
     return 0;
 }
 

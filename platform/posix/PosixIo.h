@@ -47,7 +47,8 @@ int ReadAt(int fd, std::uint64_t offset, std::size_t maxSize, std::string& bytes
 // permissions never carry over, since the result is a new file. A file that an open log file holds is not replaced:
 // EBUSY, and the log keeps writing to the file at that path.
 // failedWriting, when given, tells a failure that came while writing the new bytes from one that kept the new file
-// from being made or put in place.
+// from being made or put in place. After a replacement, what writers killed mid-write left of their temporaries for
+// this path goes.
 int ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly,
                           bool* failedWriting = nullptr);
 
