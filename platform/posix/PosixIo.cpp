@@ -177,6 +177,7 @@ int ReadAt(int fd, std::uint64_t offset, std::size_t maxSize, std::string& bytes
 int ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool ownerOnly, bool* failedWriting) {
     std::string temporary;
     bool created = false;
+    if (ownerOnly) NarrowFolderToOwner(FolderOf(path));
     int error = WriteTemporaryBeside(path, bytes, ownerOnly, temporary, created);
     if (failedWriting != nullptr) *failedWriting = error != 0 && created;
     if (error != 0) return error;
@@ -198,6 +199,7 @@ int ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool 
 int CreateFileOnce(const std::string& path, std::string_view bytes) {
     std::string temporary;
     bool created = false;
+    NarrowFolderToOwner(FolderOf(path));
     int error = WriteTemporaryBeside(path, bytes, true, temporary, created);
     if (error != 0) return error;
     // link, unlike rename, fails when the name is taken: whoever came first keeps the file.
@@ -214,6 +216,15 @@ int CreatePrivateFolder(const std::string& path) {
         return error == EEXIST && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode) ? 0 : error;
     }
     // The umask may have taken the owner's own bits; nobody else may look in either way.
+    return ::chmod(path.c_str(), 0700) == 0 ? 0 : errno;
+}
+
+int NarrowFolderToOwner(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return errno;
+    if (!S_ISDIR(status.st_mode)) return ENOTDIR;
+    if (status.st_uid != ::geteuid()) return EPERM;
+    if ((status.st_mode & 07777) == 0700) return 0;
     return ::chmod(path.c_str(), 0700) == 0 ? 0 : errno;
 }
 

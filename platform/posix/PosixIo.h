@@ -43,7 +43,8 @@ int ReadAt(int fd, std::uint64_t offset, std::size_t maxSize, std::string& bytes
 
 // Replaces the file at path as one step: the bytes go to a temporary file in the same folder, which is flushed to
 // disk and renamed over the target, and the folder is flushed so the rename itself survives a power loss.
-// ownerOnly creates the new file 0600 whatever the umask; otherwise it gets 0666 less the umask. The old file's
+// ownerOnly creates the new file 0600 whatever the umask, in a folder narrowed to 0700 (NarrowFolderToOwner);
+// otherwise it gets 0666 less the umask. The old file's
 // permissions never carry over, since the result is a new file. A file that an open log file holds is not replaced:
 // EBUSY, and the log keeps writing to the file at that path.
 // failedWriting, when given, tells a failure that came while writing the new bytes from one that kept the new file
@@ -54,11 +55,15 @@ int ReplaceFileAtomically(const std::string& path, std::string_view bytes, bool 
 
 // Creates the file with these bytes only when no file of that name exists: EEXIST otherwise, and the existing file
 // is left as it is. The bytes are written and flushed under a temporary name and linked into place, so a reader
-// never sees the file half written. The file is 0600 whatever the umask.
+// never sees the file half written. The file is 0600 whatever the umask, in a folder narrowed to 0700.
 int CreateFileOnce(const std::string& path, std::string_view bytes);
 
 // Creates the folder (one level) 0700 whatever the umask; 0 when it exists already, whose permissions stay.
 int CreatePrivateFolder(const std::string& path);
+
+// Makes a folder of the current user's 0700, whoever else could list or enter it before: the folders that hold
+// secrets, which may have been made by hand or by an older program. EPERM for a folder of another user, left as it is.
+int NarrowFolderToOwner(const std::string& path);
 // The same for every missing level of an absolute path.
 int CreatePrivateFolders(const std::string& path);
 

@@ -42,6 +42,10 @@ std::string SodiumSecretProtection::DefaultKeyFile() {
 }
 
 std::optional<std::string> SodiumSecretProtection::Key(bool create, std::uint32_t& error) {
+    const std::string folder = std::filesystem::path(keyFile_).parent_path().string();
+    // Each seal finds the key's folder the user's alone, however it was made or changed since: a folder others may
+    // list tells them where the key is and when it changes. One that does not exist yet is made so below.
+    if (create && !keyFile_.empty()) posix::NarrowFolderToOwner(folder);
     if (key_) return key_;
     if (keyFile_.empty()) {
         error = ENOENT;
@@ -49,7 +53,6 @@ std::optional<std::string> SodiumSecretProtection::Key(bool create, std::uint32_
     }
     if (ReadKey(error) || error != ENOENT || !create) return key_;
 
-    const std::string folder = std::filesystem::path(keyFile_).parent_path().string();
     if (const int folderError = posix::CreatePrivateFolders(folder); folderError != 0) {
         error = static_cast<std::uint32_t>(folderError);
         return std::nullopt;

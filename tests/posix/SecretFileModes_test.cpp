@@ -61,5 +61,32 @@ TEST(SecretFileModesTest, SavingAPasswordAtTheLoginDialogLeavesTheCredentialsAnd
     }
 }
 
+TEST(SecretFileModesTest, SavingAgainNarrowsFoldersThatOthersWereGivenTheRightToListSinceAndKeepsTheKey) {
+    testing::OutlookWorld world(14, testing::LocalServiceUse::None);
+    for (int save = 0; save < 2; ++save) {
+        world.Outlook().User().AtDialog(dialogs::kLoginDialogId, [](sim::DialogScreen& screen) {
+            screen.Type(dialogs::kPasswordFieldId, L"s\u00E9cret");
+            screen.Tick(dialogs::kSavePasswordId);
+            screen.Press(platform::kDialogOk);
+        });
+    }
+    ASSERT_TRUE(dialogs::AskForPassword(L"ann@example.com", 0, platform::kNoWindow));
+    const std::filesystem::path credentials(platform::Utf8FromWide(settings::PasswordStoragePath()));
+    const std::filesystem::path key = credentials.parent_path().parent_path().parent_path() / "keys" / "user.key";
+    const std::string keyBefore = platform::Files().ReadFile(platform::WideFromUtf8(key.string())).bytes;
+    ASSERT_FALSE(keyBefore.empty());
+    // Made by hand, or by an older program: anyone may list and enter both.
+    std::filesystem::permissions(credentials.parent_path(), std::filesystem::perms(0755));
+    std::filesystem::permissions(key.parent_path(), std::filesystem::perms(0755));
+
+    ASSERT_TRUE(dialogs::AskForPassword(L"bob@example.com", 0, platform::kNoWindow));
+
+    EXPECT_EQ(ModeOf(credentials.parent_path()), 0700u);
+    EXPECT_EQ(ModeOf(key.parent_path()), 0700u);
+    EXPECT_EQ(ModeOf(credentials), 0600u);
+    EXPECT_EQ(platform::Files().ReadFile(platform::WideFromUtf8(key.string())).bytes, keyBefore)
+        << "the key that sealed the first save still opens it";
+}
+
 }  // namespace
 }  // namespace sealwing
