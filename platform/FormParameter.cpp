@@ -16,6 +16,9 @@ std::string QuotedFormParameter(std::string_view value) {
             case '\n':
                 quoted += "%0A";
                 break;
+            case '\0':
+                quoted += "%00";
+                break;
             default:
                 quoted += c;
         }

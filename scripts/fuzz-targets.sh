@@ -7,4 +7,5 @@ fuzz_targets=(
     "sealwing_registry_fuzz platform/posix/fuzz/corpus platform/posix/fuzz/registry.dict the settings file's reader"
     "sealwing_credentials_fuzz settings/fuzz/corpus settings/fuzz/credentials.dict the credentials file's loading"
     "sealwing_headers_fuzz mailstore/fuzz/corpus mailstore/fuzz/headers.dict the internet-header reader"
+    "sealwing_forms_fuzz platform/posix/fuzz/forms-corpus platform/posix/fuzz/forms.dict both engines' form writers"
 )

@@ -12,6 +12,7 @@
 
 #include "platform/Text.h"
 #include "platform/Threads.h"
+#include "platform/posix/CurlForm.h"
 
 namespace sealwing::platform {
 namespace {
@@ -302,21 +303,6 @@ void AppendRequestHeaders(HeaderList& headers) {
     Append(headers, "Accept:");
 }
 
-CURLcode AddPart(curl_mime* mime, const HttpFormPart& part) {
-    curl_mimepart* added = curl_mime_addpart(mime);
-    if (added == nullptr) return CURLE_OUT_OF_MEMORY;
-    CURLcode code = curl_mime_name(added, part.name.c_str());
-    if (code == CURLE_OK) code = curl_mime_data(added, part.bytes.data(), part.bytes.size());
-    if (code != CURLE_OK || !part.isFile) return code;
-    code = curl_mime_filename(added, part.fileName.c_str());
-    if (code != CURLE_OK || part.contentHeader.empty()) return code;
-    curl_slist* header = curl_slist_append(nullptr, part.contentHeader.c_str());
-    if (header == nullptr) return CURLE_OUT_OF_MEMORY;
-    code = curl_mime_headers(added, header, 1);  // the part owns the list from here on, freed with the form
-    if (code != CURLE_OK) curl_slist_free_all(header);
-    return code;
-}
-
 std::wstring Environment(const char* lower, const char* upper) {
     const char* value = std::getenv(lower);
     if (value == nullptr || *value == '\0') value = std::getenv(upper);
@@ -388,7 +374,7 @@ HttpReply CurlHttp::PostForm(const HttpTarget& target, const std::vector<HttpFor
         for (const HttpFormPart& part : parts) {
             // A part that cannot be added fails the post before any byte leaves: the form must never go out without
             // it.
-            if (const CURLcode code = AddPart(mime.get(), part); code != CURLE_OK) return SetupFailure(code);
+            if (const CURLcode code = AddFormPart(mime.get(), part); code != CURLE_OK) return SetupFailure(code);
         }
         Check(curl_easy_setopt(easy.get(), CURLOPT_MIMEPOST, mime.get()));
         // Like the Windows form writer's posts, no accept types.

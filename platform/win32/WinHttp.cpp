@@ -10,10 +10,9 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <random>
 #include <utility>
 
-#include "platform/FormParameter.h"
+#include "platform/FormBody.h"
 #include "platform/Text.h"
 #include "platform/Threads.h"
 
@@ -538,34 +537,6 @@ HttpReply WithoutThrowing(Work&& work) noexcept {
     } catch (...) {
         return Failure(ERROR_WINHTTP_INTERNAL_ERROR);
     }
-}
-
-// A boundary that occurs in no part, so no value can end its part early.
-std::string FormBoundary(const std::vector<HttpFormPart>& parts) {
-    std::random_device random;
-    for (;;) {
-        std::string boundary = "------------------------" + Hex(random()) + Hex(random());
-        bool clash = false;
-        for (const HttpFormPart& part : parts) {
-            clash = clash || part.bytes.find(boundary) != std::string::npos ||
-                    QuotedFormParameter(part.fileName).find(boundary) != std::string::npos ||
-                    QuotedFormParameter(part.name).find(boundary) != std::string::npos;
-        }
-        if (!clash) return boundary;
-    }
-}
-
-std::string FormBody(const std::vector<HttpFormPart>& parts, const std::string& boundary) {
-    std::string body;
-    for (const HttpFormPart& part : parts) {
-        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + QuotedFormParameter(part.name) + "\"";
-        if (part.isFile) {
-            body += "; filename=\"" + QuotedFormParameter(part.fileName) + "\"";
-            if (!part.contentHeader.empty()) body += "\r\n" + part.contentHeader;
-        }
-        body += "\r\n\r\n" + part.bytes + "\r\n";
-    }
-    return body + "--" + boundary + "--\r\n";
 }
 
 }  // namespace

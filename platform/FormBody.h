@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Http.h"
+
+namespace sealwing::platform {
+
+// The multipart/form-data body that the Windows build's HTTP engine writes itself, as WinHTTP has no form of its own.
+// It writes each part as libcurl's form engine does for the Linux build, so the service reads the same form from both.
+
+// A boundary that occurs in no part, so no value can end its part early.
+std::string FormBoundary(const std::vector<HttpFormPart>& parts);
+
+// The parts in order, each with its Content-Disposition line (name and, for a file, file name, both quoted by
+// QuotedFormParameter) and a file's one header line, then the closing boundary.
+std::string FormBody(const std::vector<HttpFormPart>& parts, const std::string& boundary);
+
+}  // namespace sealwing::platform
