@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 namespace sealwing::service {
 namespace {
@@ -42,12 +43,12 @@ ServiceEndpoint CurrentServiceEndpoint() {
 
 ScopedServiceEndpoint::ScopedServiceEndpoint(ServiceEndpoint endpoint) {
     std::lock_guard guard(g_lock);
-    g_testEndpoint = std::move(endpoint);
+    previous_ = std::exchange(g_testEndpoint, std::move(endpoint));
 }
 
 ScopedServiceEndpoint::~ScopedServiceEndpoint() {
     std::lock_guard guard(g_lock);
-    g_testEndpoint.reset();
+    g_testEndpoint = std::move(previous_);
 }
 
 }  // namespace sealwing::service

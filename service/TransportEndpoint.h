@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace sealwing::service {
@@ -21,13 +22,16 @@ ServiceEndpoint CurrentServiceEndpoint();
 // "host:port" → the endpoint; nothing for an empty host or a port outside 1..65535.
 bool ParseServiceEndpoint(const std::string& text, ServiceEndpoint& endpoint);
 
-// Tests: every request goes to `endpoint` while the object lives.
+// Tests: every request goes to `endpoint` while the object lives; then to where it went before.
 class ScopedServiceEndpoint {
 public:
     explicit ScopedServiceEndpoint(ServiceEndpoint endpoint);
     ~ScopedServiceEndpoint();
     ScopedServiceEndpoint(const ScopedServiceEndpoint&) = delete;
     ScopedServiceEndpoint& operator=(const ScopedServiceEndpoint&) = delete;
+
+private:
+    std::optional<ServiceEndpoint> previous_;
 };
 
 }  // namespace sealwing::service
