@@ -47,8 +47,10 @@ private:
 
 enum class Drop {
     None,
-    BeforeReply,  // the connection closes after the request was read, before any reply byte
-    DuringBody,   // the headers and half of the body are sent, then the connection closes
+    BeforeRequestBody,  // a POST's connection closes once its headers are read, before any byte of its body
+    DuringRequestBody,  // a POST's connection closes once half of its body is read
+    BeforeReply,        // the connection closes after the request was read, before any reply byte
+    DuringBody,         // the headers and half of the body are sent, then the connection closes
 };
 
 // How one endpoint misbehaves. A fault with `status`, `explanations` or `body` replaces the service's own answer

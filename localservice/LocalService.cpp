@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 
 #include "localservice/TestCertificates.h"
@@ -125,10 +126,9 @@ std::string LocalService::Start(const std::filesystem::path& certFolder, int por
     // A reply goes out as headers and body in separate writes; without this, the body waits on the client's delayed
     // acknowledgement (40 ms on Linux) and every request of every test pays for it.
     running.http.set_tcp_nodelay(true);
-    auto answer = [this, &running](const httplib::Request& request, httplib::Response& response, std::string body) {
+    auto answer = [this, &running](const httplib::Request& request, httplib::Response& response, std::string body,
+                                   const Fault& fault) {
         RecordedRequest recorded = Record(request, std::move(body));
-        Endpoint endpoint = ClassifyEndpoint(recorded.method, recorded.target);
-        Fault fault = faults_.Take(endpoint);
         requests_.Add(recorded);
         if (fault.hold) {
             fault.hold->Wait(holdLimit);
@@ -154,17 +154,34 @@ std::string LocalService::Start(const std::filesystem::path& certFolder, int por
         return httplib::Server::HandlerResponse::Unhandled;
     });
     const std::string anyPath = "[\\s\\S]*";
-    running.http.Get(anyPath, [answer](const httplib::Request& request, httplib::Response& response) {
-        answer(request, response, request.body);
+    running.http.Get(anyPath, [this, answer](const httplib::Request& request, httplib::Response& response) {
+        answer(request, response, request.body, faults_.Take(ClassifyEndpoint(request.method, request.target)));
     });
-    running.http.Post(anyPath, [answer](const httplib::Request& request, httplib::Response& response,
-                                        const httplib::ContentReader& reader) {
+    running.http.Post(anyPath, [this, answer](const httplib::Request& request, httplib::Response& response,
+                                              const httplib::ContentReader& reader) {
+        const Fault fault = faults_.Take(ClassifyEndpoint(request.method, request.target));
         std::string body;
+        if (fault.drop == Drop::BeforeRequestBody || fault.drop == Drop::DuringRequestBody) {
+            // What arrived is recorded, as it reached the service; the connection then goes, the body half read.
+            const std::size_t keep =
+                fault.drop == Drop::BeforeRequestBody
+                    ? 0
+                    : std::strtoull(request.get_header_value("Content-Length").c_str(), nullptr, 10) / 2;
+            if (keep > 0) {
+                reader([&body, keep](const char* data, std::size_t length) {
+                    body.append(data, std::min(length, keep - body.size()));
+                    return body.size() < keep;
+                });
+            }
+            requests_.Add(Record(request, std::move(body)));
+            DropConnection(request.ssl);
+            return;
+        }
         reader([&body](const char* data, std::size_t length) {
             body.append(data, length);
             return true;
         });
-        answer(request, response, std::move(body));
+        answer(request, response, std::move(body), fault);
     });
 
     if (port == 0) {

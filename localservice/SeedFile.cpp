@@ -227,8 +227,12 @@ std::string LoadFault(Record& record, FaultTable& faults) {
         fault.drop = Drop::BeforeReply;
     } else if (drop == "body") {
         fault.drop = Drop::DuringBody;
+    } else if (drop == "request") {
+        fault.drop = Drop::BeforeRequestBody;
+    } else if (drop == "request_body") {
+        fault.drop = Drop::DuringRequestBody;
     } else if (drop != "none") {
-        record.Fail("drop is before or body, not " + drop);
+        record.Fail("drop is before, body, request or request_body, not " + drop);
     }
     fault.delay = std::chrono::milliseconds(record.Number("delay_ms", 0));
     fault.chunkSize = static_cast<std::size_t>(record.Number("chunk", 0));

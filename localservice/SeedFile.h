@@ -21,8 +21,9 @@ namespace sealwing::localservice {
 //           subject="Hello" body="Line one\nLine two"
 //   attachment message=m1 id=a1 name=report.txt content="the bytes"      (or file=PATH, relative to the seed file)
 //   fault endpoint=send status=400 explain="Bad & worse|Second" times=1 after=0   (after=N: from the N+1st request)
-//   fault endpoint=version drop=before            (drop=before|body; also delay_ms=N, body="<broken", chunk=N,
-//                                                  chunk_pause_ms=N: each chunk after that pause)
+//   fault endpoint=version drop=before            (drop=before|body, or for a POST request|request_body; also
+//                                                  delay_ms=N, body="<broken", chunk=N, chunk_pause_ms=N: each
+//                                                  chunk after that pause)
 //
 // Endpoint names: checkUser, account, authStatus, message, send, attachment, version, logReport, reader.
 // Returns the first error as "line N: what", empty on success.
