@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "platform/FormBody.h"
@@ -424,7 +426,29 @@ private:
     }
 
     // Reads the reply to its end, or until the cancel event is found signalled after a chunk was announced.
+    // The body's length as the reply's Content-Length announces it; nothing for a reply that announces none (a
+    // chunked one).
+    std::optional<std::uint64_t> AnnouncedLength() const {
+        wchar_t text[32] = {};
+        DWORD size = sizeof text;
+        if (!::WinHttpQueryHeaders(request_, WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX, text, &size,
+                                   WINHTTP_NO_HEADER_INDEX)) {
+            return std::nullopt;
+        }
+        std::uint64_t length = 0;
+        const wchar_t* digit = text;
+        for (; *digit >= L'0' && *digit <= L'9' && length < (UINT64_MAX - 9) / 10; ++digit) {
+            length = length * 10 + static_cast<std::uint64_t>(*digit - L'0');
+        }
+        if (digit == text || *digit != L'\0') return std::nullopt;
+        return length;
+    }
+
+    // A connection that ends before the announced length has arrived ends the read with ERROR_WINHTTP_CONNECTION_ERROR,
+    // as Windows reports it: Wine's WinHTTP reports no error then, and the part of a body would pass for all of it.
     DWORD Read(std::string& body, const HttpProgress& progress, const HttpSink* sink) {
+        const std::optional<std::uint64_t> announced = AnnouncedLength();
+        std::uint64_t received = 0;
         for (;;) {
             DWORD available = 0;
             if (const DWORD error =
@@ -434,7 +458,7 @@ private:
             }
             if (progress) progress(available);
             if (cancel_ != nullptr && cancel_->IsSet()) return kHttpCancelled;
-            if (available == 0) return 0;
+            if (available == 0) return announced && received < *announced ? ERROR_WINHTTP_CONNECTION_ERROR : 0;
             completion_->buffer.resize(available);
             DWORD read = 0;
             if (const DWORD error = Await(
@@ -451,6 +475,7 @@ private:
             } else if (!(*sink)(std::string_view(completion_->buffer.data(), read))) {
                 return kHttpSinkFailed;
             }
+            received += read;
             limits_.Moved(read);
         }
     }
