@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "localservice/SeedFile.h"
 #include "localservice/TestCertificates.h"
 
 namespace sealwing::localservice {
@@ -159,6 +160,18 @@ std::string LocalService::Start(const std::filesystem::path& certFolder, int por
     });
     running.http.Post(anyPath, [this, answer](const httplib::Request& request, httplib::Response& response,
                                               const httplib::ContentReader& reader) {
+        if (seedControl_ && request.path == kSeedControlPath) {
+            std::string seed;
+            reader([&seed](const char* data, std::size_t length) {
+                seed.append(data, length);
+                return true;
+            });
+            faults_.ClearAll();
+            const std::string error = LoadSeed(seed, {}, state_, faults_);
+            response.status = error.empty() ? 200 : 400;
+            response.set_content(error, "text/plain");
+            return;
+        }
         const Fault fault = faults_.Take(ClassifyEndpoint(request.method, request.target));
         std::string body;
         if (fault.drop == Drop::BeforeRequestBody || fault.drop == Drop::DuringRequestBody) {

@@ -33,6 +33,12 @@ public:
     // Releases every held request, then stops; the destructor calls it.
     void Stop();
 
+    // Before Start: a POST of seed text (localservice/SeedFile.h) to kSeedControlPath then clears every fault and
+    // loads the text's records, so that a test in another process (a Windows program under Wine) can change the
+    // service's faults and data between its requests. Such requests are not recorded. Off unless asked for.
+    static constexpr const char* kSeedControlPath = "/_sealwing/seed";
+    void AcceptSeedOverHttp() { seedControl_ = true; }
+
     int Port() const { return port_; }
     const std::filesystem::path& CaFile() const { return caFile_; }
 
@@ -51,6 +57,7 @@ private:
     std::thread listener_;
     int port_ = 0;
     std::filesystem::path caFile_;
+    bool seedControl_ = false;
 };
 
 }  // namespace sealwing::localservice

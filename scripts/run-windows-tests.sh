@@ -40,10 +40,13 @@ cd "$root"
 # the served simulated Outlook, the add-in's COM object and event sinks in-process, the options dialog and the
 # attachment download's dialog.
 programs=(sealwing_win32_tests sealwing_dispatch_tests sealwing_addin_tests sealwing_options_tests
-    sealwing_download_tests)
+    sealwing_download_tests sealwing_service_tests)
 # The programs that talk to a local service, each with the seed of its own.
 declare -A SERVICE_SEEDS=([sealwing_options_tests]=options/win32/OptionsService.seed
-    [sealwing_download_tests]=reading/win32/DownloadService.seed)
+    [sealwing_download_tests]=reading/win32/DownloadService.seed
+    [sealwing_service_tests]=service/win32/FaultMatrixService.seed)
+# Services that take their faults over HTTP from the program, case by case.
+declare -A SERVICE_OPTIONS=([sealwing_service_tests]=--seed-control)
 build=$root/build/$preset
 if [[ -n "${SEALWING_WINDOWS_TESTS_BUILD:-}" ]]; then
     build=$(realpath -m "$SEALWING_WINDOWS_TESTS_BUILD")
@@ -131,8 +134,9 @@ start_service() {
     local work=$build/$1-service fd path
     rm -rf "$work"
     mkdir -p "$work"
+    # shellcheck disable=SC2086 # the options are words
     exec {fd}> >(exec "$native/bin/sealwing-localservice" --seed "$root/$2" --cert-dir "$work/certificates" \
-        >"$work/out" 2>"$work/err")
+        ${SERVICE_OPTIONS[$1]:-} >"$work/out" 2>"$work/err")
     services+=("$fd:$!")
     for _ in $(seq 100); do
         if grep -q '^ca=' "$work/out" 2>/dev/null; then

@@ -1,13 +1,15 @@
 // sealwing-localservice: the local service as a program, for the scripts and the main job.
 //
 //   sealwing-localservice [--seed FILE] --cert-dir DIR [--port N] [--record DIR] [--silent-port-file FILE]
+//                         [--seed-control]
 //
 // Prints "port=N" and "ca=PATH" (the test CA to trust) on stdout once it listens, then runs until SIGTERM or SIGINT,
 // or until its stdin closes when stdin is a pipe or socket (so a parent that dies takes it along). Exit status 2 for
 // a bad command line, 1 when it cannot start. With --record, every request is also written to a file in DIR (see
 // RequestLog::MirrorTo), for clients in another process that check what the service received. With
 // --silent-port-file, it also keeps a port that accepts connections and never answers (SilentListener), and writes
-// that port's number into FILE before it prints its own.
+// that port's number into FILE before it prints its own. With --seed-control, a POST of seed text to
+// /_sealwing/seed replaces its faults and adds the text's records (LocalService::AcceptSeedOverHttp).
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
@@ -27,7 +29,7 @@ namespace {
 
 int Usage(const std::string& problem) {
     std::cerr << "sealwing-localservice: " << problem << "\n"
-              << "usage: sealwing-localservice [--seed FILE] --cert-dir DIR [--port N] [--record DIR]"
+              << "usage: sealwing-localservice [--seed FILE] --cert-dir DIR [--port N] [--record DIR] [--seed-control]"
                  " [--silent-port-file FILE]\n";
     return 2;
 }
@@ -45,8 +47,13 @@ int main(int argc, char** argv) {
     std::string recordDir;
     std::string silentPortFile;
     int port = 0;
+    bool seedControl = false;
     for (int index = 1; index < argc; ++index) {
         std::string argument = argv[index];
+        if (argument == "--seed-control") {
+            seedControl = true;
+            continue;
+        }
         if (index + 1 >= argc) {
             return Usage("missing value after " + argument);
         }
@@ -105,6 +112,7 @@ int main(int argc, char** argv) {
         }
         service.Requests().MirrorTo(recordDir);
     }
+    if (seedControl) service.AcceptSeedOverHttp();
     std::string error = service.Start(certDir, port);
     if (!error.empty()) {
         std::cerr << "sealwing-localservice: " << error << "\n";
