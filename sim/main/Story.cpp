@@ -46,8 +46,13 @@ void Settle(World& world) { world.outlook.Loop().RunPending(); }
 void ServeTheQueue(World& world) {
     compose::Shipper* queue = world.addin.SendQueue();
     if (queue == nullptr) return;
-    while (!queue->WaitUntilIdle(std::chrono::milliseconds(0))) {
-        if (world.outlook.Loop().WaitForWork(std::chrono::seconds(90))) Settle(world);
+    // The worker may post to Outlook's thread and still be busy a moment after: both are waited on in short turns,
+    // so neither wait sits out its time while the other's event has come. A queue that never settles is given up on
+    // after two minutes, and the story's facts then say what is missing.
+    using namespace std::chrono_literals;
+    const auto giveUp = std::chrono::steady_clock::now() + 120s;
+    while (!queue->WaitUntilIdle(20ms) && std::chrono::steady_clock::now() < giveUp) {
+        if (world.outlook.Loop().WaitForWork(20ms)) Settle(world);
     }
     Settle(world);
 }
