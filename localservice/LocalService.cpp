@@ -34,6 +34,15 @@ void DropConnection(const SSL* ssl) {
     }
 }
 
+std::string WholeBody(const httplib::ContentReader& reader) {
+    std::string body;
+    reader([&body](const char* data, std::size_t length) {
+        body.append(data, length);
+        return true;
+    });
+    return body;
+}
+
 RecordedRequest Record(const httplib::Request& request, std::string body) {
     RecordedRequest recorded{request.method, request.target, {}, std::move(body)};
     for (const auto& [name, value] : request.headers) {
@@ -161,20 +170,15 @@ std::string LocalService::Start(const std::filesystem::path& certFolder, int por
     running.http.Post(anyPath, [this, answer](const httplib::Request& request, httplib::Response& response,
                                               const httplib::ContentReader& reader) {
         if (seedControl_ && request.path == kSeedControlPath) {
-            std::string seed;
-            reader([&seed](const char* data, std::size_t length) {
-                seed.append(data, length);
-                return true;
-            });
             faults_.ClearAll();
-            const std::string error = LoadSeed(seed, {}, state_, faults_);
+            const std::string error = LoadSeed(WholeBody(reader), {}, state_, faults_);
             response.status = error.empty() ? 200 : 400;
             response.set_content(error, "text/plain");
             return;
         }
         const Fault fault = faults_.Take(ClassifyEndpoint(request.method, request.target));
-        std::string body;
         if (fault.drop == Drop::BeforeRequestBody || fault.drop == Drop::DuringRequestBody) {
+            std::string body;
             // What arrived is recorded, as it reached the service; the connection then goes, the body half read.
             const std::size_t keep =
                 fault.drop == Drop::BeforeRequestBody
@@ -190,11 +194,7 @@ std::string LocalService::Start(const std::filesystem::path& certFolder, int por
             DropConnection(request.ssl);
             return;
         }
-        reader([&body](const char* data, std::size_t length) {
-            body.append(data, length);
-            return true;
-        });
-        answer(request, response, std::move(body), fault);
+        answer(request, response, WholeBody(reader), fault);
     });
 
     if (port == 0) {
