@@ -82,6 +82,35 @@ protected:
     LocalService service_;
 };
 
+TEST_F(LocalServiceTest, ASeedPostedToTheControlPathReplacesTheFaultsOfAServiceThatTakesIt) {
+    const std::string fault = "fault endpoint=version status=500\n";
+    const char* version = "/downloads/outlook-add-in/version.xml";
+    // A service not asked to take seeds over HTTP treats the path as any other request.
+    auto ignored = Client()->Post(LocalService::kSeedControlPath, fault, "text/plain");
+    ASSERT_TRUE(ignored);
+    EXPECT_NE(Client()->Get(version)->status, 500);
+
+    LocalService controlled;
+    controlled.AcceptSeedOverHttp();
+    ASSERT_EQ(controlled.Start(certFolder_ / "controlled"), "");
+    httplib::SSLClient client("localhost", controlled.Port());
+    client.set_ca_cert_path((certFolder_ / "controlled" / "ca.pem").c_str());
+    client.enable_server_certificate_verification(true);
+    const std::size_t before = controlled.Requests().Count();
+
+    auto set = client.Post(LocalService::kSeedControlPath, fault, "text/plain");
+    ASSERT_TRUE(set);
+    EXPECT_EQ(set->status, 200) << set->body;
+    EXPECT_EQ(client.Get(version)->status, 500);
+    EXPECT_EQ(client.Post(LocalService::kSeedControlPath, "", "text/plain")->status, 200);
+    EXPECT_NE(client.Get(version)->status, 500) << "an empty seed clears the faults";
+    auto refused = client.Post(LocalService::kSeedControlPath, "fault endpoint=nowhere status=500\n", "text/plain");
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->status, 400);
+    EXPECT_NE(refused->body.find("line 1"), std::string::npos) << refused->body;
+    EXPECT_EQ(controlled.Requests().Count(), before + 2) << "the seeds were not recorded, the two GETs were";
+}
+
 TEST_F(LocalServiceTest, BasicCredentialsAreCheckedAgainstTheAccounts) {
     struct Case {
         const char* user;
