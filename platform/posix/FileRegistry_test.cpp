@@ -92,6 +92,30 @@ TEST_F(FileRegistryTest, MalformedKeyPathsAreRefused) {
     EXPECT_TRUE(registry.KeyExists(L"Software\\Parcelon"));
 }
 
+// The registry allows 512 levels. A file nested far deeper, as a damaged or hostile one can be, is refused like any
+// other damage: holding it would need as many nested calls to copy, write and free it.
+TEST_F(FileRegistryTest, KeysNestAtMostFiveHundredTwelveLevelsInCallsAndInTheFile) {
+    auto path = [](std::size_t levels) {
+        std::wstring text = L"k";
+        for (std::size_t level = 1; level < levels; ++level) text += L"\\k";
+        return text;
+    };
+    {
+        FileRegistry registry(WideFile());
+        EXPECT_TRUE(registry.CreateKey(path(512)));
+        EXPECT_FALSE(registry.CreateKey(path(513)));
+        EXPECT_FALSE(registry.WriteDword(path(513), L"v", 1));
+    }
+    EXPECT_EQ(FileRegistry(WideFile()).LoadProblem(), L"");
+
+    WriteFile("SealwingRegistry 1\n[" + Utf8FromWide(path(513)) + "]\n");
+    EXPECT_NE(FileRegistry(WideFile()).LoadProblem().find(L"malformed key path"), std::wstring::npos);
+    WriteFile("SealwingRegistry 1\n[" + Utf8FromWide(path(300000)) + "]\n");
+    FileRegistry deep(WideFile());
+    EXPECT_NE(deep.LoadProblem().find(L"malformed key path"), std::wstring::npos);
+    EXPECT_THAT(deep.SubkeyNames(L""), IsEmpty());
+}
+
 TEST_F(FileRegistryTest, DeleteKeyRemovesTheWholeSubtreeOnly) {
     FileRegistry registry(WideFile());
     ASSERT_TRUE(registry.CreateKey(L"Software\\Parcelon\\Outlook addin\\Accounts\\a@example.com"));
@@ -187,13 +211,17 @@ TEST_F(FileRegistryTest, TheFileIsReadableText) {
     ASSERT_TRUE(registry.CreateKey(kAddinKey));
     ASSERT_TRUE(registry.WriteDword(kAddinKey, L"Timeout", 0x1f));
     ASSERT_TRUE(registry.WriteString(kAddinKey, L"Path", L"C:\\x \"y\"\n"));
+    ASSERT_TRUE(registry.CreateKey(kAddinKey + L"\\Empty"));
+    // Keys with values and empty leaves have lines; the keys above them come back from their paths.
     EXPECT_EQ(Slurp(File()),
               "SealwingRegistry 1\n"
-              "\n[Software]\n"
-              "\n[Software\\Parcelon]\n"
               "\n[Software\\Parcelon\\Outlook addin]\n"
               "\"Timeout\"=dword:0000001f\n"
-              "\"Path\"=\"C:\\\\x \\\"y\\\"\\n\"\n");
+              "\"Path\"=\"C:\\\\x \\\"y\\\"\\n\"\n"
+              "\n[Software\\Parcelon\\Outlook addin\\Empty]\n");
+    FileRegistry reloaded(WideFile());
+    EXPECT_THAT(reloaded.SubkeyNames(L"Software"), ElementsAre(L"Parcelon"));
+    EXPECT_THAT(reloaded.SubkeyNames(kAddinKey), ElementsAre(L"Empty"));
 }
 
 TEST_F(FileRegistryTest, AHandEditedFileWithCrLfAndCommentsLoads) {

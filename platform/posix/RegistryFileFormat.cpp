@@ -58,8 +58,10 @@ bool ParseHex(std::string_view digits, std::uint32_t& value) {
     return true;
 }
 
+// A key is written when it holds values or is a leaf: reading a key's path creates every level above it, so the
+// keys in between need no line of their own, and the file grows with the depth of the hive, not its square.
 void SerializeKey(std::string& out, const RegistryKey& key, const std::wstring& path) {
-    if (!path.empty() || !key.values.empty()) {
+    if (!key.values.empty() || (!path.empty() && key.subkeys.empty())) {
         out += "\n[" + Utf8FromWide(path) + "]\n";
         for (const auto& value : key.values) {
             out += QuoteRegistryText(value.name) + "=";

@@ -81,6 +81,7 @@ std::optional<std::vector<std::wstring>> SplitKeyPath(std::wstring_view path) {
         const std::size_t end = std::min(path.find(L'\\', start), path.size());
         const std::wstring_view level = path.substr(start, end - start);
         if (level.empty() || !std::all_of(level.begin(), level.end(), IsKeyNameCharacter)) return std::nullopt;
+        if (levels.size() == kMaxKeyDepth) return std::nullopt;
         levels.emplace_back(level);
         if (end == path.size()) return levels;
         start = end + 1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -37,9 +38,13 @@ struct RegistryKey {
 // Whether a registry key name may hold the character: printable characters other than the backslash.
 bool IsKeyNameCharacter(wchar_t c);
 
+// The registry's limit of nesting. Keys are held, copied, written and freed by nesting calls, so the limit also keeps
+// a damaged settings file from exhausting the stack.
+inline constexpr std::size_t kMaxKeyDepth = 512;
+
 // The levels of a key path ("Software\Parcelon"); none for the empty path, which names the hive's root.
-// Nothing when the path starts with "\", has an empty level or a level holding a character a key name cannot hold;
-// one trailing "\" is allowed, as the registry allows it.
+// Nothing when the path starts with "\", has an empty level, a level holding a character a key name cannot hold, or
+// more than kMaxKeyDepth levels; one trailing "\" is allowed, as the registry allows it.
 std::optional<std::vector<std::wstring>> SplitKeyPath(std::wstring_view path);
 
 RegistryKey* FindKey(RegistryKey& root, const std::vector<std::wstring>& levels);
