@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
+
 #include "localservice/SeedFile.h"
 #include "tests/LocalServiceTest.h"
 
@@ -35,6 +38,12 @@ TEST_F(FaultMatrixTest, EveryOperationEndsInItsResultWithinItsLimitsWhateverTheS
                 ASSERT_EQ(localservice::LoadSeed(seed, {}, service_.State(), service_.Faults()), "");
             },
         .refusingEndpoint = [refusingPort] { return ServiceEndpoint{.host = "localhost", .port = refusingPort}; },
+        // The local service's threads are a fixed pool, started with it; libcurl works on the calling thread.
+        .threadCount =
+            [] {
+                const std::filesystem::directory_iterator tasks("/proc/self/task");
+                return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
+            },
     });
 }
 

@@ -188,6 +188,7 @@ void RunFaultMatrix(const FaultMatrixService& service) {
             } else {
                 service.setFaults(std::string("fault endpoint=") + operation.endpoint + " " + failure.fault + "\n");
             }
+            const std::size_t threadsBefore = service.threadCount ? service.threadCount() : 0;
             const auto start = std::chrono::steady_clock::now();
             const Outcome outcome = operation.run();
             const auto took = std::chrono::steady_clock::now() - start;
@@ -197,6 +198,9 @@ void RunFaultMatrix(const FaultMatrixService& service) {
                 EXPECT_EQ(outcome.detail, expected.detail);
             }
             EXPECT_LT(took, kLimit + kGrace);
+            if (service.threadCount) {
+                EXPECT_EQ(service.threadCount(), threadsBefore);
+            }
         }
     }
     service.setFaults("");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -14,6 +15,9 @@ struct FaultMatrixService {
     std::function<void(const std::string& seed)> setFaults;
     // Somewhere that refuses connections.
     std::function<service::ServiceEndpoint()> refusingEndpoint;
+    // The threads this process runs, where the engine starts none of its own that outlive a request: each failed
+    // operation must leave as many as there were before it, none still waiting for the service.
+    std::function<std::size_t()> threadCount{};
 };
 
 // Runs the matrix with GoogleTest expectations: each operation ends in the result (and, where it gives one, the text)
