@@ -18,46 +18,9 @@ namespace {
 using service::ServiceResult;
 using namespace std::chrono_literals;
 
-constexpr auto kLimit = 400ms;
 // How long past its limit an operation may take to end: the limits bound each request, and an operation that makes
 // none after a failure has nothing left to wait for. Generous, for the sanitizer builds and Wine.
 constexpr auto kGrace = 5s;
-
-enum class Failure {
-    Refused,
-    ClosedBeforeRequestBody,
-    ClosedDuringRequestBody,
-    ClosedBeforeReply,
-    ClosedDuringReply,
-    Status401,
-    Status404,
-    Status500,
-    Explained400,
-    MalformedXml,
-    Stall,
-    Trickle,
-};
-
-struct FailureCase {
-    Failure failure;
-    const char* name;
-    const char* fault;  // the seed record's fields after "fault endpoint=<endpoint>"
-};
-
-constexpr FailureCase kFailures[] = {
-    {Failure::Refused, "refused connection", ""},
-    {Failure::ClosedBeforeRequestBody, "connection closed before the request's body was read", "drop=request"},
-    {Failure::ClosedDuringRequestBody, "connection closed with half the request's body read", "drop=request_body"},
-    {Failure::ClosedBeforeReply, "connection closed after the request, before any reply byte", "drop=before"},
-    {Failure::ClosedDuringReply, "connection closed in the middle of the reply", "drop=body"},
-    {Failure::Status401, "401", "status=401"},
-    {Failure::Status404, "404", "status=404"},
-    {Failure::Status500, "500", "status=500"},
-    {Failure::Explained400, "400 with explanations", "explain=\"Recipient unknown|Try again\""},
-    {Failure::MalformedXml, "malformed XML with 200", "status=200 body=\"<account><pro>1</pro><session_id>s1\""},
-    {Failure::Stall, "a reply held past the limits", "delay_ms=3000"},
-    {Failure::Trickle, "a reply trickling a byte at a time", "chunk=1 chunk_pause_ms=150"},
-};
 
 struct Outcome {
     ServiceResult result = ServiceResult::Failed;
@@ -173,10 +136,9 @@ void RunFaultMatrix(const FaultMatrixService& service) {
     service.setFaults("");
     service::AccountInfo info;
     ASSERT_EQ(service::Login(L"ann@example.com", info), ServiceResult::Success);
-    const service::ScopedRequestLimits limits(service::RequestLimits{
-        .request = {.total = kLimit}, .transfer = {.progressWindow = kLimit, .progressBytes = 64}});
+    const service::ScopedRequestLimits limits(kShortLimits);
     for (const Operation& operation : Operations(info.session_id)) {
-        for (const FailureCase& failure : kFailures) {
+        for (const FailureCase& failure : kServiceFailures) {
             const bool aboutTheBody = failure.failure == Failure::ClosedBeforeRequestBody ||
                                       failure.failure == Failure::ClosedDuringRequestBody;
             if (aboutTheBody && !operation.posts) continue;
@@ -197,7 +159,7 @@ void RunFaultMatrix(const FaultMatrixService& service) {
             if (operation.givesDetail) {
                 EXPECT_EQ(outcome.detail, expected.detail);
             }
-            EXPECT_LT(took, kLimit + kGrace);
+            EXPECT_LT(took, kShortLimits.request.total + kGrace);
             if (service.threadCount) {
                 EXPECT_EQ(service.threadCount(), threadsBefore);
             }
