@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "reading/ResponseProcessing.h"
 #include "settings/PasswordCache.h"
 #include "sim/DialogScreen.h"
+#include "tests/FaultMatrix.h"
 #include "tests/OutlookWorld.h"
 
 namespace sealwing {
@@ -204,6 +206,29 @@ TEST_P(ResponseTest, ADownloadFailureIsShownAndTheReplyGoesOnWithAnEmptyMessage)
             << platform::Utf8FromWide(html);
         EXPECT_EQ(html.find(L"The real figures"), std::wstring::npos);
     }
+}
+
+// The download runs on Outlook's thread, so a service that never answers may hold it only until the request's limit:
+// then the failure is shown and the reply goes on.
+TEST_P(ResponseTest, AServiceThatNeverAnswersHoldsOutlooksThreadOnlyUntilTheRequestsLimit) {
+    Store(Original());
+    const service::ScopedRequestLimits limits(testing::kShortLimits);
+    const auto gate = world_.Service().Faults().Hold(localservice::Endpoint::Message);
+    const std::size_t shown = world_.Outlook().User().Shown().size();
+    const auto reply = Response({L"eve@sender.example"});
+
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(reading::ProcessReply(addin_, Received(), reply));
+    Open(reply);
+    const auto took = std::chrono::steady_clock::now() - start;
+    gate->Release();
+
+    EXPECT_GE(took, testing::kShortLimits.request.total) << "the service did not hold the download";
+    EXPECT_LT(took, testing::kShortLimits.request.total + std::chrono::seconds(5));
+    ASSERT_EQ(world_.Outlook().User().Shown().size(), shown + 1);
+    EXPECT_EQ(world_.Outlook().User().Shown().back().request.text,
+              L"Unable to download original encrypted message.\nIf the problem persists please contact support");
+    EXPECT_EQ(MessageRequests(), 1u);
 }
 
 TEST_P(ResponseTest, AMessageWithoutTheServicesIdIsLeftToOutlook) {
