@@ -5,11 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <iterator>
-
 #include "localservice/SeedFile.h"
 #include "tests/LocalServiceTest.h"
+#include "tests/ThreadCount.h"
 
 namespace sealwing::service {
 namespace {
@@ -39,11 +37,7 @@ TEST_F(FaultMatrixTest, EveryOperationEndsInItsResultWithinItsLimitsWhateverTheS
             },
         .refusingEndpoint = [refusingPort] { return ServiceEndpoint{.host = "localhost", .port = refusingPort}; },
         // The local service's threads are a fixed pool, started with it; libcurl works on the calling thread.
-        .threadCount =
-            [] {
-                const std::filesystem::directory_iterator tasks("/proc/self/task");
-                return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
-            },
+        .threadCount = &sealwing::testing::ThreadsOfThisProcess,
     });
 }
 

@@ -9,10 +9,12 @@
 #include "compose/RouterWindow.h"
 #include "compose/Shipper.h"
 #include "platform/Text.h"
+#include "service/ServiceOperations.h"
 #include "settings/PasswordCache.h"
 #include "sim/SimFolder.h"
 #include "sim/SimMailItem.h"
 #include "tests/OutlookWorld.h"
+#include "tests/ThreadCount.h"
 
 namespace sealwing {
 namespace {
@@ -107,6 +109,9 @@ TEST_F(SendQueueLoadTest, TornDownAtAnyPointOfABatchTheQueueEndsWithoutLosingADr
         ADD_FAILURE() << "no send fails here";
     });
     int next = 0;
+    service::VersionInfo version;
+    (void)service::CheckVersion(version);  // the service starts its threads with the first request it takes
+    const std::size_t threads = testing::ThreadsOfThisProcess();
     for (int round = 0; round < 100; ++round) {
         std::vector<std::wstring> subjects;
         {
@@ -120,6 +125,7 @@ TEST_F(SendQueueLoadTest, TornDownAtAnyPointOfABatchTheQueueEndsWithoutLosingADr
             for (int at = 0; at < served; ++at) ASSERT_TRUE(ServeCompletion());
         }                                      // the destructor must end the worker, whatever it was doing
         world_.Outlook().Loop().RunPending();  // work the worker posted before it ended finds no queue
+        EXPECT_EQ(testing::ThreadsOfThisProcess(), threads) << "a thread outlived the queue in round " << round;
 
         // Every message either reached the service or is still a draft; none is lost.
         std::set<std::string> uploaded;
