@@ -1,0 +1,111 @@
+// Fetching an attachment to its file, set against its anchor: curl -o fetching the same bytes from the same local
+// service over the same TLS in the same run. The ratio is the add-in's throughput over curl's (at least 0.9 is the
+// goal). The download goes to the file as it arrives, so the memory it needs must not grow with the attachment.
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "platform/Text.h"
+#include "service/ServiceOperations.h"
+#include "settings/PasswordCache.h"
+#include "tests/OutlookWorld.h"
+
+namespace {
+
+using namespace sealwing;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kMiB = 1024 * 1024;
+
+double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
+
+double PeakResidentMiB() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+// A service holding message "m1" with one large attachment, and a user whose password is cached.
+class DownloadWorld {
+public:
+    explicit DownloadWorld(std::size_t bytes) {
+        diagnostics::OpenThreadLog(L"Main");
+        world_.Service().State().AddAccount({.email = "ann@example.com", .password = "pw"});
+        settings::PasswordCache::Instance().SetPassword(L"ann@example.com", L"pw");
+        localservice::StoredMessage message;
+        message.id = "m1";
+        message.senderEmail = "carol@example.com";
+        message.to = {"ann@example.com"};
+        message.attachments = {{.id = "large", .name = "large.bin", .content = std::string(bytes, 'L')}};
+        world_.Service().State().StoreMessage(std::move(message));
+        folder_ = std::filesystem::temp_directory_path() / ("sealwing-download-bench-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder_);
+    }
+    ~DownloadWorld() { std::filesystem::remove_all(folder_); }
+
+    // The add-in's download of one attachment to a file; false when it failed.
+    bool Fetch(const char* attachment) {
+        const std::filesystem::path file = folder_ / "own.bin";
+        std::filesystem::remove(file);
+        const service::AttachmentFileDownload download =
+            service::DownloadAttachmentToFile(L"m1", platform::WideFromUtf8(attachment), L"ann@example.com",
+                                              platform::WideFromUtf8(file.string()), {}, nullptr);
+        return download.result == service::ServiceResult::Success;
+    }
+
+    // curl -o fetching the same attachment from the same service; false when it failed.
+    bool FetchWithCurl(const char* attachment) {
+        const std::filesystem::path file = folder_ / "curl.bin";
+        const std::string command = "curl --silent --fail --user ann@example.com:pw --cacert '" +
+                                    world_.Service().CaFile().string() + "' --output '" + file.string() +
+                                    "' https://localhost:" + std::to_string(world_.Service().Port()) +
+                                    "/rest/attachment/m1/" + attachment + ".xml";
+        return std::system(command.c_str()) == 0;
+    }
+
+private:
+    testing::OutlookWorld world_{14};
+    std::filesystem::path folder_;
+};
+
+void BM_AttachmentDownloadAgainstCurl(benchmark::State& state) {
+    const auto bytes = static_cast<std::size_t>(state.range(0)) * kMiB;
+    DownloadWorld world(bytes);
+    double own = 0;
+    double curl = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        if (!world.Fetch("large")) state.SkipWithError("the add-in's download failed");
+        const auto fetched = Clock::now();
+        if (!world.FetchWithCurl("large")) state.SkipWithError("curl's download failed");
+        own += Seconds(fetched - start);
+        curl += Seconds(Clock::now() - fetched);
+        state.SetIterationTime(Seconds(fetched - start));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+    state.counters["curl_ms"] = benchmark::Counter(curl * 1000, benchmark::Counter::kAvgIterations);
+    state.counters["throughput_ratio_to_curl"] = own > 0 ? curl / own : 0;
+}
+BENCHMARK(BM_AttachmentDownloadAgainstCurl)->Arg(40)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The peak resident memory the download of a large attachment adds, against the attachment's size: near 0 when the
+// download goes to its file as it arrives, 1 or more when it is held whole anywhere on the way.
+void BM_AttachmentDownloadPeakMemory(benchmark::State& state) {
+    const auto bytes = static_cast<std::size_t>(state.range(0)) * kMiB;
+    DownloadWorld world(bytes);
+    const double before = PeakResidentMiB();
+    for (auto _ : state) {
+        if (!world.Fetch("large")) state.SkipWithError("the add-in's download failed");
+    }
+    const double gained = PeakResidentMiB() - before;
+    state.counters["peak_gain_MiB"] = gained;
+    state.counters["peak_gain_over_attachment"] = gained / static_cast<double>(state.range(0));
+}
+BENCHMARK(BM_AttachmentDownloadPeakMemory)->Arg(40)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
