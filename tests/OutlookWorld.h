@@ -29,6 +29,12 @@ namespace sealwing::testing {
 // stops the test program.
 enum class LocalServiceUse { Started, None };
 
+// A local service running in another process, for programs that measure this process alone.
+struct ExternalService {
+    int port = 0;
+    std::string caFile;
+};
+
 // A simulated Outlook of the given version on this thread, with the user's files and registry in a fresh folder,
 // a clock that moves only when told, and the local service answering the add-in's requests: the ground every
 // scenario test stands on. The service starts with no accounts; a test adds what it needs through Service().
@@ -52,10 +58,20 @@ public:
           outlook_(std::move(options), clock_),
           platform_(outlook_.PlatformWith(
               {.files = files_, .registry = registry_, .secrets = &secrets_, .http = http_.get()})) {
-        std::filesystem::create_directories(temp_.Narrow() + "/roaming");
-        std::filesystem::create_directories(temp_.Narrow() + "/local");
-        ResetProcessState();
-        diagnostics::InstallEntryFailureLogging();
+        Prepare();
+    }
+
+    OutlookWorld(int majorVersion, const ExternalService& external)
+        : files_(temp_.Path() + L"/roaming", temp_.Path() + L"/local"),
+          registry_(temp_.Path() + L"/registry.txt"),
+          secrets_(temp_.Narrow() + "/keys/user.key"),
+          clock_(kStartTime),
+          endpoint_(service::ServiceEndpoint{.host = "localhost", .port = external.port}),
+          http_(std::make_unique<platform::CurlHttp>(platform::CurlHttp::Options{.caFile = external.caFile})),
+          outlook_(sim::SimOptions{.majorVersion = majorVersion}, clock_),
+          platform_(outlook_.PlatformWith(
+              {.files = files_, .registry = registry_, .secrets = &secrets_, .http = http_.get()})) {
+        Prepare();
     }
 
     ~OutlookWorld() { ResetProcessState(); }
@@ -75,6 +91,13 @@ public:
     }
 
 private:
+    void Prepare() {
+        std::filesystem::create_directories(temp_.Narrow() + "/roaming");
+        std::filesystem::create_directories(temp_.Narrow() + "/local");
+        ResetProcessState();
+        diagnostics::InstallEntryFailureLogging();
+    }
+
     static std::unique_ptr<localservice::LocalService> StartService(const std::string& certificates) {
         auto service = std::make_unique<localservice::LocalService>();
         if (const std::string error = service->Start(certificates); !error.empty()) {
