@@ -2,7 +2,7 @@
 # Installs what the build and the tests need, from Debian's packages only. Idempotent: when every package of the
 # chosen groups is already installed it touches nothing (no apt-get update), so repeated runs take a moment.
 #
-#   bash scripts/install-deps.sh [all|native|format|sanitizers|cross|wine]...   (default: all)
+#   bash scripts/install-deps.sh [all|native|format|sanitizers|cross|wine|bench]...   (default: all)
 set -euo pipefail
 
 # --- The packages, by group ----------------------------------------------------------------------------------------
@@ -23,6 +23,9 @@ CROSS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-to
 #             (for the 64-bit DLL, and for machines whose kernel cannot run 32-bit programs), an X server for windows
 #             and dialogs, and GoogleTest's sources for the Windows test programs.
 WINE_PACKAGES=(wine wine32:i386 wine64 xvfb xauth googletest)
+# bench:      what scripts/bench.sh needs beyond the build: callgrind (valgrind), which counts the start-up's
+#             instructions, and Python, which prints the table.
+BENCH_PACKAGES=(valgrind python3)
 
 groups=("$@")
 [[ ${#groups[@]} -eq 0 ]] && groups=(all)
@@ -35,12 +38,13 @@ for group in "${groups[@]}"; do
         sanitizers) packages+=("${NATIVE_PACKAGES[@]}" "${SANITIZER_PACKAGES[@]}") ;;
         cross) packages+=("${NATIVE_PACKAGES[@]}" "${CROSS_PACKAGES[@]}") ;;
         wine) packages+=("${NATIVE_PACKAGES[@]}" "${CROSS_PACKAGES[@]}" "${WINE_PACKAGES[@]}") ;;
+        bench) packages+=("${NATIVE_PACKAGES[@]}" "${BENCH_PACKAGES[@]}") ;;
         all)
             packages+=("${NATIVE_PACKAGES[@]}" "${FORMAT_PACKAGES[@]}" "${SANITIZER_PACKAGES[@]}" "${CROSS_PACKAGES[@]}"
-                "${WINE_PACKAGES[@]}")
+                "${WINE_PACKAGES[@]}" "${BENCH_PACKAGES[@]}")
             ;;
         *)
-            echo "install-deps: unknown group '$group' (use all, native, format, sanitizers, cross or wine)" >&2
+            echo "install-deps: unknown group '$group' (use all, native, format, sanitizers, cross, wine or bench)" >&2
             exit 2
             ;;
     esac
