@@ -13,7 +13,7 @@ std::string FormBoundary(const std::vector<HttpFormPart>& parts) {
         std::string boundary = "------------------------" + Hex(random()) + Hex(random());
         bool clash = false;
         for (const HttpFormPart& part : parts) {
-            clash = clash || part.bytes.find(boundary) != std::string::npos ||
+            clash = clash || part.Bytes().find(boundary) != std::string_view::npos ||
                     QuotedFormParameter(part.fileName).find(boundary) != std::string::npos ||
                     QuotedFormParameter(part.name).find(boundary) != std::string::npos;
         }
@@ -22,16 +22,26 @@ std::string FormBoundary(const std::vector<HttpFormPart>& parts) {
 }
 
 std::string FormBody(const std::vector<HttpFormPart>& parts, const std::string& boundary) {
-    std::string body;
+    // Each part's head, then the body made once at its final size: the bytes are copied into it and nowhere else.
+    std::vector<std::string> heads;
+    std::size_t size = boundary.size() + 6;
     for (const HttpFormPart& part : parts) {
-        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + QuotedFormParameter(part.name) + "\"";
+        std::string head =
+            "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + QuotedFormParameter(part.name) + "\"";
         if (part.isFile) {
-            body += "; filename=\"" + QuotedFormParameter(part.fileName) + "\"";
-            if (!part.contentHeader.empty()) body += "\r\n" + part.contentHeader;
+            head += "; filename=\"" + QuotedFormParameter(part.fileName) + "\"";
+            if (!part.contentHeader.empty()) head += "\r\n" + part.contentHeader;
         }
-        body += "\r\n\r\n" + part.bytes + "\r\n";
+        head += "\r\n\r\n";
+        size += head.size() + part.Bytes().size() + 2;
+        heads.push_back(std::move(head));
     }
-    return body + "--" + boundary + "--\r\n";
+    std::string body;
+    body.reserve(size);
+    for (std::size_t index = 0; index < parts.size(); ++index) {
+        body.append(heads[index]).append(parts[index].Bytes()).append("\r\n");
+    }
+    return body.append("--").append(boundary).append("--\r\n");
 }
 
 }  // namespace sealwing::platform

@@ -73,10 +73,15 @@ struct HttpProxySettings {
 struct HttpFormPart {
     std::string name{};
     std::string bytes{};
+    // In place of `bytes`: bytes the caller holds until the request returns, which the engines read where they are, so
+    // that a large attachment is never copied into the form.
+    const std::string* borrowedBytes = nullptr;
     bool isFile = false;
     std::string fileName{};  // file parts only, UTF-8
     // File parts only: the single header line, e.g. "Content-Type: application/octet-stream".
     std::string contentHeader{};
+
+    std::string_view Bytes() const { return borrowedBytes != nullptr ? std::string_view(*borrowedBytes) : bytes; }
 };
 
 // Called with the size of each chunk as it arrives, and once with 0 when no more data is available. It runs on the

@@ -45,6 +45,7 @@ std::vector<MessageField> MessageFields(const OutgoingMessage& message) {
     return fields;
 }
 
+// The attachments' parts borrow their bytes from the message, which must outlive the post.
 std::vector<platform::HttpFormPart> MessageFormParts(const OutgoingMessage& message) {
     std::vector<platform::HttpFormPart> parts;
     for (const MessageField& field : MessageFields(message)) {
@@ -53,7 +54,7 @@ std::vector<platform::HttpFormPart> MessageFormParts(const OutgoingMessage& mess
     for (std::size_t index = 0; index < message.attachments.size(); ++index) {
         const OutgoingAttachment& attachment = message.attachments[index];
         parts.push_back({.name = std::to_string(index),
-                         .bytes = attachment.bytes,
+                         .borrowedBytes = &attachment.bytes,  // the message outlives its send
                          .isFile = true,
                          .fileName = platform::Utf8FromWide(attachment.fileName),
                          .contentHeader = kOctetStreamHeader});
