@@ -140,8 +140,9 @@ void BM_SendLargeBodyAgainstCurlDataBinary(benchmark::State& state) {
     double own = 0;
     double curl = 0;
     for (auto _ : state) {
+        service::OutgoingMessage message = UploadWorld::Message(body);  // not timed, as above
         const auto start = Clock::now();
-        if (!world.Send(UploadWorld::Message(body))) state.SkipWithError("the add-in's send failed");
+        if (!world.Send(std::move(message))) state.SkipWithError("the add-in's send failed");
         const auto sent = Clock::now();
         if (!world.Curl(curlBody)) state.SkipWithError("curl's post failed");
         own += Seconds(sent - start);

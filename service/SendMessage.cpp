@@ -1,6 +1,8 @@
 #include "service/SendMessage.h"
 
 #include <cstdint>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 #include "diagnostics/Log.h"
@@ -17,28 +19,35 @@ constexpr const char* kOctetStreamHeader = "Content-Type: application/octet-stre
 // The message's text fields, in the order the service expects them, each with the encoding the form engine gives it.
 struct MessageField {
     enum class Encoding { Utf8, Ansi };
-    std::wstring name;
-    std::wstring value;
+    std::wstring_view name;
+    // The message's own text, read where the message holds it (a body can run to megabytes), or a text made for the
+    // form.
+    std::variant<std::wstring_view, std::wstring> value;
     Encoding formEngineEncoding = Encoding::Utf8;
+
+    std::wstring_view Value() const {
+        return std::visit([](const auto& text) { return std::wstring_view(text); }, value);
+    }
 };
 
 std::string Encode(const MessageField& field) {
-    return field.formEngineEncoding == MessageField::Encoding::Ansi ? platform::AnsiFromWide(field.value)
-                                                                    : platform::Utf8FromWide(field.value);
+    return field.formEngineEncoding == MessageField::Encoding::Ansi ? platform::AnsiFromWide(field.Value())
+                                                                    : platform::Utf8FromWide(field.Value());
 }
 
 std::vector<MessageField> MessageFields(const OutgoingMessage& message) {
     using enum MessageField::Encoding;
+    using View = std::wstring_view;
     std::vector<MessageField> fields = {
-        {L"message", message.body, Utf8},
-        {L"email", message.email, Ansi},
-        {L"recipients", message.recipients, Ansi},
+        {L"message", View(message.body), Utf8},
+        {L"email", View(message.email), Ansi},
+        {L"recipients", View(message.recipients), Ansi},
     };
-    if (!message.recipients_cc.empty()) fields.push_back({L"recipients_cc", message.recipients_cc, Ansi});
-    if (!message.recipients_bcc.empty()) fields.push_back({L"recipients_bcc", message.recipients_bcc, Ansi});
-    fields.push_back({L"subject", message.subject, Utf8});
-    if (message.settings.cc == 1 || message.googleApps) fields.push_back({L"copy_me", L"1", Utf8});
-    if (message.settings.alert == 1) fields.push_back({L"notify", L"1", Utf8});
+    if (!message.recipients_cc.empty()) fields.push_back({L"recipients_cc", View(message.recipients_cc), Ansi});
+    if (!message.recipients_bcc.empty()) fields.push_back({L"recipients_bcc", View(message.recipients_bcc), Ansi});
+    fields.push_back({L"subject", View(message.subject), Utf8});
+    if (message.settings.cc == 1 || message.googleApps) fields.push_back({L"copy_me", View(L"1"), Utf8});
+    if (message.settings.alert == 1) fields.push_back({L"notify", View(L"1"), Utf8});
     if (message.settings.destruct != settings::AccountSettings::kNoExpiry) {
         fields.push_back({L"expires", std::to_wstring(message.settings.destruct), Utf8});
     }
@@ -77,7 +86,7 @@ void LogSending(const OutgoingMessage& message) {
 TransportReply PostWithOwnWriter(const OutgoingMessage& message, platform::Event* cancel) {
     MultipartForm form;
     form.Begin();
-    for (const MessageField& field : MessageFields(message)) form.AddField(field.name, field.value);
+    for (const MessageField& field : MessageFields(message)) form.AddField(field.name, field.Value());
     form.Finish();
     TransportReply reply = HttpPostMultipart(form.Body(), form.Boundary(), message.email, cancel);
     diagnostics::LogWrite(L"Error code " + std::to_wstring(reply.error) + L", response " +
