@@ -8,13 +8,14 @@ set -euo pipefail
 # --- The packages, by group ----------------------------------------------------------------------------------------
 # native:     the default build, its tests and benchmarks (g++, CMake, Ninja, ccache, GoogleTest/gmock, Benchmark),
 #             libsodium behind the Linux secret protection, cpp-httplib and OpenSSL for the local service,
-#             libcurl for the add-in's HTTP on Linux, and headless Chromium, which renders the browser window's
-#             built-in pages into pictures (scripts/render-builtin-pages.sh).
+#             libcurl for the add-in's HTTP on Linux, headless Chromium, which renders the browser window's
+#             built-in pages into pictures (scripts/render-builtin-pages.sh), and the benchmarks' anchors: the curl
+#             program for the transfers, tinyxml2 and pugixml for reading the service's replies.
 # sanitizers: clang++ and its sanitizer and libFuzzer runtimes (a recommendation of clang, so it must be named).
 # cross:      the MinGW-w64 cross compilers for the Windows DLLs, posix thread model, and widl/dlltool; Wine's IDL
 #             files (libwine-dev) for the type library's base interfaces.
 NATIVE_PACKAGES=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsodium-dev
-                 libcpp-httplib-dev libssl-dev libcurl4-openssl-dev chromium)
+                 libcpp-httplib-dev libssl-dev libcurl4-openssl-dev chromium curl libtinyxml2-dev libpugixml-dev)
 SANITIZER_PACKAGES=(clang libclang-rt-dev)
 # format:     clang-format, which the format stage checks every source with (Debian 12's is version 14).
 FORMAT_PACKAGES=(clang-format git)
