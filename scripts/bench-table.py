@@ -21,6 +21,12 @@ CASES = [
      "time", "curl_ms", "throughput_ratio_to_curl", "throughput, add-in / curl"),
     ("BM_SendLargeBodyAgainstCurlDataBinary", "Send of a {0} MB body, ms (anchor: curl --data-binary)",
      "time", "curl_ms", "throughput_ratio_to_curl", "throughput, add-in / curl"),
+    ("BM_MessageReplyAgainstTinyXml2AndPugixml", "Reading a {0} KB message reply into its record, ms (anchor: "
+     "tinyxml2)", "time", "tinyxml2_us", "ratio_to_tinyxml2", "time, add-in / tinyxml2"),
+    ("BM_MessageReplyAgainstTinyXml2AndPugixml", "Reading a {0} KB message reply into its record, ms (anchor: "
+     "pugixml)", "time", "pugixml_us", "ratio_to_pugixml", "time, add-in / pugixml"),
+    ("BM_MessageReplyFourTimesTheInput", "Reading a message reply four times {0} KB, ms (anchor: the {0} KB reply)",
+     "large_us", "small_us", "time_ratio_for_4x_input", "time for 4x the input"),
 ]
 
 
@@ -33,20 +39,23 @@ def figure(value):
     return f"{value:,.3g}" if abs(value) < 100 else f"{value:,.0f}"
 
 
+def counter(case, name):
+    """A counter's value, in milliseconds where the counter is in microseconds."""
+    return case[name] / 1000 if name.endswith("_us") else case[name]
+
+
 def case_rows(cases):
     rows = []
     for case in cases:
         name = case["name"]
-        for prefix, label, own, anchor, ratio, says in CASES:
-            if not name.startswith(prefix):
-                continue
+        matching = [spec for spec in CASES if name.startswith(spec[0])]
+        for prefix, label, own, anchor, ratio, says in matching:
             arguments = [part for part in name[len(prefix):].split("/") if part.isdigit()]
-            own_value = milliseconds(case) if own == "time" else case[own]
-            anchor_value = case[anchor] if anchor else float(arguments[0])
+            own_value = milliseconds(case) if own == "time" else counter(case, own)
+            anchor_value = counter(case, anchor) if anchor else float(arguments[0])
             rows.append((label.format(*arguments), figure(own_value), figure(anchor_value),
                          f"{case[ratio]:.3g} ({says})"))
-            break
-        else:
+        if not matching:
             rows.append((f"{name}, ns", figure(milliseconds(case) * 1e6), "none", ""))
     return rows
 
