@@ -3,13 +3,13 @@
 // goal). The download goes to the file as it arrives, so the memory it needs must not grow with the attachment.
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "bench/posix/PeakMemory.h"
 #include "platform/Text.h"
 #include "service/ServiceOperations.h"
 #include "settings/PasswordCache.h"
@@ -23,12 +23,6 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kMiB = 1024 * 1024;
 
 double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
-
-double PeakResidentMiB() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
-}
 
 // A service holding message "m1" with one large attachment, and a user whose password is cached.
 class DownloadWorld {
@@ -98,11 +92,11 @@ BENCHMARK(BM_AttachmentDownloadAgainstCurl)->Arg(40)->UseManualTime()->Unit(benc
 void BM_AttachmentDownloadPeakMemory(benchmark::State& state) {
     const auto bytes = static_cast<std::size_t>(state.range(0)) * kMiB;
     DownloadWorld world(bytes);
-    const double before = PeakResidentMiB();
+    const double before = bench::PeakResidentMiB();
     for (auto _ : state) {
         if (!world.Fetch("large")) state.SkipWithError("the add-in's download failed");
     }
-    const double gained = PeakResidentMiB() - before;
+    const double gained = bench::PeakResidentMiB() - before;
     state.counters["peak_gain_MiB"] = gained;
     state.counters["peak_gain_over_attachment"] = gained / static_cast<double>(state.range(0));
 }

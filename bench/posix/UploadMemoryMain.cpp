@@ -7,7 +7,6 @@
 //
 //   sealwing_upload_memory [attachments] [MiB each]     (default: 20 attachments of 2 MiB)
 
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/posix/PeakMemory.h"
 #include "compose/Shipper.h"
 #include "localservice/LocalService.h"
 #include "platform/Text.h"
@@ -27,12 +27,6 @@
 namespace {
 
 using namespace sealwing;
-
-double PeakResidentMiB() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
-}
 
 struct ServiceProcess {
     pid_t pid = -1;
@@ -103,7 +97,7 @@ int main(int argc, char** argv) {
         compose::Shipper shipper([&sent](compose::SendCompletion& completion) {
             sent = completion.result == service::ServiceResult::Success;
         });
-        baseline = PeakResidentMiB();
+        baseline = bench::PeakResidentMiB();
 
         service::OutgoingMessage message;
         message.email = L"ann@example.com";
@@ -119,7 +113,7 @@ int main(int argc, char** argv) {
             world.Outlook().Loop().RunPending();
         }
         shipper.WaitUntilIdle(std::chrono::minutes(2));
-        peak = PeakResidentMiB();
+        peak = bench::PeakResidentMiB();
     }
     ::close(process.keepAlive);
     ::waitpid(process.pid, nullptr, 0);
