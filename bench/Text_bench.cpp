@@ -1,15 +1,22 @@
+// The text conversions every reply and every log line go through, against the C library's iconv converting the same
+// text in the same loop.
+
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "bench/posix/IconvAnchor.h"
 #include "platform/Text.h"
 
 namespace {
 
 using sealwing::platform::Utf8FromWide;
 using sealwing::platform::WideFromUtf8;
+using Clock = std::chrono::steady_clock;
+namespace bench = sealwing::bench;
 
 // A message-sized mix of scripts: ASCII, Latin-1, CJK and an astral character, so every UTF-8 length is exercised.
 std::wstring SampleText(std::size_t characters) {
@@ -20,26 +27,52 @@ std::wstring SampleText(std::size_t characters) {
     return text;
 }
 
-void BM_Utf8FromWide(benchmark::State& state) {
-    const std::wstring text = SampleText(static_cast<std::size_t>(state.range(0)));
-    std::size_t bytes = 0;
-    for (auto _ : state) {
-        const std::string out = Utf8FromWide(text);
-        bytes += out.size();
-        benchmark::DoNotOptimize(out.data());
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
-}
-BENCHMARK(BM_Utf8FromWide)->Arg(1 << 10)->Arg(8 << 10);
+double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
-void BM_WideFromUtf8(benchmark::State& state) {
-    const std::string bytes = Utf8FromWide(SampleText(static_cast<std::size_t>(state.range(0))));
+// Wide text to UTF-8, against iconv converting the same text in the same loop.
+void BM_Utf8FromWideAgainstIconv(benchmark::State& state) {
+    const std::wstring text = SampleText(static_cast<std::size_t>(state.range(0)));
+    bench::IconvConverter iconv("UTF-8", "WCHAR_T");
+    std::string anchorOut;
+    double own = 0;
+    double anchor = 0;
     for (auto _ : state) {
+        const auto start = Clock::now();
+        const std::string out = Utf8FromWide(text);
+        benchmark::DoNotOptimize(out.data());
+        const auto converted = Clock::now();
+        benchmark::DoNotOptimize(iconv.Convert(text.data(), text.size() * sizeof(wchar_t), anchorOut));
+        own += Seconds(converted - start);
+        anchor += Seconds(Clock::now() - converted);
+        state.SetIterationTime(Seconds(converted - start));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size() * sizeof(wchar_t)));
+    state.counters["iconv_us"] = benchmark::Counter(anchor * 1e6, benchmark::Counter::kAvgIterations);
+    state.counters["ratio_to_iconv"] = anchor > 0 ? own / anchor : 0;
+}
+BENCHMARK(BM_Utf8FromWideAgainstIconv)->Arg(1 << 10)->Arg(256 << 10)->UseManualTime();
+
+// UTF-8 to wide text, against iconv converting the same bytes in the same loop.
+void BM_WideFromUtf8AgainstIconv(benchmark::State& state) {
+    const std::string bytes = Utf8FromWide(SampleText(static_cast<std::size_t>(state.range(0))));
+    bench::IconvConverter iconv("WCHAR_T", "UTF-8");
+    std::string anchorOut;
+    double own = 0;
+    double anchor = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
         const std::wstring out = WideFromUtf8(bytes);
         benchmark::DoNotOptimize(out.data());
+        const auto converted = Clock::now();
+        benchmark::DoNotOptimize(iconv.Convert(bytes.data(), bytes.size(), anchorOut));
+        own += Seconds(converted - start);
+        anchor += Seconds(Clock::now() - converted);
+        state.SetIterationTime(Seconds(converted - start));
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+    state.counters["iconv_us"] = benchmark::Counter(anchor * 1e6, benchmark::Counter::kAvgIterations);
+    state.counters["ratio_to_iconv"] = anchor > 0 ? own / anchor : 0;
 }
-BENCHMARK(BM_WideFromUtf8)->Arg(1 << 10)->Arg(8 << 10);
+BENCHMARK(BM_WideFromUtf8AgainstIconv)->Arg(1 << 10)->Arg(256 << 10)->UseManualTime();
 
 }  // namespace

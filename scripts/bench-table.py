@@ -25,6 +25,14 @@ CASES = [
      "tinyxml2)", "time", "tinyxml2_us", "ratio_to_tinyxml2", "time, add-in / tinyxml2"),
     ("BM_MessageReplyAgainstTinyXml2AndPugixml", "Reading a {0} KB message reply into its record, ms (anchor: "
      "pugixml)", "time", "pugixml_us", "ratio_to_pugixml", "time, add-in / pugixml"),
+    ("BM_Utf8FromWideAgainstIconv", "Wide text of {0} characters to UTF-8, ms (anchor: iconv)", "time", "iconv_us",
+     "ratio_to_iconv", "time, add-in / iconv"),
+    ("BM_WideFromUtf8AgainstIconv", "UTF-8 text of {0} characters to wide text, ms (anchor: iconv)", "time",
+     "iconv_us", "ratio_to_iconv", "time, add-in / iconv"),
+    ("BM_LogWriteLineAgainstStdio", "An activity-log line written, ms (anchor: fputs and fflush)", "time",
+     "stdio_ns", "ratio_to_stdio", "time, add-in / stdio"),
+    ("BM_LogOuterScopeAgainstStdio", "An outermost logged operation, ms (anchor: a marker rewritten in place twice)",
+     "time", "stdio_ns", "ratio_to_stdio", "time, add-in / stdio"),
     ("BM_MessageReplyFourTimesTheInput", "Reading a message reply four times {0} KB, ms (anchor: the {0} KB reply)",
      "large_us", "small_us", "time_ratio_for_4x_input", "time for 4x the input"),
 ]
@@ -40,8 +48,9 @@ def figure(value):
 
 
 def counter(case, name):
-    """A counter's value, in milliseconds where the counter is in microseconds."""
-    return case[name] / 1000 if name.endswith("_us") else case[name]
+    """A counter's value, in milliseconds where the counter is in micro- or nanoseconds."""
+    scale = {"_us": 1e-3, "_ns": 1e-6}.get(name[-3:], 1)
+    return case[name] * scale
 
 
 def case_rows(cases):
