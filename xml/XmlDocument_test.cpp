@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
+#include "platform/Text.h"
+
 namespace sealwing::xml {
 namespace {
 
@@ -77,6 +81,19 @@ TEST(XmlTest, ValuesDropEscapesAndDecodeTheFiveReferences) {
         EXPECT_EQ(Root(document)->value, c.value);
         EXPECT_EQ(Text(*Root(document)), c.text);
     }
+}
+
+// ConvertBack turns each of the five references back once: what a reference stands for is never read again.
+TEST(XmlTest, ConvertBackTurnsEachReferenceBackOnce) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"&lt;&gt;&quot;&apos;&amp;", L"<>\"'&"},
+        {L"&amp;lt; &amp;amp;", L"&lt; &amp;"},
+        {L"&&lt;&amp", L"&<&amp"},
+        {L"&nbsp; &LT; &#60;", L"&nbsp; &LT; &#60;"},
+        {L"", L""},
+        {L"no references", L"no references"},
+    };
+    for (const auto& [text, back] : cases) EXPECT_EQ(ConvertBack(text), back) << platform::Utf8FromWide(text);
 }
 
 TEST(XmlTest, AttributesQuotedUnquotedEscapedAndBare) {

@@ -1,4 +1,9 @@
-#include "platform/Text.h"
+#include <algorithm>
+#include <cstddef>
+#include <iterator>
+#include <string_view>
+#include <utility>
+
 #include "xml/XmlDocument.h"
 
 namespace sealwing::xml {
@@ -127,12 +132,31 @@ std::wstring Serialise(const XmlNode& node, const XmlDisplayOptions& options) {
     return writer.Take();
 }
 
+// One pass: references cannot overlap (each runs from "&" to ";" with neither inside), and what one stands for is no
+// part of another, so turning each back where it stands gives what turning back one kind after the other would.
 std::wstring ConvertBack(std::wstring text) {
-    for (const auto& [reference, character] :
-         {std::pair{L"&lt;", L"<"}, std::pair{L"&gt;", L">"}, std::pair{L"&quot;", L"\""}, std::pair{L"&apos;", L"'"},
-          std::pair{L"&amp;", L"&"}}) {
-        text = platform::ReplaceAll(text, reference, character);
+    static constexpr std::pair<std::wstring_view, wchar_t> kReferences[] = {
+        {L"&lt;", L'<'}, {L"&gt;", L'>'}, {L"&quot;", L'"'}, {L"&apos;", L'\''}, {L"&amp;", L'&'}};
+    std::size_t from = text.find(L'&');
+    if (from == std::wstring::npos) return text;
+    std::size_t to = from;        // the text is rewritten in place: it only ever shrinks
+    while (from < text.size()) {  // at an "&"
+        const std::wstring_view rest = std::wstring_view(text).substr(from);
+        const auto reference = std::find_if(std::begin(kReferences), std::end(kReferences),
+                                            [rest](const auto& entry) { return rest.starts_with(entry.first); });
+        if (reference != std::end(kReferences)) {
+            text[to++] = reference->second;
+            from += reference->first.size();
+        } else {
+            text[to++] = text[from++];
+        }
+        const std::size_t next = std::min(text.find(L'&', from), text.size());
+        std::copy(text.begin() + static_cast<std::ptrdiff_t>(from), text.begin() + static_cast<std::ptrdiff_t>(next),
+                  text.begin() + static_cast<std::ptrdiff_t>(to));
+        to += next - from;
+        from = next;
     }
+    text.resize(to);
     return text;
 }
 
