@@ -93,6 +93,7 @@ private:
     }
 
     // Element text and attribute values: trim, drop escapes, decode references. No characters: target unchanged.
+    // Runs without an escape or a reference are copied whole, so a long text is copied once.
     void ProcessValue(std::size_t from, std::size_t to, std::wstring& target) const {
         if (from >= to) return;
         std::wstring_view raw = text_.substr(from, to - from);
@@ -101,25 +102,36 @@ private:
             while (!raw.empty() && IsWhite(raw.back())) raw.remove_suffix(1);
         }
         std::wstring unescaped;
-        unescaped.reserve(raw.size());
-        for (std::size_t i = 0; i < raw.size(); ++i) {
-            if (options_.escape != L'\0' && raw[i] == options_.escape) {
-                if (i + 1 < raw.size()) unescaped += raw[++i];
-                continue;
+        std::wstring_view view = raw;
+        if (options_.escape != L'\0' && raw.find(options_.escape) != std::wstring_view::npos) {
+            unescaped.reserve(raw.size());
+            for (std::size_t i = 0; i < raw.size(); ++i) {
+                if (raw[i] == options_.escape) {
+                    if (i + 1 < raw.size()) unescaped += raw[++i];
+                    continue;
+                }
+                unescaped += raw[i];
             }
-            unescaped += raw[i];
+            view = unescaped;
         }
         if (!options_.decodeEntities || options_.entities == nullptr) {
-            target = std::move(unescaped);
+            target.assign(view);
             return;
         }
+        std::wstring starts;  // the characters a reference can start with
+        for (const auto& entity : *options_.entities) {
+            if (!entity.reference.empty()) starts += entity.reference.front();
+        }
         std::wstring decoded;
-        decoded.reserve(unescaped.size());
-        const std::wstring_view view = unescaped;
+        decoded.reserve(view.size());
         for (std::size_t i = 0; i < view.size();) {
+            const std::size_t next = std::min(view.find_first_of(starts, i), view.size());
+            decoded.append(view.substr(i, next - i));
+            i = next;
+            if (i == view.size()) break;
             const XmlEntity* match = nullptr;
             for (const auto& entity : *options_.entities) {
-                if (view.substr(i, entity.reference.size()) == entity.reference) {
+                if (!entity.reference.empty() && view.substr(i, entity.reference.size()) == entity.reference) {
                     match = &entity;
                     break;
                 }
