@@ -57,21 +57,32 @@ private:
 
     // The first unescaped `c` from the position, or the end of the input.
     std::size_t FindUnescaped(std::size_t position, wchar_t c) const {
+        const wchar_t stops[] = {c, options_.escape};
+        const std::wstring_view wanted(stops, options_.escape != L'\0' ? 2 : 1);
         while (position < End()) {
-            if (options_.escape != L'\0' && text_[position] == options_.escape) {
+            position = std::min(text_.find_first_of(wanted, position), End());
+            if (position < End() && options_.escape != L'\0' && text_[position] == options_.escape) {
                 position += 2;
                 continue;
             }
-            if (text_[position] == c) return position;
-            ++position;
+            return position;
         }
         return End();
     }
 
     // The first unescaped occurrence of the terminator, compared without regard to case; npos when there is none.
+    // Only the positions where the terminator's first character (in either case) or an escape stands are looked at.
     std::size_t FindTerminator(std::size_t position, std::wstring_view terminator, bool escapeAware) const {
+        std::wstring stops{terminator.front()};
+        for (wchar_t c = L'A'; c <= L'Z'; ++c) {
+            if (FoldAscii(c) == FoldAscii(terminator.front())) stops += {c, FoldAscii(c)};
+        }
+        const bool escapes = escapeAware && options_.escape != L'\0';
+        if (escapes) stops += options_.escape;
         while (position < End()) {
-            if (escapeAware && options_.escape != L'\0' && text_[position] == options_.escape) {
+            position = text_.find_first_of(stops, position);
+            if (position == std::wstring_view::npos) return std::wstring_view::npos;
+            if (escapes && text_[position] == options_.escape) {
                 position += 2;
                 continue;
             }
