@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/Timing.h"
 #include "diagnostics/Log.h"
 #include "platform/Clock.h"
 #include "platform/Platform.h"
@@ -19,7 +20,8 @@
 namespace {
 
 using namespace sealwing;
-using Clock = std::chrono::steady_clock;
+using sealwing::bench::Clock;
+using sealwing::bench::Seconds;
 
 class LogFixture {
 public:
@@ -39,8 +41,6 @@ private:
     platform::ManualClock clock_;
     platform::ScopedPlatform platform_;
 };
-
-double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
 void Report(benchmark::State& state, double own, double anchor) {
     state.counters["stdio_ns"] = benchmark::Counter(anchor * 1e9, benchmark::Counter::kAvgIterations);

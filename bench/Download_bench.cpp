@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/Timing.h"
 #include "bench/posix/PeakMemory.h"
 #include "platform/Text.h"
 #include "service/ServiceOperations.h"
@@ -18,11 +19,10 @@
 namespace {
 
 using namespace sealwing;
-using Clock = std::chrono::steady_clock;
+using sealwing::bench::Clock;
+using sealwing::bench::Seconds;
 
 constexpr std::size_t kMiB = 1024 * 1024;
-
-double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
 // A service holding message "m1" with one large attachment, and a user whose password is cached.
 class DownloadWorld {

@@ -11,15 +11,15 @@
 #include <pugixml.hpp>
 #include <string>
 
+#include "bench/Timing.h"
 #include "platform/Text.h"
 #include "service/ServiceReplies.h"
 
 namespace {
 
 using namespace sealwing;
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
+using sealwing::bench::Clock;
+using sealwing::bench::Seconds;
 
 // A message reply whose body is about `bodyBytes` of HTML: markup, references, non-ASCII text and line breaks, as a
 // secure message's body arrives.

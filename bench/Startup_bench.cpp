@@ -7,15 +7,15 @@
 #include <chrono>
 
 #include "addin/SealwingAddin.h"
+#include "bench/Timing.h"
 #include "service/ServiceOperations.h"
 #include "tests/OutlookWorld.h"
 
 namespace {
 
 using namespace sealwing;
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
+using sealwing::bench::Clock;
+using sealwing::bench::Seconds;
 
 void BM_OnConnectionAgainstOneVersionRequest(benchmark::State& state) {
     testing::OutlookWorld world(14);

@@ -8,14 +8,16 @@
 #include <cstdint>
 #include <string>
 
+#include "bench/Timing.h"
 #include "bench/posix/IconvAnchor.h"
 #include "platform/Text.h"
 
 namespace {
 
+using sealwing::bench::Clock;
+using sealwing::bench::Seconds;
 using sealwing::platform::Utf8FromWide;
 using sealwing::platform::WideFromUtf8;
-using Clock = std::chrono::steady_clock;
 namespace bench = sealwing::bench;
 
 // A message-sized mix of scripts: ASCII, Latin-1, CJK and an astral character, so every UTF-8 length is exercised.
@@ -26,8 +28,6 @@ std::wstring SampleText(std::size_t characters) {
     text.resize(characters);
     return text;
 }
-
-double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
 // Wide text to UTF-8, against iconv converting the same text in the same loop.
 void BM_Utf8FromWideAgainstIconv(benchmark::State& state) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/Timing.h"
 #include "compose/Shipper.h"
 #include "platform/Text.h"
 #include "service/MultipartForm.h"
@@ -22,11 +23,10 @@
 namespace {
 
 using namespace sealwing;
-using Clock = std::chrono::steady_clock;
+using sealwing::bench::Clock;
+using sealwing::bench::Seconds;
 
 constexpr std::size_t kMiB = 1024 * 1024;
-
-double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
 class UploadWorld {
 public:

@@ -57,7 +57,7 @@ def case_rows(cases):
     rows = []
     for case in cases:
         name = case["name"]
-        matching = [spec for spec in CASES if name.startswith(spec[0])]
+        matching = [entry for entry in CASES if name.startswith(entry[0])]
         for prefix, label, own, anchor, ratio, says in matching:
             arguments = [part for part in name[len(prefix):].split("/") if part.isdigit()]
             own_value = milliseconds(case) if own == "time" else counter(case, own)
