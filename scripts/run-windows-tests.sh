@@ -176,6 +176,11 @@ for name in "${programs[@]}"; do
     stop_services
     if [[ $status -ne 0 ]]; then
         cat "$log"
+        # What the program's service saw, so that a failure of the network shows itself ("stopped after N requests").
+        if [[ -v "SERVICE_SEEDS[$name]" ]]; then
+            echo "run-windows-tests ($arch): $name's local service said:"
+            sed 's/^/    /' "$build/$name-service/err" "$build/$name-service/out" 2>/dev/null
+        fi
         overall=$status
     else
         grep -E '^\[==========\]|^\[  (PASSED|FAILED|SKIPPED) +\]' "$log" || true
