@@ -9,9 +9,11 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/LocalServiceCurl.h"
 #include "bench/Timing.h"
 #include "bench/posix/PeakMemory.h"
 #include "platform/Text.h"
+#include "platform/posix/TempFolder.h"
 #include "service/ServiceOperations.h"
 #include "settings/PasswordCache.h"
 #include "tests/OutlookWorld.h"
@@ -22,7 +24,7 @@ using namespace sealwing;
 using sealwing::bench::Clock;
 using sealwing::bench::Seconds;
 
-constexpr std::size_t kMiB = 1024 * 1024;
+using sealwing::bench::kMiB;
 
 // A service holding message "m1" with one large attachment, and a user whose password is cached.
 class DownloadWorld {
@@ -37,14 +39,11 @@ public:
         message.to = {"ann@example.com"};
         message.attachments = {{.id = "large", .name = "large.bin", .content = std::string(bytes, 'L')}};
         world_.Service().State().StoreMessage(std::move(message));
-        folder_ = std::filesystem::temp_directory_path() / ("sealwing-download-bench-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder_);
     }
-    ~DownloadWorld() { std::filesystem::remove_all(folder_); }
 
     // The add-in's download of one attachment to a file; false when it failed.
     bool Fetch(const char* attachment) {
-        const std::filesystem::path file = folder_ / "own.bin";
+        const std::filesystem::path file = std::filesystem::path(folder_.Narrow()) / "own.bin";
         std::filesystem::remove(file);
         const service::AttachmentFileDownload download =
             service::DownloadAttachmentToFile(L"m1", platform::WideFromUtf8(attachment), L"ann@example.com",
@@ -54,17 +53,14 @@ public:
 
     // curl -o fetching the same attachment from the same service; false when it failed.
     bool FetchWithCurl(const char* attachment) {
-        const std::filesystem::path file = folder_ / "curl.bin";
-        const std::string command = "curl --silent --fail --user ann@example.com:pw --cacert '" +
-                                    world_.Service().CaFile().string() + "' --output '" + file.string() +
-                                    "' https://localhost:" + std::to_string(world_.Service().Port()) +
-                                    "/rest/attachment/m1/" + attachment + ".xml";
-        return std::system(command.c_str()) == 0;
+        const std::string file = folder_.Narrow() + "/curl.bin";
+        return bench::RunCurl(world_.Service(), "--output '" + file + "'",
+                              std::string("rest/attachment/m1/") + attachment + ".xml");
     }
 
 private:
     testing::OutlookWorld world_{14};
-    std::filesystem::path folder_;
+    platform::TempFolder folder_;
 };
 
 void BM_AttachmentDownloadAgainstCurl(benchmark::State& state) {

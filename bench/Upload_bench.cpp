@@ -13,9 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "bench/LocalServiceCurl.h"
 #include "bench/Timing.h"
 #include "compose/Shipper.h"
 #include "platform/Text.h"
+#include "platform/posix/TempFolder.h"
 #include "service/MultipartForm.h"
 #include "settings/PasswordCache.h"
 #include "tests/OutlookWorld.h"
@@ -26,7 +28,7 @@ using namespace sealwing;
 using sealwing::bench::Clock;
 using sealwing::bench::Seconds;
 
-constexpr std::size_t kMiB = 1024 * 1024;
+using sealwing::bench::kMiB;
 
 class UploadWorld {
 public:
@@ -35,10 +37,7 @@ public:
         world_.Service().State().AddAccount(
             {.email = "ann@example.com", .password = "pw", .maxMessagesPerDay = 1000000});
         settings::PasswordCache::Instance().SetPassword(L"ann@example.com", L"pw");
-        folder_ = std::filesystem::temp_directory_path() / ("sealwing-upload-bench-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder_);
     }
-    ~UploadWorld() { std::filesystem::remove_all(folder_); }
 
     static service::OutgoingMessage Message(std::wstring body) {
         service::OutgoingMessage message;
@@ -63,23 +62,19 @@ public:
 
     // Writes the bytes to a file in the bench's folder and gives its path.
     std::string File(const std::string& name, const std::string& bytes) const {
-        const std::filesystem::path path = folder_ / name;
+        const std::filesystem::path path = std::filesystem::path(folder_.Narrow()) / name;
         std::ofstream(path, std::ios::binary) << bytes;
         return path.string();
     }
 
     // curl posting to the message endpoint with these arguments; false when it failed.
     bool Curl(const std::string& arguments) {
-        const std::string command = "curl --silent --fail --output /dev/null --user ann@example.com:pw --cacert '" +
-                                    world_.Service().CaFile().string() + "' " + arguments +
-                                    " https://localhost:" + std::to_string(world_.Service().Port()) +
-                                    "/rest/message.xml";
-        return std::system(command.c_str()) == 0;
+        return bench::RunCurl(world_.Service(), "--output /dev/null " + arguments, "rest/message.xml");
     }
 
 private:
     testing::OutlookWorld world_{14};
-    std::filesystem::path folder_;
+    platform::TempFolder folder_;
 };
 
 void Report(benchmark::State& state, std::size_t bytes, double own, double curl) {
