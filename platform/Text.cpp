@@ -98,14 +98,20 @@ std::wstring WideFromUtf8(std::string_view bytes) {
     out.reserve(bytes.size());
     std::size_t i = 0;
     while (i < bytes.size()) {
+        // Runs of ASCII, most of what arrives, are widened whole.
+        const std::size_t asciiEnd =
+            static_cast<std::size_t>(std::find_if(bytes.begin() + static_cast<std::ptrdiff_t>(i), bytes.end(),
+                                                  [](char byte) { return static_cast<unsigned char>(byte) >= 0x80; }) -
+                                     bytes.begin());
+        out.append(bytes.begin() + static_cast<std::ptrdiff_t>(i),
+                   bytes.begin() + static_cast<std::ptrdiff_t>(asciiEnd));
+        i = asciiEnd;
+        if (i == bytes.size()) break;
         const auto lead = static_cast<unsigned char>(bytes[i]);
         std::size_t length = 0;
         char32_t c = 0;
         char32_t minimum = 0;
-        if (lead < 0x80) {
-            length = 1;
-            c = lead;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
+        if (lead >= 0xC2 && lead <= 0xDF) {
             length = 2;
             c = lead & 0x1F;
             minimum = 0x80;
@@ -118,9 +124,11 @@ std::wstring WideFromUtf8(std::string_view bytes) {
             c = lead & 0x07;
             minimum = 0x10000;
         }
-        bool valid = length != 0 && i + length <= bytes.size();
+        bool valid = length != 0;
         for (std::size_t k = 1; valid && k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            // A sequence cut short, by the end of the text or by a byte that cannot continue it, is one
+            // replacement, and decoding goes on at the byte that broke it.
+            const auto next = i + k < bytes.size() ? static_cast<unsigned char>(bytes[i + k]) : 0u;
             if ((next & 0xC0) != 0x80) {
                 valid = false;
                 length = k;  // resynchronise on the byte that broke the sequence
@@ -131,7 +139,7 @@ std::wstring WideFromUtf8(std::string_view bytes) {
         if (valid && (c < minimum || c > 0x10FFFF || IsSurrogate(c))) valid = false;
         if (!valid) {
             AppendWide(out, kReplacement);
-            i += length == 0 ? 1 : std::min(length, bytes.size() - i);
+            i += length == 0 ? 1 : length;
             continue;
         }
         AppendWide(out, c);

@@ -45,7 +45,8 @@ TEST(TextTest, MalformedUtf8BecomesReplacementCharactersAndKeepsTheTextAround) {
         EXPECT_EQ(WideFromUtf8("a" + each.bytes + "b"), L"a" + std::wstring(each.replacements, kReplacement) + L"b")
             << each.bytes;
     }
-    EXPECT_EQ(WideFromUtf8("a\xe2\x82"), std::wstring(L"a") + kReplacement);  // cut short at the end of the text
+    EXPECT_EQ(WideFromUtf8("a\xe2\x82"), std::wstring(L"a") + kReplacement);      // cut short at the end of the text
+    EXPECT_EQ(WideFromUtf8("a\xe2<"), std::wstring(L"a") + kReplacement + L"<");  // no character after it is lost
 
     // An overlong form must never decode to the character it disguises, however many replacements it gives.
     const std::wstring overlong = WideFromUtf8(std::string("a\xe0\x80\xaf") + "b");
