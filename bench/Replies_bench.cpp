@@ -46,7 +46,7 @@ std::string MessageReply(std::size_t bodyBytes) {
 
 std::size_t ReadOwn(const std::string& bytes) {
     service::SecureMessage message;
-    service::ReadSecureMessage(platform::WideFromUtf8(bytes), message);
+    service::ReadSecureMessage(bytes, message);
     return message.body.size() + message.to.size() + message.attachments.size();
 }
 

@@ -13,6 +13,8 @@ struct SecureAttachment {
     std::wstring short_name;
     std::wstring path;  // left empty by the reply reader
     std::int32_t size = 0;
+
+    bool operator==(const SecureAttachment&) const = default;
 };
 
 // A secure message downloaded from the service for a reply or forward.
@@ -25,6 +27,8 @@ struct SecureMessage {
     std::vector<std::wstring> to;
     std::vector<std::wstring> cc;
     std::vector<SecureAttachment> attachments;
+
+    bool operator==(const SecureMessage&) const = default;
 };
 
 }  // namespace sealwing::service

@@ -110,7 +110,7 @@ ServiceResult Outcome(const TransportReply& reply, std::wstring& errorText) {
         return ServiceResult::Failed;
     }
 
-    for (const std::wstring& explanation : ReadErrorExplanations(platform::WideFromUtf8(reply.body))) {
+    for (const std::wstring& explanation : ReadErrorExplanations(reply.body)) {
         if (!errorText.empty()) errorText += L";";
         errorText += explanation;
     }

@@ -46,16 +46,16 @@ std::string EncodeUrlPart(std::wstring_view text) {
     return encoded;
 }
 
-ServiceResult ServiceGet(std::string_view path, std::wstring_view email, std::wstring& reply, platform::Event* cancel) {
-    const TransportReply answer = HttpGet(path, email, {}, cancel);
+ServiceResult ServiceGet(std::string_view path, std::wstring_view email, std::string& reply, platform::Event* cancel) {
+    TransportReply answer = HttpGet(path, email, {}, cancel);
     diagnostics::LogWrite(L"Error " + Wide(answer.error) + L", response " + Wide(answer.status) + L"\n");
-    if (!answer.body.empty()) reply = platform::WideFromUtf8(answer.body);
+    if (!answer.body.empty()) reply = std::move(answer.body);
     return ResultOf(answer);
 }
 
 ServiceResult CheckAccount(std::wstring_view email, AccountStatus& status) {
     diagnostics::LogWrite(L"[NETWORK] Checking account " + std::wstring(email) + L"\n");
-    std::wstring reply;
+    std::string reply;
     const ServiceResult result =
         ServiceGet("secure/accounts/checkUser?email=" + EncodeUrlPart(email) + "&as_xml=1", L"", reply);
     if (result != ServiceResult::Success) return result;
@@ -68,7 +68,7 @@ ServiceResult CheckAccount(std::wstring_view email, AccountStatus& status) {
 
 ServiceResult Login(std::wstring_view email, AccountInfo& info) {
     diagnostics::LogWrite(L"[NETWORK] Logging in as user " + std::wstring(email) + L"\n");
-    std::wstring reply;
+    std::string reply;
     const ServiceResult result = ServiceGet("rest/account.xml?init_session=1", email, reply);
     if (result != ServiceResult::Success) return result;
     ReadAccountInfo(reply, info);
@@ -78,7 +78,7 @@ ServiceResult Login(std::wstring_view email, AccountInfo& info) {
 
 ServiceResult Ping(std::wstring_view sessionId, bool& alive) {
     diagnostics::LogWrite(L"[NETWORK] Ping, sessionId " + std::wstring(sessionId) + L"\n");
-    std::wstring reply;
+    std::string reply;
     const ServiceResult result =
         ServiceGet("secure/accounts/authStatus?session_id=" + EncodeUrlPart(sessionId) + "&as_xml=1", L"", reply);
     if (result != ServiceResult::Success) return result;
@@ -91,7 +91,7 @@ ServiceResult DownloadMessage(std::wstring_view messageId, std::wstring_view ema
                               std::vector<std::wstring>& explanations) {
     diagnostics::LogWrite(L"[NETWORK] Downloading message. User - " + std::wstring(email) + L", id - " +
                           std::wstring(messageId) + L"\n");
-    std::wstring reply;
+    std::string reply;
     const ServiceResult result = ServiceGet("rest/message/" + EncodeUrlPart(messageId) + ".xml", email, reply);
     if (result != ServiceResult::Success) {
         explanations = ReadErrorExplanations(reply);
@@ -104,7 +104,7 @@ ServiceResult DownloadMessage(std::wstring_view messageId, std::wstring_view ema
 
 ServiceResult CheckVersion(VersionInfo& version, platform::Event* cancel) {
     diagnostics::LogWrite(L"[NETWORK] Version check\n");
-    std::wstring reply;
+    std::string reply;
     const ServiceResult result = ServiceGet("downloads/outlook-add-in/version.xml", L"", reply, cancel);
     if (result != ServiceResult::Success) return result;
     ReadVersionInfo(reply, version);
@@ -124,7 +124,7 @@ AttachmentDownload DownloadAttachment(std::wstring_view messageId, std::wstring_
         return download;
     }
     download.cancelled = reply.error == platform::kHttpCancelled;
-    if (!download.cancelled) download.explanations = ReadErrorExplanations(platform::WideFromUtf8(reply.body));
+    if (!download.cancelled) download.explanations = ReadErrorExplanations(reply.body);
     return download;
 }
 
@@ -156,7 +156,7 @@ AttachmentFileDownload DownloadAttachmentToFile(std::wstring_view messageId, std
     if (download.result == ServiceResult::Success) download.result = ServiceResult::Failed;
     files.DeleteFile(path);
     download.size = 0;
-    if (!download.cancelled) download.explanations = ReadErrorExplanations(platform::WideFromUtf8(reply.body));
+    if (!download.cancelled) download.explanations = ReadErrorExplanations(reply.body);
     return download;
 }
 

@@ -18,9 +18,9 @@ namespace sealwing::service {
 // "/" included), so an address or id reaches the service as itself and cannot step out of its place in the path.
 std::string EncodeUrlPart(std::wstring_view text);
 
-// One GET of the path: the reply text (UTF-8 decoded, whatever the status) and the result of the status. A signalled
+// One GET of the path: the reply's bytes (UTF-8, whatever the status) and the result of the status. A signalled
 // cancel event ends it as a failure.
-ServiceResult ServiceGet(std::string_view path, std::wstring_view email, std::wstring& reply,
+ServiceResult ServiceGet(std::string_view path, std::wstring_view email, std::string& reply,
                          platform::Event* cancel = nullptr);
 
 ServiceResult CheckAccount(std::wstring_view email, AccountStatus& status);

@@ -20,6 +20,8 @@ enum class ServiceResult : std::int32_t {
 struct AccountStatus {
     bool registered = true;
     bool pro = false;
+
+    bool operator==(const AccountStatus&) const = default;
 };
 
 // The account as a login describes it.
@@ -33,6 +35,8 @@ struct AccountInfo {
     std::int32_t max_recipients = 0;
     std::int32_t max_attachment_size = 0;  // bytes
     std::wstring session_id{};
+
+    bool operator==(const AccountInfo&) const = default;
 };
 
 // The newest version of the add-in the service offers.
@@ -42,6 +46,8 @@ struct VersionInfo {
     std::wstring date{};
     std::wstring info_url{};
     std::wstring binary_url{};
+
+    bool operator==(const VersionInfo&) const = default;
 };
 
 }  // namespace sealwing::service

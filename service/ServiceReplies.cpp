@@ -9,8 +9,8 @@ namespace sealwing::service {
 namespace {
 
 // The reply's root element, or null when the reply does not parse.
-const xml::XmlNode* ParseRoot(xml::XmlDocument& document, std::wstring_view reply) {
-    if (!document.Load(reply)) return nullptr;
+const xml::XmlNode* ParseRoot(xml::XmlDocument& document, ReplyText reply) {
+    if (!std::visit([&document](auto text) { return document.Load(text).has_value(); }, reply)) return nullptr;
     return Root(document);
 }
 
@@ -44,7 +44,7 @@ void ReadFlag(const xml::XmlNode& parent, std::wstring_view name, bool& target) 
     if (const xml::XmlNode* child = Child(parent, name)) target = platform::ToLower(Text(*child)) == L"true";
 }
 
-std::vector<std::wstring> ReadErrorExplanations(std::wstring_view reply) {
+std::vector<std::wstring> ReadErrorExplanations(ReplyText reply) {
     xml::XmlDocument document;
     const xml::XmlNode* root = ParseRoot(document, reply);
     std::vector<std::wstring> explanations;
@@ -53,7 +53,7 @@ std::vector<std::wstring> ReadErrorExplanations(std::wstring_view reply) {
     return explanations;
 }
 
-void ReadAccountStatus(std::wstring_view reply, AccountStatus& status) {
+void ReadAccountStatus(ReplyText reply, AccountStatus& status) {
     status = AccountStatus{};
     xml::XmlDocument document;
     const xml::XmlNode* root = ParseRoot(document, reply);
@@ -73,7 +73,7 @@ void ReadAccountStatus(std::wstring_view reply, AccountStatus& status) {
     status.pro = platform::ToLower(type) != L"free";
 }
 
-void ReadAccountInfo(std::wstring_view reply, AccountInfo& info) {
+void ReadAccountInfo(ReplyText reply, AccountInfo& info) {
     xml::XmlDocument document;
     const xml::XmlNode* root = ParseRoot(document, reply);
     if (root == nullptr) return;
@@ -88,7 +88,7 @@ void ReadAccountInfo(std::wstring_view reply, AccountInfo& info) {
     ReadText(*root, L"session_id", info.session_id);
 }
 
-bool ReadSessionAlive(std::wstring_view reply) {
+bool ReadSessionAlive(ReplyText reply) {
     xml::XmlDocument document;
     const xml::XmlNode* root = ParseRoot(document, reply);
     if (root == nullptr) return false;
@@ -96,12 +96,13 @@ bool ReadSessionAlive(std::wstring_view reply) {
     return auth != nullptr && Text(*auth) == L"true";
 }
 
-void ReadSecureMessage(std::wstring_view reply, SecureMessage& message) {
+void ReadSecureMessage(ReplyText reply, SecureMessage& message) {
     xml::XmlDocument document;
     const xml::XmlNode* root = ParseRoot(document, reply);
     if (root == nullptr) return;
-    ReadText(*root, L"body", message.body);
-    message.body = xml::ConvertBack(std::move(message.body));
+    // The body is the one long text of a reply: it moves out of the tree instead of being copied.
+    xml::XmlNode* body = Child(*root, L"body");
+    message.body = xml::ConvertBack(body != nullptr ? xml::TakeText(*body) : std::move(message.body));
     ReadText(*root, L"subject", message.subject);
     ReadText(*root, L"sender_name", message.sender_name);
     ReadText(*root, L"sender_email", message.sender_email);
@@ -127,7 +128,7 @@ void ReadSecureMessage(std::wstring_view reply, SecureMessage& message) {
     }
 }
 
-void ReadVersionInfo(std::wstring_view reply, VersionInfo& version) {
+void ReadVersionInfo(ReplyText reply, VersionInfo& version) {
     xml::XmlDocument document;
     const xml::XmlNode* root = ParseRoot(document, reply);
     if (root == nullptr) return;

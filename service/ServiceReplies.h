@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "service/ServiceRecords.h"
@@ -12,6 +13,9 @@
 // references, except where a reader converts them back (the message body and error explanations).
 namespace sealwing::service {
 
+// A reply as its bytes arrived (UTF-8, read without widening the whole reply first), or as text.
+using ReplyText = std::variant<std::string_view, std::wstring_view>;
+
 // The three readers of a child taken by exact name; an absent child leaves the target unchanged.
 void ReadText(const xml::XmlNode& parent, std::wstring_view name, std::wstring& target);
 // Signed decimal: leading white space and a sign accepted, stops at the first other character, no digits give 0.
@@ -21,13 +25,13 @@ void ReadFlag(const xml::XmlNode& parent, std::wstring_view name, bool& target);
 std::int32_t ParseInteger(std::wstring_view text);
 
 // The explanations of an error reply (root "error": every child's text, converted back); empty for anything else.
-std::vector<std::wstring> ReadErrorExplanations(std::wstring_view reply);
+std::vector<std::wstring> ReadErrorExplanations(ReplyText reply);
 
-void ReadAccountStatus(std::wstring_view reply, AccountStatus& status);
-void ReadAccountInfo(std::wstring_view reply, AccountInfo& info);
+void ReadAccountStatus(ReplyText reply, AccountStatus& status);
+void ReadAccountInfo(ReplyText reply, AccountInfo& info);
 // False when the reply has no "auth" child or its text is not exactly "true".
-bool ReadSessionAlive(std::wstring_view reply);
-void ReadSecureMessage(std::wstring_view reply, SecureMessage& message);
-void ReadVersionInfo(std::wstring_view reply, VersionInfo& version);
+bool ReadSessionAlive(ReplyText reply);
+void ReadSecureMessage(ReplyText reply, SecureMessage& message);
+void ReadVersionInfo(ReplyText reply, VersionInfo& version);
 
 }  // namespace sealwing::service

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -92,6 +93,9 @@ public:
     // Parses the text (up to its first NUL) into this document: the position where parsing stopped, or nothing on
     // failure, when the document holds no element and `error` says why. Never throws.
     std::optional<std::size_t> Load(std::wstring_view text);
+    // The same parse of UTF-8 bytes as they arrive, with the same tree as the widened bytes would give; positions are
+    // offsets in the bytes (in the widened text when the escape is not ASCII).
+    std::optional<std::size_t> Load(std::string_view utf8);
 
     XmlParseOptions options;
     XmlParseError error;
@@ -109,6 +113,9 @@ XmlNode& AppendChild(XmlNode& parent, std::wstring_view name, std::wstring_view 
 // The node's text: the texts of its children followed by its own value, whose special characters come back as
 // references ("a & b" reads "a &amp; b"); callers that need plain text turn the references back themselves.
 std::wstring Text(const XmlNode& node);
+// The node's text as Text gives it, moved out of the node where it stands whole (a value that needs no references, or
+// a lone CDATA section), so a long text is not copied; the node's texts are left unspecified.
+std::wstring TakeText(XmlNode& node);
 // The node as indented text: CR LF and one tab per level before every node.
 std::wstring Serialise(const XmlNode& node, const XmlDisplayOptions& options = SharedDisplayOptions());
 // The text with the five special characters written as references.

@@ -197,6 +197,60 @@ TEST(XmlTest, SerialiseIndentsWithCrLfAndTabsAndEncodesReferences) {
               L"\r\n</root>");
 }
 
+// Replies are read from their UTF-8 bytes as they arrive: the tree, the outcome and the error must be those of the
+// widened text, with positions that fall on the same characters.
+TEST(XmlTest, Utf8BytesParseExactlyAsTheirWidenedText) {
+    const std::string inputs[] = {
+        "<?xml version=\"1.0\"?><m a=\"x&amp;y\" b=c\\ d><s>J\xc3\xbcrgen &lt; \xe6\x9d\xb1</s><e/>tail</m>",
+        "<!-- c --><m><b><![CDATA[<p>3 &lt; 4</p>\xf0\x9f\x93\xa7]]></b>\r\n <x>1</x>\r\n</m>",
+        "<m>\\<\\> and \\\xc3\xa9</m>",  // escapes, one before a two-byte character
+        "<n\xc3\xa9>v</n\xc3\xa9>",      // a name that is not ASCII
+        "<a\x80>v</a\x81>",              // malformed names that widen alike still close
+        "<a>\xe2<b>x</b>\xe2\x82</a>",   // sequences cut short by the syntax
+        "<a>v</a>\xe2",                  // and by the end of the text
+        "<a \xe6\x9d\xb1=\"1\"></a>",    // an attribute name that is not ASCII
+        "<a>x</b\xc3\xa9>",              // the mismatch error names what it read
+        "<a/ >",
+        "<a b></a>",
+        "<!-- never ends <a/>",
+        "no element",
+        std::string("<a>kept</a>\0<b/>", 16),
+    };
+    for (const std::string& bytes : inputs) {
+        SCOPED_TRACE(bytes);
+        const std::wstring widened = platform::WideFromUtf8(bytes);
+        XmlDocument fromText;
+        XmlDocument fromBytes;
+        const auto textStopped = fromText.Load(widened);
+        const auto bytesStopped = fromBytes.Load(bytes);
+        ASSERT_EQ(bytesStopped.has_value(), textStopped.has_value());
+        if (bytesStopped) {
+            EXPECT_EQ(platform::WideFromUtf8(bytes.substr(0, *bytesStopped)).size(), *textStopped);
+        }
+        EXPECT_EQ(Serialise(fromBytes), Serialise(fromText));
+        EXPECT_EQ(fromBytes.error.occurred, fromText.error.occurred);
+        EXPECT_EQ(fromBytes.error.code, fromText.error.code);
+        EXPECT_EQ(fromBytes.error.message, fromText.error.message);
+        if (fromBytes.error.occurred) {
+            EXPECT_EQ(platform::WideFromUtf8(bytes.substr(0, fromBytes.error.position)).size(),
+                      fromText.error.position);
+        }
+    }
+}
+
+TEST(XmlTest, TakeTextGivesWhatTextGives) {
+    XmlDocument document;
+    ASSERT_TRUE(document
+                    .Load(L"<r><plain>abc</plain><coded>a &amp; b</coded><data><![CDATA[<p>&amp;</p>]]></data>"
+                          L"<mixed>x<i>y</i>z</mixed><empty/></r>")
+                    .has_value());
+    for (const auto& child : Root(document)->children) {
+        SCOPED_TRACE(child->name);
+        const std::wstring expected = Text(*child);
+        EXPECT_EQ(TakeText(*child), expected);
+    }
+}
+
 TEST(XmlTest, AppendedChildrenSerialiseAsTheCredentialsFileNeedsThem) {
     XmlDocument document;
     XmlNode& list = AppendChild(document, L"credentials", L"");

@@ -126,6 +126,24 @@ std::wstring Text(const XmlNode& node) {
     return out;
 }
 
+std::wstring TakeText(XmlNode& node) {
+    if (node.type == XmlNodeType::Element) {
+        const auto& table = SharedEntityTable();
+        const auto special = [&table](wchar_t c) {
+            return std::any_of(table.begin(), table.end(),
+                               [c](const XmlEntity& entity) { return entity.character == c; });
+        };
+        const bool encodes = SharedDisplayOptions().encodeEntities;
+        if (node.children.empty() && !(encodes && std::any_of(node.value.begin(), node.value.end(), special))) {
+            return std::move(node.value);
+        }
+        if (node.value.empty() && node.children.size() == 1 && node.children.front()->type == XmlNodeType::CData) {
+            return std::move(node.children.front()->value);
+        }
+    }
+    return Text(node);
+}
+
 std::wstring Serialise(const XmlNode& node, const XmlDisplayOptions& options) {
     Writer writer(options);
     writer.Node(node, 0);
