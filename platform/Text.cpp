@@ -41,22 +41,24 @@ void AppendWide(std::wstring& out, char32_t c) {
     out.push_back(static_cast<wchar_t>(c));
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
+// Writes the code point's UTF-8 bytes at `out` and returns the position after them.
+char* WriteUtf8(char* out, char32_t c) {
     if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
+        *out++ = static_cast<char>(c);
     } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        *out++ = static_cast<char>(0xC0 | (c >> 6));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        *out++ = static_cast<char>(0xE0 | (c >> 12));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        *out++ = static_cast<char>(0xF0 | (c >> 18));
+        *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    return out;
 }
 
 void AppendUtf16Le(std::string& out, char16_t unit) {
@@ -87,27 +89,39 @@ wchar_t FoldCase(wchar_t c, bool upper) {
 }  // namespace
 
 std::string Utf8FromWide(std::wstring_view text) {
-    std::string out;
-    out.reserve(text.size());
-    ForEachCodePoint(text, [&out](char32_t c) { AppendUtf8(out, c); });
+    // Measured first and then written in place: a long text is allocated once, at its exact size.
+    std::size_t size = 0;
+    ForEachCodePoint(text, [&size](char32_t c) { size += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; });
+    std::string out(size, '\0');
+    char* written = out.data();
+    ForEachCodePoint(text, [&written](char32_t c) { written = WriteUtf8(written, c); });
     return out;
 }
 
 std::wstring WideFromUtf8(std::string_view bytes) {
-    std::wstring out;
-    out.reserve(bytes.size());
+    // No byte sequence gives more wide characters than it has bytes, so the text is written in place, at most its
+    // size, and cut to what was written.
+    std::wstring out(bytes.size(), L'\0');
+    wchar_t* written = out.data();
+    const auto put = [&written](char32_t c) {
+        if constexpr (sizeof(wchar_t) == 2) {
+            if (c >= 0x10000) {
+                c -= 0x10000;
+                *written++ = static_cast<wchar_t>(0xD800 + (c >> 10));
+                *written++ = static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
+                return;
+            }
+        }
+        *written++ = static_cast<wchar_t>(c);
+    };
     std::size_t i = 0;
     while (i < bytes.size()) {
-        // Runs of ASCII, most of what arrives, are widened whole.
-        const std::size_t asciiEnd =
-            static_cast<std::size_t>(std::find_if(bytes.begin() + static_cast<std::ptrdiff_t>(i), bytes.end(),
-                                                  [](char byte) { return static_cast<unsigned char>(byte) >= 0x80; }) -
-                                     bytes.begin());
-        out.append(bytes.begin() + static_cast<std::ptrdiff_t>(i),
-                   bytes.begin() + static_cast<std::ptrdiff_t>(asciiEnd));
-        i = asciiEnd;
-        if (i == bytes.size()) break;
         const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            *written++ = static_cast<wchar_t>(lead);
+            ++i;
+            continue;
+        }
         std::size_t length = 0;
         char32_t c = 0;
         char32_t minimum = 0;
@@ -137,14 +151,10 @@ std::wstring WideFromUtf8(std::string_view bytes) {
             }
         }
         if (valid && (c < minimum || c > 0x10FFFF || IsSurrogate(c))) valid = false;
-        if (!valid) {
-            AppendWide(out, kReplacement);
-            i += length == 0 ? 1 : length;
-            continue;
-        }
-        AppendWide(out, c);
-        i += length;
+        put(valid ? c : kReplacement);
+        i += length == 0 ? 1 : length;
     }
+    out.resize(static_cast<std::size_t>(written - out.data()));
     return out;
 }
 
