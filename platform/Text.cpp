@@ -89,13 +89,20 @@ wchar_t FoldCase(wchar_t c, bool upper) {
 }  // namespace
 
 std::string Utf8FromWide(std::wstring_view text) {
-    // Measured first and then written in place: a long text is allocated once, at its exact size.
+    std::string out;
+    AppendUtf8(out, text);
+    return out;
+}
+
+void AppendUtf8(std::string& out, std::wstring_view text, std::size_t room) {
+    // Measured first and then written in place: a long text is allocated once, where it ends up.
     std::size_t size = 0;
     ForEachCodePoint(text, [&size](char32_t c) { size += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; });
-    std::string out(size, '\0');
-    char* written = out.data();
+    const std::size_t start = out.size();
+    if (out.capacity() < start + size) out.reserve(start + size + room);
+    out.resize(start + size);
+    char* written = out.data() + start;
     ForEachCodePoint(text, [&written](char32_t c) { written = WriteUtf8(written, c); });
-    return out;
 }
 
 std::wstring WideFromUtf8(std::string_view bytes) {

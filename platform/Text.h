@@ -11,6 +11,9 @@ namespace sealwing::platform {
 
 // Invalid input (a lone surrogate, a malformed byte sequence) becomes U+FFFD; nothing is dropped silently.
 std::string Utf8FromWide(std::wstring_view text);
+// Utf8FromWide's bytes appended to `out`, written in place, with room for `room` more bytes after them: what follows
+// a long text can be appended without moving it.
+void AppendUtf8(std::string& out, std::wstring_view text, std::size_t room = 0);
 std::wstring WideFromUtf8(std::string_view bytes);
 
 // Little-endian UTF-16 bytes, no byte-order mark; an odd trailing byte is ignored by the decoder.

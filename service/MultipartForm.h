@@ -28,21 +28,35 @@ public:
     const std::string& Boundary();
 
 private:
+    // Where one of a part's texts stands in the body.
+    struct Span {
+        std::size_t offset = 0;
+        std::size_t size = 0;
+    };
     struct Part {
-        std::string name;
-        std::string fileName;
-        std::string bytes;
+        Span name;
+        Span fileName;
+        Span bytes;
         bool isFile = false;
     };
 
-    void Render();
+    // The part's header, its bytes (written by `writeBytes` at the body's end) and the delimiter after it.
+    template <class WriteBytes>
+    void AddPart(std::wstring_view name, std::wstring_view fileName, bool isFile, WriteBytes writeBytes);
+    std::string_view Text(Span span) const;
+    bool HoldsBoundary(const Part& part) const;
+    void StartPart(std::string& body, Part& part, std::string_view name, std::string_view fileName) const;
+    void Rewrite();
 
+    // The body is written as the parts arrive, with the boundary chosen so far and without the closing marker, which
+    // Body() adds; a part holding the boundary makes it be rewritten, from its parts, with the next boundary.
     bool begun_ = false;
     bool finished_ = false;
+    bool closed_ = false;  // the body ends with the closing marker
+    int boundarySuffix_ = 0;
     std::vector<Part> parts_;
-    std::string boundary_;
+    std::string boundary_{kBoundary};
     std::string body_;
-    bool rendered_ = false;
 };
 
 }  // namespace sealwing::service

@@ -57,5 +57,23 @@ TEST(MultipartFormTest, AValueHoldingTheBoundaryGetsABodyWithAnotherBoundary) {
     EXPECT_NE(body.find("\r\n\r\nReply\r\n--" + kB + "\r\n"), std::string::npos);
 }
 
+TEST(MultipartFormTest, LaterPartsHoldingBoundariesMoveTheWholeBodyToTheFirstBoundaryNoPartHolds) {
+    const std::wstring wideB(kB.begin(), kB.end());
+    MultipartForm form;
+    form.Begin();
+    form.AddField(L"a", L"x");
+    form.Finish();  // a part added after the end still comes before the closing marker
+    (void)form.Body();
+    form.AddFile(L"b", L"f.txt", "--" + kB);     // holds the usual boundary
+    form.AddField(L"c", L"--" + wideB + L"-1");  // and the next one
+    const std::string b2 = kB + "-2";
+    EXPECT_EQ(form.Boundary(), b2);
+    EXPECT_EQ(form.Body(), "--" + b2 + "\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nx\r\n--" + b2 +
+                               "\r\nContent-Disposition: form-data; name=\"b\"; filename=\"f.txt\"\r\n"
+                               "Content-Type: application/octet-stream\r\n\r\n--" +
+                               kB + "\r\n--" + b2 + "\r\nContent-Disposition: form-data; name=\"c\"\r\n\r\n--" + kB +
+                               "-1\r\n--" + b2 + "--\r\n");
+}
+
 }  // namespace
 }  // namespace sealwing::service
