@@ -21,27 +21,41 @@ std::string FormBoundary(const std::vector<HttpFormPart>& parts) {
     }
 }
 
-std::string FormBody(const std::vector<HttpFormPart>& parts, const std::string& boundary) {
-    // Each part's head, then the body made once at its final size: the bytes are copied into it and nowhere else.
-    std::vector<std::string> heads;
-    std::size_t size = boundary.size() + 6;
-    for (const HttpFormPart& part : parts) {
-        std::string head =
-            "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + QuotedFormParameter(part.name) + "\"";
+std::vector<std::string_view> FormBodyPieces(const std::vector<HttpFormPart>& parts, const std::string& boundary,
+                                             std::vector<std::string>& texts) {
+    // Every text is made before any piece points at it: the texts never move once the pieces are taken.
+    texts.clear();
+    texts.reserve(parts.size() + 1);
+    for (std::size_t index = 0; index < parts.size(); ++index) {
+        const HttpFormPart& part = parts[index];
+        std::string head = (index == 0 ? "--" : "\r\n--") + boundary + "\r\nContent-Disposition: form-data; name=\"" +
+                           QuotedFormParameter(part.name) + "\"";
         if (part.isFile) {
             head += "; filename=\"" + QuotedFormParameter(part.fileName) + "\"";
             if (!part.contentHeader.empty()) head += "\r\n" + part.contentHeader;
         }
-        head += "\r\n\r\n";
-        size += head.size() + part.Bytes().size() + 2;
-        heads.push_back(std::move(head));
+        texts.push_back(std::move(head) + "\r\n\r\n");
     }
+    texts.push_back((parts.empty() ? "--" : "\r\n--") + boundary + "--\r\n");
+    std::vector<std::string_view> pieces;
+    pieces.reserve(2 * parts.size() + 1);
+    for (std::size_t index = 0; index < parts.size(); ++index) {
+        pieces.push_back(texts[index]);
+        pieces.push_back(parts[index].Bytes());
+    }
+    pieces.push_back(texts.back());
+    return pieces;
+}
+
+std::string FormBody(const std::vector<HttpFormPart>& parts, const std::string& boundary) {
+    std::vector<std::string> texts;
+    const std::vector<std::string_view> pieces = FormBodyPieces(parts, boundary, texts);
+    std::size_t size = 0;
+    for (const std::string_view piece : pieces) size += piece.size();
     std::string body;
     body.reserve(size);
-    for (std::size_t index = 0; index < parts.size(); ++index) {
-        body.append(heads[index]).append(parts[index].Bytes()).append("\r\n");
-    }
-    return body.append("--").append(boundary).append("--\r\n");
+    for (const std::string_view piece : pieces) body += piece;
+    return body;
 }
 
 }  // namespace sealwing::platform

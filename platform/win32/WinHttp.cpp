@@ -12,6 +12,7 @@
 #include <mutex>
 #include <new>
 #include <optional>
+#include <span>
 #include <utility>
 
 #include "platform/FormBody.h"
@@ -289,8 +290,9 @@ public:
     Exchange& operator=(const Exchange&) = delete;
 
     // With a sink, the body of a 200 reply goes there instead of into the reply.
-    HttpReply Run(const wchar_t* verb, const std::wstring& headers, std::string_view body, const HttpProgress& progress,
-                  bool detectProxy, const HttpSink* sink = nullptr) {
+    // The body is sent from its pieces, in order, where they are held.
+    HttpReply Run(const wchar_t* verb, const std::wstring& headers, std::span<const std::string_view> body,
+                  const HttpProgress& progress, bool detectProxy, const HttpSink* sink = nullptr) {
         HttpReply reply;
         DWORD error = Open(verb, detectProxy);
         if (error == 0) error = Send(headers, body);
@@ -399,28 +401,46 @@ private:
         return 0;
     }
 
-    DWORD Send(const std::wstring& headers, std::string_view body) {
+    DWORD Send(const std::wstring& headers, std::span<const std::string_view> body) {
         completion_->headers = headers;
         const wchar_t* lines = headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : completion_->headers.c_str();
         const DWORD linesLength = headers.empty() ? 0 : static_cast<DWORD>(-1L);
-        const auto length = static_cast<DWORD>(body.size());
+        std::size_t total = 0;
+        for (const std::string_view piece : body) total += piece.size();
+        const auto length = static_cast<DWORD>(total);
         const auto context = reinterpret_cast<DWORD_PTR>(completion_.get());
         DWORD error = Await([&] {
             return ::WinHttpSendRequest(request_, lines, linesLength, WINHTTP_NO_REQUEST_DATA, 0, length, context);
         });
-        // The body follows in pieces from the completion's buffer, which WinHTTP may read until the handle closes.
-        for (std::size_t offset = 0; error == 0 && offset < body.size();) {
-            completion_->buffer.assign(body.substr(offset, kWritePiece));
+        // The body follows in writes of up to kWritePiece gathered from its pieces into the completion's buffer,
+        // which WinHTTP may read until the handle closes. (piece, offset) is the first byte not yet written.
+        std::size_t piece = 0;
+        std::size_t offset = 0;
+        while (error == 0) {
+            std::string& buffer = completion_->buffer;
+            buffer.clear();
+            for (std::size_t at = piece, from = offset; at < body.size() && buffer.size() < kWritePiece;
+                 ++at, from = 0) {
+                buffer.append(body[at].substr(from, kWritePiece - buffer.size()));
+            }
+            if (buffer.empty()) break;
             DWORD written = 0;
             error = Await(
-                [this] {
-                    return ::WinHttpWriteData(request_, completion_->buffer.data(),
-                                              static_cast<DWORD>(completion_->buffer.size()), nullptr);
+                [&buffer, this] {
+                    return ::WinHttpWriteData(request_, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr);
                 },
                 &written);
             if (error == 0 && written == 0) error = ERROR_WINHTTP_INTERNAL_ERROR;
-            offset += written;
             limits_.Moved(written);
+            for (std::size_t left = written; left > 0 && piece < body.size();) {
+                const std::size_t step = std::min(left, body[piece].size() - offset);
+                left -= step;
+                offset += step;
+                if (offset == body[piece].size()) {
+                    ++piece;
+                    offset = 0;
+                }
+            }
         }
         return error;
     }
@@ -590,8 +610,11 @@ HttpReply WinHttp::GetInto(const HttpTarget& target, const HttpCredentials& cred
     });
 }
 
-HttpReply WinHttp::Post(const HttpTarget& target, std::string_view body, std::string_view contentType,
-                        const HttpCredentials& credentials, Event* cancel) {
+namespace {
+
+// A POST of the body's pieces, in order, as one body of the content type.
+HttpReply PostPieces(const HttpTarget& target, std::span<const std::string_view> body, std::string_view contentType,
+                     const HttpCredentials& credentials, Event* cancel) {
     return WithoutThrowing([&] {
         const std::wstring headers = AuthorizationHeader(credentials) +
                                      (AnnounceContinue() ? L"Expect: 100-continue\r\n" : L"") + L"Content-Type: " +
@@ -600,12 +623,22 @@ HttpReply WinHttp::Post(const HttpTarget& target, std::string_view body, std::st
     });
 }
 
+}  // namespace
+
+HttpReply WinHttp::Post(const HttpTarget& target, std::string_view body, std::string_view contentType,
+                        const HttpCredentials& credentials, Event* cancel) {
+    const std::string_view pieces[] = {body};
+    return PostPieces(target, pieces, contentType, credentials, cancel);
+}
+
 HttpReply WinHttp::PostForm(const HttpTarget& target, const std::vector<HttpFormPart>& parts,
                             const HttpCredentials& credentials, Event* cancel) {
+    // The attachments go out from where the message holds them: only the parts' heads are made here.
     HttpReply reply = WithoutThrowing([&] {
         const std::string boundary = FormBoundary(parts);
-        return Post(target, FormBody(parts, boundary), "multipart/form-data; boundary=" + boundary, credentials,
-                    cancel);
+        std::vector<std::string> texts;
+        const std::vector<std::string_view> pieces = FormBodyPieces(parts, boundary, texts);
+        return PostPieces(target, pieces, "multipart/form-data; boundary=" + boundary, credentials, cancel);
     });
     // The form engine's codes: 7 when the service could not be reached, else the platform error as it is.
     if (reply.error == kHttpCannotConnect) {

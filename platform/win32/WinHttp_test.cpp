@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "localservice/Multipart.h"
+#include "platform/FormBody.h"
 #include "platform/Threads.h"
 #include "platform/win32/testdata/RootTrust.h"
 #include "platform/win32/testdata/ServiceUnderTest.h"
@@ -320,6 +321,39 @@ TEST_F(WinHttpTest, AFormPostWithFilesIsParsedBackByTheService) {
         EXPECT_EQ((*parsed)[i].fileName, parts[i].fileName) << parts[i].name;
         EXPECT_EQ((*parsed)[i].contentType, parts[i].isFile ? "application/octet-stream" : "") << parts[i].name;
     }
+}
+
+// Attachments around the size of one write, so that writes begin and end inside parts, inside heads and at their
+// edges, with an empty part and a one-byte part between them.
+TEST_F(WinHttpTest, AFormWhosePartsCrossItsWritesArrivesByteForByte) {
+    std::vector<HttpFormPart> parts = MessageParts();
+    const std::size_t sizes[] = {65'535, 65'536 + 7, 0, 1, 200'000};
+    for (std::size_t index = 0; index < std::size(sizes); ++index) {
+        std::string bytes(sizes[index], '\0');
+        for (std::size_t at = 0; at < bytes.size(); ++at) bytes[at] = static_cast<char>((at * 31 + index) % 251);
+        parts.push_back({.name = std::to_string(index + 2),
+                         .bytes = std::move(bytes),
+                         .isFile = true,
+                         .fileName = "part" + std::to_string(index) + ".bin",
+                         .contentHeader = "Content-Type: application/octet-stream"});
+    }
+    // The largest is borrowed, as a message's attachments are.
+    const std::string borrowed = std::move(parts.back().bytes);
+    parts.back().bytes.clear();
+    parts.back().borrowedBytes = &borrowed;
+    const HttpReply reply = http_.PostForm(Target(kMessagePath), parts, kAnn, nullptr);
+    ASSERT_EQ(reply.status, 200U) << reply.body;
+
+    const std::vector<ReceivedRequest> received = Received();
+    ASSERT_EQ(received.size(), 1U);
+    const std::optional<std::string> contentType = received[0].Header("Content-Type");
+    ASSERT_TRUE(contentType);
+    const std::string boundary = contentType->substr(contentType->find("boundary=") + 9);
+    EXPECT_TRUE(received[0].body == FormBody(parts, boundary));
+    const std::optional<std::vector<localservice::FormPart>> parsed = ParsedForm(received[0]);
+    ASSERT_TRUE(parsed);
+    ASSERT_EQ(parsed->size(), parts.size());
+    for (std::size_t i = 0; i < parts.size(); ++i) EXPECT_TRUE((*parsed)[i].content == parts[i].Bytes()) << i;
 }
 
 // The same parts as the form engine of the Linux build sends them (its transport test has the same cases).
