@@ -22,8 +22,10 @@ FORMAT_PACKAGES=(clang-format git)
 CROSS_PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev)
 # wine:       Windows programs under Wine, headless: 32-bit Wine (the i386 architecture is added first) and 64-bit Wine
 #             (for the 64-bit DLL, and for machines whose kernel cannot run 32-bit programs), an X server for windows
-#             and dialogs, and GoogleTest's sources for the Windows test programs.
-WINE_PACKAGES=(wine wine32:i386 wine64 xvfb xauth googletest)
+#             and dialogs, and GoogleTest's sources for the Windows test programs; the installer packages: wixl and
+#             msitools build them (scripts/package-msi.sh), osslsigncode and openssl sign and verify them with the
+#             test's own certificate (scripts/test-msi-wine.sh).
+WINE_PACKAGES=(wine wine32:i386 wine64 xvfb xauth googletest wixl msitools osslsigncode openssl)
 # bench:      what scripts/bench.sh needs beyond the build: callgrind (valgrind), which counts the start-up's
 #             instructions, and Python, which prints the table.
 BENCH_PACKAGES=(valgrind python3)

@@ -13,7 +13,8 @@
 #   windows-x86   MinGW-w64 cross build of the DLL, its tests and the harness for 32-bit Windows
 #   windows-x64   the same for 64-bit Windows
 #   wine          under Wine, headless with Xvfb: the Windows test programs, the DLL's registration with regsvr32
-#                 and its COM server, and the real DLL in the simulated Outlook (the harness)
+#                 and its COM server, the real DLL in the simulated Outlook (the harness), and the installer
+#                 packages: made from both builds, signed, installed and removed by msiexec
 # Build trees under build/<stage> are reused, so a second run rebuilds only what changed.
 #
 #   bash scripts/test.sh [--clean] [stage...]   (default: every stage; "cross" names both Windows stages)
@@ -107,7 +108,7 @@ run_fuzzers() {
 # The Windows test programs under Wine; their GoogleTest counts join the totals. They run the 32-bit build, or the
 # 64-bit one on a machine whose kernel runs no 32-bit programs.
 run_wine_tests() {
-    local rc passed=0 failed=0 log count checks arch windows dll registration harness
+    local rc passed=0 failed=0 log count checks arch windows dll registration harness packages
     arch=$(sealwing_wine_arch)
     windows=build/windows-$arch
     dll=$windows/bin/Sealwing.dll
@@ -123,7 +124,9 @@ run_wine_tests() {
     # Checks that print "ok" / "FAIL" lines count one each.
     registration=$(bash scripts/test-registration-wine.sh "$dll" 2>&1) || rc=1
     harness=$(bash scripts/run-harness-wine.sh "$windows" 2>&1) || rc=1
-    for checks in "$registration" "$harness"; do
+    # The installer packages, made from both builds, signed with a certificate of the run and installed by msiexec.
+    packages=$(bash scripts/test-msi-wine.sh "$arch" 2>&1) || rc=1
+    for checks in "$registration" "$harness" "$packages"; do
         printf '%s\n' "$checks"
         passed=$((passed + $(grep -c '^ok' <<<"$checks")))
         failed=$((failed + $(grep -c '^FAIL' <<<"$checks")))
