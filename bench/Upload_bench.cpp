@@ -114,7 +114,7 @@ void BM_SendWithAttachmentsAgainstCurlForm(benchmark::State& state) {
 }
 BENCHMARK(BM_SendWithAttachmentsAgainstCurlForm)
     ->Args({20, 2})
-    ->Iterations(2)
+    ->Iterations(5)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
@@ -148,7 +148,7 @@ void BM_SendLargeBodyAgainstCurlDataBinary(benchmark::State& state) {
 }
 BENCHMARK(BM_SendLargeBodyAgainstCurlDataBinary)
     ->Arg(16)
-    ->Iterations(2)
+    ->Iterations(5)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
