@@ -3,8 +3,11 @@
 #   format        every C/C++ source is as .clang-format writes it
 #   portability   no portable source reaches the platform directly, no folder includes one above it
 #                 (scripts/check-portability.sh)
-#   native        g++ Debug build, every test, and the built-in pages rendered by headless Chromium into
-#                 build/native/artefacts/
+#   programs      g++ Debug build (build/native) of the programs that the main job and the later stages run: the
+#                 simulated Outlook, the local service and the tools; the built-in pages rendered by headless
+#                 Chromium into build/native/artefacts/
+#   native        every test of that g++ Debug build; only when named, as the sanitizer stages run the same tests
+#                 in Debug builds of their own
 #   release       the optimised build the benchmarks' figures come from (-O2, warnings as errors), and one short
 #                 run of the benchmarks
 #   sanitizers    clang++ build with AddressSanitizer + UndefinedBehaviorSanitizer, every test, then the fuzz
@@ -17,7 +20,7 @@
 #                 packages: made from both builds, signed, installed and removed by msiexec
 # Build trees under build/<stage> are reused, so a second run rebuilds only what changed.
 #
-#   bash scripts/test.sh [--clean] [stage...]   (default: every stage; "cross" names both Windows stages)
+#   bash scripts/test.sh [--clean] [stage...]   (default: every stage but native; "cross" names both Windows stages)
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -27,25 +30,25 @@ for arg in "$@"; do
     case "$arg" in
         --clean) clean=1 ;;
         cross) stages+=(windows-x86 windows-x64) ;;
-        format | portability | native | release | sanitizers | threads | windows-x86 | windows-x64 | wine)
+        format | portability | programs | native | release | sanitizers | threads | windows-x86 | windows-x64 | wine)
             stages+=("$arg")
             ;;
         *)
             echo "test.sh: unknown argument '$arg'" >&2
             echo "usage: bash scripts/test.sh [--clean]" \
-                "[format|portability|native|release|sanitizers|threads|windows-x86|windows-x64|cross|wine]..." >&2
+                "[format|portability|programs|native|release|sanitizers|threads|windows-x86|windows-x64|cross|wine]..." >&2
             exit 2
             ;;
     esac
 done
 [[ ${#stages[@]} -eq 0 ]] &&
-    stages=(format portability native release sanitizers threads windows-x86 windows-x64 wine)
+    stages=(format portability programs release sanitizers threads windows-x86 windows-x64 wine)
 
 groups=()
 for stage in "${stages[@]}"; do
     case "$stage" in
         format) groups+=(format) ;;
-        native | release) [[ " ${groups[*]} " == *" native "* ]] || groups+=(native) ;;
+        programs | native | release) [[ " ${groups[*]} " == *" native "* ]] || groups+=(native) ;;
         sanitizers | threads) groups+=(sanitizers) ;;
         windows-*) [[ " ${groups[*]} " == *" cross "* ]] || groups+=(cross) ;;
         wine) groups+=(wine) ;;
@@ -158,13 +161,14 @@ check_format() {
     [[ -z "$differ" ]]
 }
 
-# configure_and_build <preset>
+# configure_and_build <preset> [target...]: the whole tree, or the targets named
 configure_and_build() {
     local preset=$1
+    shift
     [[ -n "$clean" ]] && rm -rf "build/$preset"
     cmake --preset "$preset" >"build/.configure-$preset.log" 2>&1 ||
         { cat "build/.configure-$preset.log"; echo "configure failed"; return 1; }
-    cmake --build --preset "$preset"
+    cmake --build --preset "$preset" ${1:+--target "$@"}
 }
 
 echo "== deps"
@@ -200,11 +204,17 @@ for stage in "${stages[@]}"; do
                 status=FAILED
             fi
             ;;
+        programs)
+            if configure_and_build native sealwing-sim sealwing-localservice write-msi-registry; then
+                # The browser window's built-in pages, rendered for people to look at.
+                bash scripts/render-builtin-pages.sh build/native build/native/artefacts || status=FAILED
+            else
+                status=FAILED
+            fi
+            ;;
         native)
             if configure_and_build native; then
                 run_ctest native || status=FAILED
-                # The browser window's built-in pages, rendered for people to look at.
-                bash scripts/render-builtin-pages.sh build/native build/native/artefacts || status=FAILED
             else
                 status=FAILED
             fi
